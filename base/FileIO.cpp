@@ -1,0 +1,136 @@
+#include "base/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "base/Exception.h"
+
+namespace fs = std::filesystem;
+
+namespace moriva {
+namespace {
+
+// Closes a descriptor and removes the temporary file unless the write was committed.
+class TempFile {
+ public:
+  explicit TempFile(std::string pattern) : name_(std::move(pattern)) {
+    fd_ = mkstemp(name_.data());
+    created_ = fd_ >= 0;
+  }
+  ~TempFile() {
+    if (fd_ >= 0) close(fd_);
+    if (created_ && !committed_) unlink(name_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  bool ok() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
+  bool CloseNow() {
+    int r = close(fd_);
+    fd_ = -1;
+    return r == 0;
+  }
+  void Commit() { committed_ = true; }
+
+ private:
+  std::string name_;
+  int fd_ = -1;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+fs::path ResolveTarget(const fs::path& path) {
+  std::error_code ec;
+  fs::path target = path;
+  // Follow a chain of links so that the link itself survives the rename.
+  for (int i = 0; i < 40 && fs::is_symlink(target, ec); ++i) {
+    fs::path next = fs::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
+}
+
+}  // namespace
+
+std::string CannotOpenMessage(const fs::path& path) {
+  return "ファイル " + path.string() + " は開けません";
+}
+
+std::string CannotCreateMessage(const fs::path& path) {
+  return "ファイル " + path.string() + " を作成できません";
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EFileError(CannotOpenMessage(path));
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    throw EFileError(CannotOpenMessage(path));
+  }
+  std::string data;
+  if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      close(fd);
+      throw EFileError(CannotOpenMessage(path));
+    }
+    if (n == 0) break;
+    data.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return data;
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  fs::path target = ResolveTarget(path);
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) throw EFileError(CannotCreateMessage(path));
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  TempFile tmp((dir / ("." + target.filename().string() + ".XXXXXX")).string());
+  if (!tmp.ok()) throw EFileError(CannotCreateMessage(path));
+
+  struct stat st {};
+  mode_t mode = 0666 & ~[] {
+    mode_t m = umask(0);
+    umask(m);
+    return m;
+  }();
+  if (stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (!WriteAll(tmp.fd(), bytes) || fchmod(tmp.fd(), mode) != 0 || fsync(tmp.fd()) != 0 ||
+      !tmp.CloseNow())
+    throw EFileError(CannotCreateMessage(path));
+  if (rename(tmp.name().c_str(), target.c_str()) != 0) throw EFileError(CannotCreateMessage(path));
+  tmp.Commit();
+  // Make the rename itself durable.
+  int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    fsync(dfd);
+    close(dfd);
+  }
+}
+
+}  // namespace moriva

@@ -1,0 +1,33 @@
+#include "base/IntText.h"
+
+#include <charconv>
+
+#include "base/Cp932.h"
+#include "base/Exception.h"
+
+namespace moriva {
+
+std::optional<int32_t> TryStrToInt(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (*first == '+') {
+    ++first;
+    if (first == last || *first == '-') return std::nullopt;
+  }
+  int32_t value = 0;
+  auto [ptr, ec] = std::from_chars(first, last, value, 10);
+  if (ec != std::errc() || ptr != last) return std::nullopt;
+  return value;
+}
+
+std::string NotAnIntegerMessage(std::string_view text) {
+  return "'" + Cp932ToUtf8(text) + "' は整数ではありません";
+}
+
+int32_t StrToInt(std::string_view text) {
+  if (auto v = TryStrToInt(text)) return *v;
+  throw EConvertError(NotAnIntegerMessage(text));
+}
+
+}  // namespace moriva
