@@ -1,0 +1,186 @@
+#pragma once
+// Scripted stand-ins for TDialogs and TStatusSink, for tests of any framework. The fake records
+// every call in order and answers questions and file choices from queues the test fills
+// beforehand. A question with no prepared answer (and no DefaultYesNo) throws
+// TFakeDialogs::NoAnswer, so a test never blocks and never passes on an unplanned question.
+//
+//   moriva::TFakeDialogs dialogs;
+//   dialogs.AnswerYes();                       // the first question gets Yes
+//   dialogs.AnswerFile("/tmp/x/a.mrv");        // the first file dialog returns this path
+//   dialogs.CancelFile();                      // the second file dialog is cancelled
+//   RunTheAction(dialogs);
+//   EXPECT_EQ(dialogs.Calls.at(0).Text, "...");
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Dialogs.h"
+
+namespace moriva {
+
+class TFakeDialogs : public TDialogs {
+ public:
+  enum class Kind { AskYesNo, Message, OpenFile, SaveFile, BeginBusy, EndBusy };
+
+  // One recorded call. Only the members that belong to its Kind are filled.
+  struct Call {
+    Kind What = Kind::Message;
+    std::string Text;
+    std::string Caption;
+    TMsgIcon Icon = TMsgIcon::None;
+    TMsgDefault Default = TMsgDefault::Yes;
+    std::string Filter;
+    std::filesystem::path ProposedName;
+    bool Answer = false;                          // the answer given to AskYesNo
+    std::optional<std::filesystem::path> Chosen;  // the answer given to a file dialog
+  };
+
+  struct NoAnswer : std::logic_error {
+    using std::logic_error::logic_error;
+  };
+
+  std::vector<Call> Calls;
+  std::deque<bool> YesNoAnswers;
+  std::deque<std::optional<std::filesystem::path>> FileAnswers;
+  // Used when YesNoAnswers is empty; without it an unprepared question throws NoAnswer.
+  std::optional<bool> DefaultYesNo;
+  // Runs inside every answered question, message and file dialog, e.g. to look at the program's
+  // state while the box would be on screen.
+  std::function<void(const Call&)> OnCall;
+  int BusyDepth = 0;     // BeginBusy minus EndBusy calls so far
+  int MaxBusyDepth = 0;  // the deepest nesting seen
+
+  void AnswerYes() { YesNoAnswers.push_back(true); }
+  void AnswerNo() { YesNoAnswers.push_back(false); }
+  void AnswerFile(const std::filesystem::path& path) { FileAnswers.emplace_back(path); }
+  void CancelFile() { FileAnswers.emplace_back(std::nullopt); }
+
+  bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
+                TMsgDefault defaultButton) override {
+    Call c;
+    c.What = Kind::AskYesNo;
+    c.Text = text;
+    c.Caption = caption;
+    c.Icon = icon;
+    c.Default = defaultButton;
+    if (!YesNoAnswers.empty()) {
+      c.Answer = YesNoAnswers.front();
+      YesNoAnswers.pop_front();
+    } else if (DefaultYesNo) {
+      c.Answer = *DefaultYesNo;
+    } else {
+      Calls.push_back(c);
+      throw NoAnswer("unexpected question: " + c.Text);
+    }
+    Calls.push_back(c);
+    if (OnCall) OnCall(c);
+    return c.Answer;
+  }
+
+  void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override {
+    Call c;
+    c.What = Kind::Message;
+    c.Text = text;
+    c.Caption = caption;
+    c.Icon = icon;
+    Calls.push_back(c);
+    if (OnCall) OnCall(c);
+  }
+
+  std::optional<std::filesystem::path> ChooseOpenFile(
+      std::string_view filter, const std::filesystem::path& proposedName = {}) override {
+    return ChooseFile(Kind::OpenFile, filter, proposedName);
+  }
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      std::string_view filter, const std::filesystem::path& proposedName = {}) override {
+    return ChooseFile(Kind::SaveFile, filter, proposedName);
+  }
+
+  void BeginBusy() override {
+    Call c;
+    c.What = Kind::BeginBusy;
+    Calls.push_back(c);
+    ++BusyDepth;
+    if (BusyDepth > MaxBusyDepth) MaxBusyDepth = BusyDepth;
+  }
+  void EndBusy() override {
+    Call c;
+    c.What = Kind::EndBusy;
+    Calls.push_back(c);
+    --BusyDepth;
+  }
+
+  // The recorded calls of one kind, in order.
+  std::vector<Call> CallsOf(Kind kind) const {
+    std::vector<Call> out;
+    for (const Call& c : Calls)
+      if (c.What == kind) out.push_back(c);
+    return out;
+  }
+  // The texts of every message box (not questions), in order.
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> out;
+    for (const Call& c : Calls)
+      if (c.What == Kind::Message) out.push_back(c.Text);
+    return out;
+  }
+  // The texts of every question, in order.
+  std::vector<std::string> QuestionTexts() const {
+    std::vector<std::string> out;
+    for (const Call& c : Calls)
+      if (c.What == Kind::AskYesNo) out.push_back(c.Text);
+    return out;
+  }
+  void Reset() { *this = TFakeDialogs(); }
+
+ private:
+  std::optional<std::filesystem::path> ChooseFile(Kind kind, std::string_view filter,
+                                                  const std::filesystem::path& proposedName) {
+    Call c;
+    c.What = kind;
+    c.Filter = filter;
+    c.ProposedName = proposedName;
+    if (FileAnswers.empty()) {
+      Calls.push_back(c);
+      throw NoAnswer("unexpected file dialog with filter " + c.Filter);
+    }
+    c.Chosen = FileAnswers.front();
+    FileAnswers.pop_front();
+    Calls.push_back(c);
+    if (OnCall) OnCall(c);
+    return c.Chosen;
+  }
+};
+
+// Keeps the three panel texts and every change made to them.
+class TFakeStatusSink : public TStatusSink {
+ public:
+  struct Change {
+    int Panel = 0;
+    std::string Text;
+  };
+
+  std::string Panels[kPanelCount];
+  std::vector<Change> History;
+
+  void SetPanelText(int panel, std::string_view text) override {
+    if (panel < 0 || panel >= kPanelCount) return;
+    Panels[panel] = text;
+    History.push_back(Change{panel, std::string(text)});
+  }
+
+  // Every text panel `panel` has shown, in order.
+  std::vector<std::string> TextsOf(int panel) const {
+    std::vector<std::string> out;
+    for (const Change& c : History)
+      if (c.Panel == panel) out.push_back(c.Text);
+    return out;
+  }
+};
+
+}  // namespace moriva
