@@ -1,0 +1,72 @@
+#include "mail/LineReader.h"
+
+#include <cstring>
+
+namespace moriva {
+
+std::string LineFailureText(TLineResult result) {
+  switch (result) {
+    case TLineResult::lrLine:
+      return {};
+    case TLineResult::lrClosed:
+      return "Connection closed by the server.";
+    case TLineResult::lrTimedOut:
+      return "No answer from the server (time-out).";
+    case TLineResult::lrCancelled:
+      return "Cancelled.";
+    case TLineResult::lrTooLong:
+      return "Reply line too long.";
+  }
+  return {};
+}
+
+void TLineReader::Clear() {
+  buffer_.clear();
+  start_ = 0;
+  scanned_ = 0;
+}
+
+TLineResult TLineReader::ReadLine(std::string& line) {
+  for (;;) {
+    const char* from = buffer_.data() + start_ + scanned_;
+    size_t left = buffer_.size() - start_ - scanned_;
+    if (const void* lf = std::memchr(from, '\n', left)) {
+      size_t end = static_cast<const char*>(lf) - buffer_.data();
+      size_t stop = (end > start_ && buffer_[end - 1] == '\r') ? end - 1 : end;
+      line.assign(buffer_, start_, stop - start_);
+      start_ = end + 1;
+      scanned_ = 0;
+      return TLineResult::lrLine;
+    }
+    scanned_ = buffer_.size() - start_;
+    if (scanned_ > MaxLineLength) return TLineResult::lrTooLong;
+    TLineResult filled = Fill();
+    if (filled != TLineResult::lrLine) return filled;
+  }
+}
+
+TLineResult TLineReader::Fill() {
+  // Drop what was handed out before growing, so the buffer stays about one line long.
+  if (start_ > 0) {
+    buffer_.erase(0, start_);
+    start_ = 0;
+  }
+  size_t old_size = buffer_.size();
+  buffer_.resize(old_size + chunk_size_);
+  size_t received = 0;
+  TIoResult result = source_.Receive(buffer_.data() + old_size, chunk_size_, received);
+  buffer_.resize(old_size + (result == TIoResult::ioOk ? received : 0));
+  switch (result) {
+    case TIoResult::ioOk:
+      return TLineResult::lrLine;
+    case TIoResult::ioClosed:
+      return TLineResult::lrClosed;
+    case TIoResult::ioTimedOut:
+      return TLineResult::lrTimedOut;
+    case TIoResult::ioCancelled:
+      return TLineResult::lrCancelled;
+  }
+  return TLineResult::lrClosed;
+}
+
+}  // namespace moriva

@@ -1,0 +1,158 @@
+#pragma once
+// A scripted peer on 127.0.0.1 for protocol tests: it accepts one connection and plays its
+// steps in order (send bytes, read one line from the client, pause, close, go silent), then
+// records whatever the client still says until it hangs up. Header-only so that every test
+// folder can use it.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace moriva::testing {
+
+class TScriptedServer {
+ public:
+  TScriptedServer() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listen_fd_, 4) != 0)
+      throw std::runtime_error("scripted server: cannot listen");
+    socklen_t len = sizeof addr;
+    getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+  }
+  ~TScriptedServer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (listen_fd_ >= 0) ::close(listen_fd_);
+  }
+  TScriptedServer(const TScriptedServer&) = delete;
+  TScriptedServer& operator=(const TScriptedServer&) = delete;
+
+  int Port() const { return port_; }
+
+  // One write of these bytes.
+  TScriptedServer& Send(std::string bytes) { return Add({kSend, std::move(bytes), 0}); }
+  // The bytes in two writes, cut before `at`, with a pause so they arrive apart.
+  TScriptedServer& SendSplit(const std::string& bytes, size_t at, int pauseMs = 3) {
+    Send(bytes.substr(0, at));
+    Pause(pauseMs);
+    return Send(bytes.substr(at));
+  }
+  // Waits for one line from the client (kept in Received()).
+  TScriptedServer& Expect() { return Add({kExpect, {}, 0}); }
+  TScriptedServer& Pause(int ms) { return Add({kPause, {}, ms}); }
+  // Hangs up.
+  TScriptedServer& Close() { return Add({kClose, {}, 0}); }
+  // Keeps the connection open and says nothing more.
+  TScriptedServer& Silent() { return Add({kSilent, {}, 0}); }
+
+  void Start() {
+    thread_ = std::thread([this] { Run(); });
+  }
+  // Waits until the client has hung up (or the script closed) and the thread is done.
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::vector<std::string> Received() {
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+
+ private:
+  enum Kind { kSend, kExpect, kPause, kClose, kSilent };
+  struct Step {
+    Kind kind;
+    std::string bytes;
+    int ms;
+  };
+  TScriptedServer& Add(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+  }
+
+  // Waits for readable data, giving up when told to stop or after 20 s.
+  bool WaitReadable(int fd) {
+    for (int i = 0; i < 400 && !stop_; ++i) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 50) > 0) return true;
+    }
+    return false;
+  }
+
+  // Reads one line; false when the client hung up or nothing came.
+  bool ReadLine(int fd) {
+    while (pending_.find('\n') == std::string::npos) {
+      if (!WaitReadable(fd)) return false;
+      char buf[4096];
+      ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) return false;
+      pending_.append(buf, static_cast<size_t>(n));
+    }
+    size_t lf = pending_.find('\n');
+    std::string line = pending_.substr(0, lf);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    pending_.erase(0, lf + 1);
+    std::lock_guard lock(mutex_);
+    received_.push_back(std::move(line));
+    return true;
+  }
+
+  void Run() {
+    int fd = -1;
+    if (WaitReadable(listen_fd_)) fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    bool open = true;
+    for (const Step& step : steps_) {
+      if (stop_ || !open) break;
+      switch (step.kind) {
+        case kSend:
+          ::send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
+          break;
+        case kExpect:
+          open = ReadLine(fd);
+          break;
+        case kPause:
+          std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+          break;
+        case kClose:
+          open = false;
+          break;
+        case kSilent:
+          break;
+      }
+    }
+    // Record the rest of what the client says until it hangs up.
+    while (open && ReadLine(fd)) {
+    }
+    ::close(fd);
+  }
+
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::vector<Step> steps_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> received_;
+  std::string pending_;
+};
+
+}  // namespace moriva::testing
