@@ -1,0 +1,67 @@
+#pragma once
+// The day rules of a calendar: which days are holidays or special days, and what they are
+// called. Built from two line lists (rule syntax in DayListItem.h) plus two built-in rules:
+// the equinox days (AutoEquinox) and the substitute holiday (AutoFurikae).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/LineList.h"
+#include "calendar/DayItemCollection.h"
+#include "calendar/DayListItem.h"
+
+namespace moriva {
+
+enum TDayStateFlag : uint8_t { dsSunday, dsSaturday, dsHoliday, dsFurikae, dsSpecialDay };
+
+// A set of day-state flags.
+class TDayState {
+ public:
+  constexpr TDayState() = default;
+  constexpr TDayState(std::initializer_list<TDayStateFlag> flags) {
+    for (TDayStateFlag f : flags) Add(f);
+  }
+  constexpr bool Has(TDayStateFlag f) const { return (bits_ >> f) & 1u; }
+  constexpr void Add(TDayStateFlag f) { bits_ = static_cast<uint8_t>(bits_ | (1u << f)); }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr uint8_t Bits() const { return bits_; }
+  constexpr bool operator==(const TDayState&) const = default;
+
+ private:
+  uint8_t bits_ = 0;
+};
+
+class TDayRules {
+ public:
+  // Rebuilds both item collections from the lists. Never throws: a line whose numeric field
+  // is not a decimal integer gives no item, the other lines are still read, and the faulty
+  // lines are returned (holiday lines first, each list in its order) for the caller to report.
+  std::vector<std::string> Build(const TLineList& holidayList, const TLineList& specialDayList);
+
+  // The vernal and autumnal equinox days are holidays ("春分の日", "秋分の日").
+  bool AutoEquinox = true;
+  // A Monday that is no holiday itself, after a Sunday holiday, is "振替休日".
+  bool AutoFurikae = true;
+
+  // dsSpecialDay when a special-day item matches, dsHoliday when a holiday item matches or it
+  // is an equinox day, dsSunday/dsSaturday by the weekday, dsFurikae as above.
+  // Throws EJuliusError for 1582/10/5-14.
+  TDayState DayState(int32_t y, uint8_t m, uint8_t d) const;
+
+  // The names of the day, joined as comma text (CP932): every matching special-day item's name,
+  // then every matching holiday item's name (each in list order), then the equinox name, then
+  // "振替休日". Empty when the day has no name. Throws EJuliusError for 1582/10/5-14.
+  std::string DayText(int32_t y, uint8_t m, uint8_t d) const;
+
+  const std::vector<TBinaryDayListItem>& HolidayItems() const { return holidays_.Items(); }
+  const std::vector<TBinaryDayListItem>& SpecialDayItems() const { return specials_.Items(); }
+
+ private:
+  // The day state, and when `names` is given the day's names in day-text order.
+  TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string>* names) const;
+
+  TDayItemCollection holidays_;
+  TDayItemCollection specials_;
+};
+
+}  // namespace moriva
