@@ -1,0 +1,61 @@
+#pragma once
+// Schedule files (.mrv): the schedule's lines as CP932 text, every line followed by CR LF.
+// Reading splits at CR, LF or CR LF, a NUL ends the content, and text after the last line end
+// is a last line. Lines that are not schedule items load and save unchanged.
+// Also here: what the main window shows and remembers about the current file.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/LineList.h"
+
+namespace moriva {
+
+// The file dialogs' filter for schedule files and the name proposed for an untitled schedule.
+inline constexpr std::string_view kScheduleFileFilter = "Moriva(*.mrv)|*.mrv|全て(*.*)|*.*";
+inline constexpr std::string_view kDefaultScheduleFileName = "sample.mrv";
+inline constexpr std::string_view kScheduleFileExtension = ".mrv";
+
+// Replaces `list` by the file's lines, with one change notice. A file that cannot be read
+// throws EFileError "ファイル %s は開けません" and leaves the list untouched.
+void LoadScheduleFile(const std::filesystem::path& path, TLineList& list);
+
+// Writes the list atomically. EFileError "ファイル %s を作成できません" on failure, the old
+// file then being left as it was.
+void SaveScheduleFile(const std::filesystem::path& path, const TLineList& list);
+
+// Window titles (UTF-8): "Moriva" for an untitled schedule; "Moriva 【name】" after a load and
+// "Moriva【name】" (no blank) after a save, the name being the file name without its folder.
+inline constexpr std::string_view kUntitledTitle = "Moriva";
+std::string TitleAfterLoad(const std::filesystem::path& path);
+std::string TitleAfterSave(const std::filesystem::path& path);
+
+// The save dialogs' rule: a chosen name without an extension gets `extension` (".mrv",
+// ".csv", ".xml"); a name that has any extension is used unchanged.
+std::filesystem::path WithDefaultExtension(const std::filesystem::path& chosen,
+                                           std::string_view extension);
+
+// The settings file in the program's folder, and where it remembers the last schedule file.
+inline constexpr std::string_view kSettingsFileName = "hs110.ini";
+inline constexpr std::string_view kScheduleFileSection = "global";
+inline constexpr std::string_view kScheduleFileKey = "mrvfile";
+std::filesystem::path SettingsFilePath(const std::filesystem::path& exeDir);
+
+// The remembered schedule file ("global"/"mrvfile"); empty when there is none. The settings
+// file holds CP932; paths are converted at this edge.
+std::filesystem::path ReadRememberedScheduleFile(const std::filesystem::path& settingsFile);
+// Writes the path (empty for an untitled schedule). EFileError "%s に書き込めません".
+void RememberScheduleFile(const std::filesystem::path& settingsFile,
+                          const std::filesystem::path& scheFileName);
+
+// The file to open at start: the first command-line argument when there is one (the settings
+// file is then not read), else the remembered file; nullopt when there is neither.
+struct TStartupFile {
+  std::filesystem::path Path;
+  bool FromSettings = false;
+};
+std::optional<TStartupFile> StartupScheduleFile(const std::optional<std::string>& firstArgument,
+                                                const std::filesystem::path& settingsFile);
+
+}  // namespace moriva

@@ -1,0 +1,133 @@
+#include "schedule/ScheduleFile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "base/Cp932.h"
+#include "base/Exception.h"
+#include "base/FileIO.h"
+#include "base/IniFile.h"
+
+namespace fs = std::filesystem;
+using namespace moriva;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class ScheduleFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("moriva_sche_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(ScheduleFileTest, LoadSplitsEveryLineEndAndSaveEndsEveryLineWithCrLf) {
+  const std::string a = "2002,2002,7,15,,,\"Meeting- Room 3- 9:30:0- TRUE\"";
+  const std::string yearly = ",,5,3,,," + Sj("\"憲法記念日\"");
+  struct Case {
+    std::string bytes;
+    Lines lines;
+  } cases[] = {
+      {"", {}},
+      {a + "\r\n" + yearly + "\r\n", {a, yearly}},
+      {a + "\n" + yearly, {a, yearly}},  // LF only, last line without an end
+      {a + "\r" + yearly + "\r\n\r\n", {a, yearly, ""}},
+      {a + std::string("\r\n\0junk\r\n", 9), {a}},
+  };
+  fs::path file = dir_ / "a.mrv";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bytes));
+    WriteFileAtomically(file, c.bytes);
+    TLineList list;
+    LoadScheduleFile(file, list);
+    EXPECT_EQ(list.Lines(), c.lines);
+    SaveScheduleFile(file, list);
+    std::string expected;
+    for (const auto& l : c.lines) expected += l + "\r\n";
+    EXPECT_EQ(ReadFileBytes(file), expected);
+  }
+}
+
+TEST_F(ScheduleFileTest, FailedLoadChangesNothingAndFailedSaveKeepsTheOldFile) {
+  TLineList list{"keep"};
+  int changes = 0;
+  list.OnChange = [&] { ++changes; };
+  fs::path missing = dir_ / "missing.mrv";
+  try {
+    LoadScheduleFile(missing, list);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "ファイル " + missing.string() + " は開けません");
+  }
+  EXPECT_EQ(list.Lines(), Lines{"keep"});
+  EXPECT_EQ(changes, 0);
+
+  fs::path file = dir_ / "b.mrv";
+  WriteFileAtomically(file, "old\r\n");
+  LoadScheduleFile(file, list);
+  EXPECT_EQ(changes, 1);  // one notice for the whole file
+
+  fs::path blocked = dir_ / "blocked.mrv";
+  fs::create_directory(blocked);
+  try {
+    SaveScheduleFile(blocked, list);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "ファイル " + blocked.string() + " を作成できません");
+  }
+  EXPECT_TRUE(fs::is_directory(blocked));
+}
+
+TEST_F(ScheduleFileTest, TitlesAndDefaultExtensions) {
+  EXPECT_EQ(TitleAfterLoad("/home/u/予定.mrv"), "Moriva 【予定.mrv】");
+  EXPECT_EQ(TitleAfterSave("/home/u/予定.mrv"), "Moriva【予定.mrv】");
+  struct Case {
+    const char* chosen;
+    const char* ext;
+    const char* result;
+  } cases[] = {
+      {"/d/plan", ".mrv", "/d/plan.mrv"},
+      {"/d/plan.mrv", ".mrv", "/d/plan.mrv"},
+      {"/d/plan.txt", ".mrv", "/d/plan.txt"},
+      {"/d.x/plan", ".csv", "/d.x/plan.csv"},
+      {"x.txt", ".csv", "x.txt"},
+      {"SCHEDULE", ".csv", "SCHEDULE.csv"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithDefaultExtension(c.chosen, c.ext), c.result);
+}
+
+TEST_F(ScheduleFileTest, RemembersTheLastFileInTheSettings) {
+  fs::path ini = SettingsFilePath(dir_);
+  EXPECT_EQ(ini, dir_ / "hs110.ini");
+  EXPECT_EQ(ReadRememberedScheduleFile(ini), fs::path());
+  EXPECT_FALSE(StartupScheduleFile(std::nullopt, ini));
+
+  fs::path remembered = dir_ / "予定" / "a.mrv";
+  RememberScheduleFile(ini, remembered);
+  // The settings file holds CP932, as every other value in it.
+  EXPECT_EQ(ReadProfileString("global", "mrvfile", "", ini), Utf8ToCp932(remembered.string()));
+  EXPECT_EQ(ReadRememberedScheduleFile(ini), remembered);
+
+  auto fromSettings = StartupScheduleFile(std::nullopt, ini);
+  ASSERT_TRUE(fromSettings);
+  EXPECT_EQ(fromSettings->Path, remembered);
+  EXPECT_TRUE(fromSettings->FromSettings);
+
+  // A command-line argument beats the remembered file.
+  auto fromArgument = StartupScheduleFile(std::string("/other.mrv"), ini);
+  ASSERT_TRUE(fromArgument);
+  EXPECT_EQ(fromArgument->Path, "/other.mrv");
+  EXPECT_FALSE(fromArgument->FromSettings);
+
+  // An untitled schedule is remembered as an empty entry.
+  RememberScheduleFile(ini, fs::path());
+  EXPECT_FALSE(StartupScheduleFile(std::nullopt, ini));
+}
