@@ -1,0 +1,136 @@
+// Composed mails read back by an independent MIME reader: Python's email package.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "base/Cp932.h"
+#include "mail/VexMsg.h"
+#include "tests/oracle/OracleTool.h"
+
+using namespace moriva;
+using moriva::oracle::RunTool;
+using moriva::oracle::ShellQuote;
+using moriva::oracle::TempDir;
+
+namespace {
+
+// Prints what a mail reader shows of the message, every text as hex of its UTF-8 bytes:
+// "subject H", "name H", "addr H", then "part TYPE FILENAME-H PAYLOAD-H" per leaf part.
+constexpr const char* kReader = R"(
+import sys, email, email.policy
+msg = email.message_from_bytes(open(sys.argv[1], 'rb').read(), policy=email.policy.default)
+h = lambda s: (s or '').encode('utf-8').hex() or '-'
+sender = msg['from'].addresses[0]
+print('subject', h(str(msg['subject'])))
+print('name', h(sender.display_name))
+print('addr', h(sender.addr_spec))
+print('bcc', h(msg['bcc']))
+for part in msg.walk():
+    if part.is_multipart():
+        continue
+    if part.get_content_maintype() == 'text' and not part.get_filename():
+        payload = part.get_content().encode('utf-8')
+    else:
+        payload = part.get_payload(decode=True)
+    print('part', part.get_content_type(), h(part.get_filename()), payload.hex() or '-')
+)";
+
+std::string Hex(std::string_view bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  for (unsigned char c : bytes) {
+    s += digits[c >> 4];
+    s += digits[c & 15];
+  }
+  return s.empty() ? "-" : s;
+}
+
+struct ReadBack {
+  std::map<std::string, std::string> fields;    // subject, name, addr, bcc
+  std::vector<std::vector<std::string>> parts;  // type, file name, payload
+};
+
+ReadBack ReadWithPython(const TempDir& dir, const TVexMsg& m) {
+  std::string mail = dir.Write("mail.eml", m.RawMail.Text());
+  std::string script = dir.Write("reader.py", kReader);
+  std::istringstream out(
+      RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(mail)));
+  ReadBack r;
+  std::string key, line;
+  while (std::getline(out, line)) {
+    std::istringstream words(line);
+    words >> key;
+    std::vector<std::string> values;
+    for (std::string w; words >> w;) values.push_back(w);
+    if (key == "part")
+      r.parts.push_back(values);
+    else if (!values.empty())
+      r.fields[key] = values[0];
+  }
+  return r;
+}
+
+void FixClock(TVexMsg& m) {
+  m.Clock = [] { return TMailTime(std::chrono::seconds(1796555707)); };
+  m.ZoneBias = [](TMailTime) { return -540; };
+}
+
+}  // namespace
+
+TEST(MailOracle, PythonReadsJapaneseSubjectSenderAndAttachment) {
+  TempDir dir;
+  std::string csv;
+  for (int i = 0; i < 30; ++i) csv += Sj("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+  csv += std::string("\x00\xFF\x80 binary tail", 15);
+  std::string csv_path = dir.Write("SCHEDULE.CSV", csv);
+
+  TVexMsg m;
+  FixClock(m);
+  m.From = "taro@example.jp";
+  m.UserName = Sj("森田太郎");
+  m.SendTo = "hs110@phone.example";
+  m.BCC = "hidden@example.jp";
+  m.Date = m.MailDateNow();
+  m.Subject = Sj("予定表");
+  m.CharSet = "ISO-2022-JP";
+  m.Text = {Sj("予定を送ります。"), "second line"};
+  m.AttachedFiles.MimeTypesFile = std::string(MORIVA_TEST_DATA) + "/mail/mime.types";
+  m.AttachedFiles.Add(csv_path);
+  m.FillRawMail();
+
+  ReadBack r = ReadWithPython(dir, m);
+  EXPECT_EQ(r.fields["subject"], Hex("予定表"));
+  EXPECT_EQ(r.fields["name"], Hex("森田太郎"));
+  EXPECT_EQ(r.fields["addr"], Hex("taro@example.jp"));
+  EXPECT_EQ(r.fields["bcc"], "-");
+  ASSERT_EQ(r.parts.size(), 2u);
+  // The line end before a delimiter belongs to the delimiter, so the text ends without one.
+  EXPECT_EQ(r.parts[0],
+            (std::vector<std::string>{"text/plain", "-", Hex("予定を送ります。\r\nsecond line")}));
+  EXPECT_EQ(r.parts[1], (std::vector<std::string>{"text/csv", Hex("SCHEDULE.CSV"), Hex(csv)}));
+}
+
+TEST(MailOracle, PythonReadsFoldedLongNamesAndJapaneseFileNames) {
+  TempDir dir;
+  std::string bytes = "plain content\r\n";
+  std::string path = dir.Write("data.bin", bytes);
+
+  TVexMsg m;
+  FixClock(m);
+  m.From = "hanako@example.jp";
+  // Long enough to be folded over several header lines.
+  m.UserName = Sj("森田花子森田花子森田花子森田花子森田花子");
+  m.Subject = Sj("予定表の送信です予定表の送信です予定表の送信です");
+  m.AttachedFiles.Add(path).FileName = Sj("予定表予定表予定表予定表予定表予定表.csv");
+  m.FillRawMail();
+  m.FillRawMail();  // a second composition must not spoil the encoded name
+
+  ReadBack r = ReadWithPython(dir, m);
+  EXPECT_EQ(r.fields["subject"], Hex("予定表の送信です予定表の送信です予定表の送信です"));
+  EXPECT_EQ(r.fields["name"], Hex("森田花子森田花子森田花子森田花子森田花子"));
+  ASSERT_EQ(r.parts.size(), 2u);
+  EXPECT_EQ(r.parts[1][1], Hex("予定表予定表予定表予定表予定表予定表.csv"));
+  EXPECT_EQ(r.parts[1][2], Hex(bytes));
+}
