@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
+
 #include "base/Cp932.h"
 
 using namespace moriva;
@@ -312,4 +315,27 @@ TEST(Base64Text, Table) {
   EXPECT_EQ(Base64DecodeText("Zm9v\r\nYmFy\r\n"), "foobar");
   EXPECT_EQ(Base64DecodeText("Zm9vYg"), "foob");  // padding missing
   EXPECT_EQ(Base64DecodeText("Zm9vY"), "foo");    // a lone character carries no byte
+}
+
+TEST(Jconvert, NeverReadsPastTheEnd) {
+  // Arbitrary bytes in buffers of exactly their length (so a memory checker sees any read past
+  // the end), rich in escapes, lead bytes and kana.
+  const char alphabet[] =
+      "\x1B$B(J@\x81\x97\x5C\x8E\xA1\xB6\xDE\xDF\xE0\xEF\xF0\xFD\xFF\x01=?Aa\r\n";
+  uint32_t x = 99;
+  for (int round = 0; round < 3000; ++round) {
+    size_t n = round % 24;
+    auto buffer = std::make_unique<char[]>(n);
+    for (size_t i = 0; i < n; ++i) {
+      x = x * 1664525u + 1013904223u;
+      buffer[i] = alphabet[(x >> 16) % (sizeof alphabet - 1)];
+    }
+    std::string_view text(buffer.get(), n);
+    DetectJapaneseCode(text);
+    for (int target : {jcJis, jcEuc, jcSjis}) ConvertJapaneseCode(text, target);
+    for (auto convert : {SjisToJis, EucToJis, JisToSjis, JisToEuc, EucToSjis, SjisToEuc,
+                         EncodeHeader, Base64DecodeText})
+      convert(text);
+    EXPECT_EQ(DecodeHeader(text).size() <= n, true);
+  }
 }
