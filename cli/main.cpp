@@ -1,0 +1,80 @@
+// moriva-cli: the calendar engine and the other core parts without windows, for scripts.
+// Exit codes: 0 done, 1 bad data (the message on stderr), 2 bad usage.
+#include <iostream>
+
+#include "Version.h"
+#include "cli/CliCommand.h"
+
+namespace moriva {
+namespace {
+
+// One line per command; the function lives in cli/<Name>Command.cpp.
+constexpr TCliCommand kCommands[] = {
+    {"days", "FROM TO [--schedule FILE.mrv] [--no-equinox] [--no-furikae]",
+     "every day FROM..TO (YYYY-MM-DD): number, weekday, state, old calendar, rokuyo, names",
+     DaysCommand},
+    {"holidays", "YEAR", "the holidays of a year with their names", HolidaysCommand},
+    {"calendar", "[YYYY-MM] [--rokuyo]", "a month as a grid (default: this month)",
+     CalendarCommand},
+};
+
+void WriteUsage(std::ostream& out) {
+  out << "Usage: moriva-cli COMMAND [ARGUMENTS]\n"
+         "       moriva-cli --help | --version | COMMAND --help\n\nCommands:\n";
+  for (const TCliCommand& c : kCommands)
+    out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+}
+
+const TCliCommand* FindCommand(std::string_view name) {
+  for (const TCliCommand& c : kCommands)
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+int Run(int argc, char** argv) {
+  const std::vector<std::string> all(argv + 1, argv + argc);
+  if (all.empty()) {
+    WriteUsage(std::cerr);
+    return 2;
+  }
+  if (all[0] == "--help" || all[0] == "-h" || all[0] == "help") {
+    WriteUsage(std::cout);
+    return 0;
+  }
+  if (all[0] == "--version") {
+    std::cout << "moriva-cli " << MORIVA_VERSION_TEXT << '\n';
+    return 0;
+  }
+  const TCliCommand* command = FindCommand(all[0]);
+  if (!command) {
+    std::cerr << "moriva-cli: unknown command '" << all[0] << "' (see moriva-cli --help)\n";
+    return 2;
+  }
+  TCliArgs args(std::vector<std::string>(all.begin() + 1, all.end()));
+  if (args.Flag("help")) {
+    std::cout << "Usage: moriva-cli " << command->name << ' ' << command->usage << "\n  "
+              << command->summary << '\n';
+    return 0;
+  }
+  try {
+    const int code = command->run(args, std::cout, std::cerr);
+    std::cout.flush();
+    return code;
+  } catch (const EUsageError& e) {
+    std::cerr << "moriva-cli " << command->name << ": " << e.what() << "\nUsage: moriva-cli "
+              << command->name << ' ' << command->usage << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    std::cout.flush();
+    std::cerr << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace
+}  // namespace moriva
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  return moriva::Run(argc, argv);
+}
