@@ -1,0 +1,35 @@
+#pragma once
+// Where the test servers started by the CTest fixtures listen and keep their files.
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+namespace moriva::testing {
+
+struct TServerState {
+  int Port = 0;
+  std::map<std::string, std::string> Values;  // every NAME=value line of the state file
+};
+
+inline TServerState LoadServerState(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("no server state in " + path + " (start the fixture)");
+  TServerState state;
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t eq = line.find('=');
+    if (eq != std::string::npos) state.Values[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  state.Port = std::stoi(state.Values.at("PORT"));
+  return state;
+}
+
+inline TServerState Pop3Server() {
+  return LoadServerState(MORIVA_POP3_STATE);
+}
+inline TServerState SmtpServer() {
+  return LoadServerState(MORIVA_SMTP_STATE);
+}
+
+}  // namespace moriva::testing
