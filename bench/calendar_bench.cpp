@@ -1,0 +1,68 @@
+// Calendar engine costs: the day-number round trip, and what one month view asks of the day
+// rules (day state and day text of 42 cells) as the schedule grows.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "base/LineList.h"
+#include "calendar/DayRules.h"
+#include "calendar/HolidayLines.h"
+#include "calendar/Julius.h"
+
+namespace moriva {
+namespace {
+
+void BM_RoundTrip(benchmark::State& state) {
+  JuliusDay z = 2415021;  // 1900-01-01
+  for (auto _ : state) {
+    int32_t y;
+    uint8_t m, d;
+    JuliusToDate(z, y, m, d);
+    benchmark::DoNotOptimize(DateToJulius(y, m, d));
+    if (++z > 2488069) z = 2415021;  // through 2099-12-31
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RoundTrip);
+
+// N schedule lines, one item per line on a random day of 2000-2009, as a schedule file
+// holds them.
+TLineList ScheduleLines(int64_t n) {
+  std::mt19937 rng(42);
+  const JuliusDay first = DateToJulius(2000, 1, 1), last = DateToJulius(2009, 12, 31);
+  std::uniform_int_distribution<JuliusDay> day(first, last);
+  std::vector<std::string> lines;
+  lines.reserve(n);
+  for (int64_t i = 0; i < n; ++i) {
+    int32_t y;
+    uint8_t m, d;
+    JuliusToDate(day(rng), y, m, d);
+    const std::string year = std::to_string(y);
+    lines.push_back(year + "," + year + "," + std::to_string(m) + "," + std::to_string(d) +
+                    ",,,\"item " + std::to_string(i) + "- - 9:30:0- FALSE\"");
+  }
+  return TLineList(std::move(lines));
+}
+
+void BM_MonthView(benchmark::State& state) {
+  TDayRules rules;
+  rules.Build(DefaultHolidayLines(), ScheduleLines(state.range(0)));
+  // The view of May 2005 starts on the Sunday before 1 May and shows six weeks.
+  const JuliusDay start =
+      DateToJulius(2005, 5, 1) - (JuliusDayOfWeek(DateToJulius(2005, 5, 1)) - 1);
+  for (auto _ : state) {
+    for (JuliusDay z = start; z < start + 42; ++z) {
+      int32_t y;
+      uint8_t m, d;
+      JuliusToDate(z, y, m, d);
+      benchmark::DoNotOptimize(rules.DayState(y, m, d));
+      benchmark::DoNotOptimize(rules.DayText(y, m, d));
+    }
+  }
+}
+BENCHMARK(BM_MonthView)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace moriva
+
+BENCHMARK_MAIN();
