@@ -57,7 +57,7 @@ TEST_F(IniFileTest, ReadsWithProfileRules) {
       Sj("ソ") +
       "]\n"
       "k=" +
-      Sj("表示") + "\n");
+      Sj("表示") + "\n[" + Sj("ア") + "]\nx=1\n");
   struct Case {
     const char* section;
     const char* key;
@@ -82,8 +82,9 @@ TEST_F(IniFileTest, ReadsWithProfileRules) {
   }
   // 0x5D (']') is the trail byte of ソ: the section name must not end inside the character.
   EXPECT_EQ(Read(Sj("ソ"), "k"), Sj("表示"));
-  // ア (0x83 0x41) and チ (0x83 0x61) differ only in a trail byte that looks like a letter.
-  EXPECT_EQ(Read(Sj("チ"), "k"), "?");
+  // ア (0x83 0x41) and ヂ (0x83 0x61) differ only in a trail byte that looks like a letter.
+  EXPECT_EQ(Read(Sj("ア"), "x"), "1");
+  EXPECT_EQ(Read(Sj("ヂ"), "x"), "?");
 }
 
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesTheDefault) {

@@ -1,0 +1,63 @@
+#pragma once
+// The handset's schedule file "SCHEDULE.CSV": a fixed header line, then one row per schedule
+// item dated today or later, in list order:
+//
+//   件名,開始日,開始時刻,ｱﾗｰﾑ ｵﾝ/ｵﾌ,場所      (captions, each in double quotes)
+//   subject,year/month/day,time,alarm,place   (comma text; date parts as stored)
+//
+// CP932 bytes as held, every line (the last included) ending in CR LF. The handset reads this
+// column order only; the import reads the handset's own order, so this file does not merge
+// back.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "base/LineList.h"
+
+namespace moriva {
+
+inline constexpr std::string_view kPhoneCsvFileName = "SCHEDULE.CSV";
+inline constexpr std::string_view kCsvFileFilter = "CSVファイル(*.csv)|*.csv|全て(*.*)|*.*";
+inline constexpr std::string_view kCsvFileExtension = ".csv";
+
+// The question CsvOut asks before it builds the file (UTF-8; lines separated by CR LF).
+std::string CsvOutWarningText();
+
+// The header line, CP932.
+std::string PhoneCsvHeader();
+
+enum class TCsvRowStatus {
+  Exported,     // Text is the row
+  BeforeToday,  // dated before today: not exported, Text empty
+  BadDate,      // year/month/day do not form a date; Text is the error message (UTF-8)
+  MissingField  // fewer than seven fields or an item text of fewer than four parts; Text as above
+};
+
+struct TCsvRow {
+  TCsvRowStatus Status = TCsvRowStatus::Exported;
+  std::string Text;
+};
+
+// Converts one line of the schedule. `today` is a Julian day number; the item's date is
+// compared with it in whole days, and items dated today or later are exported. The date
+// column is field 0 "/" field 2 "/" field 3 as stored; the parse accepts a year of one to four
+// digits and a month and day of one or two digits, and refuses impossible dates.
+TCsvRow ConvertScheduleLine(std::string_view line, int32_t today);
+
+// As ConvertScheduleLine, with the failures raised: EConvertError "'%s' は日付ではありません"
+// for a bad date, EListError "リストのインデックスが範囲を超えています (%d)" for a missing
+// field or part. Returns "" for an item dated before today.
+std::string ScheduleLineToCsvRow(std::string_view line, int32_t today);
+
+// The header line and the row of every item of `specialDayList` dated today or later. Lines
+// that are not schedule items (a yearly day, a hand-written rule line, a line without a
+// readable date) are left out rather than stopping the export, so that one such line never
+// blocks sending the rest; their number goes to *leftOut when asked for.
+TLineList BuildPhoneCsv(const TLineList& specialDayList, int32_t today, size_t* leftOut = nullptr);
+
+// Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".
+void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv);
+
+}  // namespace moriva
