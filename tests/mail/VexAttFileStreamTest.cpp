@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include "tests/mail/MailTestTools.h"
 
 using namespace moriva;
+using mailtest::RandomBytes;
 
 namespace {
-
-std::string Bytes(size_t n, unsigned seed = 1) {
-  std::mt19937 gen(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(gen() & 0xFF);
-  return s;
-}
 
 // Writes `data` in pieces of the given size (0 = all at once) and finishes.
 std::string Encode(const std::string& data, size_t piece = 0) {
@@ -56,7 +50,7 @@ TEST(Base64EncodingStream, LineLayout) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
-    std::string text = Encode(Bytes(c.bytes));
+    std::string text = Encode(RandomBytes(c.bytes));
     std::vector<size_t> lengths;
     size_t start = 0;
     while (start < text.size()) {
@@ -76,7 +70,7 @@ TEST(Base64EncodingStream, LineLayout) {
 
 TEST(Base64EncodingStream, PiecesGiveTheSameText) {
   for (size_t n : {0, 1, 2, 56, 57, 58, 170, 171, 1000, 5000}) {
-    std::string data = Bytes(n, static_cast<unsigned>(n));
+    std::string data = RandomBytes(n, static_cast<unsigned>(n));
     std::string whole = Encode(data);
     for (size_t piece : {1, 2, 3, 4, 5, 56, 57, 58, 1024}) {
       SCOPED_TRACE(testing::Message() << n << " bytes in pieces of " << piece);
@@ -87,7 +81,7 @@ TEST(Base64EncodingStream, PiecesGiveTheSameText) {
 }
 
 TEST(Base64EncodingStream, LargeWriteCrossesOutputBlocks) {
-  std::string data = Bytes(100000, 7);
+  std::string data = RandomBytes(100000, 7);
   std::string text = Encode(data);
   EXPECT_EQ(Encode(data, 4097), text);
   EXPECT_EQ(Decode(text), data);
@@ -129,7 +123,7 @@ TEST(Base64EncodingStream, DestructorWritesFinalGroup) {
 TEST(Base64EncodingStream, DestinationFailureIsReported) {
   BrokenStream broken;
   TBase64EncodingStream enc(broken);
-  EXPECT_THROW(enc.Write(Bytes(300)), EStreamError);
+  EXPECT_THROW(enc.Write(RandomBytes(300)), EStreamError);
   TBase64DecodingStream dec(broken);
   EXPECT_THROW(dec.Write("QUJD"), EStreamError);
 }

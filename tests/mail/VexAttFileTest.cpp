@@ -1,50 +1,22 @@
 #include "mail/VexAttFile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <random>
 
 #include "base/Exception.h"
 #include "base/FileIO.h"
+#include "tests/mail/MailTestTools.h"
 
 using namespace moriva;
 namespace fs = std::filesystem;
+using mailtest::ErrorText;
+using mailtest::RandomBytes;
+using mailtest::TempDir;
 
 namespace {
 
 const fs::path kTable = fs::path(MORIVA_TEST_DATA) / "mail" / "mime.types";
-
-std::string Bytes(size_t n, unsigned seed = 3) {
-  std::mt19937 gen(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(gen() & 0xFF);
-  return s;
-}
-
-// A fresh folder per test, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "moriva-att-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ErrorText(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -139,8 +111,8 @@ TEST(DecodeUU, BadCharacterRaisesOops) {
 
 TEST(AttachedFile, EncodeBase64FromFileLoadsBody) {
   TempDir dir;
-  fs::path path = dir.path() / "SCHEDULE.CSV";
-  std::string content = Bytes(3000);
+  fs::path path = dir.Path() / "SCHEDULE.CSV";
+  std::string content = RandomBytes(3000);
   WriteFileAtomically(path, content);
   TAttachedFiles files;
   files.MimeTypesFile = kTable;
@@ -161,13 +133,13 @@ TEST(AttachedFile, EncodeBase64FromFileLoadsBody) {
   back.DecodeBase64();
   EXPECT_EQ(back.BodyBytes(), content);
   // Nothing but the one file was written into the folder.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(AttachedFile, EncodeBase64PrefersBodyAndPumpsPerBlock) {
   TAttachedFile f;
   f.FilePath = "/nonexistent/never-read";
-  f.SetBody(Bytes(2048));
+  f.SetBody(RandomBytes(2048));
   int pumps = 0;
   f.ProcessMessages = [&] { ++pumps; };
   ASSERT_TRUE(f.EncodeBase64());
@@ -177,7 +149,7 @@ TEST(AttachedFile, EncodeBase64PrefersBodyAndPumpsPerBlock) {
 
 TEST(AttachedFile, CancelLeavesLinesUnchanged) {
   TAttachedFile f;
-  f.SetBody(Bytes(5000));
+  f.SetBody(RandomBytes(5000));
   f.EncodedLines = {"previous"};
   f.Cancelled = true;  // cleared at the start: a stale flag does not stop a new encoding
   int pumps = 0;
@@ -200,9 +172,9 @@ TEST(AttachedFile, MissingFileRaisesAndChangesNothing) {
 
 TEST(AttachedFile, EmptyFileGivesNoLines) {
   TempDir dir;
-  WriteFileAtomically(dir.path() / "empty", "");
+  WriteFileAtomically(dir.Path() / "empty", "");
   TAttachedFile f;
-  f.FilePath = (dir.path() / "empty").string();
+  f.FilePath = (dir.Path() / "empty").string();
   ASSERT_TRUE(f.EncodeBase64());
   EXPECT_EQ(f.EncodedLines.Count(), 0u);
   EXPECT_TRUE(f.HasBody());
@@ -210,7 +182,7 @@ TEST(AttachedFile, EmptyFileGivesNoLines) {
 
 TEST(AttachedFile, SaveToFile) {
   TempDir dir;
-  fs::path path = dir.path() / "out.bin";
+  fs::path path = dir.Path() / "out.bin";
   TAttachedFile f;
   EXPECT_EQ(ErrorText([&] { f.SaveToFile(path); }), "AttachedFile.Body = nil");
   EXPECT_FALSE(fs::exists(path));
@@ -218,7 +190,7 @@ TEST(AttachedFile, SaveToFile) {
   f.SetBody(std::string("new\0bytes", 9));
   f.SaveToFile(path);
   EXPECT_EQ(ReadFileBytes(path), std::string("new\0bytes", 9));
-  EXPECT_THROW(f.SaveToFile(dir.path() / "no-such-dir" / "x"), EFileError);
+  EXPECT_THROW(f.SaveToFile(dir.Path() / "no-such-dir" / "x"), EFileError);
 }
 
 TEST(AttachedFile, BodyIsHandedOutAtItsStart) {

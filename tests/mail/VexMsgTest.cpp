@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -12,9 +11,12 @@
 #include "base/Exception.h"
 #include "base/FileIO.h"
 #include "mail/jconvert.h"
+#include "tests/mail/MailTestTools.h"
 
 using namespace moriva;
 namespace fs = std::filesystem;
+using mailtest::ErrorText;
+using mailtest::TempDir;
 using std::chrono::seconds;
 
 namespace {
@@ -39,28 +41,6 @@ std::vector<std::string> HeaderLines(const TVexMsg& m) {
   }
   return h;
 }
-
-std::string ErrorText(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "moriva-msg-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // Sets TZ for the scope of one test and restores it.
 class ScopedTz {
@@ -283,7 +263,7 @@ TEST(FillRawMail, BodyIsJisAndDotStuffed) {
 
 TEST(FillRawMail, ComposedMailMatchesGoldenFile) {
   TempDir dir;
-  fs::path csv = dir.path() / "SCHEDULE.CSV";
+  fs::path csv = dir.Path() / "SCHEDULE.CSV";
   std::string content;
   for (int i = 0; i < 40; ++i) content += Sj("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   WriteFileAtomically(csv, content);
