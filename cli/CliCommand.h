@@ -46,5 +46,8 @@ struct TCliCommand {
 int DaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int HolidaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace moriva

@@ -16,6 +16,12 @@ constexpr TCliCommand kCommands[] = {
     {"holidays", "YEAR", "the holidays of a year with their names", HolidaysCommand},
     {"calendar", "[YYYY-MM] [--rokuyo]", "a month as a grid (default: this month)",
      CalendarCommand},
+    {"agenda", "FILE.mrv [FROM [TO]] [--today YYYY-MM-DD]",
+     "the schedule items per day, FROM (default today) to TO", AgendaCommand},
+    {"csv-export", "FILE.mrv OUT.csv [--today YYYY-MM-DD]",
+     "the handset's SCHEDULE.CSV: the items from today on", CsvExportCommand},
+    {"csv-import", "FILE.mrv IN.csv", "merge a handset CSV file into the schedule file",
+     CsvImportCommand},
 };
 
 void WriteUsage(std::ostream& out) {

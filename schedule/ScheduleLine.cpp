@@ -1,6 +1,8 @@
 #include "schedule/ScheduleLine.h"
 
 #include "base/CommaText.h"
+#include "base/IntText.h"
+#include "calendar/Julius.h"
 
 namespace moriva {
 namespace {
@@ -32,7 +34,30 @@ std::string DayKeyText(std::string_view year, std::string_view month, std::strin
   return key;
 }
 
+// A number of one to `maxDigits` decimal digits, nothing else (no sign, no blanks).
+std::optional<int32_t> DigitsValue(std::string_view s, size_t maxDigits) {
+  if (s.empty() || s.size() > maxDigits) return std::nullopt;
+  for (char c : s)
+    if (c < '0' || c > '9') return std::nullopt;
+  return TryStrToInt(s);
+}
+
 }  // namespace
+
+std::optional<int32_t> StoredDateToJulius(std::string_view year, std::string_view month,
+                                          std::string_view day) {
+  std::optional<int32_t> y = DigitsValue(year, 4);
+  std::optional<int32_t> m = DigitsValue(month, 2);
+  std::optional<int32_t> d = DigitsValue(day, 2);
+  if (!y || !m || !d || *m < 1 || *m > 12 || *d < 1 || *d > 31) return std::nullopt;
+  const auto m8 = static_cast<uint8_t>(*m), d8 = static_cast<uint8_t>(*d);
+  try {
+    if (!IsValidDate(*y, m8, d8)) return std::nullopt;
+    return DateToJulius(*y, m8, d8);
+  } catch (const EJuliusError&) {
+    return std::nullopt;  // one of the ten days the calendar reform removed
+  }
+}
 
 std::string MakeDayKey(int32_t year, int month, int day) {
   return DayKeyText(std::to_string(year), std::to_string(month), std::to_string(day));

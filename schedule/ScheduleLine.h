@@ -44,6 +44,11 @@ std::string JoinScheduleLine(std::string_view yearText, std::string_view monthTe
                              std::string_view place, std::string_view time,
                              std::string_view alarmFlag);
 
+// The day number of a date written as stored texts: a year of one to four digits, a month
+// and a day of one or two digits (leading zeros allowed), forming a real date; else nullopt.
+std::optional<int32_t> StoredDateToJulius(std::string_view year, std::string_view month,
+                                          std::string_view day);
+
 // Field 6 of a line that splits into exactly seven comma-text fields, else "".
 std::string GetItemText(std::string_view line);
 

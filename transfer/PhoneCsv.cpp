@@ -6,36 +6,12 @@
 #include "base/CommaText.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
-#include "base/IntText.h"
-#include "calendar/Julius.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
 namespace {
 
 constexpr size_t kItemTextField = 6;
-
-// A number of one to `maxDigits` decimal digits, nothing else (no sign, no blanks).
-std::optional<int32_t> DigitsValue(std::string_view s, size_t maxDigits) {
-  if (s.empty() || s.size() > maxDigits) return std::nullopt;
-  for (char c : s)
-    if (c < '0' || c > '9') return std::nullopt;
-  return TryStrToInt(s);
-}
-
-std::optional<int32_t> DateOf(std::string_view year, std::string_view month, std::string_view day) {
-  std::optional<int32_t> y = DigitsValue(year, 4);
-  std::optional<int32_t> m = DigitsValue(month, 2);
-  std::optional<int32_t> d = DigitsValue(day, 2);
-  if (!y || !m || !d || *m < 1 || *m > 12 || *d < 1 || *d > 31) return std::nullopt;
-  const auto m8 = static_cast<uint8_t>(*m), d8 = static_cast<uint8_t>(*d);
-  try {
-    if (!IsValidDate(*y, m8, d8)) return std::nullopt;
-    return DateToJulius(*y, m8, d8);
-  } catch (const EJuliusError&) {
-    return std::nullopt;  // one of the ten days the calendar reform removed
-  }
-}
 
 TCsvRow MissingField(size_t index) {
   return {TCsvRowStatus::MissingField,
@@ -60,7 +36,7 @@ TCsvRow ConvertScheduleLine(std::string_view line, int32_t today) {
   // Fields 0, 2 and 3 make the date; report the first one that is missing.
   if (fields.size() < 4) return MissingField(fields.empty() ? 0 : fields.size() < 3 ? 2 : 3);
   std::string dateText = fields[0] + "/" + fields[2] + "/" + fields[3];
-  std::optional<int32_t> date = DateOf(fields[0], fields[2], fields[3]);
+  std::optional<int32_t> date = StoredDateToJulius(fields[0], fields[2], fields[3]);
   if (!date)
     return {TCsvRowStatus::BadDate, "'" + Cp932ToUtf8(dateText) + "' は日付ではありません"};
   if (*date < today) return {TCsvRowStatus::BeforeToday, {}};

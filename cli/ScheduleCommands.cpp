@@ -1,0 +1,89 @@
+// moriva-cli agenda, csv-export and csv-import: the schedule file without the window.
+#include <ostream>
+
+#include "base/Cp932.h"
+#include "base/LineList.h"
+#include "calendar/Julius.h"
+#include "cli/CliCommand.h"
+#include "cli/CliDates.h"
+#include "schedule/Agenda.h"
+#include "schedule/ScheduleFile.h"
+#include "transfer/CsvMerge.h"
+#include "transfer/PhoneCsv.h"
+
+namespace moriva {
+namespace {
+
+constexpr const char* kWeekdayNames[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+// --today YYYY-MM-DD stands in for the clock, so that scripts and tests get stable output.
+JuliusDay TodayArg(TCliArgs& args) {
+  std::optional<std::string> today = args.Option("today");
+  return today ? ParseDateArg(*today) : TodayJulius();
+}
+
+std::string Plural(size_t n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const JuliusDay today = TodayArg(args);
+  const std::vector<std::string> pos = args.Positional(1, 3);
+  const JuliusDay from = pos.size() > 1 ? ParseDateArg(pos[1]) : today;
+  std::optional<JuliusDay> to;
+  if (pos.size() > 2) to = ParseDateArg(pos[2]);
+  if (to && from > *to) throw EUsageError("FROM lies after TO");
+
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+  JuliusDay shown = from - 1;
+  for (const TAgendaItem& item : CollectAgenda(list, from, to)) {
+    if (item.Day != shown) {
+      int32_t y;
+      uint8_t m, d;
+      JuliusToDate(item.Day, y, m, d);
+      out << (shown >= from ? "\n" : "") << FormatDate(y, m, d) << " ("
+          << kWeekdayNames[JuliusDayOfWeek(item.Day) - 1] << ")\n";
+      shown = item.Day;
+    }
+    std::string time = Cp932ToUtf8(AgendaTimeText(item.Parts.Time));
+    out << "  " << std::string(time.size() < 5 ? 5 - time.size() : 0, ' ') << time << "  "
+        << Cp932ToUtf8(item.Parts.Subject);
+    if (!item.Parts.Place.empty()) out << "  @ " << Cp932ToUtf8(item.Parts.Place);
+    if (item.Parts.Alarm()) out << "  [alarm]";
+    out << '\n';
+  }
+  return 0;
+}
+
+int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const JuliusDay today = TodayArg(args);
+  const std::vector<std::string> pos = args.Positional(2, 2);
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+  size_t leftOut = 0;
+  TLineList csv = BuildPhoneCsv(list, today, &leftOut);
+  SavePhoneCsv(pos[1], csv);
+  out << "wrote " << Plural(csv.Count() - 1, "row") << " to " << pos[1];
+  if (leftOut > 0)
+    out << " (" << Plural(leftOut, "line") << " that are not schedule items left out)";
+  out << '\n';
+  return 0;
+}
+
+int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const std::vector<std::string> pos = args.Positional(2, 2);
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+  const TMergeResult r = MergeCsvFile(pos[1], list);
+  // An unchanged schedule is not written again.
+  if (r.Added > 0) SaveScheduleFile(pos[0], list);
+  out << MergeCompletionMessage(r) << '\n'
+      << "added " << r.Added << ", already present " << r.Duplicates << ", skipped " << r.Skipped
+      << '\n';
+  return 0;
+}
+
+}  // namespace moriva

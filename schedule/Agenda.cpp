@@ -1,0 +1,43 @@
+#include "schedule/Agenda.h"
+
+#include <algorithm>
+
+#include "base/CommaText.h"
+#include "base/IntText.h"
+
+namespace moriva {
+
+std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
+                                       std::optional<int32_t> to) {
+  std::vector<TAgendaItem> items;
+  for (size_t i = 0; i < list.Count(); ++i) {
+    std::vector<std::string> f = SplitCommaText(list[i]);
+    if (f.size() != 7 || f[0] != f[1] || !f[4].empty() || !f[5].empty()) continue;
+    std::optional<int32_t> day = StoredDateToJulius(f[0], f[2], f[3]);
+    if (!day || (from && *day < *from) || (to && *day > *to)) continue;
+    std::optional<TItemParts> parts = SplitItemText(f[6]);
+    if (!parts) continue;
+    items.push_back({*day, i, std::move(*parts)});
+  }
+  std::stable_sort(items.begin(), items.end(),
+                   [](const TAgendaItem& a, const TAgendaItem& b) { return a.Day < b.Day; });
+  return items;
+}
+
+std::string AgendaTimeText(const std::string& storedTime) {
+  std::vector<int32_t> pieces;
+  size_t p = 0;
+  for (;;) {
+    size_t colon = storedTime.find(':', p);
+    std::optional<int32_t> v = TryStrToInt(std::string_view(storedTime).substr(p, colon - p));
+    if (!v || *v < 0) return storedTime;
+    pieces.push_back(*v);
+    if (colon == std::string::npos) break;
+    p = colon + 1;
+  }
+  if (pieces.size() != 3) return storedTime;
+  std::string minute = std::to_string(pieces[1]);
+  return std::to_string(pieces[0]) + ":" + (minute.size() < 2 ? "0" : "") + minute;
+}
+
+}  // namespace moriva

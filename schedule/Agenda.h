@@ -1,0 +1,35 @@
+#pragma once
+// The schedule as a person reads it: the items of a range of days, by date. Used by
+// moriva-cli; the windows list one day at a time through ListDayItems instead.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/LineList.h"
+#include "schedule/ScheduleLine.h"
+
+namespace moriva {
+
+struct TAgendaItem {
+  int32_t Day = 0;   // Julian day number of the item's date
+  size_t Index = 0;  // index of its line in the list
+  TItemParts Parts;
+
+  bool operator==(const TAgendaItem&) const = default;
+};
+
+// The items dated from..to (both inclusive; an absent bound is open), ordered by date, the
+// items of one day in list order. A line counts as an item when it has exactly seven fields,
+// the same year in fields 0 and 1, empty fields 4 and 5, a readable date (month and day are
+// read as numbers, so "05" is May, as the calendar reads it) and an item text of at least four
+// parts. Every other line is left out.
+std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
+                                       std::optional<int32_t> to);
+
+// "H:M" from a stored "H:M:S" time with numeric pieces ("9:30:0" → "9:30", "0:5:0" → "0:05");
+// any other time text is returned as stored.
+std::string AgendaTimeText(const std::string& storedTime);
+
+}  // namespace moriva
