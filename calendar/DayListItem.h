@@ -31,12 +31,12 @@ class TBinaryDayListItem {
   TBinaryDayListItem(TBinaryDayListItem&&) = default;
   TBinaryDayListItem& operator=(const TBinaryDayListItem&) = default;
   TBinaryDayListItem& operator=(TBinaryDayListItem&&) = default;
-  virtual ~TBinaryDayListItem() = default;
 
   // Whether the rule covers the date. FromYear > ToYear (both set) is a window that wraps:
   // years up to ToYear and from FromYear on. Throws EJuliusError for 1582/10/5-14 when the
-  // weekday has to be looked at.
+  // weekday has to be looked at. (Declared first, so it is the first virtual slot.)
   virtual bool Match(int32_t y, uint8_t m, uint8_t d) const;
+  virtual ~TBinaryDayListItem() = default;
 
   // True when the item can match no day but FromYear/Month/Day (so it can be looked up by
   // that date instead of being tested on every day).
