@@ -1,6 +1,10 @@
 #include "calendar/OldCalendar.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
@@ -25,6 +29,20 @@ TEST(OldCalendar, CompiledTableIsTheResourceFile) {
   }
   EXPECT_EQ(file.back(), '\n');
   EXPECT_EQ(crlf, 260u);
+}
+
+// The shipped table is exactly what the generator computes from the ephemeris.
+TEST(OldCalendar, GeneratorReproducesTheTable) {
+  const std::filesystem::path root =
+      std::filesystem::path(MORIVA_TEST_DATA).parent_path().parent_path();
+  const std::filesystem::path out =
+      std::filesystem::temp_directory_path() / ("jdoldcal_" + std::to_string(getpid()) + ".txt");
+  const std::string cmd = "/usr/bin/python3 " + (root / "tools" / "gen_jdoldcal.py").string() +
+                          " -o " + out.string() + " >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  const std::string generated = ReadFileBytes(out);
+  std::filesystem::remove(out);
+  EXPECT_EQ(generated, ReadFileBytes(root / "resources" / "jdoldcal.txt"));
 }
 
 TEST(OldCalendar, TableShape) {
