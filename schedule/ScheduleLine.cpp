@@ -86,7 +86,10 @@ std::string JoinScheduleLine(std::string_view yearText, std::string_view monthTe
                              std::string_view dayText, std::string_view subject,
                              std::string_view place, std::string_view time,
                              std::string_view alarmFlag) {
-  std::string line = DayKeyText(yearText, monthText, dayText);
+  std::string line;
+  line.reserve(2 * yearText.size() + monthText.size() + dayText.size() + subject.size() +
+               place.size() + time.size() + alarmFlag.size() + 16);
+  line += DayKeyText(yearText, monthText, dayText);
   line += '"';
   for (std::string_view part : {subject, place, time}) {
     line.append(part);

@@ -1,6 +1,7 @@
 #include "transfer/CsvMerge.h"
 
-#include <unordered_set>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/CommaText.h"
@@ -10,32 +11,97 @@
 namespace moriva {
 namespace {
 
-// Letter case is folded for single-byte characters only: stepping by CP932 characters keeps
-// a trail byte that looks like an ASCII letter (as in ア, 0x83 0x41) from matching another
-// character (ヂ, 0x83 0x61).
-template <typename Map>
-std::string MapAsciiLetters(std::string_view s, Map map) {
-  std::string out(s);
-  for (size_t i = 0; i < out.size();) {
-    size_t n = CharLength(out, i);
-    if (n == 1) out[i] = map(out[i]);
-    i += n;
-  }
-  return out;
-}
-
 char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+// Upper-cases ASCII letters only. Characters are stepped as CP932, so a trail byte that looks
+// like a letter (ヂ is 0x83 0x61) is never changed into another character (ア, 0x83 0x41).
+std::string AsciiUpperCase(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size(); i += CharLength(out, i))
+    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 32);
+  return out;
 }
 
-// Two lines are the same schedule line when their case-folded texts are equal.
-std::string LineKey(std::string_view line) {
-  return MapAsciiLetters(line, AsciiLower);
+// Two schedule lines are the same when they differ at most in the case of ASCII letters
+// (again stepping CP932 characters, so that ア and ヂ stay different).
+bool SameLineText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    size_t n = CharLength(a, i);
+    if (n == 1 ? AsciiLower(a[i]) != AsciiLower(b[i]) : a.substr(i, n) != b.substr(i, n))
+      return false;
+    i += n;
+  }
+  return true;
 }
+
+// A hash that agrees with SameLineText (FNV-1a over the case-folded bytes).
+uint32_t FoldedHash(std::string_view s) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < s.size();) {
+    size_t n = CharLength(s, i);
+    h = (h ^ static_cast<unsigned char>(n == 1 ? AsciiLower(s[i]) : s[i])) * 16777619u;
+    if (n == 2) h = (h ^ static_cast<unsigned char>(s[i + 1])) * 16777619u;
+    i += n;
+  }
+  return h;
+}
+
+// The lines of a list by their case-folded text: an open-addressing table of (hash, index)
+// pairs in one array. A lookup touches one run of slots and compares texts only where the
+// hashes agree, so a merge stays linear even when the schedule outgrows the caches.
+class TLineIndex {
+ public:
+  TLineIndex(const TLineList& list, size_t expectedAdds) : lines_(list.Lines()) {
+    Resize(lines_.size() + expectedAdds);
+    for (size_t i = 0; i < lines_.size(); ++i) Add(i, FoldedHash(lines_[i]));
+  }
+
+  bool Contains(std::string_view line, uint32_t hash) const {
+    for (size_t p = hash & mask_; slots_[p].index != kEmpty; p = (p + 1) & mask_)
+      if (slots_[p].hash == hash && SameLineText(lines_[slots_[p].index], line)) return true;
+    return false;
+  }
+
+  // Records line `index` of the list, whose folded hash is `hash`.
+  void Add(size_t index, uint32_t hash) {
+    if (2 * (count_ + 1) > slots_.size()) Resize(2 * (count_ + 1));
+    Place(index, hash);
+    ++count_;
+  }
+
+ private:
+  // Slots of 8 bytes keep the table small next to the lines themselves; a list never holds
+  // anywhere near 2^32 lines (each takes far more than one byte of memory).
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  struct Slot {
+    uint32_t hash = 0;
+    uint32_t index = kEmpty;
+  };
+
+  void Place(size_t index, uint32_t hash) {
+    size_t p = hash & mask_;
+    while (slots_[p].index != kEmpty) p = (p + 1) & mask_;
+    slots_[p] = {hash, static_cast<uint32_t>(index)};
+  }
+
+  // At most half of the slots are used, so probe runs stay short.
+  void Resize(size_t entries) {
+    size_t capacity = 16;
+    while (capacity < 2 * entries) capacity <<= 1;
+    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(capacity));
+    mask_ = capacity - 1;
+    for (const Slot& s : old)
+      if (s.index != kEmpty) Place(s.index, s.hash);
+  }
+
+  const std::vector<std::string>& lines_;
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+  size_t count_ = 0;
+};
 
 // Keeps the list's scope of change notices balanced when something throws.
 class UpdateScope {
@@ -77,26 +143,21 @@ std::optional<std::string> CsvRecordToScheduleLine(std::string_view record) {
     if (c == '/') c = ',';  // '/' is below the trail-byte range
   std::vector<std::string> ymd = SplitCommaText(date);
   if (ymd.size() < 3) return std::nullopt;
-  return JoinScheduleLine(ymd[0], ymd[1], ymd[2], subject, place, time,
-                          MapAsciiLetters(alarm, AsciiUpper));
+  return JoinScheduleLine(ymd[0], ymd[1], ymd[2], subject, place, time, AsciiUpperCase(alarm));
 }
 
 TAddResult AddCsvRecord(std::string_view record, TLineList& specialDayList) {
   std::optional<std::string> line = CsvRecordToScheduleLine(record);
   if (!line) return TAddResult::Unreadable;
-  const std::string key = LineKey(*line);
   for (const std::string& l : specialDayList)
-    if (l.size() == key.size() && LineKey(l) == key) return TAddResult::Duplicate;
+    if (SameLineText(l, *line)) return TAddResult::Duplicate;
   specialDayList.Add(std::move(*line));
   return TAddResult::Added;
 }
 
 TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList) {
   TMergeResult result;
-  std::unordered_set<std::string> present;
-  present.reserve(specialDayList.Count() + csvLines.Count());
-  for (const std::string& l : specialDayList) present.insert(LineKey(l));
-
+  TLineIndex present(specialDayList, csvLines.Count());
   UpdateScope scope(specialDayList);
   const std::vector<std::string>& lines = csvLines.Lines();
   for (size_t i = 1; i < lines.size(); ++i) {
@@ -104,17 +165,20 @@ TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList)
       ++result.EmptyLines;
       continue;
     }
-    std::string record = lines[i];
-    for (bool first = true; i + 1 < lines.size() && !StartsNewRecord(lines[i + 1]); ++i) {
-      if (first) record += "\",\"";
-      first = false;
-      record += lines[i + 1];
+    // Most records are one line: they are read in place, and only continued ones are copied.
+    std::string_view record = lines[i];
+    std::string joined;
+    for (; i + 1 < lines.size() && !StartsNewRecord(lines[i + 1]); ++i) {
+      if (joined.empty()) joined.append(record).append("\",\"");
+      joined += lines[i + 1];
+      record = joined;
     }
     std::optional<std::string> line = CsvRecordToScheduleLine(record);
     if (!line) {
       ++result.Skipped;
-    } else if (present.insert(LineKey(*line)).second) {
+    } else if (const uint32_t hash = FoldedHash(*line); !present.Contains(*line, hash)) {
       specialDayList.Add(std::move(*line));
+      present.Add(specialDayList.Count() - 1, hash);
       ++result.Added;
     } else {
       ++result.Duplicates;
