@@ -140,4 +140,19 @@ std::vector<TDayItem> ListDayItems(int32_t year, int month, int day, const TLine
   return items;
 }
 
+std::string WeekViewText(std::string_view mainText) {
+  std::string text;
+  for (const std::string& name : SplitCommaText(mainText)) {
+    std::optional<TItemParts> parts = SplitItemText(name);
+    if (!parts) {
+      text += name;
+      continue;
+    }
+    text += parts->Subject;
+    if (parts->Alarm()) text += " B" + parts->Time;
+    text += ": ";
+  }
+  return text;
+}
+
 }  // namespace moriva

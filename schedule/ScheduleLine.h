@@ -87,4 +87,11 @@ struct TDayItem {
 // it instead of hiding a line the calendar marks.
 std::vector<TDayItem> ListDayItems(int32_t year, int month, int day, const TLineList& list);
 
+// The week view's text for one day, from the day's names as comma text (the calendar's day
+// text): for each name that is an item text, its subject, then " B" and the time when the
+// alarm is on, then ": "; any other name (a holiday, a line of another form) as it stands,
+// with no separator. So an alarm item S at 9:30:0, a plain item U and a holiday H read
+// "S B9:30:0: U: H".
+std::string WeekViewText(std::string_view mainText);
+
 }  // namespace moriva

@@ -122,3 +122,20 @@ TEST(ScheduleLine, JoinScheduleLineKeepsTextsAsGiven) {
   EXPECT_EQ(JoinScheduleLine("2003", "05", "01", "a", "", "10:00", "ON"),
             "2003,2003,05,01,,,\"a- - 10:00- ON\"");
 }
+
+TEST(ScheduleLine, WeekViewTextJoinsTheDaysItemsAndNames) {
+  struct Case {
+    std::string mainText;
+    std::string text;
+  } cases[] = {
+      {"\"S- p- 9:30:0- TRUE\",\"U- - 10:0:0- FALSE\",H", "S B9:30:0: U: H"},
+      {"", ""},
+      {Sj("元日,振替休日"), Sj("元日振替休日")},
+      {"\"a- b- c- true\"", "a: "},  // only "TRUE" adds the time
+      {"\"x- y\",\"Memo- - 1:0:0- TRUE- extra\"", "x- yMemo B1:0:0: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mainText);
+    EXPECT_EQ(WeekViewText(c.mainText), c.text);
+  }
+}
