@@ -30,6 +30,7 @@ TDomDocument::~TDomDocument() {
     reg_head_ = node->reg_next_;
     delete node;
   }
+  reg_tail_ = nullptr;
   node_count_ = 0;
   ForgetChildren();  // they were among the registered nodes
 }
@@ -100,16 +101,22 @@ bool TDomDocument::AcceptsChild(const TDomNode& node) const {
 
 void TDomDocument::NodeChanged(TDomNode& node, TDomNodeChange change) {
   if (change == ncCreated) {
-    node.reg_next_ = reg_head_;
-    if (reg_head_) reg_head_->reg_prev_ = &node;
-    reg_head_ = &node;
+    node.reg_prev_ = reg_tail_;
+    if (reg_tail_)
+      reg_tail_->reg_next_ = &node;
+    else
+      reg_head_ = &node;
+    reg_tail_ = &node;
     ++node_count_;
   } else if (change == ncDestroyed) {
     if (node.reg_prev_)
       node.reg_prev_->reg_next_ = node.reg_next_;
     else
       reg_head_ = node.reg_next_;
-    if (node.reg_next_) node.reg_next_->reg_prev_ = node.reg_prev_;
+    if (node.reg_next_)
+      node.reg_next_->reg_prev_ = node.reg_prev_;
+    else
+      reg_tail_ = node.reg_prev_;
     node.reg_prev_ = node.reg_next_ = nullptr;
     --node_count_;
   }

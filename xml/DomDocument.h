@@ -56,7 +56,10 @@ class TDomDocument : public TDomNode {
 
  private:
   friend class TDomNode;
+  // Oldest first: the nodes are freed in the order they were made, which the allocator
+  // handles best.
   TDomNode* reg_head_ = nullptr;
+  TDomNode* reg_tail_ = nullptr;
   size_t node_count_ = 0;
   bool destroying_ = false;
   std::u16string version_ = u"1.0";

@@ -31,8 +31,7 @@ void TDomNamedNodeMap::Remove(TDomNode* node) {
 }
 
 TDomNode::TDomNode(TDomDocument* owner, std::u16string name, bool hasChildren)
-    : owner_(owner), name_(std::move(name)) {
-  if (hasChildren) children_ = std::make_unique<TDomNodeList>();
+    : owner_(owner), name_(std::move(name)), has_children_(hasChildren) {
   if (owner_) owner_->NodeChanged(*this, ncCreated);
 }
 
@@ -41,13 +40,11 @@ TDomNode::~TDomNode() {
   // children are among them, so nothing is unlinked.
   if (OwnerIsDestroying()) return;
   if (parent_) parent_->DetachChild(this);
-  if (children_) {
-    for (TDomNode* child : children_->items_) {
-      child->parent_ = nullptr;  // saves each child searching this list for itself
-      delete child;
-    }
-    children_->items_.clear();
+  for (TDomNode* child : children_.items_) {
+    child->parent_ = nullptr;  // saves each child searching this list for itself
+    delete child;
   }
+  children_.items_.clear();
   if (owner_) owner_->NodeChanged(*this, ncDestroyed);
 }
 
@@ -72,7 +69,7 @@ const TDomDocument* TDomNode::ChildOwner() const {
 }
 
 void TDomNode::ForgetChildren() {
-  if (children_) children_->items_.clear();
+  children_.items_.clear();
 }
 
 TDomNode* TDomNode::InsertBefore(TDomNode* node, TDomNode* reference) {
@@ -90,7 +87,7 @@ TDomNode* TDomNode::InsertBefore(TDomNode* node, TDomNode* reference) {
     old->DetachChild(node);
     NodeChanged(*node, ncRemoved);
   }
-  auto& items = children_->items_;
+  auto& items = children_.items_;
   if (reference)
     items.insert(std::find(items.begin(), items.end(), reference), node);
   else
@@ -110,7 +107,7 @@ TDomNode* TDomNode::RemoveChild(TDomNode* node) {
 
 void TDomNode::DetachChild(TDomNode* child) {
   // Search from the back: the child taken away is most often one just appended.
-  auto& items = children_->items_;
+  auto& items = children_.items_;
   auto it = std::find(items.rbegin(), items.rend(), child);
   if (it != items.rend()) items.erase(std::next(it).base());
   child->parent_ = nullptr;
@@ -122,8 +119,7 @@ TDomNode* TDomNode::CloneNode(bool deep) const {
 }
 
 void TDomNode::ImportChildrenInto(TDomNode& copy, TDomDocument& document) const {
-  if (!children_) return;
-  for (const TDomNode* child : children_->items_)
+  for (const TDomNode* child : children_.items_)
     copy.AppendChild(child->ImportNode(document, true));
 }
 

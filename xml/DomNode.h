@@ -4,7 +4,6 @@
 // destroys those still registered when it is destroyed. Deleting a node earlier takes it out
 // of its parent and of the registry and deletes its children, so a subtree may go first.
 // Node text is UTF-16.
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,9 +76,9 @@ class TDomNode {
   virtual void SetNodeValue(std::u16string_view value);
 
   // The children; nullptr for kinds that never have children (text, attribute, ...).
-  TDomNodeList* GetChildNodes() const { return children_.get(); }
-  TDomNode* GetFirstChild() const { return children_ ? children_->Item(0) : nullptr; }
-  bool HasChildNodes() const { return children_ && children_->Count() > 0; }
+  const TDomNodeList* GetChildNodes() const { return has_children_ ? &children_ : nullptr; }
+  TDomNode* GetFirstChild() const { return children_.Item(0); }
+  bool HasChildNodes() const { return children_.Count() > 0; }
   // The attributes of an element; nullptr for the other kinds.
   virtual TDomNamedNodeMap* GetAttributes() { return nullptr; }
 
@@ -131,7 +130,8 @@ class TDomNode {
   TDomDocument* owner_;
   TDomNode* parent_ = nullptr;
   std::u16string name_;
-  std::unique_ptr<TDomNodeList> children_;
+  TDomNodeList children_;  // stays empty on kinds without children
+  bool has_children_;
   bool read_only_ = false;
   // The owner's registry is a doubly linked list through its nodes.
   TDomNode* reg_prev_ = nullptr;
