@@ -49,5 +49,6 @@ int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int XmlExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace moriva

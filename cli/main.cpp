@@ -22,6 +22,7 @@ constexpr TCliCommand kCommands[] = {
      "the handset's SCHEDULE.CSV: the items from today on", CsvExportCommand},
     {"csv-import", "FILE.mrv IN.csv", "merge a handset CSV file into the schedule file",
      CsvImportCommand},
+    {"xml-export", "FILE.mrv OUT.xml", "the schedule as an XML file (Shift_JIS)", XmlExportCommand},
 };
 
 void WriteUsage(std::ostream& out) {

@@ -9,22 +9,9 @@
 namespace moriva {
 namespace {
 
-// A store as a user's file may hold it: items (two on one day, one with an "&"), a yearly
-// memorial day with empty year fields, and lines that are no schedule items at all.
-TLineList SampleStore() {
-  return TLineList{
-      Sj("2002,2002,7,15,,,\"会議- 会議室- 9:30:0- TRUE\""),
-      Sj("2002,2002,7,15,,,\"R&D 打合せ- 第2会議室- 13:0:0- FALSE\""),
-      Sj(",,5,3,,,\"憲法記念日\""),
-      Sj("2003,2003,1,1"),
-      "",
-      Sj("2026,2026,12,31,,,\"<年末> \"\"大掃除\"\" ]]> 'x'- - 23:55:0- TRUE\""),
-  };
-}
-
 TEST(XmlExport, SampleStoreMatchesGolden) {
   size_t skipped = 0;
-  std::string bytes = BuildScheduleXml(SampleStore(), &skipped)->SaveToBytes(0);
+  std::string bytes = BuildScheduleXml(xmltest::SampleStore(), &skipped)->SaveToBytes(0);
   EXPECT_EQ(skipped, 2u);
   xmltest::ExpectGolden(bytes, "schedule.xml");
 }
@@ -37,7 +24,7 @@ TEST(XmlExport, EmptyStoreWritesAnEmptyRoot) {
 }
 
 TEST(XmlExport, TreeHasOneItemPerScheduleLine) {
-  auto doc = BuildScheduleXml(SampleStore());
+  auto doc = BuildScheduleXml(xmltest::SampleStore());
   TDomElement* root = doc->GetDocumentElement();
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->GetTagName(), u"スケジュール");
@@ -86,7 +73,7 @@ TEST(XmlExport, FileNameGetsXmlWhenItHasNoExtension) {
 
 TEST(XmlExport, FailedWriteKeepsTheOldFile) {
   xmltest::ScratchDir dir;
-  EXPECT_THROW(ExportScheduleXml(SampleStore(), dir / "no" / "such.xml"), EFileError);
+  EXPECT_THROW(ExportScheduleXml(xmltest::SampleStore(), dir / "no" / "such.xml"), EFileError);
   EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
 
@@ -109,7 +96,7 @@ std::string Utf8(std::u16string_view text) {
 // the texts hold, in every encoding and with and without indentation.
 TEST(XmlExportOracle, XmllintAcceptsAndReadsBackEveryFile) {
   xmltest::ScratchDir dir;
-  TLineList store = SampleStore();
+  TLineList store = xmltest::SampleStore();
   store.Add(Sj("2024,2024,2,29,,,\"tab\there\x01 ctl & <&amp;> ]]]]>>- ｶﾀｶﾅ- 0:0:0- TRUE\""));
   store.Add(Sj("2024,2024,3,1,,,\"①髙﨑ⅰ㈱ \\ ~ ～- - 1:5:0- FALSE\""));
   auto doc = BuildScheduleXml(store);

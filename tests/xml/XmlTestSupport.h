@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "base/LineList.h"
 
 namespace moriva::xmltest {
 
@@ -68,6 +70,19 @@ inline void ExpectGolden(const std::string& bytes, const std::string& name) {
     WriteFileAtomically(actual, bytes);
     ADD_FAILURE() << "differs from the golden file; actual bytes in " << actual;
   }
+}
+
+// A store as a user's file may hold it: items (two on one day, one with an "&"), a yearly
+// memorial day with empty year fields, and lines that are no schedule items at all.
+inline TLineList SampleStore() {
+  return TLineList{
+      Sj("2002,2002,7,15,,,\"会議- 会議室- 9:30:0- TRUE\""),
+      Sj("2002,2002,7,15,,,\"R&D 打合せ- 第2会議室- 13:0:0- FALSE\""),
+      Sj(",,5,3,,,\"憲法記念日\""),
+      Sj("2003,2003,1,1"),
+      "",
+      Sj("2026,2026,12,31,,,\"<年末> \"\"大掃除\"\" ]]> 'x'- - 23:55:0- TRUE\""),
+  };
 }
 
 }  // namespace moriva::xmltest
