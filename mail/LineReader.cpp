@@ -20,6 +20,27 @@ std::string LineFailureText(TLineResult result) {
   return {};
 }
 
+TLineResult ToLineResult(TIoResult result) {
+  switch (result) {
+    case TIoResult::ioOk:
+      return TLineResult::lrLine;
+    case TIoResult::ioClosed:
+      return TLineResult::lrClosed;
+    case TIoResult::ioTimedOut:
+      return TLineResult::lrTimedOut;
+    case TIoResult::ioCancelled:
+      return TLineResult::lrCancelled;
+  }
+  return TLineResult::lrClosed;
+}
+
+std::string Trim(std::string_view text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
 void TLineReader::Clear() {
   buffer_.clear();
   start_ = 0;
@@ -56,17 +77,7 @@ TLineResult TLineReader::Fill() {
   size_t received = 0;
   TIoResult result = source_.Receive(buffer_.data() + old_size, chunk_size_, received);
   buffer_.resize(old_size + (result == TIoResult::ioOk ? received : 0));
-  switch (result) {
-    case TIoResult::ioOk:
-      return TLineResult::lrLine;
-    case TIoResult::ioClosed:
-      return TLineResult::lrClosed;
-    case TIoResult::ioTimedOut:
-      return TLineResult::lrTimedOut;
-    case TIoResult::ioCancelled:
-      return TLineResult::lrCancelled;
-  }
-  return TLineResult::lrClosed;
+  return ToLineResult(result);
 }
 
 }  // namespace moriva

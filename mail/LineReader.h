@@ -4,6 +4,7 @@
 // so nothing here assumes that a receive ends at a line end.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "mail/ClientSocket.h"
 
@@ -17,8 +18,15 @@ enum class TLineResult {
   lrTooLong,    // more than MaxLineLength bytes without a line end
 };
 
+// The reader's view of how a wait ended: ioOk becomes lrLine.
+TLineResult ToLineResult(TIoResult result);
+
 // A clear text for every result but lrLine, for the clients' error reports.
 std::string LineFailureText(TLineResult result);
+
+// The text without leading and trailing blanks and control characters (codes 0-32), the way
+// reply codes and texts are read.
+std::string Trim(std::string_view text);
 
 class TLineReader {
  public:

@@ -56,6 +56,10 @@ class TScriptedServer {
   }
   // Waits for one line from the client (kept in Received()).
   TScriptedServer& Expect() { return Add({kExpect, {}, 0}); }
+  // Waits for lines up to and including a line "." (the data of a mail).
+  TScriptedServer& ExpectData() { return Add({kExpectData, {}, 0}); }
+  // Waits for one line, then answers.
+  TScriptedServer& Reply(std::string bytes) { return Expect().Send(std::move(bytes)); }
   TScriptedServer& Pause(int ms) { return Add({kPause, {}, ms}); }
   // Hangs up.
   TScriptedServer& Close() { return Add({kClose, {}, 0}); }
@@ -75,7 +79,7 @@ class TScriptedServer {
   }
 
  private:
-  enum Kind { kSend, kExpect, kPause, kClose, kSilent };
+  enum Kind { kSend, kExpect, kExpectData, kPause, kClose, kSilent };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -128,6 +132,10 @@ class TScriptedServer {
           break;
         case kExpect:
           open = ReadLine(fd);
+          break;
+        case kExpectData:
+          while ((open = ReadLine(fd)) && Received().back() != ".") {
+          }
           break;
         case kPause:
           std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
