@@ -67,8 +67,8 @@ int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   TLineList csv = BuildPhoneCsv(list, today, &leftOut);
   SavePhoneCsv(pos[1], csv);
   out << "wrote " << Plural(csv.Count() - 1, "row") << " to " << pos[1];
-  if (leftOut > 0)
-    out << " (" << Plural(leftOut, "line") << " that are not schedule items left out)";
+  if (leftOut == 1) out << " (1 line that is not a schedule item left out)";
+  if (leftOut > 1) out << " (" << leftOut << " lines that are not schedule items left out)";
   out << '\n';
   return 0;
 }

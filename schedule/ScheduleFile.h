@@ -17,6 +17,13 @@ inline constexpr std::string_view kScheduleFileFilter = "Moriva(*.mrv)|*.mrv|全
 inline constexpr std::string_view kDefaultScheduleFileName = "sample.mrv";
 inline constexpr std::string_view kScheduleFileExtension = ".mrv";
 
+// The questions of the file actions (UTF-8), both in a box titled "確認" with Yes and No:
+// before 新規 (exclamation icon) and, when the schedule was modified, before closing (no icon).
+inline constexpr std::string_view kConfirmCaption = "確認";
+inline constexpr std::string_view kNewScheduleQuestion =
+    "予定ファイルを新規作成します。よろしいですか？";
+inline constexpr std::string_view kSaveOnCloseQuestion = "データを保存しますか？";
+
 // Replaces `list` by the file's lines, with one change notice. A file that cannot be read
 // throws EFileError "ファイル %s は開けません" and leaves the list untouched.
 void LoadScheduleFile(const std::filesystem::path& path, TLineList& list);
