@@ -1,0 +1,302 @@
+#include "mail/VexPOP3.h"
+
+#include <algorithm>
+
+#include "base/Exception.h"
+#include "base/IntText.h"
+#include "mail/VexMsg.h"
+
+namespace moriva {
+
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+uint16_t Clamp16(int64_t value) {
+  return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, UINT16_MAX));
+}
+
+// bytes * 100 / size rounded to the nearest integer, halves to the even neighbour.
+int64_t RoundedPercent(uint64_t bytes, uint64_t size) {
+  uint64_t scaled = bytes * 100;
+  uint64_t q = scaled / size, r = scaled % size;
+  if (2 * r > size || (2 * r == size && q % 2 == 1)) ++q;
+  return static_cast<int64_t>(q);
+}
+
+// Why a command could not go out, in the words the line reader uses for replies.
+std::string SendFailureText(TIoResult result) {
+  switch (result) {
+    case TIoResult::ioTimedOut:
+      return LineFailureText(TLineResult::lrTimedOut);
+    case TIoResult::ioCancelled:
+      return LineFailureText(TLineResult::lrCancelled);
+    default:
+      return LineFailureText(TLineResult::lrClosed);
+  }
+}
+
+}  // namespace
+
+TVexPOP::TVexPOP() {
+  socket_.OnConnect = [this](TClientSocket&) {
+    connected_ = true;
+    if (OnConnect) OnConnect(*this);
+  };
+  socket_.OnDisconnect = [this](TClientSocket&) {
+    connected_ = false;
+    if (OnDisconnect) OnDisconnect(*this);
+  };
+  socket_.OnLookup = [this](TClientSocket& s) {
+    if (OnLookup) OnLookup(*this, s);
+  };
+  socket_.OnConnecting = [this](TClientSocket& s) {
+    if (OnConnecting) OnConnecting(*this, s);
+  };
+  // A failing send or receive: reported like a refusal, but from the socket, with its code
+  // and text. The code stays set, so the socket raises its error to the operation afterwards.
+  socket_.OnError = [this](TClientSocket& s, TErrorEvent event, int& code) {
+    IoFailed(SocketErrorText(code, event == TErrorEvent::eeSend ? "send" : "recv"));
+    s.Close();
+    connected_ = false;
+    if (OnError) OnError(&s, code, reply_text_);
+  };
+  socket_.ProcessMessages = [this] {
+    if (ProcessMessages) ProcessMessages();
+  };
+  // Only a reception gives way to Cancel; QUIT after a cancel must still go out.
+  socket_.IsCancelled = [this] { return receiving_ && cancelled_; };
+  tap_.OnChunk = [this](std::string_view chunk) {
+    if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(*this, std::string(chunk));
+  };
+}
+
+void TVexPOP::IoFailed(const std::string& reason) {
+  io_failed_ = true;
+  error_flag_ = true;
+  reply_status_.clear();
+  reply_text_ = reason;
+}
+
+bool TVexPOP::SendText(const std::string& text) {
+  if (io_failed_) return false;
+  if (ProcessMessages) ProcessMessages();
+  socket_.TimeOut = TimeOut;
+  TIoResult result = socket_.Send(text);
+  if (result != TIoResult::ioOk) {
+    if (!io_failed_) IoFailed(SendFailureText(result));
+    return false;
+  }
+  if (OnSendTextToSocket) OnSendTextToSocket(*this, text);
+  return true;
+}
+
+bool TVexPOP::ReadReply() {
+  if (io_failed_) return false;
+  socket_.TimeOut = TimeOut;
+  std::string line;
+  TLineResult result = reader_.ReadLine(line);
+  if (result != TLineResult::lrLine) {
+    if (!io_failed_) IoFailed(LineFailureText(result));
+    return false;
+  }
+  TPop3Status status = ParsePop3Status(line);
+  reply_status_ = std::move(status.Status);
+  reply_text_ = std::move(status.Text);
+  error_flag_ = status.Error;
+  return !error_flag_;
+}
+
+void TVexPOP::ReportError(int code) {
+  error_flag_ = true;
+  socket_.Close();
+  connected_ = false;
+  if (OnError) OnError(this, code, reply_text_);
+}
+
+void TVexPOP::Connect() {
+  message_count_ = 0;
+  logged_in_ = false;
+  cancelled_ = false;
+  std::optional<int32_t> port = TryStrToInt(Port);
+  socket_.Port = (port && *port > 0 && *port < 65536) ? *port : 110;
+  if (IsDottedAddress(Host))
+    socket_.SetAddress(Host);
+  else
+    socket_.SetHost(Host);
+  // A second Connect starts a new dialogue; the old connection would only give stale lines.
+  socket_.Close();
+  reader_.Clear();
+  error_flag_ = false;
+  io_failed_ = false;
+  reply_status_.clear();
+  reply_text_.clear();
+  greeting_.clear();
+  socket_.TimeOut = TimeOut;
+  try {
+    socket_.Open();
+  } catch (const ESocketError&) {
+    error_flag_ = true;
+    return;
+  }
+  if (!connected_) return;
+  bool read = ReadReply();
+  greeting_ = reply_text_;
+  if (io_failed_) {
+    ReportError(0);
+  } else if (!read) {
+    // A refusing server leaves nothing to talk to.
+    socket_.Close();
+    connected_ = false;
+  }
+}
+
+bool TVexPOP::Login() {
+  if (!connected_) throw Exception("Invalid Op. Not connected.");
+  if (APOP) {
+    std::string stamp = ApopTimeStamp(greeting_);
+    if (stamp.empty()) {
+      reply_status_.clear();
+      reply_text_ = "APOP is not possible: the server's greeting holds no time stamp.";
+      ReportError(kPop3LoginError);
+      return false;
+    }
+    SendText("APOP " + UserId + " " + ApopDigest(stamp, UserPasswd) + kCrLf);
+    ReadReply();
+  } else {
+    SendText("USER " + UserId + kCrLf);
+    if (ReadReply()) {
+      SendText("PASS " + UserPasswd + kCrLf);
+      ReadReply();
+    }
+  }
+  if (error_flag_) {
+    ReportError(kPop3LoginError);
+    return false;
+  }
+  logged_in_ = true;
+  return true;
+}
+
+void TVexPOP::GetStat() {
+  SendText(std::string("STAT") + kCrLf);
+  if (!ReadReply()) {
+    ReportError(kPop3StatError);
+    return;
+  }
+  message_count_ = Clamp16(Pop3Number(reply_text_, 1, 0));
+  new_message_count_ = 0;
+  last_supported_ = true;
+  SendText(std::string("LAST") + kCrLf);
+  if (ReadReply()) {
+    new_message_count_ = Clamp16(int64_t{message_count_} - Pop3Number(reply_text_, 1, 0));
+  } else {
+    last_supported_ = false;
+    if (io_failed_) ReportError(kPop3StatError);
+  }
+}
+
+std::string TVexPOP::GetUIDL(uint16_t number) {
+  SendText("UIDL " + std::to_string(number) + kCrLf);
+  if (!ReadReply()) {
+    ReportError(kPop3StatError);
+    return {};
+  }
+  size_t blank = reply_text_.find(' ');
+  return blank == std::string::npos ? reply_text_ : reply_text_.substr(blank + 1);
+}
+
+bool TVexPOP::ReceiveLines(std::vector<std::string>& lines, const std::function<void()>& perChunk) {
+  uint64_t seen = tap_.Chunks();
+  auto turn = [&] {
+    if (perChunk && tap_.Chunks() != seen) {
+      seen = tap_.Chunks();
+      perChunk();
+    }
+    return !cancelled_;
+  };
+  receiving_ = true;
+  socket_.TimeOut = TimeOut;
+  TLineResult result = ReceiveMultiLine(reader_, lines, MaxReplySize, turn);
+  receiving_ = false;
+  if (result == TLineResult::lrLine) return true;
+  if (result != TLineResult::lrCancelled && !io_failed_)
+    IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
+  return false;
+}
+
+void TVexPOP::UpdateProgress(uint64_t bytes, int64_t size) {
+  // A size of 0 (or less) cannot scale anything; the closing 100 still comes.
+  if (size <= 0) return;
+  percent_ = Clamp16(RoundedPercent(bytes, static_cast<uint64_t>(size)));
+  if (percent_ >= next_progress_) {
+    if (OnRetrieveProgress) OnRetrieveProgress(*this, percent_);
+    next_progress_ = Clamp16(int64_t{next_progress_} + RetrieveProgressStep);
+  }
+}
+
+bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
+  if (!connected_) throw Exception("Not connected.");
+  if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
+  const std::string n = std::to_string(number);
+  SendText("LIST " + n + kCrLf);
+  ReadReply();  // a refused LIST only leaves the size unknown
+  if (io_failed_) {
+    ReportError(kPop3FetchError);
+    return false;
+  }
+  const int64_t size = Pop3Number(reply_text_, 2, 100);
+  const uint64_t start = tap_.Bytes() - reader_.Buffered();
+  SendText(command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf);
+  if (!ReadReply()) {
+    ReportError(kPop3FetchError);
+    return false;
+  }
+  next_progress_ = RetrieveProgressStep;
+  percent_ = 0;
+  std::vector<std::string> lines;
+  auto progress = [&] { UpdateProgress(tap_.Bytes() - reader_.Buffered() - start, size); };
+  if (!ReceiveLines(lines, progress)) {
+    if (!cancelled_ || io_failed_) ReportError(kPop3FetchError);
+    return false;
+  }
+  if (percent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  msg.RawMail.Assign(std::move(lines));
+  msg.Size = size;
+  if (GetUIDLsOnRetrieve) msg.UIDL = GetUIDL(number);
+  if (OnAfterRetrieve) OnAfterRetrieve(*this);
+  return true;
+}
+
+bool TVexPOP::RetrieveHeader(uint16_t number, TVexMsg& msg) {
+  return Fetch(number, msg, "TOP");
+}
+
+bool TVexPOP::Retrieve(uint16_t number, TVexMsg& msg) {
+  return Fetch(number, msg, "RETR");
+}
+
+bool TVexPOP::GetUIDLs(TLineList& list) {
+  SendText(std::string("UIDL") + kCrLf);
+  if (!ReadReply()) {
+    ReportError(kPop3FetchError);
+    return false;
+  }
+  std::vector<std::string> lines;
+  if (!ReceiveLines(lines, nullptr)) {
+    if (!cancelled_ || io_failed_) ReportError(kPop3FetchError);
+    return false;
+  }
+  list.Assign(std::move(lines));
+  return true;
+}
+
+void TVexPOP::Quit() {
+  if (!connected_) return;
+  SendText(std::string("QUIT") + kCrLf);
+  socket_.Close();
+  connected_ = false;
+  if (ProcessMessages) ProcessMessages();
+}
+
+}  // namespace moriva
