@@ -1,0 +1,116 @@
+#include "mail/AttachmentName.h"
+
+#include "base/Cp932.h"
+#include "mail/jconvert.h"
+
+namespace moriva {
+namespace {
+
+constexpr std::string_view kRemoved = "\\/:*?\"<>|";
+constexpr size_t kMaxKeptExtension = 16;
+
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    auto c = static_cast<unsigned char>(s[i]);
+    size_t n = c < 0x80             ? 1
+               : (c & 0xE0) == 0xC0 ? 2
+               : (c & 0xF0) == 0xE0 ? 3
+               : (c & 0xF8) == 0xF0 ? 4
+                                    : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    unsigned cp = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+      auto d = static_cast<unsigned char>(s[i + k]);
+      if (!IsContinuation(d)) return false;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += n;
+  }
+  return true;
+}
+
+bool IsJis(std::string_view s) {
+  return s.find("\x1b$B") != std::string_view::npos || s.find("\x1b$@") != std::string_view::npos;
+}
+
+// Replaces the extension of a file name (from its last ".", when no delimiter follows it),
+// or adds one.
+std::string ChangeExtension(std::string_view name, std::string_view ext) {
+  size_t dot = name.find_last_of(".\\/:");
+  if (dot != std::string_view::npos && name[dot] == '.') name = name.substr(0, dot);
+  return std::string(name) + std::string(ext);
+}
+
+std::string_view ExtensionFor(std::string_view contentType) {
+  if (contentType == "TEXT/HTML") return ".html";
+  if (contentType == "IMAGE/JPEG") return ".jpeg";
+  if (contentType == "IMAGE/GIF") return ".gif";
+  return {};
+}
+
+// Removes the characters a file name must not hold. In UTF-8 every byte below 0x80 is a
+// character of its own, so this never cuts into a multi-byte character.
+std::string RemoveForbidden(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || kRemoved.find(c) != std::string_view::npos) continue;
+    out += c;
+  }
+  return out;
+}
+
+// Shortens `name` to at most `limit` bytes on a character boundary, keeping a short extension.
+std::string Shorten(const std::string& name, size_t limit) {
+  if (name.size() <= limit) return name;
+  std::string ext;
+  size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0 && name.size() - dot <= kMaxKeptExtension)
+    ext = name.substr(dot);
+  size_t cut = limit - ext.size();
+  while (cut > 0 && IsContinuation(static_cast<unsigned char>(name[cut]))) --cut;
+  return name.substr(0, cut) + ext;
+}
+
+}  // namespace
+
+std::string MailTextToUtf8(std::string_view text) {
+  if (IsJis(text)) return Cp932ToUtf8(JisToSjis(text));
+  if (IsAscii(text) || IsValidUtf8(text)) return std::string(text);
+  if (DetectJapaneseCode(text) == jcEuc) return Cp932ToUtf8(EucToSjis(text));
+  return Cp932ToUtf8(text);
+}
+
+std::string AttachmentFileName(std::string_view fileName, std::string_view contentType,
+                               std::string_view subject) {
+  std::string name;
+  if (fileName.empty()) {
+    name = MailTextToUtf8(subject);
+    if (std::string_view ext = ExtensionFor(contentType); !ext.empty())
+      name = ChangeExtension(name, ext);
+  } else {
+    name = MailTextToUtf8(fileName);
+  }
+  name = RemoveForbidden(name);
+  size_t first = name.find_first_not_of(' ');
+  name = first == std::string::npos ? std::string() : name.substr(first);
+  name.erase(name.find_last_not_of(' ') + 1);
+  name = Shorten(name, kMaxAttachmentNameBytes);
+  if (name.find_first_not_of('.') == std::string::npos) return std::string(kFallbackAttachmentName);
+  return name;
+}
+
+}  // namespace moriva

@@ -1,0 +1,189 @@
+#include "mail/MimeHeader.h"
+
+#include "mail/jconvert.h"
+
+namespace moriva {
+namespace {
+
+constexpr size_t kBoundaryReach = 72;
+
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool IsFoldBlank(const std::string& line) {
+  return !line.empty() && (line[0] == ' ' || line[0] == '\t');
+}
+
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Removes every group from an `open` character to the next `close` after it, both included.
+std::string RemoveGroups(std::string text, char open, char close) {
+  for (;;) {
+    size_t a = text.find(open);
+    if (a == std::string::npos) return text;
+    size_t b = text.find(close, a + 1);
+    if (b == std::string::npos) return text;
+    text.erase(a, b - a + 1);
+  }
+}
+
+// The inside of the first `open` ... `close` group, or nullopt when there is none.
+std::optional<std::string> GroupInside(const std::string& text, char open, char close) {
+  size_t a = text.find(open);
+  if (a == std::string::npos) return std::nullopt;
+  size_t b = text.find(close, a + 1);
+  if (b == std::string::npos) return std::nullopt;
+  return text.substr(a + 1, b - a - 1);
+}
+
+// DisplayNameOf without the quotes around the result.
+std::string BareDisplayName(std::string_view text) {
+  std::string s(text);
+  size_t a = s.find('<');
+  if (a != std::string::npos) {
+    size_t b = s.find('>', a + 1);
+    if (b != std::string::npos) s.erase(a, b - a + 1);
+  }
+  if (auto inside = GroupInside(s, '(', ')')) s = *inside;
+  std::string out;
+  for (char c : s)
+    if (c != '"' && c != '\'') out += c;
+  return std::string(TrimView(out));
+}
+
+// Removes every quoted string with its quotes. A quote without a partner only vanishes itself.
+std::string RemoveQuotedStrings(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '"') {
+      out += text[i];
+      continue;
+    }
+    size_t close = text.find('"', i + 1);
+    if (close != std::string_view::npos) i = close;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string TrimHeaderText(std::string_view text) {
+  return std::string(TrimView(text));
+}
+
+std::string UpperHeaderText(std::string_view text) {
+  std::string r(text);
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
+
+std::optional<std::string> FindHeader(std::string_view key, TLineSpan lines) {
+  size_t i = 0;
+  while (i < lines.size() && lines[i].empty()) ++i;
+  for (; i < lines.size() && !lines[i].empty(); ++i) {
+    const std::string& line = lines[i];
+    if (line.size() < key.size()) continue;
+    if (UpperHeaderText(std::string_view(line).substr(0, key.size())) != key) continue;
+    std::string unfolded = line;
+    for (size_t k = i + 1; k < lines.size() && IsFoldBlank(lines[k]); ++k)
+      unfolded += TrimView(lines[k]);
+    return unfolded;
+  }
+  return std::nullopt;
+}
+
+std::string HeaderValue(std::string_view key, std::string_view line) {
+  size_t at = UpperHeaderText(line).find(key);
+  if (at == std::string::npos) return {};
+  std::string_view value = TrimView(line.substr(at + key.size()));
+  return std::string(TrimView(value.substr(0, value.find(';'))));
+}
+
+std::string StripQuotes(std::string_view text) {
+  auto is_quote = [](char c) { return c == '"' || c == '\''; };
+  if (!text.empty() && is_quote(text.front())) text.remove_prefix(1);
+  if (!text.empty() && is_quote(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string DisplayNameOf(std::string_view text) {
+  return "\"" + BareDisplayName(text) + "\"";
+}
+
+std::string AddressOf(std::string_view text) {
+  std::string s(TrimView(RemoveGroups(std::string(text), '(', ')')));
+  if (auto inside = GroupInside(s, '<', '>')) s = *inside;
+  return "<" + s + ">";
+}
+
+std::string NormalizeAddressList(std::string_view text) {
+  std::string list = RemoveQuotedStrings(text);
+  if (TrimView(list).empty()) return {};
+  std::string out;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = list.find(',', start);
+    std::string_view piece = std::string_view(list).substr(
+        start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (start > 0) out += ", ";
+    // The name is cut out of the undecoded piece and decoded afterwards: trimming or
+    // removing quote bytes after decoding would damage JIS text (its opening escape is a
+    // control character, and its double-byte characters may hold any printable byte).
+    out += "\"" + DecodeHeader(BareDisplayName(piece)) + "\" " + AddressOf(piece);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return out;
+}
+
+std::string BoundaryOf(std::string_view line) {
+  size_t at = UpperHeaderText(line).find("BOUNDARY");
+  if (at == std::string::npos) return {};
+  std::string_view v = TrimView(line.substr(at + 8, kBoundaryReach));
+  if (!v.empty()) v = TrimView(v.substr(1));
+  if (!v.empty() && v.front() == '"') {
+    v.remove_prefix(1);
+    v = v.substr(0, v.find('"'));
+  }
+  v = v.substr(0, v.find(';'));
+  return "--" + std::string(TrimView(v));
+}
+
+TLineSpan StripHeaderBlock(TLineSpan lines) {
+  size_t i = 0;
+  while (i < lines.size() && !TrimView(lines[i]).empty()) ++i;
+  while (i < lines.size() && TrimView(lines[i]).empty()) ++i;
+  return lines.subspan(i);
+}
+
+TPartInfo GetPartInfo(TLineSpan lines) {
+  TPartInfo info;
+  if (auto line = FindHeader("CONTENT-TYPE:", lines)) {
+    info.ContentType = UpperHeaderText(HeaderValue("CONTENT-TYPE:", *line));
+    info.FileName = HeaderValue("NAME", *line);
+  } else {
+    info.ContentType = "TEXT/PLAIN";
+  }
+  auto encoding = FindHeader("CONTENT-TRANSFER-ENCODING:", lines);
+  info.Encoding =
+      encoding ? UpperHeaderText(HeaderValue("CONTENT-TRANSFER-ENCODING:", *encoding)) : "7BIT";
+  if (info.FileName.empty()) {
+    if (auto line = FindHeader("CONTENT-DISPOSITION:", lines))
+      info.FileName = HeaderValue("FILENAME", *line);
+  }
+  if (!info.FileName.empty()) {
+    // The value still starts with the "=" after the parameter word.
+    std::string_view name = std::string_view(info.FileName).substr(1);
+    name = TrimView(name.substr(0, name.find(';')));
+    info.FileName = DecodeHeader(TrimView(StripQuotes(name)));
+  }
+  return info;
+}
+
+}  // namespace moriva
