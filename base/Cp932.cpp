@@ -73,20 +73,14 @@ class Converter {
   iconv_t cd_;
 };
 
-Converter& Cp932ToUtf8Conv() {
-  thread_local Converter c("UTF-8", "CP932");
-  return c;
-}
-Converter& Utf8ToCp932Conv() {
-  thread_local Converter c("CP932", "UTF-8");
-  return c;
-}
-Converter& Cp932ToUtf16Conv() {
-  thread_local Converter c("UTF-16LE", "CP932");
-  return c;
-}
-Converter& Utf16ToCp932Conv() {
-  thread_local Converter c("CP932", "UTF-16LE");
+// One converter per direction and thread, opened on first use.
+enum class Direction { kCp932ToUtf8, kUtf8ToCp932, kCp932ToUtf16, kUtf16ToCp932 };
+
+template <Direction D>
+Converter& Conv() {
+  static constexpr const char* kNames[][2] = {
+      {"UTF-8", "CP932"}, {"CP932", "UTF-8"}, {"UTF-16LE", "CP932"}, {"CP932", "UTF-16LE"}};
+  thread_local Converter c(kNames[static_cast<int>(D)][0], kNames[static_cast<int>(D)][1]);
   return c;
 }
 
@@ -100,16 +94,17 @@ bool IsAscii(std::string_view s) {
 
 std::string Cp932ToUtf8(std::string_view s) {
   if (IsAscii(s)) return std::string(s);
-  return Cp932ToUtf8Conv().Run(s.data(), s.size(), OneByte, "?");
+  return Conv<Direction::kCp932ToUtf8>().Run(s.data(), s.size(), OneByte, "?");
 }
 
 std::string Utf8ToCp932(std::string_view s) {
   if (IsAscii(s)) return std::string(s);
-  return Utf8ToCp932Conv().Run(s.data(), s.size(), Utf8Unit, "?");
+  return Conv<Direction::kUtf8ToCp932>().Run(s.data(), s.size(), Utf8Unit, "?");
 }
 
 std::u16string Cp932ToUtf16(std::string_view s) {
-  std::string bytes = Cp932ToUtf16Conv().Run(s.data(), s.size(), OneByte, std::string("?\0", 2));
+  std::string bytes =
+      Conv<Direction::kCp932ToUtf16>().Run(s.data(), s.size(), OneByte, std::string("?\0", 2));
   std::u16string out(bytes.size() / 2, u'\0');
   for (size_t i = 0; i < out.size(); ++i)
     out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -123,7 +118,7 @@ std::string Utf16ToCp932(std::u16string_view s) {
     bytes[2 * i] = static_cast<char>(s[i] & 0xFF);
     bytes[2 * i + 1] = static_cast<char>(s[i] >> 8);
   }
-  return Utf16ToCp932Conv().Run(bytes.data(), bytes.size(), TwoBytes, "?");
+  return Conv<Direction::kUtf16ToCp932>().Run(bytes.data(), bytes.size(), TwoBytes, "?");
 }
 
 }  // namespace moriva

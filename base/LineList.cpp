@@ -1,5 +1,6 @@
 #include "base/LineList.h"
 
+#include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
 
@@ -14,8 +15,17 @@ char AsciiLower(char c) {
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  for (size_t i = 0; i < a.size();) {
+    // A double-byte character compares exactly: its trail byte may look like a letter
+    // (ア is 83 41, ヂ is 83 61) and must not be folded.
+    size_t n = CharLength(a, i);
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return false;
+    }
+    i += n;
+  }
   return true;
 }
 

@@ -39,7 +39,7 @@ class TLineList {
   void Assign(const TLineList& other);  // copies the lines
   void Assign(std::vector<std::string> lines);
 
-  // Index of the first line equal to `s` ignoring ASCII letter case, or -1.
+  // Index of the first line equal to `s` ignoring ASCII letter case (SameTextAscii), or -1.
   int IndexOf(std::string_view s) const;
 
   // Every line followed by CR LF.
@@ -69,7 +69,7 @@ class TLineList {
 // Splits a text into lines by the line list's rule.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// ASCII-only case-insensitive comparison (bytes >= 0x80 compare exactly).
+// Case-insensitive for ASCII letters only; CP932 double-byte characters compare exactly.
 bool SameTextAscii(std::string_view a, std::string_view b);
 
 }  // namespace moriva

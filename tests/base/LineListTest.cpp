@@ -59,6 +59,11 @@ TEST(LineList, IndexOfIgnoresAsciiCaseOnly) {
   EXPECT_EQ(l.IndexOf("\x82\xA0x"), 1);
   EXPECT_EQ(l.IndexOf("\x82\xC0x"), -1);  // 0xA0 vs 0xC0 differ by 32 but are not letters
   EXPECT_EQ(l.IndexOf("hell"), -1);
+  // Trail bytes that look like letters are not folded: ア (83 41) is not ヂ (83 61).
+  TLineList kana{"\x83\x41"};
+  EXPECT_EQ(kana.IndexOf("\x83\x61"), -1);
+  EXPECT_EQ(kana.IndexOf("\x83\x41"), 0);
+  EXPECT_TRUE(moriva::SameTextAscii("A\x83\x41" "b", "a\x83\x41" "B"));
 }
 
 TEST(LineList, ChangeNoticesAreBracketed) {
