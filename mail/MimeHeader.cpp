@@ -22,14 +22,17 @@ std::string_view TrimView(std::string_view s) {
 }
 
 // Removes every group from an `open` character to the next `close` after it, both included.
-std::string RemoveGroups(std::string text, char open, char close) {
-  for (;;) {
-    size_t a = text.find(open);
-    if (a == std::string::npos) return text;
-    size_t b = text.find(close, a + 1);
-    if (b == std::string::npos) return text;
-    text.erase(a, b - a + 1);
+// One pass, so a header with many groups costs no more than its length.
+std::string RemoveGroups(std::string_view text, char open, char close) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t end = text[i] == open ? text.find(close, i + 1) : std::string_view::npos;
+    if (end == std::string_view::npos)
+      out += text[i];
+    else
+      i = end;
   }
+  return out;
 }
 
 // The inside of the first `open` ... `close` group, or nullopt when there is none.
@@ -117,7 +120,7 @@ std::string DisplayNameOf(std::string_view text) {
 }
 
 std::string AddressOf(std::string_view text) {
-  std::string s(TrimView(RemoveGroups(std::string(text), '(', ')')));
+  std::string s(TrimView(RemoveGroups(text, '(', ')')));
   if (auto inside = GroupInside(s, '<', '>')) s = *inside;
   return "<" + s + ">";
 }

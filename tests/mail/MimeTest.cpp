@@ -298,6 +298,20 @@ TEST(Parse, HostileNestingAndPartCountsAreBounded) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+TEST(Parse, LongHeaderLinesCostTheirLength) {
+  std::string to = "To: ";
+  for (int i = 0; i < 50000; ++i) to += "n(c)(c)(c) <a@b>, ";
+  std::string comments = "Cc: ";
+  for (int i = 0; i < 300000; ++i) comments += "(c)";
+  auto start = std::chrono::steady_clock::now();
+  TVexMsg m;
+  ParseLines(m, {to, comments + "x@y", "Subject: " + std::string(1 << 20, 's'), "", "body"});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(m.CC, "\"c\" <x@y>");
+  EXPECT_EQ(m.Subject.size(), 1u << 20);
+  EXPECT_TRUE(m.SendTo.starts_with("\"c\" <a@b>, \"c\" <a@b>, "));
+}
+
 TEST(Parse, HostileAttachmentNamesStayInTheirFolder) {
   std::vector<std::string> lines = {"Subject: " + EncodedWord(Sj("../..")),
                                     "Content-Type: multipart/mixed; boundary=z", ""};
