@@ -24,18 +24,6 @@ int64_t RoundedPercent(uint64_t bytes, uint64_t size) {
   return static_cast<int64_t>(q);
 }
 
-// Why a command could not go out, in the words the line reader uses for replies.
-std::string SendFailureText(TIoResult result) {
-  switch (result) {
-    case TIoResult::ioTimedOut:
-      return LineFailureText(TLineResult::lrTimedOut);
-    case TIoResult::ioCancelled:
-      return LineFailureText(TLineResult::lrCancelled);
-    default:
-      return LineFailureText(TLineResult::lrClosed);
-  }
-}
-
 }  // namespace
 
 TVexPOP::TVexPOP() {
@@ -84,7 +72,7 @@ bool TVexPOP::SendText(const std::string& text) {
   socket_.TimeOut = TimeOut;
   TIoResult result = socket_.Send(text);
   if (result != TIoResult::ioOk) {
-    if (!io_failed_) IoFailed(SendFailureText(result));
+    if (!io_failed_) IoFailed(LineFailureText(ToLineResult(result)));
     return false;
   }
   if (OnSendTextToSocket) OnSendTextToSocket(*this, text);
@@ -246,6 +234,7 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
     return false;
   }
   const int64_t size = Pop3Number(reply_text_, 2, 100);
+  // Everything received from here on belongs to the reply (a server does not speak unasked).
   const uint64_t start = tap_.Bytes() - reader_.Buffered();
   SendText(command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf);
   if (!ReadReply()) {
@@ -255,7 +244,7 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
   next_progress_ = RetrieveProgressStep;
   percent_ = 0;
   std::vector<std::string> lines;
-  auto progress = [&] { UpdateProgress(tap_.Bytes() - reader_.Buffered() - start, size); };
+  auto progress = [&] { UpdateProgress(tap_.Bytes() - start, size); };
   if (!ReceiveLines(lines, progress)) {
     if (!cancelled_ || io_failed_) ReportError(kPop3FetchError);
     return false;

@@ -5,31 +5,23 @@
 
 namespace moriva {
 
-namespace {
-
-// Blanks and control characters around a reply text are not part of it.
-std::string_view TrimBlanks(std::string_view text) {
-  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
-
 TPop3Status ParsePop3Status(std::string_view line) {
   TPop3Status status;
-  status.Status = TrimBlanks(line.substr(0, 4));
-  if (line.size() > 4) status.Text = TrimBlanks(line.substr(4));
+  status.Status = Trim(line.substr(0, 4));
+  if (line.size() > 4) status.Text = Trim(line.substr(4));
   status.Error = status.Status == "-ERR";
   return status;
 }
 
 int32_t Pop3Number(std::string_view text, int word, int32_t fallback) {
-  std::string s(TrimBlanks(text));
   // A reply text is one line, but a text with line ends inside still reads word by word.
-  for (size_t crlf = s.find("\r\n"); crlf != std::string::npos; crlf = s.find("\r\n", crlf))
-    s.replace(crlf, 2, " ");
+  const std::string trimmed = Trim(text);
+  std::string s;
+  for (size_t i = 0; i < trimmed.size(); ++i) {
+    const bool crlf = trimmed[i] == '\r' && i + 1 < trimmed.size() && trimmed[i + 1] == '\n';
+    s += crlf ? ' ' : trimmed[i];
+    if (crlf) ++i;
+  }
   std::string_view rest = s;
   for (int i = 1; i < word; ++i) {
     size_t blank = rest.find(' ');
