@@ -4,6 +4,7 @@
 
 #include "base/Exception.h"
 #include "base/IntText.h"
+#include "mail/VexMIME.h"
 #include "mail/VexMsg.h"
 
 namespace moriva {
@@ -250,7 +251,9 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
     return false;
   }
   if (percent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  // The lines become the message's raw lines and are parsed at once (without a copy).
   msg.RawMail.Assign(std::move(lines));
+  Parse(msg);
   msg.Size = size;
   if (GetUIDLsOnRetrieve) msg.UIDL = GetUIDL(number);
   if (OnAfterRetrieve) OnAfterRetrieve(*this);

@@ -107,7 +107,9 @@ class TVexPOP {
   // The unique id of one message; "" and OnError 2006 when refused.
   std::string GetUIDL(uint16_t number);
   // The header block (TOP n 0) or the whole message (RETR n) into `msg`: its RawMail becomes
-  // the dot-unstuffed lines and its Size the size LIST gave (100 when LIST gave none).
+  // the dot-unstuffed lines, parsed at once (Parse; RawMail is then cleared unless the
+  // message's ClearRawMailAfterParse is off), and its Size the size LIST gave (100 when LIST
+  // gave none).
   // OnError 2004 when refused or broken off; false then and when cancelled (no event; the
   // connection stays open for Quit). Throws Exception "Not connected." without a connection.
   bool RetrieveHeader(uint16_t number, TVexMsg& msg);

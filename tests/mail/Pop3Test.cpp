@@ -84,12 +84,15 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
   msg.ClearRawMailAfterParse = false;
   EXPECT_TRUE(run.pop.RetrieveHeader(2, msg));
   EXPECT_EQ(msg.Size, 47);
+  EXPECT_EQ(msg.Subject, "mrv");  // parsed at once
+  EXPECT_EQ(msg.RawMail.Lines(), (Lines{"Subject: mrv", ""}));
   EXPECT_TRUE(msg.UIDL.empty());
   run.pop.GetUIDLsOnRetrieve = true;
   TVexMsg full;
   full.ClearRawMailAfterParse = false;
   EXPECT_TRUE(run.pop.Retrieve(2, full));
   EXPECT_EQ(full.UIDL, "uid-b");
+  EXPECT_EQ(full.Text.Lines(), (Lines{".dot", "last line"}));
   EXPECT_EQ(Commands(run, server),
             (Lines{"USER taro", "PASS secret", "STAT", "LAST", "UIDL", "LIST 2", "TOP 2 0",
                    "LIST 2", "RETR 2", "UIDL 2", "QUIT"}));
