@@ -60,6 +60,8 @@ protocols = pop3
 ssl = no
 disable_plaintext_auth = no
 auth_mechanisms = plain apop
+# Tests try wrong passwords on purpose; no need to slow them down.
+auth_failure_delay = 0
 default_login_user = $login_user
 default_internal_user = $internal_user
 passdb {
@@ -80,6 +82,10 @@ service pop3-login {
 }
 service anvil {
   chroot =
+  # Failed logins (tests make them on purpose) would slow every later login from 127.0.0.1.
+  unix_listener anvil-auth-penalty {
+    mode = 0
+  }
 }
 service auth {
   user = $auth_user

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "mail/VexMsg.h"
+#include "mail/VexPOP3.h"
+#include "tests/integration/ServerState.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test owns one mailbox of the fixture's server (userNN / secretNN), so tests can run
+// side by side.
+struct Mailbox {
+  testing::TServerState server = testing::Pop3Server();
+  std::string user, password;
+  fs::path maildir;
+
+  explicit Mailbox(int n) {
+    std::string nn = (n < 10 ? "0" : "") + std::to_string(n);
+    user = "user" + nn;
+    password = "secret" + nn;
+    maildir = fs::path(server.Values.at("DIR")) / "mail" / user / "Maildir";
+    for (const char* sub : {"new", "cur"})
+      for (const auto& entry : fs::directory_iterator(maildir / sub)) fs::remove(entry.path());
+  }
+  // Delivers a mail given as lines; the file holds them with LF, the server sends CR LF.
+  void Put(int index, const std::vector<std::string>& lines) {
+    std::ofstream out(maildir / "new" / ("100000000" + std::to_string(index) + ".M1P1.test"),
+                      std::ios::binary);
+    for (const std::string& line : lines) out << line << '\n';
+  }
+  void Setup(TVexPOP& pop, std::vector<int>& errors) {
+    pop.Host = "127.0.0.1";
+    pop.Port = std::to_string(server.Port);
+    pop.TimeOut = 5000;
+    pop.UserId = user;
+    pop.UserPasswd = password;
+    pop.OnError = [&errors](const void*, int code, const std::string&) { errors.push_back(code); };
+  }
+};
+
+TEST(Pop3DovecotTest, LoginsWithUserPassAndApop) {
+  Mailbox box(1);
+  struct Case {
+    bool apop;
+    bool right_password;
+  } cases[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.apop ? "APOP" : "USER/PASS") + (c.right_password ? "" : " wrong"));
+    TVexPOP pop;
+    std::vector<int> errors;
+    box.Setup(pop, errors);
+    pop.APOP = c.apop;
+    if (!c.right_password) pop.UserPasswd = "not-" + box.password;
+    pop.Connect();
+    ASSERT_FALSE(pop.ErrorFlag());
+    EXPECT_NE(pop.Greeting().find('<'), std::string::npos);
+    EXPECT_EQ(pop.Login(), c.right_password);
+    if (c.right_password) {
+      EXPECT_TRUE(errors.empty());
+      pop.Quit();
+    } else {
+      EXPECT_EQ(errors, std::vector<int>{2001});
+      EXPECT_FALSE(pop.Connected());
+    }
+  }
+}
+
+TEST(Pop3DovecotTest, StatUidlTopAndRetrieveOfPreparedMails) {
+  Mailbox box(2);
+  const std::vector<std::vector<std::string>> mails = {
+      {"From: hanako@example.jp", "Subject: first", "", "body", ".starts with a dot", "."},
+      {"From: taro@example.jp", "Subject: second", " folded", "Content-Type: text/plain", "", "two",
+       "", "lines"},
+      {"Subject: third", "", std::string(5000, 'x')},
+  };
+  for (size_t i = 0; i < mails.size(); ++i) box.Put(static_cast<int>(i), mails[i]);
+
+  TVexPOP pop;
+  std::vector<int> errors;
+  box.Setup(pop, errors);
+  pop.APOP = true;
+  pop.GetUIDLsOnRetrieve = true;
+  pop.Connect();
+  ASSERT_TRUE(pop.Login());
+  pop.GetStat();
+  EXPECT_EQ(pop.MessageCount(), 3);
+  EXPECT_FALSE(pop.LastSupported());  // this server does not know LAST
+  EXPECT_EQ(pop.NewMessageCount(), 0);
+
+  TLineList uidls;
+  ASSERT_TRUE(pop.GetUIDLs(uidls));
+  ASSERT_EQ(uidls.Count(), 3u);
+  for (size_t i = 0; i < mails.size(); ++i) {
+    SCOPED_TRACE(i);
+    uint16_t n = static_cast<uint16_t>(i + 1);
+    EXPECT_EQ(uidls[i], std::to_string(n) + " " + pop.GetUIDL(n));
+
+    TVexMsg header;
+    header.ClearRawMailAfterParse = false;  // the lines as fetched are what is compared
+    ASSERT_TRUE(pop.RetrieveHeader(n, header));
+    std::vector<std::string> head(mails[i].begin(),
+                                  std::find(mails[i].begin(), mails[i].end(), "") + 1);
+    EXPECT_EQ(header.RawMail.Lines(), head);
+
+    TVexMsg whole;
+    whole.ClearRawMailAfterParse = false;
+    ASSERT_TRUE(pop.Retrieve(n, whole));
+    EXPECT_EQ(whole.RawMail.Lines(), mails[i]);
+    EXPECT_EQ(whole.UIDL, pop.GetUIDL(n));
+    EXPECT_GT(whole.Size, 0);
+  }
+  EXPECT_TRUE(errors.empty());
+  pop.Quit();
+  EXPECT_FALSE(pop.Connected());
+}
+
+}  // namespace
+}  // namespace moriva
