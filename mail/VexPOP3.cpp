@@ -69,6 +69,10 @@ void TVexPOP::IoFailed(const std::string& reason) {
 
 bool TVexPOP::SendText(const std::string& text) {
   if (io_failed_) return false;
+  if (!socket_.Connected()) {
+    IoFailed("Not connected.");
+    return false;
+  }
   if (ProcessMessages) ProcessMessages();
   socket_.TimeOut = TimeOut;
   TIoResult result = socket_.Send(text);

@@ -6,7 +6,10 @@
 // Replies are read line by line from a buffer, so a server may cut them anywhere; a reply is
 // judged by its first line. Every wait is bounded by TimeOut. A server that refuses, hangs
 // up, stops answering or sends more than MaxReplySize ends the operation through OnError
-// (with ErrorFlag set and the connection closed); nothing is written to disk on the way.
+// (with ErrorFlag set and the connection closed); nothing is written to disk on the way. A
+// failing socket call is reported through OnError with the socket as Sender and its error
+// code, and then raised to the caller as ESocketError. A command on a closed connection
+// fails the same way as one the server refused, with the text "Not connected.".
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -114,7 +117,8 @@ class TVexPOP {
   // connection stays open for Quit). Throws Exception "Not connected." without a connection.
   bool RetrieveHeader(uint16_t number, TVexMsg& msg);
   bool Retrieve(uint16_t number, TVexMsg& msg);
-  // Asks a running reception to stop; it stops at its next line or wait slice.
+  // Asks a running reception to stop; it stops at its next line or wait slice. The rest of
+  // that reply is left unread, so only Quit is of use afterwards.
   void Cancel() { cancelled_ = true; }
   // QUIT (the reply is not awaited) and close; nothing when not connected.
   void Quit();

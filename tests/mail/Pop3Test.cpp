@@ -67,6 +67,9 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
       .Reply("+OK 2 uid-b\r\n")
       .Start();
   PopRun run(server);
+  std::string sent, received;
+  run.pop.OnSendTextToSocket = [&](TVexPOP&, const std::string& s) { sent += s; };
+  run.pop.OnReceiveTextFromSocket = [&](TVexPOP&, const std::string& s) { received += s; };
   run.pop.Connect();
   ASSERT_FALSE(run.pop.ErrorFlag());
   EXPECT_EQ(run.pop.Greeting(), "POP3 ready <1234.5678@mail.example.jp>");
@@ -98,6 +101,11 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
                    "LIST 2", "RETR 2", "UIDL 2", "QUIT"}));
   EXPECT_EQ(run.log, (Lines{"connect", "before 2", "progress 100", "after", "before 2",
                             "progress 100", "after", "disconnect"}));
+  EXPECT_TRUE(sent.starts_with("USER taro\r\nPASS secret\r\nSTAT\r\n")) << sent;
+  EXPECT_TRUE(sent.ends_with("RETR 2\r\nUIDL 2\r\nQUIT\r\n")) << sent;
+  // Every chunk as it came: together, all the server said.
+  EXPECT_TRUE(received.starts_with(kGreeting)) << received;
+  EXPECT_TRUE(received.ends_with("last line\r\n.\r\n+OK 2 uid-b\r\n")) << received;
   EXPECT_FALSE(run.pop.Connected());
 }
 
@@ -441,13 +449,24 @@ TEST(Pop3Test, WithoutConnection) {
   EXPECT_EQ(ErrorText([&] { pop.Retrieve(1, msg); }), "Not connected.");
   EXPECT_EQ(ErrorText([&] { pop.RetrieveHeader(1, msg); }), "Not connected.");
   EXPECT_FALSE(pop.ErrorFlag());
+  // Other commands are not refused by state: they fail like a refusal.
+  std::vector<int> codes;
+  pop.OnError = [&](const void*, int code, const std::string& text) {
+    codes.push_back(code);
+    EXPECT_EQ(text, "Not connected.");
+  };
+  pop.GetStat();
+  EXPECT_FALSE(pop.GetUIDLs(list));
+  EXPECT_EQ(pop.GetUIDL(1), "");
+  EXPECT_EQ(codes, (std::vector<int>{2006, 2004, 2006}));
+  EXPECT_TRUE(pop.ErrorFlag());
   pop.Quit();
   EXPECT_FALSE(pop.Connected());
 
   // A port that is no number means 110; nothing listens there in the tests, or something
   // that is not ours: either way the port is the one tried.
   int errors = 0;
-  pop.OnError = [&](const void*, int, const std::string&) { ++errors; };
+  pop.OnError = [&](const void*, int, const std::string&) { ++errors; };  // none expected
   pop.Host = "127.0.0.1";
   pop.Port = "pop";
   pop.TimeOut = 300;
