@@ -53,8 +53,8 @@ TVexPOP::TVexPOP() {
   socket_.ProcessMessages = [this] {
     if (ProcessMessages) ProcessMessages();
   };
-  // Only a reception gives way to Cancel; QUIT after a cancel must still go out.
-  socket_.IsCancelled = [this] { return receiving_ && cancelled_; };
+  // Only waits for the server give way to Cancel; QUIT after a cancel must still go out.
+  socket_.IsCancelled = [this] { return reading_ && cancelled_; };
   tap_.OnChunk = [this](std::string_view chunk) {
     if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(*this, std::string(chunk));
   };
@@ -85,10 +85,21 @@ bool TVexPOP::SendText(const std::string& text) {
 }
 
 bool TVexPOP::ReadReply() {
+  reply_cancelled_ = false;
   if (io_failed_) return false;
   socket_.TimeOut = TimeOut;
   std::string line;
+  reading_ = true;
   TLineResult result = reader_.ReadLine(line);
+  reading_ = false;
+  if (result == TLineResult::lrCancelled) {
+    // The reply is still to come; the connection is good for QUIT and nothing else.
+    reply_cancelled_ = true;
+    error_flag_ = true;
+    reply_status_.clear();
+    reply_text_ = LineFailureText(result);
+    return false;
+  }
   if (result != TLineResult::lrLine) {
     if (!io_failed_) IoFailed(LineFailureText(result));
     return false;
@@ -98,6 +109,10 @@ bool TVexPOP::ReadReply() {
   reply_text_ = std::move(status.Text);
   error_flag_ = status.Error;
   return !error_flag_;
+}
+
+void TVexPOP::Fail(int code) {
+  if (!reply_cancelled_) ReportError(code);
 }
 
 void TVexPOP::ReportError(int code) {
@@ -164,7 +179,7 @@ bool TVexPOP::Login() {
     }
   }
   if (error_flag_) {
-    ReportError(kPop3LoginError);
+    Fail(kPop3LoginError);
     return false;
   }
   logged_in_ = true;
@@ -174,7 +189,7 @@ bool TVexPOP::Login() {
 void TVexPOP::GetStat() {
   SendText(std::string("STAT") + kCrLf);
   if (!ReadReply()) {
-    ReportError(kPop3StatError);
+    Fail(kPop3StatError);
     return;
   }
   message_count_ = Clamp16(Pop3Number(reply_text_, 1, 0));
@@ -192,7 +207,7 @@ void TVexPOP::GetStat() {
 std::string TVexPOP::GetUIDL(uint16_t number) {
   SendText("UIDL " + std::to_string(number) + kCrLf);
   if (!ReadReply()) {
-    ReportError(kPop3StatError);
+    Fail(kPop3StatError);
     return {};
   }
   size_t blank = reply_text_.find(' ');
@@ -208,12 +223,13 @@ bool TVexPOP::ReceiveLines(std::vector<std::string>& lines, const std::function<
     }
     return !cancelled_;
   };
-  receiving_ = true;
+  reading_ = true;
   socket_.TimeOut = TimeOut;
   TLineResult result = ReceiveMultiLine(reader_, lines, MaxReplySize, turn);
-  receiving_ = false;
+  reading_ = false;
   if (result == TLineResult::lrLine) return true;
-  if (result != TLineResult::lrCancelled && !io_failed_)
+  reply_cancelled_ = result == TLineResult::lrCancelled;
+  if (!reply_cancelled_ && !io_failed_)
     IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
   return false;
 }
@@ -234,8 +250,8 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
   const std::string n = std::to_string(number);
   SendText("LIST " + n + kCrLf);
   ReadReply();  // a refused LIST only leaves the size unknown
-  if (io_failed_) {
-    ReportError(kPop3FetchError);
+  if (io_failed_ || reply_cancelled_) {
+    Fail(kPop3FetchError);
     return false;
   }
   const int64_t size = Pop3Number(reply_text_, 2, 100);
@@ -243,7 +259,7 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
   const uint64_t start = tap_.Bytes() - reader_.Buffered();
   SendText(command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf);
   if (!ReadReply()) {
-    ReportError(kPop3FetchError);
+    Fail(kPop3FetchError);
     return false;
   }
   next_progress_ = RetrieveProgressStep;
@@ -251,7 +267,7 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
   std::vector<std::string> lines;
   auto progress = [&] { UpdateProgress(tap_.Bytes() - start, size); };
   if (!ReceiveLines(lines, progress)) {
-    if (!cancelled_ || io_failed_) ReportError(kPop3FetchError);
+    Fail(kPop3FetchError);
     return false;
   }
   if (percent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
@@ -275,12 +291,12 @@ bool TVexPOP::Retrieve(uint16_t number, TVexMsg& msg) {
 bool TVexPOP::GetUIDLs(TLineList& list) {
   SendText(std::string("UIDL") + kCrLf);
   if (!ReadReply()) {
-    ReportError(kPop3FetchError);
+    Fail(kPop3FetchError);
     return false;
   }
   std::vector<std::string> lines;
   if (!ReceiveLines(lines, nullptr)) {
-    if (!cancelled_ || io_failed_) ReportError(kPop3FetchError);
+    Fail(kPop3FetchError);
     return false;
   }
   list.Assign(std::move(lines));

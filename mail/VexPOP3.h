@@ -117,8 +117,10 @@ class TVexPOP {
   // connection stays open for Quit). Throws Exception "Not connected." without a connection.
   bool RetrieveHeader(uint16_t number, TVexMsg& msg);
   bool Retrieve(uint16_t number, TVexMsg& msg);
-  // Asks a running reception to stop; it stops at its next line or wait slice. The rest of
-  // that reply is left unread, so only Quit is of use afterwards.
+  // Asks the running operation to stop: a wait for the server ends at its next slice, a
+  // multi-line reception at its next line. The operation then fails without OnError and
+  // leaves the connection open, but the rest of the reply is left unread, so only Quit is of
+  // use afterwards. Until the next Connect every further wait for the server ends at once.
   void Cancel() { cancelled_ = true; }
   // QUIT (the reply is not awaited) and close; nothing when not connected.
   void Quit();
@@ -134,6 +136,8 @@ class TVexPOP {
 
  private:
   bool Fetch(uint16_t number, TVexMsg& msg, const std::string& command);
+  // Ends a failed operation through ReportError, or quietly when Cancel ended it.
+  void Fail(int code);
   // Reads a multi-line reply after its status line; false (and the reason in ReplyText when
   // not cancelled) when it did not end properly.
   bool ReceiveLines(std::vector<std::string>& lines, const std::function<void()>& perChunk);
@@ -147,7 +151,8 @@ class TVexPOP {
   bool connected_ = false;
   bool logged_in_ = false;
   bool cancelled_ = false;
-  bool receiving_ = false;
+  bool reading_ = false;          // waiting for the server: Cancel may end the wait
+  bool reply_cancelled_ = false;  // the last reply was given up by Cancel
   bool error_flag_ = false;
   bool io_failed_ = false;
   std::string reply_status_;

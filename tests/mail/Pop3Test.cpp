@@ -318,6 +318,9 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
          EXPECT_FALSE(p.GetUIDLs(list));
        },
        "error 2004 Connection closed by the server."},
+      {"a greeting that never ends",
+       [](TScriptedServer& s) { s.Send("+OK " + std::string(1100000, 'x')).Silent(); },
+       [](TVexPOP&) {}, "error 0 Reply line too long."},
       {"closed after STAT",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK 2 20\r\n").Expect().Close(); },
        [](TVexPOP& p) { p.GetStat(); }, "error 2006 Connection closed by the server."},
@@ -424,6 +427,31 @@ TEST(Pop3Test, CancelDuringFetchKeepsTheConnectionForQuit) {
   EXPECT_TRUE(run.pop.Connected());
   EXPECT_FALSE(run.pop.ErrorFlag());
   EXPECT_EQ(Commands(run, server), (Lines{"LIST 1", "RETR 1", "QUIT"}));
+  EXPECT_EQ(run.log, (Lines{"connect", "before 1", "disconnect"}));
+}
+
+// The window runs while the client waits; a cancel given there ends a wait for a status line
+// too, quietly, and the later operations do not wait either.
+TEST(Pop3Test, CancelWhileWaitingForAStatusLine) {
+  TScriptedServer server;
+  server.Send(kGreeting).Expect().Silent().Start();
+  PopRun run(server);
+  bool armed = false;
+  run.pop.ProcessMessages = [&] {
+    if (armed) run.pop.Cancel();
+  };
+  run.pop.Connect();
+  armed = true;
+  TVexMsg msg;
+  TLineList list;
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(run.pop.Retrieve(1, msg));
+  EXPECT_FALSE(run.pop.GetUIDLs(list));
+  run.pop.GetStat();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+  EXPECT_TRUE(run.pop.Connected());
+  EXPECT_TRUE(run.pop.ErrorFlag());
+  EXPECT_EQ(Commands(run, server), (Lines{"LIST 1", "UIDL", "STAT", "QUIT"}));
   EXPECT_EQ(run.log, (Lines{"connect", "before 1", "disconnect"}));
 }
 
