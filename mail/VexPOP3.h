@@ -64,6 +64,8 @@ class TVexPOP {
   TOnError OnError;
   TOnBeforeRetrieve OnBeforeRetrieve;  // at the start of each fetch, with the number
   TNotifyEvent OnAfterRetrieve;        // after a fetch that succeeded
+  // During a fetch, at most once per chunk received: when Percent has reached NextProgress,
+  // which then moves one RetrieveProgressStep on; at the end 100 once if Percent is below it.
   TOnCodeProgressEvent OnRetrieveProgress;
   TSocketNotifyEvent OnLookup, OnConnecting;
   TToFromSocketEvent OnSendTextToSocket;       // each command, exactly as sent
@@ -83,6 +85,7 @@ class TVexPOP {
   const std::string& ReplyText() const { return reply_text_; }
   // The greeting's text after its status word, kept for the APOP digest.
   const std::string& Greeting() const { return greeting_; }
+  // From GetStat, within 0-65535 (message numbers travel as 16-bit numbers).
   uint16_t MessageCount() const { return message_count_; }
   uint16_t NewMessageCount() const { return new_message_count_; }
   bool LastSupported() const { return last_supported_; }
