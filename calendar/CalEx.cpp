@@ -1,0 +1,224 @@
+#include "calendar/CalEx.h"
+
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+
+namespace moriva {
+
+TCustomCalendarEx::TCustomCalendarEx(QWidget* parent)
+    : QFrame(parent), julius_day_(TodayJulius()), color_(palette().color(QPalette::Base)) {
+  // The sunken client edge of the control; the image fills what lies inside it.
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(2);
+  setFocusPolicy(Qt::StrongFocus);
+  // Paint copies the image over the whole client area, so nothing needs erasing first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  fonts_.OnChange = [this] { Redraw(); };
+  holiday_list_.OnChange = [this] { ListChanged(); };
+  special_day_list_.OnChange = [this] { ListChanged(); };
+  BuildDayLists();
+}
+
+TCustomCalendarEx::~TCustomCalendarEx() {
+  // The lists outlive nothing, but a change while members are torn down must not call back.
+  holiday_list_.OnChange = nullptr;
+  special_day_list_.OnChange = nullptr;
+  fonts_.OnChange = nullptr;
+}
+
+void TCustomCalendarEx::SetJuliusDay(JuliusDay day) {
+  if (day == julius_day_) return;
+  julius_day_ = day;
+  Redraw();
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  DayChange(y, m, d);
+}
+
+int32_t TCustomCalendarEx::Year() const {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  return y;
+}
+
+uint8_t TCustomCalendarEx::Month() const {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  return m;
+}
+
+uint8_t TCustomCalendarEx::Day() const {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  return d;
+}
+
+void TCustomCalendarEx::SetYear(int32_t year) {
+  if (IsValidDate(year, Month(), Day())) SetJuliusDay(DateToJulius(year, Month(), Day()));
+}
+
+void TCustomCalendarEx::SetMonth(uint8_t month) {
+  if (IsValidDate(Year(), month, Day())) SetJuliusDay(DateToJulius(Year(), month, Day()));
+}
+
+void TCustomCalendarEx::SetDay(uint8_t day) {
+  if (IsValidDate(Year(), Month(), day)) SetJuliusDay(DateToJulius(Year(), Month(), day));
+}
+
+void TCustomCalendarEx::SetDate(int32_t y, uint8_t m, uint8_t d) {
+  SetJuliusDay(DateToJulius(y, m, d));
+}
+
+void TCustomCalendarEx::GoToday() {
+  SetJuliusDay(TodayJulius());
+}
+
+void TCustomCalendarEx::NextMonth() {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  if (m == 12) {
+    m = 1;
+    ++y;
+  } else {
+    ++m;
+  }
+  SetJuliusDay(DateToJulius(y, m, std::min(d, DaysInMonth(y, m))));
+}
+
+void TCustomCalendarEx::PrevMonth() {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(julius_day_, y, m, d);
+  if (m == 1) {
+    m = 12;
+    --y;
+  } else {
+    --m;
+  }
+  SetJuliusDay(DateToJulius(y, m, std::min(d, DaysInMonth(y, m))));
+}
+
+void TCustomCalendarEx::SetList(TLineList& list, const TLineList& lines) {
+  list.Assign(lines);  // its change notice rebuilds and redraws
+}
+
+void TCustomCalendarEx::SetHolidayList(const TLineList& lines) {
+  SetList(holiday_list_, lines);
+}
+
+void TCustomCalendarEx::SetSpecialDayList(const TLineList& lines) {
+  SetList(special_day_list_, lines);
+}
+
+void TCustomCalendarEx::ListChanged() {
+  BuildDayLists();
+  Redraw();
+}
+
+void TCustomCalendarEx::BuildDayLists() {
+  std::vector<std::string> faulty = rules_.Build(holiday_list_, special_day_list_);
+  const bool report = !faulty.empty() && faulty != faulty_lines_;
+  faulty_lines_ = std::move(faulty);
+  if (report && OnDayListError) OnDayListError(*this, faulty_lines_);
+}
+
+void TCustomCalendarEx::SetFonts(const TCalExFonts& fonts) {
+  fonts_.Assign(fonts);  // notifies, which redraws
+}
+
+void TCustomCalendarEx::SetColor(QColor color) {
+  if (color == color_) return;
+  color_ = color;
+  Redraw();
+}
+
+void TCustomCalendarEx::SetAutoEquinox(bool on) {
+  if (on == rules_.AutoEquinox) return;
+  rules_.AutoEquinox = on;
+  Redraw();
+}
+
+void TCustomCalendarEx::SetAutoFurikae(bool on) {
+  if (on == rules_.AutoFurikae) return;
+  rules_.AutoFurikae = on;
+  Redraw();
+}
+
+void TCustomCalendarEx::DayChange(int32_t y, uint8_t m, uint8_t d) {
+  if (OnDayChange) OnDayChange(*this, y, m, d);
+}
+
+TDayState TCustomCalendarEx::GetDayState(int32_t y, uint8_t m, uint8_t d) const {
+  return rules_.DayState(y, m, d);
+}
+
+const TCalExFont& TCustomCalendarEx::GetDayFont(int32_t y, uint8_t m, uint8_t d) const {
+  const TDayState s = GetDayState(y, m, d);
+  TCalExFontIndex index = cfWeekday;
+  if (s.Has(dsSaturday)) {
+    index = cfSaturday;
+  } else if (s.Has(dsSunday)) {
+    index = cfSunday;
+  }
+  if (s.Has(dsHoliday) || s.Has(dsFurikae)) index = cfHoliday;
+  if (s.Has(dsSpecialDay)) index = cfSpecialDay;
+  return fonts_.Font(index);
+}
+
+std::string TCustomCalendarEx::GetDayText(int32_t y, uint8_t m, uint8_t d) const {
+  return rules_.DayText(y, m, d);
+}
+
+bool TCustomCalendarEx::ImageReady() {
+  const QSize size = contentsRect().size();
+  if (size.isEmpty()) {
+    image_ = QImage();
+    return false;
+  }
+  if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
+  return true;
+}
+
+void TCustomCalendarEx::DrawImage() {
+  if (!ImageReady()) return;
+  image_.fill(color_);
+}
+
+QString TCustomCalendarEx::ShortDayName(int weekday) const {
+  // Qt numbers the weekdays 1 = Monday .. 7 = Sunday.
+  return locale().dayName(weekday == 0 ? 7 : weekday, QLocale::ShortFormat);
+}
+
+void TCustomCalendarEx::Redraw() {
+  DrawImage();
+  update();
+}
+
+void TCustomCalendarEx::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);  // the sunken edge
+  if (image_.size() != contentsRect().size()) DrawImage();
+  QPainter painter(this);
+  painter.drawImage(contentsRect().topLeft(), image_);
+}
+
+void TCustomCalendarEx::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  DrawImage();
+}
+
+void TCustomCalendarEx::mouseDoubleClickEvent(QMouseEvent* event) {
+  QFrame::mouseDoubleClickEvent(event);  // a press, which selects the day under the mouse
+  if (OnDblClick) OnDblClick(*this);
+}
+
+void TCustomCalendarEx::KeyDown(QKeyEvent* event) {
+  if (OnKeyDown) OnKeyDown(*this, event);
+}
+
+}  // namespace moriva
