@@ -114,6 +114,23 @@ TEST_F(MonthlyTest, SelectedAndNeighbouringCellsInTheImage) {
   EXPECT_LT(InkIn(image, mc.CellRect(1, 3), bg).r, 100);
 }
 
+TEST_F(MonthlyTest, RokuyoOnlyInsideTheOldCalendarTable) {
+  // The table covers 1990 to 2010: with the names shown the picture of July 2001 changes, that
+  // of July 2015 does not.
+  for (auto [year, inside] : {std::pair{2001, true}, {2015, false}}) {
+    SCOPED_TRACE(year);
+    mc.SetDate(year, 7, 13);
+    mc.SetShowRokuyo(false);
+    const QImage plain = mc.Image().copy();
+    mc.SetShowRokuyo(true);
+    EXPECT_EQ(mc.Image() != plain, inside);
+    // The name lies at the bottom of the cell, below the raised day number.
+    const QRect cell = mc.CellRect(1, 2);
+    const QRect strip(cell.left(), cell.bottom() - 7, cell.width(), 8);
+    EXPECT_EQ(InkIn(mc.Image(), strip, mc.Color()).any, inside);
+  }
+}
+
 class WeeklyTest : public testing::Test {
  protected:
   void SetUp() override {
