@@ -27,47 +27,55 @@ TCustomCalendarEx::~TCustomCalendarEx() {
   fonts_.OnChange = nullptr;
 }
 
+namespace {
+
+struct TYmd {
+  int32_t y;
+  uint8_t m, d;
+};
+
+TYmd DateOf(JuliusDay z) {
+  TYmd r;
+  JuliusToDate(z, r.y, r.m, r.d);
+  return r;
+}
+
+}  // namespace
+
 void TCustomCalendarEx::SetJuliusDay(JuliusDay day) {
   if (day == julius_day_) return;
   julius_day_ = day;
   Redraw();
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  DayChange(y, m, d);
+  const TYmd date = DateOf(julius_day_);
+  DayChange(date.y, date.m, date.d);
 }
 
 int32_t TCustomCalendarEx::Year() const {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  return y;
+  return DateOf(julius_day_).y;
 }
 
 uint8_t TCustomCalendarEx::Month() const {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  return m;
+  return DateOf(julius_day_).m;
 }
 
 uint8_t TCustomCalendarEx::Day() const {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  return d;
+  return DateOf(julius_day_).d;
+}
+
+void TCustomCalendarEx::SetValidDate(int32_t y, uint8_t m, uint8_t d) {
+  if (IsValidDate(y, m, d)) SetJuliusDay(DateToJulius(y, m, d));
 }
 
 void TCustomCalendarEx::SetYear(int32_t year) {
-  if (IsValidDate(year, Month(), Day())) SetJuliusDay(DateToJulius(year, Month(), Day()));
+  SetValidDate(year, Month(), Day());
 }
 
 void TCustomCalendarEx::SetMonth(uint8_t month) {
-  if (IsValidDate(Year(), month, Day())) SetJuliusDay(DateToJulius(Year(), month, Day()));
+  SetValidDate(Year(), month, Day());
 }
 
 void TCustomCalendarEx::SetDay(uint8_t day) {
-  if (IsValidDate(Year(), Month(), day)) SetJuliusDay(DateToJulius(Year(), Month(), day));
+  SetValidDate(Year(), Month(), day);
 }
 
 void TCustomCalendarEx::SetDate(int32_t y, uint8_t m, uint8_t d) {
@@ -78,30 +86,12 @@ void TCustomCalendarEx::GoToday() {
   SetJuliusDay(TodayJulius());
 }
 
-void TCustomCalendarEx::NextMonth() {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  if (m == 12) {
-    m = 1;
-    ++y;
-  } else {
-    ++m;
-  }
-  SetJuliusDay(DateToJulius(y, m, std::min(d, DaysInMonth(y, m))));
-}
-
-void TCustomCalendarEx::PrevMonth() {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(julius_day_, y, m, d);
-  if (m == 1) {
-    m = 12;
-    --y;
-  } else {
-    --m;
-  }
-  SetJuliusDay(DateToJulius(y, m, std::min(d, DaysInMonth(y, m))));
+void TCustomCalendarEx::StepMonth(int delta) {
+  const TYmd date = DateOf(julius_day_);
+  const int months = date.y * 12 + (date.m - 1) + delta;  // counted from January of year 0
+  const int32_t y = months >= 0 ? months / 12 : (months - 11) / 12;
+  const uint8_t m = static_cast<uint8_t>(months - y * 12 + 1);
+  SetJuliusDay(DateToJulius(y, m, std::min(date.d, DaysInMonth(y, m))));
 }
 
 void TCustomCalendarEx::SetList(TLineList& list, const TLineList& lines) {

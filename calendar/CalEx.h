@@ -57,8 +57,8 @@ class TCustomCalendarEx : public QFrame {
   void NextWeek() { SetJuliusDay(julius_day_ + 7); }
   void PrevWeek() { SetJuliusDay(julius_day_ - 7); }
   // One month on or back, the day reduced to the length of the target month.
-  void NextMonth();
-  void PrevMonth();
+  void NextMonth() { StepMonth(1); }
+  void PrevMonth() { StepMonth(-1); }
 
   // --- Day lists (CP932 rule lines) --------------------------------------------------
   // Changing a list in place (Add, Put, Delete, ...) rebuilds the rules and redraws; a
@@ -130,6 +130,8 @@ class TCustomCalendarEx : public QFrame {
   void KeyDown(QKeyEvent* event);
 
  private:
+  void SetValidDate(int32_t y, uint8_t m, uint8_t d);
+  void StepMonth(int delta);
   void ListChanged();
   void SetList(TLineList& list, const TLineList& lines);
 

@@ -16,6 +16,13 @@ void TCalExFont::Change(const QFont& font, QColor color) {
   if (OnChange) OnChange();
 }
 
+template <typename Edit>
+void TCalExFont::Modify(Edit edit) {
+  QFont f = font_;
+  edit(f);
+  Change(f, color_);
+}
+
 void TCalExFont::SetFont(const QFont& font) {
   Change(font, color_);
 }
@@ -25,39 +32,27 @@ void TCalExFont::SetColor(QColor color) {
 }
 
 void TCalExFont::SetFamily(const QString& family) {
-  QFont f = font_;
-  f.setFamily(family);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setFamily(family); });
 }
 
 void TCalExFont::SetHeight(int pixels) {
-  QFont f = font_;
-  f.setPixelSize(pixels);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setPixelSize(pixels); });
 }
 
 void TCalExFont::SetPointSize(int points) {
-  QFont f = font_;
-  f.setPointSize(points);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setPointSize(points); });
 }
 
 void TCalExFont::SetBold(bool bold) {
-  QFont f = font_;
-  f.setBold(bold);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setBold(bold); });
 }
 
 void TCalExFont::SetItalic(bool italic) {
-  QFont f = font_;
-  f.setItalic(italic);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setItalic(italic); });
 }
 
 void TCalExFont::SetUnderline(bool underline) {
-  QFont f = font_;
-  f.setUnderline(underline);
-  Change(f, color_);
+  Modify([&](QFont& f) { f.setUnderline(underline); });
 }
 
 void TCalExFont::Assign(const TCalExFont& other) {

@@ -57,6 +57,9 @@ class TCalExFont {
 
  private:
   void Change(const QFont& font, QColor color);
+  // Changes one attribute of a copy of the font and takes the copy if it differs.
+  template <typename Edit>
+  void Modify(Edit edit);
 
   QFont font_;
   QColor color_ = Qt::black;
