@@ -151,6 +151,7 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
 
 void TMonthlyCalendar::mousePressEvent(QMouseEvent* event) {
   TCustomCalendarEx::mousePressEvent(event);
+  event->accept();  // the press is ours, also on the header, not the parent's
   const QPoint p = ToClient(event->position().toPoint());
   const TGridCell cell = CellAt(p.x(), p.y());
   if (cell.Row == 0) return;  // the weekday header selects nothing

@@ -80,6 +80,7 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
 
 void TWeeklyCalendar::mousePressEvent(QMouseEvent* event) {
   TCustomCalendarEx::mousePressEvent(event);
+  event->accept();
   const QPoint p = ToClient(event->position().toPoint());
   SetJuliusDay(GetWeekStart() + WeekStripAt(p.y(), ClientHeight()));
 }

@@ -160,6 +160,14 @@ TEST_F(WeeklyTest, MouseSelectsByStripOnly) {
   }
 }
 
+TEST_F(WeeklyTest, DoubleClickSelectsThenReports) {
+  JuliusDay seen = 0;
+  wc.OnDblClick = [&](TCustomCalendarEx& c) { seen = c.GetJuliusDay(); };
+  QTest::mouseDClick(&wc, Qt::LeftButton, {}, wc.contentsRect().topLeft() + QPoint(10, 90));
+  EXPECT_EQ(seen, wc.GetWeekStart() + 6);
+  EXPECT_EQ(wc.GetJuliusDay(), seen);
+}
+
 TEST_F(WeeklyTest, KeysReachOnKeyDownThenMove) {
   JuliusDay seen = 0;
   wc.OnKeyDown = [&](TCustomCalendarEx& c, QKeyEvent*) { seen = c.GetJuliusDay(); };
