@@ -1,0 +1,79 @@
+#pragma once
+// The main window's schedule file as a document: the current file name, whether the list may
+// differ from it, the title that says which file is open, and the file actions 新規, 読込 and
+// 保存 with the question asked on closing. It works on the master list it is given (the month
+// calendar's special-day list) and talks to the user only through TDialogs, so the window
+// only forwards its gestures here and shows the title.
+//
+// Failures (a file that cannot be read or written, a settings file that cannot be written)
+// are shown as error boxes and leave the document as it was; nothing is thrown to the caller.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "base/Dialogs.h"
+#include "base/LineList.h"
+
+namespace moriva {
+
+class TScheduleDocument {
+ public:
+  // `master` and `dialogs` must outlive the document. `exeDir` holds "hs110.ini".
+  TScheduleDocument(TLineList& master, TDialogs& dialogs, std::filesystem::path exeDir);
+
+  const std::filesystem::path& ScheFileName() const { return sche_file_name_; }
+  const std::string& Title() const { return title_; }  // UTF-8
+  bool Modified = false;
+
+  // Runs after the master list was replaced or merged into, so the week view can copy it.
+  std::function<void()> OnListChanged;
+  // Runs after every change of the title.
+  std::function<void(const std::string& title)> OnTitleChanged;
+
+  // Reopens at start: the first command-line argument when given, else the remembered file.
+  // A file that cannot be read is reported, and the schedule starts untitled and empty, so
+  // that nothing is later written over a file that could not be read. Modified is left as it
+  // is; the window clears it when its start-up is complete.
+  void Reopen(const std::optional<std::string>& firstArgument);
+
+  // Replaces the master list by the file and makes it the current file. Returns false (after
+  // the error box) when the file cannot be read; nothing has changed then.
+  bool LoadScheFrom(const std::filesystem::path& path);
+  // Writes the list to `path`; with an empty path runs SaveScheExecute instead. Returns false
+  // (after the error box) when the file cannot be written; the old file is left as it was.
+  bool SaveScheTo(const std::filesystem::path& path);
+
+  void NewScheExecute();
+  void LoadScheExecute();
+  void SaveScheExecute();
+
+  // The close question: whether the window may close. Writes the current file name to the
+  // settings file whenever the user did not decline saving.
+  bool CloseQuery();
+
+  // The master list was changed from outside (editor OK, CSV merge): the week view copies
+  // it again and the list is marked modified.
+  void ListEdited() {
+    ListChanged();
+    Modified = true;
+  }
+
+  TLineList& List() { return master_; }
+  const TLineList& List() const { return master_; }
+  TDialogs& Dialogs() { return dialogs_; }
+
+  std::filesystem::path SettingsFile() const;
+
+ private:
+  void SetTitle(std::string title);
+  void ListChanged();
+
+  TLineList& master_;
+  TDialogs& dialogs_;
+  std::filesystem::path exe_dir_;
+  std::filesystem::path sche_file_name_;
+  std::string title_;
+};
+
+}  // namespace moriva

@@ -1,0 +1,220 @@
+// The schedule file's life in the main window: start-up, the file actions, the title and the
+// close question, with scripted dialogs on a temporary program folder.
+#include "schedule/ScheduleDocument.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "base/IniFile.h"
+#include "schedule/ScheduleFile.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace fs = std::filesystem;
+using namespace moriva;
+using Lines = std::vector<std::string>;
+using Kind = TFakeDialogs::Kind;
+
+namespace {
+
+const std::string kItem = "2026,2026,12,7,,,\"Meeting- Room- 9:30:0- TRUE\"";
+const std::string kOther = "2026,2026,12,8,,,\"Lunch- - 12:0:0- FALSE\"";
+
+class ScheduleDocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    doc_.OnListChanged = [this] { ++listChanges_; };
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void WriteFile(const fs::path& p, const Lines& lines) {
+    TLineList l;
+    for (const auto& s : lines) l.Add(s);
+    SaveScheduleFile(p, l);
+  }
+  Lines Master() const { return Lines(list_.begin(), list_.end()); }
+  std::string Remembered() const {
+    return ReadProfileString("global", "mrvfile", "<none>", dir_ / "hs110.ini");
+  }
+
+  // Named before the document is built, which takes the folder at construction.
+  fs::path dir_ =
+      fs::temp_directory_path() / ("moriva_doc_" + std::to_string(getpid()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TLineList list_;
+  TFakeDialogs dialogs_;
+  TScheduleDocument doc_{list_, dialogs_, dir_};
+  int listChanges_ = 0;
+};
+
+TEST_F(ScheduleDocumentTest, StartUpTakesTheArgumentOverTheRememberedFile) {
+  WriteFile(dir_ / "a.mrv", {kItem});
+  WriteFile(dir_ / "b.mrv", {kOther});
+  WriteProfileString("global", "mrvfile", (dir_ / "b.mrv").string(), dir_ / "hs110.ini");
+
+  struct Case {
+    std::optional<std::string> arg;
+    fs::path expected;
+    Lines lines;
+  } cases[] = {
+      {(dir_ / "a.mrv").string(), dir_ / "a.mrv", {kItem}},
+      {std::nullopt, dir_ / "b.mrv", {kOther}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    TLineList list;
+    TScheduleDocument doc(list, dialogs_, dir_);
+    doc.Reopen(c.arg);
+    EXPECT_EQ(doc.ScheFileName(), c.expected);
+    EXPECT_EQ(Lines(list.begin(), list.end()), c.lines);
+    EXPECT_EQ(doc.Title(), "Moriva 【" + c.expected.filename().string() + "】");
+  }
+  EXPECT_TRUE(dialogs_.Calls.empty());
+}
+
+TEST_F(ScheduleDocumentTest, StartUpWithAFileThatDoesNotOpenIsUntitledAndEmpty) {
+  for (bool fromSettings : {false, true}) {
+    SCOPED_TRACE(fromSettings);
+    dialogs_.Reset();
+    const fs::path missing = dir_ / "gone.mrv";
+    list_.Assign(Lines{kItem});
+    std::optional<std::string> arg;
+    if (fromSettings)
+      WriteProfileString("global", "mrvfile", missing.string(), dir_ / "hs110.ini");
+    else
+      arg = missing.string();
+    doc_.Reopen(arg);
+    EXPECT_EQ(dialogs_.MessageTexts(), Lines{"ファイル " + missing.string() + " は開けません"});
+    EXPECT_TRUE(doc_.ScheFileName().empty());
+    EXPECT_TRUE(list_.Count() == 0);
+    EXPECT_EQ(doc_.Title(), "Moriva");
+  }
+}
+
+TEST_F(ScheduleDocumentTest, TitlesAfterLoadSaveAndNew) {
+  WriteFile(dir_ / "a.mrv", {kItem});
+  dialogs_.AnswerFile(dir_ / "a.mrv");
+  doc_.LoadScheExecute();
+  EXPECT_EQ(doc_.Title(), "Moriva 【a.mrv】");
+  EXPECT_EQ(Master(), Lines{kItem});
+  EXPECT_EQ(listChanges_, 1);
+
+  dialogs_.AnswerFile(dir_ / "copy");  // no extension: ".mrv" is added
+  doc_.Modified = true;
+  doc_.SaveScheExecute();
+  EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).at(0).ProposedName, dir_ / "a.mrv");
+  EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).at(0).Filter, "Moriva(*.mrv)|*.mrv|全て(*.*)|*.*");
+  EXPECT_EQ(doc_.ScheFileName(), dir_ / "copy.mrv");
+  EXPECT_EQ(doc_.Title(), "Moriva【copy.mrv】");
+  EXPECT_FALSE(doc_.Modified);
+  EXPECT_EQ(ReadFileBytes(dir_ / "copy.mrv"), kItem + "\r\n");
+
+  dialogs_.AnswerNo();
+  doc_.NewScheExecute();
+  EXPECT_EQ(Master(), Lines{kItem});
+  EXPECT_FALSE(doc_.Modified);
+
+  dialogs_.AnswerYes();
+  doc_.NewScheExecute();
+  EXPECT_EQ(doc_.Title(), "Moriva");
+  EXPECT_TRUE(doc_.ScheFileName().empty());
+  EXPECT_TRUE(list_.Count() == 0);
+  EXPECT_TRUE(doc_.Modified);
+  const auto q = dialogs_.CallsOf(Kind::AskYesNo).back();
+  EXPECT_EQ(q.Text, "予定ファイルを新規作成します。よろしいですか？");
+  EXPECT_EQ(q.Caption, "確認");
+  EXPECT_EQ(q.Icon, TMsgIcon::Warning);
+
+  dialogs_.CancelFile();  // an untitled save proposes sample.mrv; a cancel leaves it modified
+  doc_.Modified = false;
+  doc_.SaveScheExecute();
+  EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).back().ProposedName, fs::path("sample.mrv"));
+  EXPECT_TRUE(doc_.Modified);
+}
+
+TEST_F(ScheduleDocumentTest, LoadAndSaveFailuresChangeNothing) {
+  WriteFile(dir_ / "a.mrv", {kItem});
+  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
+  EXPECT_FALSE(doc_.LoadScheFrom(dir_ / "missing.mrv"));
+  EXPECT_EQ(doc_.ScheFileName(), dir_ / "a.mrv");
+  EXPECT_EQ(Master(), Lines{kItem});
+
+  // A folder of the chosen name makes the write fail, whoever runs the test.
+  fs::create_directories(dir_ / "b.mrv");
+  list_.Add(kOther);
+  doc_.Modified = true;
+  dialogs_.AnswerFile(dir_ / "b.mrv");
+  doc_.SaveScheExecute();
+  EXPECT_TRUE(doc_.Modified);
+  EXPECT_EQ(doc_.ScheFileName(), dir_ / "a.mrv");
+  EXPECT_EQ(doc_.Title(), "Moriva 【a.mrv】");
+  EXPECT_EQ(dialogs_.MessageTexts().size(), 2u);
+}
+
+TEST_F(ScheduleDocumentTest, CloseQuestionThreeAnswers) {
+  WriteProfileString("global", "mrvfile", "/old/place.mrv", dir_ / "hs110.ini");
+  // Not modified: no question, closes, remembers the (empty) name.
+  EXPECT_TRUE(doc_.CloseQuery());
+  EXPECT_TRUE(dialogs_.Calls.empty());
+  EXPECT_EQ(Remembered(), "");
+
+  // No: closes at once and leaves the settings file alone.
+  WriteProfileString("global", "mrvfile", "/old/place.mrv", dir_ / "hs110.ini");
+  doc_.Modified = true;
+  dialogs_.AnswerNo();
+  EXPECT_TRUE(doc_.CloseQuery());
+  EXPECT_EQ(Remembered(), "/old/place.mrv");
+  const auto q = dialogs_.CallsOf(Kind::AskYesNo).at(0);
+  EXPECT_EQ(q.Text, "データを保存しますか？");
+  EXPECT_EQ(q.Caption, "確認");
+  EXPECT_EQ(q.Icon, TMsgIcon::None);
+
+  // Yes on an untitled schedule, save dialog cancelled: stays open, remembers "".
+  dialogs_.AnswerYes();
+  dialogs_.CancelFile();
+  EXPECT_FALSE(doc_.CloseQuery());
+  EXPECT_TRUE(doc_.Modified);
+  EXPECT_EQ(Remembered(), "");
+
+  // Yes, a file chosen: saved, closes, remembered.
+  list_.Add(kItem);
+  dialogs_.AnswerYes();
+  dialogs_.AnswerFile(dir_ / "new.mrv");
+  EXPECT_TRUE(doc_.CloseQuery());
+  EXPECT_FALSE(doc_.Modified);
+  EXPECT_EQ(ReadFileBytes(dir_ / "new.mrv"), kItem + "\r\n");
+  EXPECT_EQ(Remembered(), (dir_ / "new.mrv").string());
+}
+
+TEST_F(ScheduleDocumentTest, CloseWithAFileThatCannotBeWrittenStaysOpen) {
+  // The current file's name is taken by a folder, so the write fails whoever runs the test.
+  WriteFile(dir_ / "a.mrv", {kItem});
+  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
+  fs::remove(dir_ / "a.mrv");
+  fs::create_directories(dir_ / "a.mrv");
+  doc_.Modified = true;
+  dialogs_.AnswerYes();
+  EXPECT_FALSE(doc_.CloseQuery());
+  EXPECT_TRUE(doc_.Modified);
+  ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
+  EXPECT_EQ(dialogs_.MessageTexts()[0],
+            "ファイル " + (dir_ / "a.mrv").string() + " を作成できません");
+  EXPECT_EQ(Remembered(), (dir_ / "a.mrv").string());
+}
+
+TEST_F(ScheduleDocumentTest, JapanesePathIsRememberedAsCp932) {
+  const fs::path p = dir_ / "予定.mrv";
+  WriteFile(p, {kItem});
+  ASSERT_TRUE(doc_.LoadScheFrom(p));
+  EXPECT_TRUE(doc_.CloseQuery());
+  EXPECT_EQ(Remembered(), Utf8ToCp932(p.string()));
+  TLineList list;
+  TScheduleDocument again(list, dialogs_, dir_);
+  again.Reopen(std::nullopt);
+  EXPECT_EQ(again.ScheFileName(), p);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The file menu's CSV and XML actions with scripted dialogs: the questions come first, a No or
+// a cancelled dialog writes nothing, and only a merge changes the schedule.
+#include "transfer/FileMenuActions.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace fs = std::filesystem;
+using namespace moriva;
+using Lines = std::vector<std::string>;
+using Kind = TFakeDialogs::Kind;
+
+namespace {
+
+const std::string kFuture = "2026,2026,12,24,,,\"Party- Hall- 18:0:0- TRUE\"";
+const std::string kPast = "2026,2026,12,1,,,\"Old- - 9:0:0- FALSE\"";
+
+class FileMenuActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    list_.Assign(Lines{kFuture, kPast});
+    doc_.OnListChanged = [this] { ++listChanges_; };
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Named before the document is built, which takes the folder at construction.
+  fs::path dir_ =
+      fs::temp_directory_path() / ("moriva_filemenu_" + std::to_string(getpid()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TLineList list_;
+  TFakeDialogs dialogs_;
+  TScheduleDocument doc_{list_, dialogs_, dir_};
+  int listChanges_ = 0;
+  const JuliusDay today_ = DateToJulius(2026, 12, 7);
+};
+
+TEST_F(FileMenuActionsTest, CsvOutAsksWithNoAsDefaultAndWritesTheRowsFromToday) {
+  dialogs_.AnswerNo();
+  CsvOutExecute(doc_, today_);
+  ASSERT_EQ(dialogs_.Calls.size(), 1u);  // No: no dialog either
+  EXPECT_EQ(dialogs_.Calls[0].Caption, "警告");
+  EXPECT_EQ(dialogs_.Calls[0].Default, TMsgDefault::No);
+  EXPECT_EQ(dialogs_.Calls[0].Icon, TMsgIcon::Warning);
+
+  dialogs_.AnswerYes();
+  dialogs_.AnswerFile(dir_ / "out");
+  CsvOutExecute(doc_, today_);
+  const auto save = dialogs_.CallsOf(Kind::SaveFile).at(0);
+  EXPECT_EQ(save.ProposedName, fs::path("SCHEDULE.CSV"));
+  EXPECT_EQ(save.Filter, "CSVファイル(*.csv)|*.csv|全て(*.*)|*.*");
+  const std::string csv = ReadFileBytes(dir_ / "out.csv");
+  EXPECT_NE(csv.find("Party,2026/12/24,18:0:0,TRUE,Hall\r\n"), std::string::npos);
+  EXPECT_EQ(csv.find("Old"), std::string::npos);
+  EXPECT_FALSE(doc_.Modified);
+  EXPECT_EQ(listChanges_, 0);
+}
+
+TEST_F(FileMenuActionsTest, CsvInMergesOnceAndMarksModified) {
+  const fs::path in = dir_ / "in.csv";
+  WriteFileAtomically(
+      in, Sj("件名,開始日,開始時刻,アラーム\r\n") + "Dentist,2026/12/9,10:00,false\r\n");
+  const std::string added = "2026,2026,12,9,,,\"Dentist- - 10:00- FALSE\"";
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    dialogs_.AnswerYes();
+    dialogs_.AnswerFile(in);
+    CsvInExecute(doc_);
+    EXPECT_EQ(Lines(list_.begin(), list_.end()), (Lines{kFuture, kPast, added}));
+    EXPECT_TRUE(doc_.Modified);
+    EXPECT_EQ(listChanges_, round + 1);
+    EXPECT_EQ(dialogs_.MessageTexts().back(), "同期完了しました。");
+    EXPECT_EQ(dialogs_.CallsOf(Kind::AskYesNo).back().Default, TMsgDefault::No);
+  }
+}
+
+TEST_F(FileMenuActionsTest, CsvInOfAMissingFileChangesNothing) {
+  dialogs_.AnswerYes();
+  dialogs_.AnswerFile(dir_ / "missing.csv");
+  CsvInExecute(doc_);
+  EXPECT_EQ(dialogs_.MessageTexts(),
+            Lines{"ファイル " + (dir_ / "missing.csv").string() + " は開けません"});
+  EXPECT_FALSE(doc_.Modified);
+  EXPECT_EQ(listChanges_, 0);
+  EXPECT_EQ(list_.Count(), 2u);
+}
+
+TEST_F(FileMenuActionsTest, XmlOutAddsTheExtensionAndACancelWritesNothing) {
+  dialogs_.CancelFile();
+  XmlOutExecute(doc_);
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  dialogs_.AnswerFile(dir_ / "plan");
+  XmlOutExecute(doc_);
+  EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).back().Filter,
+            "XMLファイル(*.xml)|*.xml|全て(*.*)|*.*");
+  const std::string xml = ReadFileBytes(dir_ / "plan.xml");
+  EXPECT_NE(xml.find(Sj("<日付>2026/12/24</日付>")), std::string::npos);
+  EXPECT_TRUE(dialogs_.MessageTexts().empty());
+}
+
+}  // namespace

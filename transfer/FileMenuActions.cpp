@@ -1,0 +1,70 @@
+#include "transfer/FileMenuActions.h"
+
+#include "base/Exception.h"
+#include "schedule/ScheduleFile.h"
+#include "transfer/CsvMerge.h"
+#include "transfer/PhoneCsv.h"
+#include "xml/DomDocument.h"
+#include "xml/XmlExport.h"
+
+namespace fs = std::filesystem;
+
+namespace moriva {
+
+namespace {
+
+// The question both CSV actions ask first; No is the default, since either action is easy to
+// pick by mistake for the other.
+bool AskToContinue(TDialogs& dialogs, const std::string& text) {
+  return dialogs.AskYesNo(text, kWarningCaption, TMsgIcon::Warning, TMsgDefault::No);
+}
+
+}  // namespace
+
+void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, CsvOutWarningText())) return;
+  const TLineList csv = BuildPhoneCsv(doc.List(), today);
+  std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kCsvFileFilter, kPhoneCsvFileName);
+  if (!chosen) return;
+  try {
+    SavePhoneCsv(WithDefaultExtension(*chosen, kCsvFileExtension), csv);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+  }
+}
+
+void CsvInExecute(TScheduleDocument& doc) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, CsvInWarningText())) return;
+  std::optional<fs::path> chosen = dialogs.ChooseOpenFile(kCsvFileFilter);
+  if (chosen) MergeCsvFileInto(doc, *chosen);
+}
+
+bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
+  TMergeResult result;
+  try {
+    result = MergeCsvFile(path, doc.List());
+  } catch (const Exception& e) {
+    doc.Dialogs().ShowError(e.what());
+    return false;
+  }
+  doc.ListEdited();
+  doc.Dialogs().ShowMessage(MergeCompletionMessage(result), {}, TMsgIcon::None);
+  return true;
+}
+
+void XmlOutExecute(TScheduleDocument& doc) {
+  TDialogs& dialogs = doc.Dialogs();
+  // The tree is built first, so a line it cannot take is reported before any dialog.
+  std::unique_ptr<TDomDocument> xml = BuildScheduleXml(doc.List());
+  std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kXmlFileFilter);
+  if (!chosen) return;
+  try {
+    xml->SaveToFile(fs::path(WithXmlExtension(chosen->string())), 0);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+  }
+}
+
+}  // namespace moriva

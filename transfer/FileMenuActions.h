@@ -1,0 +1,34 @@
+#pragma once
+// The file menu's exchange actions: CSV出力 (the handset's file written where the user chooses),
+// CSV読込 (a handset file merged into the schedule) and XML出力. Each asks and chooses files
+// through the document's dialogs and reports failures in error boxes; the schedule is changed
+// only by a merge, which then marks the document modified.
+#include <filesystem>
+
+#include "calendar/Julius.h"
+#include "schedule/ScheduleDocument.h"
+
+namespace moriva {
+
+// The save dialog's filter of the XML export.
+inline constexpr std::string_view kXmlFileFilter = "XMLファイル(*.xml)|*.xml|全て(*.*)|*.*";
+// The caption of the questions before the CSV actions.
+inline constexpr std::string_view kWarningCaption = "警告";
+
+// Asks, builds the rows of the items dated `today` or later, and writes them where the user
+// chooses (".csv" added to a name without extension). Changes no schedule data.
+void CsvOutExecute(TScheduleDocument& doc, JuliusDay today);
+
+// Asks, lets the user choose a CSV file and merges it (MergeCsvFileInto).
+void CsvInExecute(TScheduleDocument& doc);
+
+// Merges the file into the schedule; then the week view copies the lists, the document is
+// modified and the completion message is shown. A file that cannot be read is reported and
+// changes nothing. Returns whether the file was read.
+bool MergeCsvFileInto(TScheduleDocument& doc, const std::filesystem::path& path);
+
+// Builds the XML tree of every line, then lets the user choose the file (".xml" added to a
+// name without extension) and writes it. A cancelled dialog writes nothing.
+void XmlOutExecute(TScheduleDocument& doc);
+
+}  // namespace moriva
