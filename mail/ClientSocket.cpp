@@ -81,11 +81,7 @@ void TClientSocket::Open() {
   std::string service = std::to_string(Port);
   if (!host_.empty()) {
     if (OnLookup) OnLookup(*this);
-    int rc = getaddrinfo(host_.c_str(), service.c_str(), &hints, &found);
-    if (rc != 0) {
-      int code = (rc == EAI_SYSTEM) ? errno : EHOSTUNREACH;
-      throw ESocketError(code, "gethostbyname");
-    }
+    found = LookUp(host_, service, hints);
   } else {
     hints.ai_flags = AI_NUMERICHOST;
     if (getaddrinfo(address_.c_str(), service.c_str(), &hints, &found) != 0)
@@ -122,6 +118,56 @@ void TClientSocket::Open() {
     throw ESocketError(code, "connect");
   }
   if (OnConnect) OnConnect(*this);
+}
+
+addrinfo* TClientSocket::LookUp(const std::string& host, const std::string& service,
+                                const addrinfo& hints) {
+  // The resolver works in a thread of its own and writes into the request until it is done,
+  // so the request lives on the heap and is given up, not freed, if it cannot be cancelled.
+  struct Request {
+    std::string host, service;
+    addrinfo hints;
+    gaicb cb{};
+  };
+  auto* request = new Request{host, service, hints};
+  request->cb.ar_name = request->host.c_str();
+  request->cb.ar_service = request->service.c_str();
+  request->cb.ar_request = &request->hints;
+  gaicb* list[] = {&request->cb};
+  if (getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+    delete request;
+    throw ESocketError(EAGAIN, "gethostbyname");
+  }
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(TimeOut);
+  int code = 0;
+  for (;;) {
+    int rc = gai_error(&request->cb);
+    if (rc != EAI_INPROGRESS) {
+      if (rc == 0) {
+        addrinfo* result = request->cb.ar_result;
+        delete request;
+        return result;
+      }
+      code = (rc == EAI_SYSTEM) ? errno : EHOSTUNREACH;
+      break;
+    }
+    if (ProcessMessages) ProcessMessages();
+    if (IsCancelled && IsCancelled()) {
+      code = ECANCELED;
+      break;
+    }
+    if (Clock::now() >= deadline) {
+      code = ETIMEDOUT;
+      break;
+    }
+    const timespec slice{0, kSliceMs * 1000000L};
+    gai_suspend(list, 1, &slice);
+  }
+  int cancelled = gai_cancel(&request->cb);
+  if (cancelled == EAI_ALLDONE && request->cb.ar_result) freeaddrinfo(request->cb.ar_result);
+  if (cancelled != EAI_NOTCANCELED) delete request;
+  throw ESocketError(code, "gethostbyname");
 }
 
 void TClientSocket::Close() {

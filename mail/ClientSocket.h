@@ -10,6 +10,8 @@
 
 #include "base/Exception.h"
 
+struct addrinfo;
+
 namespace moriva {
 
 // A failed socket call. The text names the system's message, the error code and the call:
@@ -87,7 +89,7 @@ class TClientSocket : public TByteSource {
 
   bool Connected() const { return fd_ >= 0; }
 
-  // Looks the host up, connects (bounded by TimeOut) and gives the connect notification.
+  // Looks the host up and connects, each bounded by TimeOut, and gives the connect notification.
   // Throws ESocketError on any failure. Does nothing when already open.
   void Open();
   // Closes and gives the disconnect notification; does nothing when not open.
@@ -109,6 +111,8 @@ class TClientSocket : public TByteSource {
   std::string LocalHost() const;
 
  private:
+  // Looks a host name up, bounded and live like every other wait; throws ESocketError.
+  addrinfo* LookUp(const std::string& host, const std::string& service, const addrinfo& hints);
   TIoResult Wait(short events);
   TIoResult SendOnce(const char* data, size_t count, size_t& sent);
   // Notifies, closes and throws (unless swallowed).

@@ -119,6 +119,25 @@ TEST(ClientSocketTest, RefusedConnectionRaisesConnectError) {
   EXPECT_EQ(std::find(rec.events.begin(), rec.events.end(), "connect"), rec.events.end());
 }
 
+TEST(ClientSocketTest, UnknownHostRaisesLookupErrorWithinTheTimeOut) {
+  TClientSocket socket;
+  Recorder rec;
+  rec.Attach(socket);
+  socket.TimeOut = 2000;
+  socket.Port = 25;
+  socket.SetHost("no-such-host.invalid");
+  auto t0 = std::chrono::steady_clock::now();
+  try {
+    socket.Open();
+    FAIL() << "no error";
+  } catch (const ESocketError& e) {
+    EXPECT_NE(std::string(e.what()).find("[API 'gethostbyname']"), std::string::npos) << e.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+  EXPECT_EQ(rec.events, std::vector<std::string>{"lookup"});
+  EXPECT_FALSE(socket.Connected());
+}
+
 TEST(ClientSocketTest, SilentPeerTimesOutWhileMessagesAreProcessed) {
   TScriptedServer server;
   server.Silent().Start();
