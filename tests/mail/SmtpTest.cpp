@@ -228,6 +228,31 @@ TEST(SmtpTest, HostileServersEndConnectWithAClearError) {
   }
 }
 
+TEST(SmtpTest, PeerHangingUpDuringTheDataEndsTheSend) {
+  TScriptedServer server;
+  Greet(server).Reply("250 ok\r\n").Reply("250 ok\r\n").Reply("354 go\r\n").Close().Start();
+  SmtpRun run(server);
+  TVexMsg msg;
+  // Far more than the socket buffers hold, so the hang-up meets the client while sending.
+  Prepare(msg, std::vector<std::string>(200000, std::string(76, 'A')));
+  run.smtp.Connect();
+  auto t0 = std::chrono::steady_clock::now();
+  bool raised = false;
+  try {
+    run.smtp.Send(msg);
+  } catch (const ESocketError& e) {
+    raised = true;  // the socket's own failure reaches the caller after OnError
+    EXPECT_NE(std::string(e.what()).find("[API 'send']"), std::string::npos) << e.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+  EXPECT_TRUE(run.smtp.ErrorFlag());
+  EXPECT_FALSE(run.smtp.Connected());
+  ASSERT_EQ(run.errors.size(), 1u);
+  if (!raised) {
+    EXPECT_EQ(run.errors[0].msg, "Connection closed by the server.");
+  }
+}
+
 TEST(SmtpTest, PreconditionsAndRefusedConnection) {
   TVexSMTP smtp;
   TVexMsg msg;
