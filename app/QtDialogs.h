@@ -1,0 +1,67 @@
+#pragma once
+// The windows' side of TDialogs and TStatusSink: Qt message boxes and file dialogs, the
+// application-wide override cursor, and three labels in a QStatusBar.
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "base/Dialogs.h"
+
+class QLabel;
+class QStatusBar;
+class QWidget;
+
+namespace moriva {
+
+class TQtDialogs : public TDialogs {
+ public:
+  // Boxes and dialogs are shown modal to `parent` (may be null).
+  explicit TQtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+
+  bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
+                TMsgDefault defaultButton) override;
+  void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override;
+  std::optional<std::filesystem::path> ChooseOpenFile(
+      std::string_view filter, const std::filesystem::path& proposedName = {}) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      std::string_view filter, const std::filesystem::path& proposedName = {}) override;
+  void BeginBusy() override;
+  void EndBusy() override;
+
+ private:
+  std::optional<std::filesystem::path> ChooseFile(bool save, std::string_view filter,
+                                                  const std::filesystem::path& proposedName);
+
+  QWidget* parent_;
+  // Each dialog reopens in the folder it was last confirmed in, as one shared dialog would.
+  QString openDir_;
+  QString saveDir_;
+};
+
+// Three status panels in `bar`: 100 and 50 pixels wide, the last one 50 at least and taking the
+// rest of the bar.
+class TQtStatusPanels : public TStatusSink {
+ public:
+  explicit TQtStatusPanels(QStatusBar* bar);
+  void SetPanelText(int panel, std::string_view text) override;
+  QLabel* Panel(int panel) const { return panels_[panel]; }
+
+ private:
+  QLabel* panels_[kPanelCount];
+};
+
+// "desc|patterns|desc|patterns" → Qt's name filters, one per pair: "desc (p1 p2)". Patterns
+// separated by ';' become separated by blanks, and "*.*" becomes "*", because on this platform
+// "*.*" would skip files without a dot, which the filter's author meant to include. A trailing
+// description without patterns is dropped; an empty description shows its patterns.
+QStringList QtNameFilters(std::string_view filter);
+
+// A UTF-8 message text for a box: CR LF, CR and LF each become one line break.
+QString MessageText(std::string_view text);
+
+// The caption a box gets when its caller gives none: the program's title.
+QString BoxCaption(std::string_view caption);
+
+}  // namespace moriva

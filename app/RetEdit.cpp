@@ -1,0 +1,87 @@
+#include "app/RetEdit.h"
+
+#include <QKeyEvent>
+
+namespace moriva {
+namespace {
+
+bool IsEnter(const QKeyEvent* event) {
+  return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// Moves the focus within the control's window exactly as Tab (next) or Shift+Tab would.
+void MoveFocus(QWidget* from, bool next) {
+  QWidget* window = from->window();
+  QWidget* target = from;
+  // Walk the tab chain as QWidget::focusNextPrevChild does, but start at `from` rather than at
+  // the window's current focus, so the move also works before the window is active.
+  do {
+    target = next ? target->nextInFocusChain() : target->previousInFocusChain();
+    if (target == from) return;
+  } while (!(target->window() == window && (target->focusPolicy() & Qt::TabFocus) &&
+             target->isVisibleTo(window) && target->isEnabled() && !target->focusProxy()));
+  target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+}  // namespace
+
+TRetEdit::TRetEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TRetEdit::Loaded() {
+  normalColor_ = palette().color(QPalette::Base);
+  loaded_ = true;
+  SetBackground(hasFocus() && focusColorEnabled_ ? focusColor_ : normalColor_);
+}
+
+QColor TRetEdit::BackgroundColor() const {
+  return palette().color(QPalette::Base);
+}
+
+void TRetEdit::SetBackground(const QColor& color) {
+  QPalette p = palette();
+  p.setColor(QPalette::Base, color);
+  setPalette(p);
+}
+
+void TRetEdit::showEvent(QShowEvent* event) {
+  if (!loaded_) Loaded();
+  QLineEdit::showEvent(event);
+}
+
+void TRetEdit::focusInEvent(QFocusEvent* event) {
+  if (!loaded_) Loaded();
+  if (focusColorEnabled_) SetBackground(focusColor_);
+  QLineEdit::focusInEvent(event);
+}
+
+void TRetEdit::focusOutEvent(QFocusEvent* event) {
+  if (focusColorEnabled_) SetBackground(normalColor_);
+  QLineEdit::focusOutEvent(event);
+}
+
+void TRetEdit::keyPressEvent(QKeyEvent* event) {
+  if (returnNext_) {
+    if (IsEnter(event) || event->key() == Qt::Key_Down) {
+      MoveFocus(this, true);
+      event->accept();
+      return;
+    }
+    if (event->key() == Qt::Key_Up) {
+      MoveFocus(this, false);
+      event->accept();
+      return;
+    }
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void TRetComboBox::keyPressEvent(QKeyEvent* event) {
+  if (returnNext_ && IsEnter(event)) {
+    MoveFocus(this, true);
+    event->accept();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
+}
+
+}  // namespace moriva

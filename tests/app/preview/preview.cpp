@@ -1,0 +1,23 @@
+// Shows one of the program's windows on the display, for looking at it under a virtual screen:
+//   app_preview version | settings [folder] | message
+#include <QApplication>
+#include <QTimer>
+#include <cstring>
+
+#include "app/QtDialogs.h"
+#include "app/UnitVersion.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const char* what = argc > 1 ? argv[1] : "version";
+  if (std::strcmp(what, "version") == 0) {
+    moriva::TVersionForm form;
+    return form.exec();
+  }
+  if (std::strcmp(what, "message") == 0) {
+    moriva::TQtDialogs dialogs;
+    return dialogs.AskYesNo("予定ファイルを新規作成します。よろしいですか？", "確認",
+                            moriva::TMsgIcon::Warning, moriva::TMsgDefault::No);
+  }
+  return 2;
+}
