@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/QtDialogs.h"
+#include "app/UnitSetting.h"
 #include "app/UnitVersion.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
     moriva::TQtDialogs dialogs;
     return dialogs.AskYesNo("予定ファイルを新規作成します。よろしいですか？", "確認",
                             moriva::TMsgIcon::Warning, moriva::TMsgDefault::No);
+  }
+  if (std::strcmp(what, "settings") == 0) {
+    moriva::TQtDialogs dialogs;
+    moriva::TSettingForm form(dialogs, argc > 2 ? argv[2] : "hs110.ini");
+    return form.ShowSettings();
   }
   return 2;
 }

@@ -1,0 +1,90 @@
+#include "base/MailSettings.h"
+
+#include "base/Exception.h"
+#include "base/IniFile.h"
+#include "base/IntText.h"
+
+namespace moriva {
+namespace {
+
+// Any small constant does; changing it would make every stored password unreadable.
+constexpr int kPasswordOffset = 7;
+
+constexpr std::string_view kTrue = "true";
+constexpr std::string_view kFalse = "false";
+
+std::string Read(const TIniFile& ini, std::string_view key) {
+  return ini.ReadString(kMailSection, key, "");
+}
+
+TMailSettings ReadAll(const TIniFile& ini, std::string& passwordError, bool throwOnPassword) {
+  TMailSettings s;
+  s.HS110EMail = Read(ini, "hs110email");
+  s.SMTP = Read(ini, "smtp");
+  s.Sender = Read(ini, "sender");
+  s.SenderMail = Read(ini, "sendermail");
+  s.POP = Read(ini, "pop");
+  s.UserId = Read(ini, "userid");
+  passwordError.clear();
+  try {
+    s.Password = DecodePassword(Read(ini, "password"));
+  } catch (const EConvertError& e) {
+    if (throwOnPassword) throw;
+    passwordError = e.what();
+  }
+  s.APOP = Read(ini, "apop") == kTrue;
+  s.NoUIDL = Read(ini, "nouidl") == kTrue;
+  s.SubjectWord = ini.ReadString(kMailSection, "prestr", kDefaultSubjectWord);
+  return s;
+}
+
+}  // namespace
+
+TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile) {
+  std::string unused;
+  return ReadAll(TIniFile(settingsFile), unused, true);
+}
+
+TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile,
+                               std::string& passwordError) {
+  return ReadAll(TIniFile(settingsFile), passwordError, false);
+}
+
+void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSettings& s) {
+  TIniFile ini(settingsFile);
+  ini.WriteString(kMailSection, "hs110email", s.HS110EMail);
+  ini.WriteString(kMailSection, "smtp", s.SMTP);
+  ini.WriteString(kMailSection, "sender", s.Sender);
+  ini.WriteString(kMailSection, "sendermail", s.SenderMail);
+  ini.WriteString(kMailSection, "pop", s.POP);
+  ini.WriteString(kMailSection, "userid", s.UserId);
+  ini.WriteString(kMailSection, "password", EncodePassword(s.Password));
+  ini.WriteString(kMailSection, "apop", s.APOP ? kTrue : kFalse);
+  ini.WriteString(kMailSection, "nouidl", s.NoUIDL ? kTrue : kFalse);
+  ini.Save();
+}
+
+std::string EncodePassword(std::string_view password) {
+  std::string stored;
+  stored.reserve(password.size() * 3);
+  for (unsigned char byte : password) {
+    const int code = (byte + kPasswordOffset) % 128;
+    stored += static_cast<char>('0' + code / 100);
+    stored += static_cast<char>('0' + code / 10 % 10);
+    stored += static_cast<char>('0' + code % 10);
+  }
+  return stored;
+}
+
+std::string DecodePassword(std::string_view stored) {
+  std::string password;
+  password.reserve(stored.size() / 3);
+  for (size_t i = 0; i + 3 <= stored.size(); i += 3) {
+    const int32_t n = StrToInt(stored.substr(i, 3));
+    const int code = ((n - kPasswordOffset) % 128 + 128) % 128;
+    password += static_cast<char>(code);
+  }
+  return password;
+}
+
+}  // namespace moriva

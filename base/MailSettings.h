@@ -1,0 +1,61 @@
+#pragma once
+// The mail settings in the "email" section of the settings file: the accounts used to reach
+// the handset (sending by SMTP, receiving by POP3) and the subject word of the handset's mails.
+// Every user reads them afresh from the file; nothing is kept between uses, so a change takes
+// effect at the next send or receive.
+//
+// Values are CP932 bytes as the file holds them. Booleans are stored as "true" / "false" and
+// read as on exactly when the value is "true" (so "TRUE" and an absent key are off).
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace moriva {
+
+inline constexpr std::string_view kMailSection = "email";
+// The subject word used when the file names none.
+inline constexpr std::string_view kDefaultSubjectWord = "mrv";
+
+struct TMailSettings {
+  std::string HS110EMail;  // "hs110email": the handset's mail address
+  std::string SMTP;        // "smtp": SMTP server
+  std::string Sender;      // "sender": sender's name
+  std::string SenderMail;  // "sendermail": sender's mail address
+  std::string POP;         // "pop": POP3 server
+  std::string UserId;      // "userid": POP3 user
+  std::string Password;    // "password", held here in plain form (stored scrambled)
+  bool APOP = false;       // "apop": log in with APOP
+  bool NoUIDL = false;     // "nouidl": do not keep the list of examined mails
+  // "prestr": a mail from the handset carries this subject (compared in lower case). Only ever
+  // put there by hand; WriteMailSettings leaves it as it is.
+  std::string SubjectWord{kDefaultSubjectWord};
+};
+
+// Reads the settings from `settingsFile` (a missing file or key reads as empty, "prestr" as
+// "mrv"). A stored password that cannot be decoded throws EConvertError
+// "'%s' は整数ではありません".
+TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile);
+
+// As above, but a password that cannot be decoded is read as empty and the error's text is put
+// into `passwordError` (left empty otherwise), so the settings window can still open and let
+// the user type the password again.
+TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile,
+                               std::string& passwordError);
+
+// Writes the nine keys from "hs110email" to "nouidl" in that order, the password scrambled and
+// the booleans as "true" / "false", in one atomic write of the file: a failure (EFileError
+// "%s に書き込めません") leaves the whole file as it was. Other keys and sections, "prestr"
+// among them, are kept.
+void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSettings& settings);
+
+// The stored form of a password: three decimal digits per byte, the byte's code plus a fixed
+// offset modulo 128. This only hides the password from a casual look at the file. Bytes of 128
+// and above lose their top bit, so passwords are limited to 7-bit characters.
+std::string EncodePassword(std::string_view password);
+
+// The password back from its stored form. The text is read in groups of three characters from
+// the start; one or two characters left over at the end are ignored. A group that is not a
+// decimal number throws EConvertError "'%s' は整数ではありません" (%s the group).
+std::string DecodePassword(std::string_view stored);
+
+}  // namespace moriva
