@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
@@ -120,7 +121,10 @@ TEST(QtDialogsTest, FileDialogsStartAtTheProposedNameAndReturnTheChoice) {
     filters = d->nameFilters();
     selectedFilter = d->selectedNameFilter();
     confirmsOverwrite = !d->testOption(QFileDialog::DontConfirmOverwrite);
-    d->selectFile(QStringLiteral("予定.mrv"));
+    // Type over the proposed name, as the user would.
+    if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+      edit->setText(QStringLiteral("予定.mrv"));
+    }
     QMetaObject::invokeMethod(d, "accept");
   });
   const auto chosen =

@@ -22,7 +22,8 @@ inline void WhenModal(std::function<void(QWidget*)> act, int timeoutMs = 5000) {
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, act, timeoutMs] {
     QWidget* w = QApplication::activeModalWidget();
-    const bool ready = w && w->isVisible();
+    // Active too, so that focus and key presses reach it as they would a user's.
+    const bool ready = w && w->isVisible() && w->isActiveWindow();
     if (!ready && clock->elapsed() <= timeoutMs) return;
     timer->stop();
     timer->deleteLater();
