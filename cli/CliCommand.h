@@ -50,5 +50,8 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int XmlExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace moriva

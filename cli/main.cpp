@@ -1,5 +1,6 @@
 // moriva-cli: the calendar engine and the other core parts without windows, for scripts.
 // Exit codes: 0 done, 1 bad data (the message on stderr), 2 bad usage.
+#include <algorithm>
 #include <iostream>
 
 #include "Version.h"
@@ -23,6 +24,12 @@ constexpr TCliCommand kCommands[] = {
     {"csv-import", "FILE.mrv IN.csv", "merge a handset CSV file into the schedule file",
      CsvImportCommand},
     {"xml-export", "FILE.mrv OUT.xml", "the schedule as an XML file (Shift_JIS)", XmlExportCommand},
+    {"config", "KEY [VALUE] [--dir DIR]",
+     "print or set one mail setting (section email of DIR/hs110.ini)", ConfigCommand},
+    {"send", "FILE.mrv [--dir DIR] [--today YYYY-MM-DD]",
+     "mail the items from today on to the handset as SCHEDULE.CSV", SendCommand},
+    {"receive", "FILE.mrv [--dir DIR]",
+     "fetch the handset's new schedule mails and merge the first file received", ReceiveCommand},
 };
 
 void WriteUsage(std::ostream& out) {
@@ -39,7 +46,12 @@ const TCliCommand* FindCommand(std::string_view name) {
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<std::string> all(argv + 1, argv + argc);
+  std::vector<std::string> all(argv + 1, argv + argc);
+  // "--dir DIR" may also stand before the command name; it belongs to the command.
+  if (all.size() > 2 && all[0] == "--dir")
+    std::rotate(all.begin(), all.begin() + 2, all.begin() + 3);
+  else if (all.size() > 1 && all[0].rfind("--dir=", 0) == 0)
+    std::rotate(all.begin(), all.begin() + 1, all.begin() + 2);
   if (all.empty()) {
     WriteUsage(std::cerr);
     return 2;

@@ -1,0 +1,181 @@
+// moriva-cli config, send and receive: the mail set-up and both roads to the handset, for
+// scripts and cron. The settings, "uidl.ini", "outgoing" and "incoming" are those of the
+// program's folder, or of DIR with --dir.
+#include <csignal>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "base/Cp932.h"
+#include "base/IniFile.h"
+#include "base/MailSettings.h"
+#include "calendar/Julius.h"
+#include "cli/CliCommand.h"
+#include "cli/CliDates.h"
+#include "schedule/ScheduleFile.h"
+#include "transfer/CsvMerge.h"
+#include "transfer/UnitMail.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Boxes become lines: results on `out`, failures on `err`. No question is ever asked here.
+class TCliDialogs : public TDialogs {
+ public:
+  TCliDialogs(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+  bool AskYesNo(std::string_view, std::string_view, TMsgIcon, TMsgDefault) override {
+    return false;
+  }
+  void ShowMessage(std::string_view text, std::string_view, TMsgIcon icon) override {
+    const bool bad = icon == TMsgIcon::Error || icon == TMsgIcon::Warning;
+    (bad ? err_ : out_) << Lines(text) << '\n';
+  }
+  std::optional<fs::path> ChooseOpenFile(std::string_view, const fs::path&) override {
+    return std::nullopt;
+  }
+  std::optional<fs::path> ChooseSaveFile(std::string_view, const fs::path&) override {
+    return std::nullopt;
+  }
+  void BeginBusy() override {}
+  void EndBusy() override {}
+
+  static std::string Lines(std::string_view text) {
+    std::string s;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+      s += text[i] == '\r' ? '\n' : text[i];
+    }
+    return s;
+  }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+// Status texts (panel 2: progress and the subjects of the mails examined), one per line.
+class TCliStatus : public TStatusSink {
+ public:
+  explicit TCliStatus(std::ostream& out) : out_(out) {}
+  void SetPanelText(int panel, std::string_view text) override {
+    if (panel == kStatusPanel && !text.empty()) out_ << text << '\n';
+  }
+
+ private:
+  std::ostream& out_;
+};
+
+// The program's folder: where the executable lies, unless --dir names another.
+fs::path ExeDirArg(TCliArgs& args) {
+  if (std::optional<std::string> dir = args.Option("dir")) return fs::path(*dir);
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path() : exe.parent_path();
+}
+
+constexpr std::string_view kMailKeys[] = {"hs110email", "smtp",   "sender",   "sendermail",
+                                          "pop",        "userid", "password", "apop",
+                                          "nouidl",     "prestr"};
+
+bool IsBooleanKey(std::string_view key) {
+  return key == "apop" || key == "nouidl";
+}
+
+// Ctrl+C during a receive asks it to stop after the mail in hand; uidl.ini then still
+// records what was handled.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+class TInterruptScope {
+ public:
+  TInterruptScope() {
+    g_interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = [](int) { g_interrupted = 1; };
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &saved_);
+  }
+  ~TInterruptScope() { sigaction(SIGINT, &saved_, nullptr); }
+
+ private:
+  struct sigaction saved_ {};
+};
+
+}  // namespace
+
+int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const fs::path settings = SettingsFilePath(ExeDirArg(args));
+  const std::vector<std::string> pos = args.Positional(1, 2);
+  const std::string& key = pos[0];
+  bool known = false;
+  for (std::string_view k : kMailKeys) known = known || k == key;
+  if (!known) throw EUsageError("unknown key " + key);
+
+  if (pos.size() == 1) {
+    const std::string value =
+        ReadProfileString(kMailSection, key, key == "prestr" ? kDefaultSubjectWord : "", settings);
+    if (key == "password")
+      out << Cp932ToUtf8(DecodePassword(value)) << '\n';
+    else if (IsBooleanKey(key))
+      out << (value == "true" ? "true" : "false") << '\n';
+    else
+      out << Cp932ToUtf8(value) << '\n';
+    return 0;
+  }
+  const std::string& value = pos[1];
+  std::string stored = Utf8ToCp932(value);
+  if (key == "password") stored = EncodePassword(stored);
+  if (IsBooleanKey(key) && value != "true" && value != "false")
+    throw EUsageError(key + " takes true or false");
+  WriteProfileString(kMailSection, key, stored, settings);
+  return 0;
+}
+
+int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
+  const fs::path exeDir = ExeDirArg(args);
+  std::optional<std::string> todayArg = args.Option("today");
+  const JuliusDay today = todayArg ? ParseDateArg(*todayArg) : TodayJulius();
+  const std::vector<std::string> pos = args.Positional(1, 1);
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+  const fs::path csv = WriteOutgoingPhoneCsv(exeDir, list, today);
+
+  TCliDialogs dialogs(out, err);
+  TVexSMTP smtp;
+  smtp.OnError = ErrorBoxHandler(dialogs);
+  TTransferContext context(dialogs, exeDir);
+  TPhoneMail mail;
+  mail.Subject = kPhoneSubject;
+  mail.Body = PhoneMessageBody(std::chrono::system_clock::now());
+  mail.Attachments.push_back(csv);
+  return SendToPhone(smtp, context, mail) == TSendResult::Sent ? 0 : 1;
+}
+
+int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
+  const fs::path exeDir = ExeDirArg(args);
+  const std::vector<std::string> pos = args.Positional(1, 1);
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+
+  TCliDialogs dialogs(out, err);
+  TCliStatus status(out);
+  TVexPOP pop;
+  pop.OnError = ErrorBoxHandler(dialogs);
+  TInterruptScope interrupt;
+  TTransferContext context(dialogs, exeDir);
+  context.Status = &status;
+  context.CancelRequested = [] { return g_interrupted != 0; };
+  std::vector<fs::path> files;
+  const TReceiveResult result = ReceiveFromPhone(pop, context, files);
+  if (result.Count > 0 && !files.empty()) {
+    const TMergeResult merged = MergeCsvFile(files.front(), list);
+    if (merged.Added > 0) SaveScheduleFile(pos[0], list);
+    dialogs.ShowMessage(MergeCompletionMessage(merged), {}, TMsgIcon::None);
+  }
+  out << ReceivedCountText(result.Count) << '\n';
+  return result.Outcome == TReceiveOutcome::Done ? 0 : 1;
+}
+
+}  // namespace moriva
