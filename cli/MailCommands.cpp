@@ -140,17 +140,13 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const std::vector<std::string> pos = args.Positional(1, 1);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  const fs::path csv = WriteOutgoingPhoneCsv(exeDir, list, today);
 
   TCliDialogs dialogs(out, err);
   TVexSMTP smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
   TTransferContext context(dialogs, exeDir);
-  TPhoneMail mail;
-  mail.Subject = kPhoneSubject;
-  mail.Body = PhoneMessageBody(std::chrono::system_clock::now());
-  mail.Attachments.push_back(csv);
-  return SendToPhone(smtp, context, mail) == TSendResult::Sent ? 0 : 1;
+  const auto result = SendScheduleToPhone(smtp, context, list, today, false);
+  return result == TSendResult::Sent ? 0 : 1;
 }
 
 int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
@@ -167,15 +163,14 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TTransferContext context(dialogs, exeDir);
   context.Status = &status;
   context.CancelRequested = [] { return g_interrupted != 0; };
-  std::vector<fs::path> files;
-  const TReceiveResult result = ReceiveFromPhone(pop, context, files);
-  if (result.Count > 0 && !files.empty()) {
-    const TMergeResult merged = MergeCsvFile(files.front(), list);
-    if (merged.Added > 0) SaveScheduleFile(pos[0], list);
-    dialogs.ShowMessage(MergeCompletionMessage(merged), {}, TMsgIcon::None);
+  const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list);
+  if (r.Merged) {
+    // An unchanged schedule is not written again.
+    if (r.Merged->Added > 0) SaveScheduleFile(pos[0], list);
+    dialogs.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
   }
-  out << ReceivedCountText(result.Count) << '\n';
-  return result.Outcome == TReceiveOutcome::Done ? 0 : 1;
+  out << ReceivedCountText(r.Received.Count) << '\n';
+  return r.Received.Outcome == TReceiveOutcome::Done ? 0 : 1;
 }
 
 }  // namespace moriva

@@ -131,4 +131,18 @@ TSendResult SendToPhone(TVexSMTP& smtp, const TTransferContext& context, const T
   return TSendResult::Sent;
 }
 
+std::optional<TSendResult> SendScheduleToPhone(TVexSMTP& smtp, const TTransferContext& context,
+                                               const TLineList& specialDayList, int32_t today,
+                                               bool ask) {
+  const std::filesystem::path csv = WriteOutgoingPhoneCsv(context.ExeDir, specialDayList, today);
+  if (ask && !context.Dialogs.AskYesNo(kSendQuestionText, kSendQuestionCaption, TMsgIcon::Warning,
+                                       TMsgDefault::Yes))
+    return std::nullopt;
+  TPhoneMail mail;
+  mail.Subject = kPhoneSubject;
+  mail.Body = PhoneMessageBody(context.Clock ? context.Clock() : std::chrono::system_clock::now());
+  mail.Attachments.push_back(csv);
+  return SendToPhone(smtp, context, mail);
+}
+
 }  // namespace moriva

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,6 +25,7 @@
 #include "mail/VexMsg.h"
 #include "mail/VexPOP3.h"
 #include "mail/VexSMTP.h"
+#include "transfer/CsvMerge.h"
 
 namespace moriva {
 
@@ -141,6 +143,15 @@ enum class TSendResult {
 // nothing is sent then.
 TSendResult SendToPhone(TVexSMTP& smtp, const TTransferContext& context, const TPhoneMail& mail);
 
+// What the send action does: writes ExeDir/outgoing/SCHEDULE.CSV from the items dated `today`
+// or later (also when the user then declines), asks kSendQuestionText when `ask` (caption
+// kSendQuestionCaption, exclamation icon, Yes the default), and on Yes sends it with the subject
+// kPhoneSubject and the body PhoneMessageBody of the context's clock. Returns nothing when the
+// user declined. The file's EFileError passes to the caller before the question.
+std::optional<TSendResult> SendScheduleToPhone(TVexSMTP& smtp, const TTransferContext& context,
+                                               const TLineList& specialDayList, int32_t today,
+                                               bool ask = true);
+
 // ---- Receive ----
 
 // The unique-id bookkeeping of one receive. `serverList` is the server's listing, one line
@@ -186,5 +197,17 @@ struct TReceiveResult {
 // anything is connected.
 TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
                                 std::vector<std::filesystem::path>& fileList);
+
+// What the receive action does up to the merge: ReceiveFromPhone, then, when mails were fetched
+// and files saved, MergeCsvFile of the first file into `specialDayList` (an unreadable file
+// throws EFileError). The caller then copies the day lists and sets Modified when Merged is set,
+// shows MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
+struct TReceiveAndMerge {
+  TReceiveResult Received;
+  std::vector<std::filesystem::path> Files;  // the files saved, in order
+  std::optional<TMergeResult> Merged;        // set when the first file was merged
+};
+TReceiveAndMerge ReceiveIntoSchedule(TVexPOP& pop, const TTransferContext& context,
+                                     TLineList& specialDayList);
 
 }  // namespace moriva

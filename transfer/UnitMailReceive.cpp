@@ -269,4 +269,14 @@ TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
   return {run.Count(), outcome, true};
 }
 
+TReceiveAndMerge ReceiveIntoSchedule(TVexPOP& pop, const TTransferContext& context,
+                                     TLineList& specialDayList) {
+  TReceiveAndMerge r;
+  r.Received = ReceiveFromPhone(pop, context, r.Files);
+  // Only the first file is the handset's schedule; others are kept in "incoming" only.
+  if (r.Received.Count > 0 && !r.Files.empty())
+    r.Merged = MergeCsvFile(r.Files.front(), specialDayList);
+  return r;
+}
+
 }  // namespace moriva

@@ -268,6 +268,43 @@ TEST(UnitMailTest, TheCallersPumpRunsDuringTheSendAndTheClientsOwnComesBack) {
   EXPECT_EQ(own, 1);
 }
 
+TEST(UnitMailTest, SendActionWritesTheFileBeforeTheQuestionAndSendsOnlyOnYes) {
+  TLineList list;
+  list.Add(Sj("2026,2026,12,6,,,\"今日- 本社- 10:30:0- TRUE\""));
+  const int32_t today = DateToJulius(2026, 12, 6);
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "Yes" : "No");
+    TScriptedServer server;  // started only for Yes: No must not connect
+    SendRun run;
+    run.Settings(server.Port());
+    if (yes) AcceptingServer(server, 1);
+    const fs::path csv = run.f.dir.Path() / "outgoing" / "SCHEDULE.CSV";
+    run.f.dialogs.YesNoAnswers.push_back(yes);
+    run.f.dialogs.OnCall = [&](const TFakeDialogs::Call& c) {
+      if (c.What == TFakeDialogs::Kind::AskYesNo) {
+        EXPECT_EQ(ReadFileBytes(csv), BuildPhoneCsv(list, today).Text());
+      }
+    };
+    const std::optional<TSendResult> r = SendScheduleToPhone(run.smtp, run.f.context, list, today);
+    const auto question = run.f.dialogs.CallsOf(TFakeDialogs::Kind::AskYesNo);
+    ASSERT_EQ(question.size(), 1u);
+    EXPECT_EQ(question[0].Text, "H\"へ送信します。よろしいですか？");
+    EXPECT_EQ(question[0].Caption, "確認");
+    EXPECT_EQ(question[0].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(question[0].Default, TMsgDefault::Yes);
+    EXPECT_TRUE(fs::exists(csv));
+    if (!yes) {
+      EXPECT_FALSE(r.has_value());
+      EXPECT_TRUE(run.f.dialogs.MessageTexts().empty());
+      continue;
+    }
+    EXPECT_EQ(r, TSendResult::Sent);
+    server.Join();
+    // The body is the context's clock in local time.
+    EXPECT_THAT(server.Received(), Contains(PhoneMessageBody(run.f.context.Clock())));
+  }
+}
+
 TEST(UnitMailTest, MarkNewMailsByListingPosition) {
   struct Case {
     const char* name;
