@@ -109,40 +109,6 @@ TEST_F(YoteiEditorTest, TimesThatDoNotReadKeepOrEmptyTheChoices) {
   EXPECT_EQ(list[3], "2026,2026,3,4,,,\"just a text\"");
 }
 
-TEST_F(YoteiEditorTest, NewItemSelectsTheDaysFirstItem) {
-  TLineList list = MixedList();
-  TYoteiEditor ed(list, 2026, 3, 4, dialogs);
-  ed.Open();
-  ed.Select(2);
-  EXPECT_EQ(ed.Add(), TWriteOutcome::Replaced);  // the shown item is saved first
-  EXPECT_EQ(ed.EditIndex(), -1);
-  EXPECT_EQ(ed.Fields, TYoteiFields{});
-  EXPECT_EQ(ed.Selected(), 2);  // the tree keeps its selection until the next write
-  ed.Fields = MakeFields("new", "", 19, 0, false);
-  EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
-  EXPECT_EQ(list.Count(), 6u);
-  EXPECT_EQ(list[5], "2026,2026,3,4,,,\"new- - 1:0:0- FALSE\"");
-  EXPECT_EQ(ed.Nodes().size(), 4u);
-  EXPECT_EQ(ed.Selected(), 0);
-  EXPECT_EQ(ed.EditIndex(), 1);
-  EXPECT_EQ(ed.Fields.Subject, "first");
-}
-
-TEST_F(YoteiEditorTest, AlarmChangeUpdatesTheNodeInPlace) {
-  TLineList list = MixedList();
-  TYoteiEditor ed(list, 2026, 3, 4, dialogs);
-  ed.Open();
-  ed.Select(2);
-  ed.Fields.Alarm = true;
-  ed.Fields.Place = "y";
-  const unsigned generation = ed.TreeGeneration();
-  EXPECT_EQ(ed.Write(), TWriteOutcome::Replaced);
-  EXPECT_EQ(ed.Nodes()[2], (TYoteiNode{4, "third- y- 0:5:0", true}));
-  EXPECT_EQ(ed.Selected(), 2);
-  EXPECT_EQ(ed.TreeGeneration(), generation);
-  EXPECT_EQ(list[4], "2026,2026,3,4,,,\"third- y- 0:5:0- TRUE\"");
-}
-
 TEST_F(YoteiEditorTest, EmptySubjectAndUnreadableTextsWriteNothing) {
   struct Case {
     std::string subject, place;
@@ -208,19 +174,6 @@ TEST_F(YoteiEditorTest, DeletingAsksAndRebuildsTheIndexes) {
   ed.Fields.Subject = "again";
   EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
   EXPECT_EQ(list.Count(), 5u);
-}
-
-TEST_F(YoteiEditorTest, DeletingTheOnlyItemThenDeletingAgain) {
-  TLineList list{"2026,2026,3,4,,,\"only- - 9:0:0- FALSE\""};
-  TYoteiEditor ed(list, 2026, 3, 4, dialogs);
-  ed.Open();
-  dialogs.AnswerYes();
-  EXPECT_EQ(ed.Delete(), TDeleteOutcome::Deleted);
-  EXPECT_TRUE(list.Empty());
-  EXPECT_TRUE(ed.Nodes().empty());
-  EXPECT_EQ(ed.Delete(), TDeleteOutcome::NoItems);
-  EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>{"予定はありません。"});
-  EXPECT_EQ(dialogs.Calls.back().Icon, TMsgIcon::None);
 }
 
 TEST_F(YoteiEditorTest, StaleIndexesNeitherShowNorOverwrite) {
