@@ -263,7 +263,6 @@ void TYoteiForm::CreateControls() {
   WriteBtn = new QPushButton(WriteYotei->text(), RightPanel);
   WriteBtn->setGeometry(218, 124, 75, 25);
   WriteBtn->setFocusPolicy(Qt::ClickFocus);
-  WriteBtn->setAutoDefault(false);
   connect(WriteBtn, &QPushButton::clicked, WriteYotei, &QAction::trigger);
   // Subjects and places are Japanese text: the input method stays available in both boxes
   // (the platform offers no way to ask it for hiragana mode), while the hour and minute are
