@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in build-fuzz/ and runs them.
+#   ./fuzz.sh                   build, then the short CTest run of every target
+#   ./fuzz.sh TARGET SECONDS    build, then a campaign of one target (e.g. fuzz_comma_text 600)
+#   ./fuzz.sh all SECONDS       a campaign of every target in turn
+# A campaign keeps what it learns in build-fuzz/campaign/<target> (the seeds in
+# fuzz/corpus/<target> are only read) and stops at the first crash, leaving the input as
+# build-fuzz/crash-<hash>; turn that into a regression test in the owner's test folder.
+set -euo pipefail
+cd "$(dirname "$0")"
+./tools/install-deps.sh
+pkgs=(clang libclang-rt-14-dev)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+fi
+
+build=build-fuzz
+CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2
+
+if [ $# -eq 0 ]; then
+  cd "$build"
+  exec ctest --output-on-failure -j2
+fi
+if [ $# -ne 2 ]; then
+  echo "usage: $0 [TARGET|all SECONDS]" >&2
+  exit 2
+fi
+target=$1
+seconds=$2
+if [ "$target" = all ]; then
+  targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
+else
+  targets=$target
+fi
+for t in $targets; do
+  [ -x "$build/$t" ] || { echo "no fuzz target $t" >&2; exit 2; }
+  mkdir -p "$build/campaign/$t"
+  echo "== $t, $seconds s"
+  (cd "$build" && "./$t" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+      -dict=../fuzz/moriva.dict "campaign/$t" "../fuzz/corpus/$t")
+done
