@@ -19,6 +19,8 @@ class TQtDialogs : public TDialogs {
  public:
   // Boxes and dialogs are shown modal to `parent` (may be null).
   explicit TQtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+  // The window boxes are shown over, once it exists.
+  void SetParent(QWidget* parent) { parent_ = parent; }
 
   bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
                 TMsgDefault defaultButton) override;

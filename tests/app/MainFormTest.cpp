@@ -1,0 +1,198 @@
+// The main window on a temporary program folder: start-up, the two calendars kept on one day,
+// the week view's text, the editor's commit and undo, the close question, titles.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <filesystem>
+
+#include "app/QtDialogs.h"
+#include "app/UnitMain.h"
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "calendar/CalExMonthly.h"
+#include "calendar/CalExWeekly.h"
+#include "calendar/Julius.h"
+#include "schedule/ScheduleFile.h"
+#include "tests/support/FakeDialogs.h"
+#include "tests/support/QtModal.h"
+#include "tests/support/QtPrinters.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    exeDir_ = fs::path(dir_.path().toStdString());
+  }
+  std::unique_ptr<TMainForm> Start(std::optional<std::string> argument = std::nullopt) {
+    auto form = std::make_unique<TMainForm>(dialogs_, exeDir_, argument);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+  }
+  void WriteSchedule(const fs::path& path, const std::string& utf8Lines) {
+    WriteFileAtomically(path, Sj(utf8Lines));
+  }
+  std::string Ini() const {
+    const fs::path ini = exeDir_ / "hs110.ini";
+    return fs::exists(ini) ? ReadFileBytes(ini) : "<none>";
+  }
+  static std::string Today() {
+    int32_t y;
+    uint8_t m, d;
+    JuliusToDate(TodayJulius(), y, m, d);
+    return QStringLiteral("%1/%2")
+        .arg(y, 4, 10, QChar(u'0'))
+        .arg(m, 2, 10, QChar(u'0'))
+        .toStdString();
+  }
+
+  QTemporaryDir dir_;
+  fs::path exeDir_;
+  TFakeDialogs dialogs_;
+};
+
+TEST_F(MainFormTest, StartUpPutsBothCalendarsOnTodayEvenWithoutADayChange) {
+  auto form = Start();
+  EXPECT_EQ(form->MC->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(form->WC->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(form->DatePanel->text().toStdString(), Today());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
+  EXPECT_FALSE(form->Modified());
+  EXPECT_EQ(form->pos(), QPoint(10, 10));
+
+  // A second window: its month calendar is already on today when start-up moves it there.
+  TMainForm second(dialogs_, exeDir_, std::nullopt);
+  second.MC->GoToday();
+  second.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+  EXPECT_EQ(second.WC->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(second.DatePanel->text().toStdString(), Today());
+}
+
+TEST_F(MainFormTest, EachCalendarFollowsTheOther) {
+  auto form = Start();
+  form->WC->SetDate(2026, 12, 6);
+  EXPECT_EQ(form->MC->GetJuliusDay(), DateToJulius(2026, 12, 6));
+  EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2026/12"));
+  form->MC->SetDate(2027, 1, 2);
+  EXPECT_EQ(form->WC->GetJuliusDay(), DateToJulius(2027, 1, 2));
+  EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2027/01"));
+  form->WC->SetDate(2027, 1, 5);  // same month: only the day moves
+  EXPECT_EQ(form->MC->Day(), 5);
+  EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2027/01"));
+}
+
+TEST_F(MainFormTest, WeekViewTextOfADay) {
+  struct Case {
+    const char* mainText;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"\"会議- 会議室- 9:30:0- TRUE\",\"昼食- - 12:0:0- FALSE\",元日",
+       "1/1(金) 会議 B9:30:0: 昼食: 元日"},
+      {"元日", "1/1(金) 元日"},
+      {"", "1/1(金) "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mainText);
+    EXPECT_EQ(TMainForm::WeekCellText(QStringLiteral("1/1(金) "), Sj(c.mainText)),
+              QString::fromUtf8(c.expected));
+  }
+}
+
+TEST_F(MainFormTest, ArgumentBeatsTheRememberedFileAndTitlesFollowTheFile) {
+  WriteSchedule(exeDir_ / "remembered.mrv", "2026,2026,12,6,,,\"a- b- 9:0:0- FALSE\"\r\n");
+  WriteSchedule(exeDir_ / "given.mrv", "2026,2026,12,7,,,\"c- d- 10:0:0- TRUE\"\r\n");
+  WriteFileAtomically(exeDir_ / "hs110.ini",
+                      "[global]\r\nmrvfile=" + (exeDir_ / "remembered.mrv").string() + "\r\n");
+  auto form = Start((exeDir_ / "given.mrv").string());
+  EXPECT_EQ(form->ScheFileName(), exeDir_ / "given.mrv");
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva 【given.mrv】"));
+  ASSERT_EQ(form->WC->SpecialDayList().Count(), 1u);  // the week view has its copy
+  EXPECT_EQ(form->WC->SpecialDayList()[0], form->MC->SpecialDayList()[0]);
+
+  dialogs_.AnswerFile(exeDir_ / "saved");
+  form->SaveSche->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva【saved.mrv】"));
+  EXPECT_TRUE(fs::exists(exeDir_ / "saved.mrv"));
+
+  dialogs_.AnswerYes();
+  form->NewSche->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
+  EXPECT_TRUE(form->Modified());
+  EXPECT_EQ(form->WC->SpecialDayList().Count(), 0u);
+}
+
+TEST_F(MainFormTest, UnreadableStartFileIsReportedAndTheScheduleStartsUntitled) {
+  auto form = Start((exeDir_ / "missing.mrv").string());
+  ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
+  EXPECT_NE(dialogs_.MessageTexts()[0].find("missing.mrv"), std::string::npos);
+  EXPECT_EQ(form->ScheFileName(), fs::path());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
+  EXPECT_EQ(form->WC->GetJuliusDay(), TodayJulius());  // the rest of start-up ran
+}
+
+TEST_F(MainFormTest, CloseQuestionPaths) {
+  WriteFileAtomically(exeDir_ / "hs110.ini", "[global]\r\nmrvfile=old.mrv\r\n");
+  {
+    SCOPED_TRACE("No: closes, remembers nothing");
+    auto form = Start();
+    dialogs_.AnswerYes();
+    form->NewSche->trigger();
+    dialogs_.AnswerNo();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Ini(), "[global]\r\nmrvfile=old.mrv\r\n");
+  }
+  {
+    SCOPED_TRACE("Yes, then the save dialog cancelled: stays open, remembers empty");
+    auto form = Start();
+    dialogs_.AnswerYes();
+    form->NewSche->trigger();
+    dialogs_.AnswerYes();
+    dialogs_.CancelFile();
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(Ini(), "[global]\r\nmrvfile=\r\n");
+  }
+  {
+    SCOPED_TRACE("Unmodified: closes and remembers the file");
+    WriteSchedule(exeDir_ / "x.mrv", "");
+    auto form = Start((exeDir_ / "x.mrv").string());
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Ini(), "[global]\r\nmrvfile=" + (exeDir_ / "x.mrv").string() + "\r\n");
+  }
+}
+
+TEST_F(MainFormTest, MakeUp) {
+  auto form = Start();
+  EXPECT_EQ(form->MC->width(), 176);
+  EXPECT_EQ(form->DatePanel->width(), 133);
+  EXPECT_EQ(form->findChild<QToolBar*>()->height(), 39);
+  EXPECT_EQ(form->StatusBar1->Panel(0)->width(), 100);
+  EXPECT_EQ(form->StatusBar1->Panel(1)->width(), 50);
+  QStringList menus;
+  for (QAction* a : form->menuBar()->actions()) {
+    QStringList entries;
+    for (QAction* e : a->menu()->actions()) entries << (e->isSeparator() ? "-" : e->text());
+    menus << a->text() + ": " + entries.join(u' ');
+  }
+  EXPECT_EQ(menus, (QStringList{"ファイル(&F): 新規 読込 保存 - CSV読込 CSV出力 XML出力 - 終了",
+                                "ヘルプ(&H): 設定 バージョン"}));
+  EXPECT_FALSE(form->LoadSche->icon().isNull());
+}
+
+}  // namespace
+}  // namespace moriva
