@@ -24,6 +24,7 @@
 #include "calendar/HolidayLines.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
+#include "schedule/UnitYotei.h"
 #include "transfer/FileMenuActions.h"
 
 namespace moriva {
@@ -136,9 +137,7 @@ void TMainForm::SetupCalendars() {
     SyncDate(y, m, d);
   };
   WC->OnDayChange = MC->OnDayChange;
-  WC->OnDblClick = [this](TCustomCalendarEx&) {
-    if (AddSche) AddSche->trigger();
-  };
+  WC->OnDblClick = [this](TCustomCalendarEx&) { AddSche->trigger(); };
   WC->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                              const std::string& mainText, QRect& rect,
                              int32_t) { WCDrawDayCell(canvas, dayText, mainText, rect); };
@@ -153,6 +152,10 @@ void TMainForm::CreateActions() {
     return a;
   };
   TScheduleDocument& doc = *document_;
+  AddSche = make("予定編集", 0, [this] { AddScheExecute(); });
+  AddSche->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  AddSche->setShortcutContext(Qt::WindowShortcut);
+  addAction(AddSche);
   NewSche = make("新規", 13, [&doc] { doc.NewScheExecute(); });
   LoadSche = make("読込", 2, [&doc] { doc.LoadScheExecute(); });
   SaveSche = make("保存", 3, [&doc] { doc.SaveScheExecute(); });
@@ -167,10 +170,8 @@ void TMainForm::CreateActions() {
 
 void TMainForm::CreateMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  if (AddSche) {
-    file->addAction(AddSche);
-    file->addSeparator();
-  }
+  file->addAction(AddSche);
+  file->addSeparator();
   file->addAction(NewSche);
   file->addAction(LoadSche);
   file->addAction(SaveSche);
@@ -187,7 +188,7 @@ void TMainForm::CreateMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->addAction(JumpToday);
-  if (AddSche) PopupMenu1->addAction(AddSche);
+  PopupMenu1->addAction(AddSche);
 }
 
 void TMainForm::CreateToolBar() {
@@ -248,6 +249,16 @@ bool TMainForm::FormCloseQuery() {
   return document_->CloseQuery();
 }
 
+void TMainForm::AddScheExecute() {
+  TYoteiForm form(MC->SpecialDayList(), MC->Year(), MC->Month(), MC->Day(), dialogs_, this);
+  if (form.RunEditor() == QDialog::Accepted) {
+    document_->ListEdited();  // the week view copies the list; the schedule is modified
+  } else {
+    // Everything done while the editor was open is undone from the week view's copy.
+    MC->SpecialDayList().Assign(WC->SpecialDayList());
+  }
+}
+
 void TMainForm::ClosesExecute() {
   close();
 }
@@ -298,8 +309,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
-        widget->window() == this && !QApplication::activeModalWidget() && AddSche &&
-        AddSche->isEnabled()) {
+        widget->window() == this && !QApplication::activeModalWidget() && AddSche->isEnabled()) {
       AddSche->trigger();
       return true;
     }

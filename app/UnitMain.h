@@ -48,9 +48,7 @@ class TMainForm : public QMainWindow {
   QLabel* DatePanel = nullptr;
   TQtStatusPanels* StatusBar1 = nullptr;
 
-  // 予定編集: runs the schedule editor; null until the editor window is part of the program, and
-  // then Enter and a double click on the week view run it as well.
-  QAction* AddSche = nullptr;
+  QAction* AddSche = nullptr;  // 予定編集; Enter and a double click on the week view run it too
   QAction* NewSche = nullptr;
   QAction* LoadSche = nullptr;
   QAction* SaveSche = nullptr;
@@ -72,6 +70,8 @@ class TMainForm : public QMainWindow {
   // Whether the window may close now (the close question of the document).
   bool FormCloseQuery();
 
+  // The schedule editor on the month calendar's day: OK commits, any other end undoes.
+  void AddScheExecute();
   void ClosesExecute();
   void JumpTodayExecute();
   void VersionExecute();

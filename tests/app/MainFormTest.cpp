@@ -20,6 +20,7 @@
 #include "calendar/CalExWeekly.h"
 #include "calendar/Julius.h"
 #include "schedule/ScheduleFile.h"
+#include "schedule/UnitYotei.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/QtModal.h"
 #include "tests/support/QtPrinters.h"
@@ -189,9 +190,56 @@ TEST_F(MainFormTest, MakeUp) {
     for (QAction* e : a->menu()->actions()) entries << (e->isSeparator() ? "-" : e->text());
     menus << a->text() + ": " + entries.join(u' ');
   }
-  EXPECT_EQ(menus, (QStringList{"ファイル(&F): 新規 読込 保存 - CSV読込 CSV出力 XML出力 - 終了",
-                                "ヘルプ(&H): 設定 バージョン"}));
+  EXPECT_EQ(menus,
+            (QStringList{"ファイル(&F): 予定編集 - 新規 読込 保存 - CSV読込 CSV出力 XML出力 - 終了",
+                         "ヘルプ(&H): 設定 バージョン"}));
   EXPECT_FALSE(form->LoadSche->icon().isNull());
+}
+
+TEST_F(MainFormTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
+  WriteSchedule(exeDir_ / "s.mrv", "2026,2026,12,6,,,\"a- b- 9:0:0- FALSE\"\r\n");
+  auto form = Start((exeDir_ / "s.mrv").string());
+  form->MC->SetDate(2026, 12, 6);
+  const std::string before = form->MC->SpecialDayList().Text();
+
+  // Delete the day's only item, then 中止: the list is as it was, Modified untouched.
+  dialogs_.DefaultYesNo = true;
+  WhenModal([](QWidget* w) {
+    if (auto* editor = qobject_cast<TYoteiForm*>(w)) {
+      editor->DelYoteiExecute();
+      editor->AbortBtn->click();
+    }
+  });
+  QTest::keyClick(form->MC, Qt::Key_Return);  // Enter anywhere opens the editor
+  EXPECT_EQ(form->MC->SpecialDayList().Text(), before);
+  EXPECT_FALSE(form->Modified());
+
+  // OK, even with nothing changed: the week view copies the list and the schedule is modified.
+  QString caption;
+  WhenModal([&caption](QWidget* w) {
+    caption = w->windowTitle();
+    if (auto* editor = qobject_cast<TYoteiForm*>(w)) editor->OKBtn->click();
+  });
+  form->AddSche->trigger();
+  EXPECT_EQ(caption, QStringLiteral("2026/12/6 の予定"));
+  EXPECT_TRUE(form->Modified());
+  EXPECT_EQ(form->WC->SpecialDayList().Text(), form->MC->SpecialDayList().Text());
+
+  // A double click on a day strip of the week view opens the editor on that day.
+  const JuliusDay fourth = form->WC->GetWeekStart() + 3;
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(fourth, y, m, d);
+  caption.clear();
+  WhenModal([&caption](QWidget* w) {
+    caption = w->windowTitle();
+    QTest::keyClick(w, Qt::Key_Escape);
+  });
+  const QRect client = form->WC->contentsRect();
+  QTest::mouseDClick(form->WC, Qt::LeftButton, Qt::NoModifier,
+                     QPoint(client.center().x(), client.top() + client.height() * 7 / 14 + 1));
+  EXPECT_EQ(caption, QStringLiteral("%1/%2/%3 の予定").arg(y).arg(m).arg(d));
+  EXPECT_EQ(form->MC->GetJuliusDay(), fourth);
 }
 
 }  // namespace
