@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -26,6 +27,7 @@
 #include "schedule/ScheduleLine.h"
 #include "schedule/UnitYotei.h"
 #include "transfer/FileMenuActions.h"
+#include "transfer/UnitMail.h"
 
 namespace moriva {
 namespace {
@@ -90,6 +92,10 @@ TMainForm::TMainForm(TDialogs& dialogs, std::filesystem::path exeDir,
   CreateMenus();
   CreateToolBar();
   StatusBar1 = new TQtStatusPanels(statusBar());
+  VexSMTP1 = std::make_unique<TVexSMTP>();
+  VexSMTP1->OnError = ErrorBoxHandler(dialogs_);
+  VexPOP1 = std::make_unique<TVexPOP>();
+  VexPOP1->OnError = ErrorBoxHandler(dialogs_);
   // Enter anywhere in the window opens the editor, before the focused control sees it.
   qApp->installEventFilter(this);
 }
@@ -164,6 +170,10 @@ void TMainForm::CreateActions() {
   Version = make("バージョン", -1, [this] { VersionExecute(); });
   Setting = make("設定", -1, [this] { SettingExecute(); });
   JumpToday = make("今日へ", -1, [this] { JumpTodayExecute(); });
+  HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
+  HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
+  PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
+  PopCancel->setEnabled(false);
   CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
   CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
 }
@@ -181,6 +191,12 @@ void TMainForm::CreateMenus() {
   file->addAction(XmlOut);
   file->addSeparator();
   file->addAction(Closes);
+
+  QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
+  transfer->addAction(HSOutput);
+  transfer->addSeparator();
+  transfer->addAction(HSInput);
+  transfer->addAction(PopCancel);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->addAction(Setting);
@@ -221,6 +237,9 @@ void TMainForm::CreateToolBar() {
   };
   addButton(AddSche);
   bar->addSeparator();
+  addButton(HSOutput);
+  addButton(HSInput);
+  bar->addSeparator();
   addButton(Closes);
 }
 
@@ -257,6 +276,57 @@ void TMainForm::AddScheExecute() {
     // Everything done while the editor was open is undone from the week view's copy.
     MC->SpecialDayList().Assign(WC->SpecialDayList());
   }
+}
+
+void TMainForm::SetTransferring(bool on) {
+  transferring_ = on;
+  for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, XmlOut, HSOutput, HSInput,
+                     Closes, Setting}) {
+    a->setEnabled(!on);
+  }
+}
+
+namespace {
+
+// Keeps the window in its transfer state for one road, whatever way the road ends.
+class TTransferScope {
+ public:
+  TTransferScope(std::function<void(bool)> set) : set_(std::move(set)) { set_(true); }
+  ~TTransferScope() { set_(false); }
+
+ private:
+  std::function<void(bool)> set_;
+};
+
+}  // namespace
+
+void TMainForm::HSOutputExecute() {
+  if (transferring_) return;
+  TTransferScope scope([this](bool on) { SetTransferring(on); });
+  TTransferContext context(dialogs_, ExeDir);
+  context.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  SendScheduleToPhone(*VexSMTP1, context, MC->SpecialDayList(), TodayJulius());
+}
+
+void TMainForm::HSInputExecute() {
+  if (transferring_) return;
+  TTransferScope scope([this](bool on) {
+    SetTransferring(on);
+    PopCancel->setEnabled(on);
+  });
+  TTransferContext context(dialogs_, ExeDir);
+  context.Status = StatusBar1;
+  context.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  const TReceiveAndMerge r = ReceiveIntoSchedule(*VexPOP1, context, MC->SpecialDayList());
+  if (r.Merged) {
+    document_->ListEdited();
+    dialogs_.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
+  }
+  StatusBar1->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));
+}
+
+void TMainForm::PopCancelExecute() {
+  VexPOP1->Cancel();
 }
 
 void TMainForm::ClosesExecute() {
@@ -296,7 +366,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool mayClose = false;
-  Guarded([&] { mayClose = FormCloseQuery(); });
+  // A running transfer holds the window's state on its stack; it has to end first.
+  if (!transferring_) Guarded([&] { mayClose = FormCloseQuery(); });
   if (mayClose) {
     event->accept();
   } else {

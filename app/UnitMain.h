@@ -22,6 +22,8 @@ class QRect;
 namespace moriva {
 
 class TMonthlyCalendar;
+class TVexPOP;
+class TVexSMTP;
 class TWeeklyCalendar;
 class TQtStatusPanels;
 
@@ -47,6 +49,8 @@ class TMainForm : public QMainWindow {
   TWeeklyCalendar* WC = nullptr;
   QLabel* DatePanel = nullptr;
   TQtStatusPanels* StatusBar1 = nullptr;
+  std::unique_ptr<TVexSMTP> VexSMTP1;
+  std::unique_ptr<TVexPOP> VexPOP1;
 
   QAction* AddSche = nullptr;  // 予定編集; Enter and a double click on the week view run it too
   QAction* NewSche = nullptr;
@@ -55,6 +59,9 @@ class TMainForm : public QMainWindow {
   QAction* CsvIn = nullptr;
   QAction* CsvOut = nullptr;
   QAction* XmlOut = nullptr;
+  QAction* HSOutput = nullptr;
+  QAction* HSInput = nullptr;
+  QAction* PopCancel = nullptr;
   QAction* Closes = nullptr;
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
@@ -73,6 +80,12 @@ class TMainForm : public QMainWindow {
   // The schedule editor on the month calendar's day: OK commits, any other end undoes.
   void AddScheExecute();
   void ClosesExecute();
+  // The handset roads. While one runs, every action that could re-enter it is disabled; only
+  // 受信キャンセル stays enabled, during a receive.
+  void HSOutputExecute();
+  void HSInputExecute();
+  void PopCancelExecute();
+  bool Transferring() const { return transferring_; }
   void JumpTodayExecute();
   void VersionExecute();
   void SettingExecute();
@@ -91,6 +104,8 @@ class TMainForm : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void SetupCalendars();
+  // Disables the actions a running transfer must not meet again, and enables them afterwards.
+  void SetTransferring(bool on);
   void WCDrawDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
                      const QRect& rect);
   // Runs an action's handler; an exception that escapes it is shown in an error box, as the
@@ -103,6 +118,7 @@ class TMainForm : public QMainWindow {
   std::optional<std::string> firstArgument_;
   QMenu* PopupMenu1 = nullptr;
   bool shown_ = false;
+  bool transferring_ = false;
 };
 
 }  // namespace moriva

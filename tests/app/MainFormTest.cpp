@@ -190,9 +190,11 @@ TEST_F(MainFormTest, MakeUp) {
     for (QAction* e : a->menu()->actions()) entries << (e->isSeparator() ? "-" : e->text());
     menus << a->text() + ": " + entries.join(u' ');
   }
-  EXPECT_EQ(menus,
-            (QStringList{"ファイル(&F): 予定編集 - 新規 読込 保存 - CSV読込 CSV出力 XML出力 - 終了",
-                         "ヘルプ(&H): 設定 バージョン"}));
+  EXPECT_EQ(
+      menus,
+      (QStringList{"ファイル(&F): 予定編集 - 新規 読込 保存 - CSV読込 CSV出力 XML出力 - 終了",
+                   "転送(&T): H\"送信 - H\"受信 受信キャンセル", "ヘルプ(&H): 設定 バージョン"}));
+  EXPECT_FALSE(form->PopCancel->isEnabled());
   EXPECT_FALSE(form->LoadSche->icon().isNull());
 }
 
@@ -240,6 +242,33 @@ TEST_F(MainFormTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
                      QPoint(client.center().x(), client.top() + client.height() * 7 / 14 + 1));
   EXPECT_EQ(caption, QStringLiteral("%1/%2/%3 の予定").arg(y).arg(m).arg(d));
   EXPECT_EQ(form->MC->GetJuliusDay(), fourth);
+}
+
+TEST_F(MainFormTest, TransfersWithoutSettingsSayWhatIsMissingAndLeaveTheWindowUsable) {
+  auto form = Start();
+  dialogs_.AnswerYes();  // the send question
+  // While a road runs (its message box is up), nothing may re-enter it; only a receive can be
+  // cancelled.
+  std::vector<std::string> during;
+  dialogs_.OnCall = [&](const TFakeDialogs::Call& c) {
+    if (c.What != TFakeDialogs::Kind::Message) return;
+    during.push_back(std::string(form->HSInput->isEnabled() ? "input " : "") +
+                     (form->SaveSche->isEnabled() ? "save " : "") +
+                     (form->PopCancel->isEnabled() ? "cancel" : ""));
+  };
+  form->HSOutput->trigger();
+  form->HSInput->trigger();
+  dialogs_.OnCall = nullptr;
+  EXPECT_EQ(during, (std::vector<std::string>{"", "cancel"}));
+  EXPECT_EQ(dialogs_.MessageTexts(), (std::vector<std::string>{"EMail送信の設定をしてください。",
+                                                               "EMail受信の設定をしてください。"}));
+  EXPECT_EQ(dialogs_.BusyDepth, 0);
+  EXPECT_EQ(form->StatusBar1->Panel(2)->text(), QStringLiteral("0 件受信しました。"));
+  EXPECT_TRUE(fs::exists(exeDir_ / "outgoing" / "SCHEDULE.CSV"));
+  for (QAction* a : {form->HSOutput, form->HSInput, form->NewSche, form->Closes})
+    EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+  EXPECT_FALSE(form->PopCancel->isEnabled());
+  EXPECT_FALSE(form->Modified());
 }
 
 }  // namespace
