@@ -173,7 +173,6 @@ void TMainForm::CreateActions() {
   HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
   HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
   PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
-  PopCancel->setEnabled(false);
   CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
   CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
 }
@@ -310,10 +309,7 @@ void TMainForm::HSOutputExecute() {
 
 void TMainForm::HSInputExecute() {
   if (transferring_) return;
-  TTransferScope scope([this](bool on) {
-    SetTransferring(on);
-    PopCancel->setEnabled(on);
-  });
+  TTransferScope scope([this](bool on) { SetTransferring(on); });
   TTransferContext context(dialogs_, ExeDir);
   context.Status = StatusBar1;
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };

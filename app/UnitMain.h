@@ -81,7 +81,7 @@ class TMainForm : public QMainWindow {
   void AddScheExecute();
   void ClosesExecute();
   // The handset roads. While one runs, every action that could re-enter it is disabled; only
-  // 受信キャンセル stays enabled, during a receive.
+  // 受信キャンセル, which is always enabled, stays so.
   void HSOutputExecute();
   void HSInputExecute();
   void PopCancelExecute();
