@@ -15,12 +15,6 @@ case "${1:-}" in
     # Leaks count as failures too; a finding stops the test with a full report.
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
-    # Known leaks outside the product, each to be removed once its cause is fixed:
-    # - QTest::toString hands out a new[] string that a window test passes to SCOPED_TRACE
-    #   without freeing it (tests/app/RetEditTest.cpp).
-    mkdir -p "$build"
-    printf '%s\n' 'leak:qstrdup' >"$build/lsan.supp"
-    export LSAN_OPTIONS="suppressions=$PWD/$build/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
     ;;
   *)
     echo "usage: $0 [--sanitize]" >&2

@@ -61,7 +61,7 @@ TEST(RetEditTest, EnterAndArrowsWalkTheTabOrderAndWrap) {
       {Qt::Key_Return, f.combo}, {Qt::Key_Return, f.ok},  // the combo box's Enter moves on as well
   };
   for (const Step& s : steps) {
-    SCOPED_TRACE(QTest::toString(s.key));
+    SCOPED_TRACE(static_cast<int>(s.key));
     Press(s.key);
     EXPECT_EQ(QApplication::focusWidget(), s.expected);
   }
