@@ -26,23 +26,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-// Compares names ignoring ASCII letter case. Characters are stepped as CP932, so the trail
-// byte of a double-byte character (which may look like an ASCII letter) compares exactly.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    size_t n = CharLength(a, i);
-    if (n == 1 ? AsciiLower(a[i]) != AsciiLower(b[i]) : a.substr(i, n) != b.substr(i, n))
-      return false;
-    i += n;
-  }
-  return true;
-}
-
 // The name of a "[section]" line; the closing bracket is searched character by character,
 // since 0x5D is also a trail byte.
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -98,7 +81,7 @@ std::string OneLine(std::string_view s) {
 size_t FindSection(const std::vector<std::string>& lines, std::string_view name) {
   for (size_t i = 0; i < lines.size(); ++i) {
     std::optional<std::string_view> s = SectionName(lines[i]);
-    if (s && SameName(*s, name)) return i;
+    if (s && SameTextAscii(*s, name)) return i;
   }
   return std::string::npos;
 }
@@ -133,7 +116,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
     size_t end = SectionEnd(lines_, header);
     for (size_t i = header + 1; i < end; ++i) {
       std::optional<KeyLine> kl = ParseKeyLine(lines_[i]);
-      if (kl && SameName(kl->key, key)) return std::string(Limit(Unquote(kl->value)));
+      if (kl && SameTextAscii(kl->key, key)) return std::string(Limit(Unquote(kl->value)));
     }
   }
   while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
@@ -155,7 +138,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   size_t last = header;  // the last non-blank line of the section
   for (size_t i = header + 1; i < end; ++i) {
     std::optional<KeyLine> kl = ParseKeyLine(lines_[i]);
-    if (kl && SameName(kl->key, k)) {
+    if (kl && SameTextAscii(kl->key, k)) {
       // The key keeps the spelling it has in the file.
       lines_[i] = std::string(kl->key) + "=" + v;
       return;

@@ -69,6 +69,11 @@ class TLineList {
 // Splits a text into lines by the line list's rule.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// The lower-case form of an ASCII letter; every other byte unchanged.
+constexpr char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
 // Case-insensitive for ASCII letters only; CP932 double-byte characters compare exactly.
 bool SameTextAscii(std::string_view a, std::string_view b);
 

@@ -11,10 +11,6 @@
 namespace moriva {
 namespace {
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 // Upper-cases ASCII letters only. Characters are stepped as CP932, so a trail byte that looks
 // like a letter (ヂ is 0x83 0x61) is never changed into another character (ア, 0x83 0x41).
 std::string AsciiUpperCase(std::string_view s) {
@@ -24,20 +20,7 @@ std::string AsciiUpperCase(std::string_view s) {
   return out;
 }
 
-// Two schedule lines are the same when they differ at most in the case of ASCII letters
-// (again stepping CP932 characters, so that ア and ヂ stay different).
-bool SameLineText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    size_t n = CharLength(a, i);
-    if (n == 1 ? AsciiLower(a[i]) != AsciiLower(b[i]) : a.substr(i, n) != b.substr(i, n))
-      return false;
-    i += n;
-  }
-  return true;
-}
-
-// A hash that agrees with SameLineText (FNV-1a over the case-folded bytes).
+// A hash that agrees with SameTextAscii (FNV-1a over the case-folded bytes).
 uint32_t FoldedHash(std::string_view s) {
   uint32_t h = 2166136261u;
   for (size_t i = 0; i < s.size();) {
@@ -61,7 +44,7 @@ class TLineIndex {
 
   bool Contains(std::string_view line, uint32_t hash) const {
     for (size_t p = hash & mask_; slots_[p].index != kEmpty; p = (p + 1) & mask_)
-      if (slots_[p].hash == hash && SameLineText(lines_[slots_[p].index], line)) return true;
+      if (slots_[p].hash == hash && SameTextAscii(lines_[slots_[p].index], line)) return true;
     return false;
   }
 
@@ -150,7 +133,7 @@ TAddResult AddCsvRecord(std::string_view record, TLineList& specialDayList) {
   std::optional<std::string> line = CsvRecordToScheduleLine(record);
   if (!line) return TAddResult::Unreadable;
   for (const std::string& l : specialDayList)
-    if (SameLineText(l, *line)) return TAddResult::Duplicate;
+    if (SameTextAscii(l, *line)) return TAddResult::Duplicate;
   specialDayList.Add(std::move(*line));
   return TAddResult::Added;
 }

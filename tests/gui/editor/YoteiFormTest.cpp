@@ -18,8 +18,8 @@
 #include "base/Cp932.h"
 #include "schedule/UnitYotei.h"
 #include "tests/support/FakeDialogs.h"
-#include "tests/support/QtModal.h"
-#include "tests/support/QtPrinters.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
 
 namespace moriva {
 

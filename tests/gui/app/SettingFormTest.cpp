@@ -16,8 +16,8 @@
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
 #include "tests/support/FakeDialogs.h"
-#include "tests/support/QtModal.h"
-#include "tests/support/QtPrinters.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
 
 namespace moriva {
 namespace {

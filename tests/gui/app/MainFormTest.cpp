@@ -22,8 +22,8 @@
 #include "schedule/ScheduleFile.h"
 #include "schedule/UnitYotei.h"
 #include "tests/support/FakeDialogs.h"
-#include "tests/support/QtModal.h"
-#include "tests/support/QtPrinters.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
 
 namespace moriva {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "Version.h"
 #include "app/UnitVersion.h"
-#include "tests/support/QtModal.h"
-#include "tests/support/QtPrinters.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
 
 namespace moriva {
 namespace {

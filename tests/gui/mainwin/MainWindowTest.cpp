@@ -22,7 +22,7 @@
 #include "schedule/ScheduleFile.h"
 #include "schedule/UnitYotei.h"
 #include "tests/support/FakeDialogs.h"
-#include "tests/support/QtModal.h"
+#include "tests/gui/support/QtModal.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;

@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include "app/QtDialogs.h"
-#include "tests/support/QtModal.h"
-#include "tests/support/QtPrinters.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
 
 namespace moriva {
 namespace {
