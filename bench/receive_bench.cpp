@@ -17,6 +17,7 @@
 #include "base/Dialogs.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
+#include "bench/BenchServer.h"
 #include "mail/VexMsg.h"
 #include "mail/VexPOP3.h"
 #include "transfer/UnitMail.h"
@@ -28,7 +29,6 @@ using namespace moriva;
 
 constexpr int kMails = 500;
 constexpr int kScheduleMails = 10;
-const fs::path kTools = fs::path(__FILE__).parent_path().parent_path() / "tools";
 
 // Answers nothing and shows nothing: the road must not ask during a receive.
 class TSilentDialogs : public TDialogs {
@@ -57,13 +57,7 @@ struct TServer {
   int port = 0;
 
   void Start() {
-    std::string cmd = (kTools / "dovecot-pop3.sh").string() + " start " + state.string();
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("Dovecot did not start");
-    std::map<std::string, std::string> values;
-    std::ifstream in(state);
-    for (std::string line; std::getline(in, line);)
-      if (size_t eq = line.find('='); eq != std::string::npos)
-        values[line.substr(0, eq)] = line.substr(eq + 1);
+    const auto values = bench::StartServer("dovecot-pop3.sh", state);
     port = std::stoi(values.at("PORT"));
     const fs::path maildir = fs::path(values.at("DIR")) / "mail" / "user01" / "Maildir";
     struct stat owner {};
@@ -105,8 +99,7 @@ struct TServer {
   }
 
   void Stop() {
-    std::string cmd = (kTools / "dovecot-pop3.sh").string() + " stop " + state.string();
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "Dovecot did not stop\n");
+    bench::StopServer("dovecot-pop3.sh", state);
     std::error_code ec;
     fs::remove_all(exeDir, ec);
   }

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/BenchServer.h"
 #include "mail/VexMsg.h"
 #include "mail/VexSMTP.h"
 
@@ -20,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace moriva;
-
-const fs::path kTools = fs::path(__FILE__).parent_path().parent_path() / "tools";
 
 struct TServer {
   fs::path state =
@@ -31,13 +30,7 @@ struct TServer {
   TLineList lines;   // the same as TVexSMTP sends it
 
   void Start() {
-    std::string cmd = (kTools / "aiosmtpd-smtpd.sh").string() + " start " + state.string();
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("aiosmtpd did not start");
-    std::map<std::string, std::string> values;
-    std::ifstream in(state);
-    for (std::string line; std::getline(in, line);)
-      if (size_t eq = line.find('='); eq != std::string::npos)
-        values[line.substr(0, eq)] = line.substr(eq + 1);
+    const auto values = bench::StartServer("aiosmtpd-smtpd.sh", state);
     port = std::stoi(values.at("PORT"));
 
     TVexMsg msg;
@@ -55,10 +48,7 @@ struct TServer {
     std::ofstream out(message, std::ios::binary);
     out << lines.Text();
   }
-  ~TServer() {
-    std::string cmd = (kTools / "aiosmtpd-smtpd.sh").string() + " stop " + state.string();
-    (void)std::system(cmd.c_str());
-  }
+  ~TServer() { bench::StopServer("aiosmtpd-smtpd.sh", state); }
 };
 
 TServer& Server() {

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/BenchServer.h"
 #include "mail/VexMsg.h"
 #include "mail/VexPOP3.h"
 
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 using namespace moriva;
 
 constexpr int kMails = 200;
-const fs::path kTools = fs::path(__FILE__).parent_path().parent_path() / "tools";
 
 // The private server of this run and its mailbox user01 holding the mails.
 struct TServer {
@@ -33,13 +33,7 @@ struct TServer {
   size_t bytes = 0;  // of all mails on the server
 
   void Start() {
-    std::string cmd = (kTools / "dovecot-pop3.sh").string() + " start " + state.string();
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("Dovecot did not start");
-    std::map<std::string, std::string> values;
-    std::ifstream in(state);
-    for (std::string line; std::getline(in, line);)
-      if (size_t eq = line.find('='); eq != std::string::npos)
-        values[line.substr(0, eq)] = line.substr(eq + 1);
+    const auto values = bench::StartServer("dovecot-pop3.sh", state);
     port = std::stoi(values.at("PORT"));
     fs::path maildir = fs::path(values.at("DIR")) / "mail" / "user01" / "Maildir" / "cur";
     std::mt19937 gen(11);
@@ -65,10 +59,7 @@ struct TServer {
       }
     }
   }
-  void Stop() {
-    std::string cmd = (kTools / "dovecot-pop3.sh").string() + " stop " + state.string();
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "Dovecot did not stop\n");
-  }
+  void Stop() { bench::StopServer("dovecot-pop3.sh", state); }
 };
 
 TServer server;

@@ -1,0 +1,38 @@
+#pragma once
+// Starting and stopping the private test servers (tools/dovecot-pop3.sh, tools/aiosmtpd-smtpd.sh)
+// for the benchmarks that measure against a real peer. A script writes KEY=VALUE lines (PORT,
+// DIR, ...) into its state file; those come back as a map.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+namespace moriva::bench {
+
+inline const std::filesystem::path kTools =
+    std::filesystem::path(__FILE__).parent_path().parent_path() / "tools";
+
+// Runs `script start state` and returns the values it wrote; throws when the server did not
+// start.
+inline std::map<std::string, std::string> StartServer(const std::string& script,
+                                                      const std::filesystem::path& state) {
+  std::string cmd = (kTools / script).string() + " start " + state.string();
+  if (std::system(cmd.c_str()) != 0) throw std::runtime_error(script + ": server did not start");
+  std::map<std::string, std::string> values;
+  std::ifstream in(state);
+  for (std::string line; std::getline(in, line);)
+    if (size_t eq = line.find('='); eq != std::string::npos)
+      values[line.substr(0, eq)] = line.substr(eq + 1);
+  return values;
+}
+
+inline void StopServer(const std::string& script, const std::filesystem::path& state) {
+  std::string cmd = (kTools / script).string() + " stop " + state.string();
+  if (std::system(cmd.c_str()) != 0)
+    std::fprintf(stderr, "%s: server did not stop\n", script.c_str());
+}
+
+}  // namespace moriva::bench
