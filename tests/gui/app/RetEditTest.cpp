@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/RetEdit.h"
+#include "tests/gui/support/QtKeys.h"
 
 namespace moriva {
 namespace {
@@ -40,10 +41,6 @@ struct Form {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
   }
 };
-
-void Press(Qt::Key key) {
-  QTest::keyClick(QApplication::focusWidget(), key);
-}
 
 TEST(RetEditTest, EnterAndArrowsWalkTheTabOrderAndWrap) {
   Form f;

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -17,9 +16,10 @@
 #include "app/RetEdit.h"
 #include "base/Cp932.h"
 #include "schedule/UnitYotei.h"
-#include "tests/support/FakeDialogs.h"
+#include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace moriva {
 
@@ -70,17 +70,6 @@ class YoteiFormTest : public ::testing::Test {
     return sel.isEmpty() ? -1 : form->YoteiTree->indexOfTopLevelItem(sel.front());
   }
 };
-
-void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QTest::keyClick(QApplication::focusWidget(), key, mods);
-}
-
-// Japanese text arrives from the input method as a committed string.
-void Commit(const QString& text) {
-  QInputMethodEvent event;
-  event.setCommitString(text);
-  QApplication::sendEvent(QApplication::focusWidget(), &event);
-}
 
 TEST_F(YoteiFormTest, MakeUp) {
   form = std::make_unique<TYoteiForm>(list, 2026, 3, 4, dialogs);

@@ -1,0 +1,205 @@
+// The main window used with the keyboard alone, as a user without a mouse would: arrows choose
+// the day, Enter opens the schedule editor, keys fill it in and Enter walks through its fields
+// to OK. Every key goes to whichever widget has the focus, so a focus in the wrong place fails.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <functional>
+#include <map>
+
+#include "app/RetEdit.h"
+#include "app/UnitMain.h"
+#include "base/Cp932.h"
+#include "calendar/CalExMonthly.h"
+#include "calendar/CalExWeekly.h"
+#include "schedule/ScheduleFile.h"
+#include "schedule/UnitYotei.h"
+#include "tests/gui/support/QtKeys.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
+#include "tests/oracle/OracleTool.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace moriva {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kOtherDay = "2026,2026,12,14,,,\"other- day- 9:0:0- FALSE\"";
+const std::string kMeeting = "2026,2026,12,7,,,\"Meeting- Room- 9:30:0- TRUE\"";
+const std::string kLunch = "2026,2026,12,7,,,\"Lunch- - 12:0:0- FALSE\"";
+
+// The week of 2026/12/7 starts on Sunday 12/6: the rows of the days the tests use.
+constexpr int kMondayRow = 1;     // 12/7
+constexpr int kWednesdayRow = 3;  // 12/9
+
+class KeyboardOnlyTest : public ::testing::Test {
+ protected:
+  void TearDown() override { form_.reset(); }
+
+  // The window on `lines`, on Monday 2026/12/7, with the month calendar focused.
+  TMainForm& Start(const Lines& lines) {
+    form_.reset();
+    painted_.clear();
+    const std::filesystem::path file = dir_.Path() / "s.mrv";
+    SaveScheduleFile(file, TLineList(lines));
+    form_ = std::make_unique<TMainForm>(dialogs_, dir_.Path(), file.string());
+    TMainForm& f = *form_;
+    // What the week view paints, row by row, as its owner draws it.
+    f.WC->OnDrawDayCell = [this, draw = f.WC->OnDrawDayCell](
+                              TWeeklyCalendar& wc, QPainter& canvas, const QString& dayText,
+                              const std::string& mainText, QRect& rect, int32_t row) {
+      painted_[row] = TMainForm::WeekCellText(dayText, mainText);
+      draw(wc, canvas, dayText, mainText, rect, row);
+    };
+    f.show();
+    f.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.SyncDate(2026, 12, 7);
+    f.MC->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), f.MC);
+    return f;
+  }
+
+  // Presses Enter in the main window; `keys` drives the editor that should open. Returns the
+  // editor's caption, or nothing when no editor came. An editor the keys left open is closed
+  // with a failure, so that a lost key fails the test instead of hanging it.
+  std::optional<QString> EnterAndDrive(std::function<void(TYoteiForm&)> keys) {
+    std::optional<QString> caption;
+    WhenModal([&](QWidget* w) {
+      auto* editor = qobject_cast<TYoteiForm*>(w);
+      if (!editor) {
+        w->close();
+        return;
+      }
+      caption = editor->windowTitle();
+      keys(*editor);
+      if (editor->isVisible()) {
+        ADD_FAILURE() << "the keys did not close the editor";
+        editor->done(TYoteiForm::kAbort);
+      }
+    });
+    Press(Qt::Key_Return);
+    return caption;
+  }
+
+  static Lines Master(TMainForm& f) {
+    return Lines(f.MC->SpecialDayList().begin(), f.MC->SpecialDayList().end());
+  }
+  static QWidget* Focus() { return QApplication::focusWidget(); }
+
+  oracle::TempDir dir_;
+  TFakeDialogs dialogs_;
+  std::unique_ptr<TMainForm> form_;
+  std::map<int, QString> painted_;
+};
+
+TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
+  TMainForm& f = Start({kOtherDay});
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Right);
+  ASSERT_EQ(f.MC->Day(), 9);
+
+  const auto caption = EnterAndDrive([](TYoteiForm& e) {
+    EXPECT_EQ(Focus(), e.cbH);
+    for (int i = 0; i < 3; ++i) Press(Qt::Key_Down);  // 0, 7, 8, 9
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.cbN);
+    for (int i = 0; i < 6; ++i) Press(Qt::Key_Down);  // 0, 5, ... 30
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.EditSubject);
+    Type(QStringLiteral("Team "));
+    Commit(QStringLiteral("会議"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.EditPlace);
+    Commit(QStringLiteral("本社"));
+    Type(QStringLiteral(" 3F"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.OKBtn);
+    Press(Qt::Key_Return);
+  });
+  EXPECT_EQ(caption, QStringLiteral("2026/12/9 の予定"));
+
+  const std::string added = Sj("2026,2026,12,9,,,\"Team 会議- 本社 3F- 9:30:0- FALSE\"");
+  EXPECT_EQ(Master(f), (Lines{kOtherDay, added}));
+  EXPECT_EQ(f.WC->SpecialDayList(), f.MC->SpecialDayList());
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(painted_[kWednesdayRow], QStringLiteral("12/9(水) Team 会議: "));
+  for (const auto& [row, text] : painted_)
+    EXPECT_EQ(text.contains(QStringLiteral("会議")), row == kWednesdayRow) << row;
+}
+
+TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
+  TMainForm& f = Start({kOtherDay, kMeeting, kLunch});
+  dialogs_.AnswerYes();  // the delete question
+
+  EnterAndDrive([](TYoteiForm& e) {
+    EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Meeting"));  // the day's first item
+    Press(Qt::Key_Down);                                          // hour 9 → 10
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Return);
+    ASSERT_EQ(Focus(), e.EditSubject);
+    Press(Qt::Key_End);
+    Press(Qt::Key_Home, Qt::ShiftModifier);
+    Press(Qt::Key_Backspace);
+    Commit(QStringLiteral("定例会議"));
+    Press(Qt::Key_S, Qt::ControlModifier);  // 書込
+
+    for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);  // place, OK, 中止, the tree
+    ASSERT_EQ(Focus(), e.YoteiTree);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Lunch"));
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(e.YoteiTree->topLevelItemCount(), 1);
+
+    Press(Qt::Key_Tab);  // round to the hour choice, then on with Enter
+    for (int i = 0; i < 4; ++i) Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.OKBtn);
+    Press(Qt::Key_Return);
+  });
+
+  EXPECT_EQ(dialogs_.QuestionTexts(), Lines{"この予定を削除します。よろしいですか？"});
+  EXPECT_EQ(Master(f),
+            (Lines{kOtherDay, Sj("2026,2026,12,7,,,\"定例会議- Room- 10:30:0- TRUE\"")}));
+  EXPECT_EQ(f.WC->SpecialDayList(), f.MC->SpecialDayList());
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) 定例会議 B10:30:0: "));
+}
+
+TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
+  struct Case {
+    const char* where;
+    int tabsBeforeEsc;  // from the tree: 0 stays there, 1 goes round to the hour choice
+  } cases[] = {{"in the tree", 0}, {"in a field", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    TMainForm& f = Start({kOtherDay, kMeeting, kLunch});
+    const std::string before = f.MC->SpecialDayList().Text();
+    dialogs_.AnswerYes();
+
+    EnterAndDrive([&](TYoteiForm& e) {
+      Press(Qt::Key_A, Qt::ControlModifier);  // 追加: a new item in the subject box
+      ASSERT_EQ(Focus(), e.EditSubject);
+      Commit(QStringLiteral("仮の予定"));
+      Press(Qt::Key_S, Qt::ControlModifier);
+      for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);
+      ASSERT_EQ(Focus(), e.YoteiTree);
+      Press(Qt::Key_Delete);  // the selected first item goes
+      EXPECT_EQ(f.MC->SpecialDayList().Count(), 3u);
+      EXPECT_NE(f.MC->SpecialDayList().Text(), before);
+      for (int i = 0; i < c.tabsBeforeEsc; ++i) Press(Qt::Key_Tab);
+      Press(Qt::Key_Escape);
+    });
+
+    EXPECT_EQ(f.MC->SpecialDayList().Text(), before);
+    EXPECT_EQ(f.WC->SpecialDayList().Text(), before);
+    EXPECT_FALSE(f.Modified());
+    EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: Lunch: "));
+  }
+}
+
+}  // namespace
+}  // namespace moriva
