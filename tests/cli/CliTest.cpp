@@ -1,46 +1,24 @@
 // moriva-cli run as a program: its output, its messages and its exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "tests/support/CliRun.h"
 
 namespace moriva {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-  int code;
-  std::string out, err;
-};
-
-class CliTest : public testing::Test {
+class CliTest : public TCliTest {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() / ("moriva_cli_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  TRun Run(const std::string& args) const {
-    const std::string cmd = std::string(MORIVA_BINARY_DIR) + "/moriva-cli " + args + " >" +
-                            (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir_ / "out"),
-            ReadFileBytes(dir_ / "err")};
-  }
-  fs::path dir_;
+  CliTest() : TCliTest("moriva_cli") {}
 };
 
 TEST_F(CliTest, DaysAroundASubstituteHoliday) {
-  const TRun r = Run("days 2001-09-21 2001-09-25");
+  const TCliRun r = Run("days 2001-09-21 2001-09-25");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -49,11 +27,11 @@ TEST_F(CliTest, DaysAroundASubstituteHoliday) {
             "2001-09-23\t2452176\t1\tdsSunday,dsHoliday\t8\t7\t友引\t秋分の日\n"
             "2001-09-24\t2452177\t2\tdsFurikae\t8\t8\t先負\t振替休日\n"
             "2001-09-25\t2452178\t3\t-\t8\t9\t仏滅\t\n");
-  const TRun off = Run("days 2001-09-23 2001-09-24 --no-furikae");
+  const TCliRun off = Run("days 2001-09-23 2001-09-24 --no-furikae");
   EXPECT_EQ(off.out,
             "2001-09-23\t2452176\t1\tdsSunday,dsHoliday\t8\t7\t友引\t秋分の日\n"
             "2001-09-24\t2452177\t2\t-\t8\t8\t先負\t\n");
-  const TRun noEquinox = Run("--no-equinox days 2001-09-23 2001-09-23");
+  const TCliRun noEquinox = Run("--no-equinox days 2001-09-23 2001-09-23");
   EXPECT_EQ(noEquinox.code, 2);  // options belong after the command
   EXPECT_EQ(Run("days --no-equinox 2001-09-23 2001-09-23").out,
             "2001-09-23\t2452176\t1\tdsSunday\t8\t7\t友引\t\n");
@@ -70,7 +48,7 @@ TEST_F(CliTest, DaysAcrossTheCalendarSwitchAndTheRangeEnds) {
             "-4712-01-02\t1\t3\t-\t0\t0\t不明\t\n");
   EXPECT_EQ(Run("days -0001-12-31 0001-01-01").out.substr(0, 18), "-0001-12-31\t172105");
   EXPECT_EQ(Run("days 9999-12-31 9999-12-31").out, "9999-12-31\t5373484\t6\t-\t0\t0\t不明\t\n");
-  const TRun gap = Run("days 1582-10-01 1582-10-05");
+  const TCliRun gap = Run("days 1582-10-01 1582-10-05");
   EXPECT_EQ(gap.code, 1);
   EXPECT_EQ(gap.out, "");
   EXPECT_EQ(gap.err, "1582/10/5-10/14は存在しません。\n");
@@ -81,20 +59,20 @@ TEST_F(CliTest, ScheduleFileGivesSpecialDaysAndFaultyLinesAreReported) {
   WriteFileAtomically(file, Sj("2001,2001,9,24,,,\"歯医者- 駅前- 9:30:0- TRUE\"\r\n"
                                "2001,2001,9,2x,,,\"bad\"\r\n"
                                "2001,2001,9,25,,,\"Lunch- - 12:0:0- FALSE\"\r\n"));
-  const TRun r = Run("days 2001-09-24 2001-09-25 --schedule " + file);
+  const TCliRun r = Run("days 2001-09-24 2001-09-25 --schedule " + file);
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "'2001,2001,9,2x,,,\"bad\"' は整数ではありません\n");
   EXPECT_EQ(r.out,
             "2001-09-24\t2452177\t2\tdsFurikae,dsSpecialDay\t8\t8\t先負\t"
             "\"歯医者- 駅前- 9:30:0- TRUE\",振替休日\n"
             "2001-09-25\t2452178\t3\tdsSpecialDay\t8\t9\t仏滅\t\"Lunch- - 12:0:0- FALSE\"\n");
-  const TRun missing = Run("days 2001-09-24 2001-09-25 --schedule " + file + ".none");
+  const TCliRun missing = Run("days 2001-09-24 2001-09-25 --schedule " + file + ".none");
   EXPECT_EQ(missing.code, 1);
   EXPECT_NE(missing.err.find("は開けません"), std::string::npos);
 }
 
 TEST_F(CliTest, HolidaysOfAYear) {
-  const TRun r = Run("holidays 2001");
+  const TCliRun r = Run("holidays 2001");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
             "2001-01-01\t元旦\n2001-01-08\t成人の日\n2001-02-11\t建国の日\n"
@@ -107,7 +85,7 @@ TEST_F(CliTest, HolidaysOfAYear) {
 }
 
 TEST_F(CliTest, CalendarGridWithMarkersAndRokuyo) {
-  const TRun r = Run("calendar 2001-09");
+  const TCliRun r = Run("calendar 2001-09");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
             "            2001年9月\n"
@@ -123,11 +101,11 @@ TEST_F(CliTest, CalendarGridWithMarkersAndRokuyo) {
             " 9月15日(土) 敬老の日\n"
             " 9月23日(日) 秋分の日\n"
             " 9月24日(月) 振替休日\n");
-  const TRun k = Run("calendar 2001-09 --rokuyo");
+  const TCliRun k = Run("calendar 2001-09 --rokuyo");
   EXPECT_NE(k.out.find("  2+   3    4    5    6    7    8\n先負 仏滅 大安 赤口 先勝 友引 先負\n"),
             std::string::npos);
   // Outside the old-calendar table the rokuyo rows stay empty.
-  const TRun outside = Run("calendar 1582-10 --rokuyo");
+  const TCliRun outside = Run("calendar 1582-10 --rokuyo");
   EXPECT_EQ(outside.code, 0);
   EXPECT_NE(outside.out.find("  1    2    3    4   15   16\n\n 17+"), std::string::npos);
   EXPECT_EQ(Run("calendar").code, 0);
@@ -154,12 +132,12 @@ TEST_F(CliTest, UsageErrorsAndHelp) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    const TRun r = Run(c.args);
+    const TCliRun r = Run(c.args);
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
-  const TRun help = Run("--help");
+  const TCliRun help = Run("--help");
   EXPECT_EQ(help.code, 0);
   for (const char* name : {"days FROM TO", "holidays YEAR", "calendar [YYYY-MM]"})
     EXPECT_NE(help.out.find(name), std::string::npos) << name;

@@ -1,49 +1,27 @@
 // moriva-cli agenda, csv-export and csv-import run as a program on the golden files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "base/FileIO.h"
+#include "tests/support/CliRun.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
 
 namespace {
 
-struct TRun {
-  int code;
-  std::string out, err;
-};
-
-class ScheduleCommandsTest : public testing::Test {
+class ScheduleCommandsTest : public TCliTest {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() / ("moriva_schecli_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  ScheduleCommandsTest() : TCliTest("moriva_schecli") {}
 
-  TRun Run(const std::string& args) const {
-    const std::string cmd = std::string(MORIVA_BINARY_DIR) + "/moriva-cli " + args + " >" +
-                            (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir_ / "out"),
-            ReadFileBytes(dir_ / "err")};
-  }
   static std::string Data(const char* name) { return std::string(MORIVA_TEST_DATA "/csv/") + name; }
-
-  fs::path dir_;
 };
 
 }  // namespace
 
 TEST_F(ScheduleCommandsTest, AgendaListsItemsPerDay) {
-  TRun r = Run("agenda " + Data("mixed.mrv") + " --today 2026-12-06");
+  TCliRun r = Run("agenda " + Data("mixed.mrv") + " --today 2026-12-06");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -65,19 +43,19 @@ TEST_F(ScheduleCommandsTest, AgendaListsItemsPerDay) {
   EXPECT_EQ(Run("agenda " + Data("mixed.mrv") + " 2026-12-07 2026-12-07").out,
             "2026-12-07 (月)\n   7:05  Five  @ Hall  [alarm]\n");
   EXPECT_EQ(Run("agenda " + Data("mixed.mrv") + " 2026-12-08 2026-12-07").code, 2);
-  TRun missing = Run("agenda " + (dir_ / "none.mrv").string());
+  TCliRun missing = Run("agenda " + (dir_ / "none.mrv").string());
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(missing.err, "ファイル " + (dir_ / "none.mrv").string() + " は開けません\n");
 }
 
 TEST_F(ScheduleCommandsTest, CsvExportWritesTheHandsetFile) {
   const fs::path out = dir_ / "SCHEDULE.CSV";
-  TRun r = Run("csv-export " + Data("mixed.mrv") + " " + out.string() + " --today 2026-12-06");
+  TCliRun r = Run("csv-export " + Data("mixed.mrv") + " " + out.string() + " --today 2026-12-06");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "wrote 6 rows to " + out.string() +
                        " (5 lines that are not schedule items left out)\n");
   EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(Data("schedule_export.csv")));
-  TRun blocked = Run("csv-export " + Data("mixed.mrv") + " " + dir_.string());
+  TCliRun blocked = Run("csv-export " + Data("mixed.mrv") + " " + dir_.string());
   EXPECT_EQ(blocked.code, 1);
   EXPECT_EQ(blocked.err, "ファイル " + dir_.string() + " を作成できません\n");
 }
@@ -85,20 +63,20 @@ TEST_F(ScheduleCommandsTest, CsvExportWritesTheHandsetFile) {
 TEST_F(ScheduleCommandsTest, CsvImportMergesOnceAndSavesTheFile) {
   const fs::path mrv = dir_ / "plan.mrv";
   fs::copy_file(Data("before_import.mrv"), mrv);
-  TRun r = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
+  TCliRun r = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
             "同期完了しました。\r\n読み取れないレコード 1 件を読み飛ばしました。\n"
             "added 3, already present 1, skipped 1\n");
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 
-  TRun again = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
+  TCliRun again = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
   EXPECT_EQ(again.out,
             "同期完了しました。\r\n読み取れないレコード 1 件を読み飛ばしました。\n"
             "added 0, already present 4, skipped 1\n");
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 
-  TRun missing = Run("csv-import " + mrv.string() + " " + (dir_ / "none.csv").string());
+  TCliRun missing = Run("csv-import " + mrv.string() + " " + (dir_ / "none.csv").string());
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 }
