@@ -1,0 +1,203 @@
+// The main window's H"送信 and H"受信 against the fixture's servers: the schedule goes out
+// through aiosmtpd, the handset stand-in answers through Dovecot, the receive merges the answer
+// into the open schedule. While a road runs the window keeps handling events, with every action
+// that could re-enter a transfer or change the schedule disabled.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/QtDialogs.h"
+#include "app/UnitMain.h"
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "base/MailSettings.h"
+#include "calendar/CalExMonthly.h"
+#include "calendar/CalExWeekly.h"
+#include "mail/VexPOP3.h"
+#include "mail/VexSMTP.h"
+#include "schedule/ScheduleFile.h"
+#include "tests/integration/UnitMailTestServers.h"
+#include "tests/transfer/UnitMailTestTools.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using mailroad::HandsetCsv;
+using mailroad::HandsetMail;
+using mailroad::TDovecotBox;
+
+// A window on a private program folder whose settings reach the fixture's servers with the
+// mailbox of `box`, showing the schedule file `lines`.
+struct TWindowOnServers {
+  static inline int windows = 0;
+  oracle::TempDir dir;
+  TFakeDialogs dialogs;
+  // The SMTP server keeps every mail: an address of this window's own finds only its mails.
+  std::string phone =
+      "window-" + std::to_string(getpid()) + "-" + std::to_string(++windows) + "@example.jp";
+  fs::path mrv = dir.Path() / "plan.mrv";
+  std::unique_ptr<TMainForm> form;
+
+  TWindowOnServers(const TDovecotBox& box, const Lines& lines) {
+    TMailSettings s = mailroad::LocalSettings(testing::SmtpServer().Port, box.server.Port, box.user,
+                                              box.password);
+    s.HS110EMail = phone;
+    WriteMailSettings(SettingsFilePath(dir.Path()), s);
+    SaveScheduleFile(mrv, TLineList(lines));
+    form = std::make_unique<TMainForm>(dialogs, dir.Path(), mrv.string());
+    form->show();
+    form->VexSMTP1->TimeOut = 5000;
+    form->VexPOP1->TimeOut = 5000;
+  }
+
+  Lines Schedule() const {
+    const TLineList& list = form->MC->SpecialDayList();
+    return Lines(list.begin(), list.end());
+  }
+  std::string Panel(int i) const { return form->StatusBar1->Panel(i)->text().toStdString(); }
+  size_t KnownIds() const {
+    TLineList ids;
+    ids.LoadFromFile(dir.Path() / kUidlFileName);
+    return ids.Count();
+  }
+};
+
+// Looks at the window from its own event loop while an action runs: a zero-interval timer fires
+// at every pump of the mail client. `during` runs at each tick inside the transfer.
+struct TLiveWatch {
+  int ticks = 0;  // ticks seen while the window was transferring
+  bool quietActionsEnabled = false, cancelEnabled = true;
+
+  void Run(TMainForm& f, QAction* action, const std::function<void()>& during = {}) {
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      if (!f.Transferring()) return;
+      ++ticks;
+      for (QAction* a : {f.AddSche, f.NewSche, f.LoadSche, f.SaveSche, f.CsvIn, f.HSOutput,
+                         f.HSInput, f.Setting, f.Closes})
+        quietActionsEnabled = quietActionsEnabled || a->isEnabled();
+      cancelEnabled = cancelEnabled && f.PopCancel->isEnabled();
+      if (during) during();
+    });
+    timer.start();
+    action->trigger();
+  }
+};
+
+const Lines kPlan = {
+    Sj("2001,2001,1,9,,,\"済んだ予定- - 9:0:0- FALSE\""),
+    Sj("2040,2040,1,5,,,\"会議- 本社- 10:30:0- TRUE\""),
+    Sj("2040,2040,2,11,,,\"歯医者- - 15:0:0- FALSE\""),
+};
+
+TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
+  TDovecotBox box(3);
+  TWindowOnServers w(box, kPlan);
+  TMainForm& f = *w.form;
+  ASSERT_EQ(w.Schedule(), kPlan);
+  ASSERT_FALSE(f.Modified());
+
+  // H"送信, answered Yes; neither road can be started again while it runs.
+  w.dialogs.AnswerYes();
+  TLiveWatch sending;
+  sending.Run(f, f.HSOutput, [&] {
+    f.HSOutput->trigger();
+    f.HSInput->trigger();
+  });
+  EXPECT_GT(sending.ticks, 0);
+  EXPECT_FALSE(sending.quietActionsEnabled);
+  EXPECT_EQ(w.dialogs.QuestionTexts(), Lines{"H\"へ送信します。よろしいですか？"});
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"送信完了しました。"});
+  EXPECT_EQ(w.dialogs.BusyDepth, 0);
+  EXPECT_TRUE(f.HSOutput->isEnabled());
+
+  const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(w.phone);
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0].AttachmentName, "SCHEDULE.CSV");
+  EXPECT_EQ(delivered[0].Attachment, ReadFileBytes(w.dir.Path() / "outgoing" / "SCHEDULE.CSV"));
+  // Only what is still to come goes to the handset.
+  EXPECT_EQ(delivered[0].Attachment.find(Sj("済んだ予定")), std::string::npos);
+  EXPECT_NE(delivered[0].Attachment.find(Sj("歯医者")), std::string::npos);
+
+  // The handset answers with what it holds and one item of its own, among other mails.
+  const std::string answer = HandsetCsv(
+      delivered[0].Attachment, {Sj("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")});
+  box.Put(HandsetMail("hello", "NOTE.CSV", "x\r\n"));
+  box.Put(HandsetMail("mrv", "HS110.CSV", answer));
+  box.Put(HandsetMail("mrv later", "LATER.CSV", "y\r\n"));
+
+  w.dialogs.Reset();
+  TLiveWatch receiving;
+  receiving.Run(f, f.HSInput, [&] { f.HSInput->trigger(); });
+  EXPECT_GT(receiving.ticks, 0);
+  EXPECT_FALSE(receiving.quietActionsEnabled);
+  EXPECT_TRUE(receiving.cancelEnabled);
+  EXPECT_TRUE(f.AddSche->isEnabled());
+
+  Lines expected = kPlan;
+  expected.push_back(Sj("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
+  EXPECT_EQ(w.Schedule(), expected);
+  EXPECT_EQ(f.WC->SpecialDayList().Count(), expected.size());
+  EXPECT_TRUE(f.Modified());
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
+  EXPECT_EQ(w.Panel(kPositionPanel), "3/3");
+  EXPECT_EQ(w.Panel(kCountPanel), "1");
+  EXPECT_EQ(w.Panel(kStatusPanel), "1 件受信しました。");
+  EXPECT_EQ(w.KnownIds(), 3u);
+
+  // Saved, then received again: nothing is new, nothing changes.
+  ASSERT_TRUE(f.Document().SaveScheTo(w.mrv));
+  ASSERT_FALSE(f.Modified());
+  w.dialogs.Reset();
+  receiving.Run(f, f.HSInput);
+  EXPECT_EQ(w.Panel(kStatusPanel), "0 件受信しました。");
+  EXPECT_TRUE(w.dialogs.Calls.empty());
+  EXPECT_EQ(w.Schedule(), expected);
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(w.KnownIds(), 3u);
+}
+
+// 受信キャンセル pressed while the third of five schedule mails is being fetched: two are
+// taken and merged, their ids recorded; the next H"受信 brings the other three.
+TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
+  TDovecotBox box(4);
+  TWindowOnServers w(box, {});
+  TMainForm& f = *w.form;
+  for (int i = 1; i <= 5; ++i) {
+    const std::string row = "\"item " + std::to_string(i) + "\",\"\",\"2040/4/" +
+                            std::to_string(i) + "\",\"9:0:0\",\"false\"";
+    box.Put(HandsetMail("mrv", "HS" + std::to_string(i) + ".CSV", HandsetCsv("", {row})));
+  }
+
+  TLiveWatch watch;
+  watch.Run(f, f.HSInput, [&] {
+    if (w.Panel(kCountPanel) == "2") f.PopCancel->trigger();
+  });
+  EXPECT_EQ(w.Panel(kStatusPanel), "2 件受信しました。");
+  EXPECT_EQ(w.KnownIds(), 2u);
+  // Only the first file saved is merged: the first mail's item.
+  EXPECT_EQ(w.Schedule(), Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\""});
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
+
+  w.dialogs.Reset();
+  f.HSInput->trigger();
+  EXPECT_EQ(w.Panel(kStatusPanel), "3 件受信しました。");
+  EXPECT_EQ(w.Panel(kPositionPanel), "5/5");
+  EXPECT_EQ(w.KnownIds(), 5u);
+  EXPECT_EQ(w.Schedule(), (Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\"",
+                                 "2040,2040,4,3,,,\"item 3- - 9:0:0- FALSE\""}));
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
+}
+
+}  // namespace
+}  // namespace moriva
