@@ -19,8 +19,10 @@ const QColor kBackground(255, 255, 215);
 
 QFont TitleFont() {
   QFont font;
+  // Where the first face is missing, faces of the same widths come next, so that the title keeps
+  // its place in the panel; a wider serif is the last resort.
   font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                    QStringLiteral("DejaVu Serif")});
+                    QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")});
   font.setPixelSize(32);
   font.setBold(true);
   font.setItalic(true);
