@@ -102,23 +102,29 @@ std::string EncodeHeader(std::string_view sjis) {
 }
 
 std::string DecodeHeader(std::string_view text) {
-  std::string s(text);
-  size_t from = 0;
+  // One pass over the text: the result is built by appending, never by editing it in place,
+  // so a header of many encoded words costs no more than its length.
+  std::string out;
+  out.reserve(text.size());
+  size_t from = 0;     // first byte of `text` not yet copied or decoded
+  bool closed = true;  // false once no "?=" is left: every later prefix is just removed
   for (;;) {
-    size_t q = FindPrefix(s, from);
-    if (q == std::string::npos) break;
-    s.erase(q, kPrefix.size());
-    size_t p = s.find(kWordEnd, q);
-    if (p == std::string::npos) {
-      from = q;
+    size_t q = FindPrefix(text, from);
+    if (q == std::string_view::npos) break;
+    out.append(text, from, q - from);
+    const size_t start = q + kPrefix.size();
+    size_t p = closed ? text.find(kWordEnd, start) : std::string_view::npos;
+    if (p == std::string_view::npos) {
+      closed = false;
+      from = start;
       continue;
     }
-    std::string decoded = Base64DecodeText(std::string_view(s).substr(q, p - q));
-    s.replace(q, p - q + kWordEnd.size(), decoded);
     // Decoded bytes are data, never searched for further encoded words.
-    from = q + decoded.size();
+    out += Base64DecodeText(text.substr(start, p - start));
+    from = p + kWordEnd.size();
   }
-  return s;
+  out.append(text, from);
+  return out;
 }
 
 std::string Base64EncodeText(std::string_view bytes) {

@@ -22,15 +22,21 @@ std::string_view TrimView(std::string_view s) {
 }
 
 // Removes every group from an `open` character to the next `close` after it, both included.
-// One pass, so a header with many groups costs no more than its length.
+// One pass, so a header with many groups costs no more than its length: once an `open` finds
+// no `close` after it, no later one can, and the rest is kept as it is without searching again.
 std::string RemoveGroups(std::string_view text, char open, char close) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    size_t end = text[i] == open ? text.find(close, i + 1) : std::string_view::npos;
-    if (end == std::string_view::npos)
+    if (text[i] != open) {
       out += text[i];
-    else
-      i = end;
+      continue;
+    }
+    size_t end = text.find(close, i + 1);
+    if (end == std::string_view::npos) {
+      out.append(text, i);
+      break;
+    }
+    i = end;
   }
   return out;
 }
