@@ -165,7 +165,7 @@ std::vector<uint16_t> MarkNewMails(TLineList& serverList, TLineList& known);
 enum class TReceiveOutcome {
   NotConfigured,  // "pop" or "userid" empty: the settings message, nothing connected
   CannotConnect,  // no connection, greeting or login refused: "サーバーへ接続できませんでした。"
-  Failed,     // the server failed part-way, or a file could not be saved; uidl.ini unsaved
+  Failed,     // the server failed part-way, or a file could not be saved (see below)
   Cancelled,  // stopped by a cancel; the ids of the mails handled so far are saved
   Done,
 };
@@ -191,10 +191,14 @@ struct TReceiveResult {
 // A cancel (TVexPOP::Cancel or CancelRequested) stops after the mail in hand, or at once inside
 // a reception; uidl.ini is then saved with the ids handled so far. At the first failure the
 // server reports part-way (through the client's OnError) or a file error (shown in an error box)
-// the receive ends with the count reached, and uidl.ini is left as it was: a listing cut short
-// must never empty it. The status panels show the progress; the count text is the caller's
-// (it follows the merge). A stored password that cannot be decoded throws EConvertError before
-// anything is connected.
+// the receive ends with the count reached. No id is ever dropped then: a listing cut short
+// must never empty the list. When mails were handled in full before the failure, their ids are
+// added to the list as it was loaded (their files are in `fileList`, for the merge), so they
+// are not fetched again; otherwise uidl.ini is left untouched. A uidl.ini that cannot be
+// written is shown in an error box (status kUidlErrorText) and makes the receive Failed: its
+// mails will be fetched again. The status panels show the progress; the count text is the
+// caller's (it follows the merge). A stored password that cannot be decoded throws EConvertError
+// before anything is connected.
 TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
                                 std::vector<std::filesystem::path>& fileList);
 

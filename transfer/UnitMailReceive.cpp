@@ -245,26 +245,45 @@ TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
     const bool cancelled = pop.Cancelled() && !watch.Failed();
     return {0, cancelled ? TReceiveOutcome::Cancelled : TReceiveOutcome::Failed, false};
   }
+  // What a failed run may record: the list as it was, nothing dropped, plus the mails it
+  // handled in full.
+  TLineList recorded = known;
   const std::vector<uint16_t> fresh = MarkNewMails(listing, known);
 
   run.Panel(kStatusPanel, kReceivingText);
   TReceiveOutcome outcome = TReceiveOutcome::Done;
+  bool handled_any = false;
   const int first_position = total - static_cast<int>(fresh.size());
   for (size_t k = 0; k < fresh.size(); ++k) {
     const uint16_t n = fresh[k];
     const TStep step = run.Examine(n, first_position + static_cast<int>(k) + 1, total);
-    if (step == TStep::Failed) return {run.Count(), TReceiveOutcome::Failed, false};
-    if (step == TStep::Handled) known.Add(listing[n - 1]);
+    if (step == TStep::Failed) {
+      outcome = TReceiveOutcome::Failed;
+      break;
+    }
+    if (step == TStep::Handled) {
+      known.Add(listing[n - 1]);
+      recorded.Add(listing[n - 1]);
+      handled_any = true;
+    }
     if (step == TStep::Interrupted || pop.Cancelled()) {
       outcome = TReceiveOutcome::Cancelled;
       break;
     }
   }
+  if (outcome == TReceiveOutcome::Failed) {
+    // The mails stored before the failure are in the caller's hands (and merged); recording
+    // them keeps the next receive from fetching them again. Nothing else changes.
+    if (!handled_any) return {run.Count(), outcome, false};
+    known = recorded;
+  }
   try {
     known.SaveToFile(uidl_file);
-  } catch (const Exception&) {
+  } catch (const Exception& e) {
+    // The mails will come again next time; the merge takes each item once.
     run.Panel(kStatusPanel, kUidlErrorText);
-    return {run.Count(), outcome, false};
+    context.Dialogs.ShowError(e.what());
+    return {run.Count(), TReceiveOutcome::Failed, false};
   }
   return {run.Count(), outcome, true};
 }

@@ -3,6 +3,7 @@
 
 #include "base/FileIO.h"
 #include "base/IniFile.h"
+#include "tests/support/KillFaults.h"
 #include "tests/support/WriteFaults.h"
 
 namespace fs = std::filesystem;
@@ -28,4 +29,17 @@ TEST(WriteFaults, SettingsFileKeepsOldOrNewContent) {
                             ini.Save();
                           }},
                          "hs110.ini");
+}
+
+TEST(WriteFaults, WriteFileAtomicallyKilledWhileSavingKeepsOldOrNewContent) {
+  // Large enough that a save takes a while, so that kills fall inside the write and the flush.
+  const std::string oldBytes(1 << 20, 'o');
+  const std::string newBytes = std::string(3 << 19, 'n') + "end\r\n";
+  TKillFigures figures;
+  CheckWriterUnderKills(
+      {"atomic", [&](const fs::path& p,
+                     int version) { WriteFileAtomically(p, version ? newBytes : oldBytes); }},
+      "data.bin", figures);
+  EXPECT_GT(figures.OldSeen, 0);
+  EXPECT_GT(figures.NewSeen, 0);
 }

@@ -260,9 +260,11 @@ TEST(UnitMailRoadTest, EachAttachmentIsSavedOnceAndAnUnwritableIdListIsReported)
   std::vector<fs::path> files;
   const TReceiveResult r = receiver.Run(f, files);
   EXPECT_EQ(r.Count, 2);
-  EXPECT_EQ(r.Outcome, TReceiveOutcome::Done);
+  // The user is told; the mails will come again, and the merge takes each item once.
+  EXPECT_EQ(r.Outcome, TReceiveOutcome::Failed);
   EXPECT_FALSE(r.UidlSaved);
   EXPECT_EQ(f.status.Panels[kStatusPanel], "UIDL Error");
+  EXPECT_EQ(ErrorTexts(f.dialogs), std::vector<std::string>{CannotCreateMessage(f.UidlFile())});
   // Both mails wrote the same name; the later one is what the file holds, listed once.
   EXPECT_EQ(files, std::vector<fs::path>{f.Incoming() / "SAME.CSV"});
   const std::string saved = ReadFileBytes(files[0]);

@@ -22,27 +22,36 @@ namespace moriva::testing {
 
 class TScriptedServer {
  public:
-  TScriptedServer() {
-    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listen_fd_, 4) != 0)
-      throw std::runtime_error("scripted server: cannot listen");
-    socklen_t len = sizeof addr;
-    getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-  }
+  TScriptedServer() : TScriptedServer(Listen(), true) {}
+  // Plays its script on the next connection to `listenFd`, a listening socket it borrows and
+  // leaves open, so that servers in turn (forked children's included) answer on one port.
+  explicit TScriptedServer(int listenFd) : TScriptedServer(listenFd, false) {}
   ~TScriptedServer() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (listen_fd_ >= 0) ::close(listen_fd_);
+    if (owns_listener_ && listen_fd_ >= 0) ::close(listen_fd_);
   }
   TScriptedServer(const TScriptedServer&) = delete;
   TScriptedServer& operator=(const TScriptedServer&) = delete;
+
+  // A new listening socket on 127.0.0.1, on a free port.
+  static int Listen() {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 4) != 0)
+      throw std::runtime_error("scripted server: cannot listen");
+    return fd;
+  }
+  static int PortOf(int listenFd) {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    getsockname(listenFd, reinterpret_cast<sockaddr*>(&addr), &len);
+    return ntohs(addr.sin_port);
+  }
 
   int Port() const { return port_; }
 
@@ -153,7 +162,11 @@ class TScriptedServer {
     ::close(fd);
   }
 
+  TScriptedServer(int listenFd, bool owned)
+      : listen_fd_(listenFd), owns_listener_(owned), port_(PortOf(listenFd)) {}
+
   int listen_fd_ = -1;
+  bool owns_listener_ = true;
   int port_ = 0;
   std::vector<Step> steps_;
   std::thread thread_;

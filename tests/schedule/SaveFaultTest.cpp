@@ -3,6 +3,7 @@
 
 #include "base/Cp932.h"
 #include "schedule/ScheduleFile.h"
+#include "tests/support/KillFaults.h"
 #include "tests/support/WriteFaults.h"
 
 namespace fs = std::filesystem;
@@ -25,4 +26,19 @@ TEST(WriteFaults, RememberedScheduleFileKeepsOldOrNewSettings) {
                             RememberScheduleFile(p, version ? "/data/予定/2003.mrv" : "");
                           }},
                          "hs110.ini");
+}
+
+TEST(WriteFaults, ScheduleFileKilledWhileSavingKeepsOldOrNewContent) {
+  TLineList old;
+  for (int i = 0; i < 20000; ++i)
+    old.Add(Sj("2030,2030,7,15,,,\"会議" + std::to_string(i) + "- 本社- 9:30:0- TRUE\""));
+  TLineList next = old;
+  next.Add(Sj("2031,2031,1,2,,,\"旅行- 駅- 7:0:0- FALSE\""));
+  TKillFigures figures;
+  CheckWriterUnderKills(
+      {"schedule",
+       [&](const fs::path& p, int version) { SaveScheduleFile(p, version ? next : old); }},
+      "sample.mrv", figures);
+  EXPECT_GT(figures.OldSeen, 0);
+  EXPECT_GT(figures.NewSeen, 0);
 }

@@ -221,6 +221,58 @@ TEST(UnitMailTest, RefusalsAreReportedAsFailuresNeverAsCompletion) {
   }
 }
 
+// The server hangs up after each command in turn. Until it has accepted the mail the send
+// has failed, and says so; the connection is closed and the next send on the client works.
+TEST(UnitMailTest, HangUpAfterEachCommandIsAFailureAndTheNextSendWorks) {
+  struct Step {
+    const char* command;
+    const char* reply;
+    bool data = false;  // the mail's lines up to "."
+  };
+  const std::vector<Step> steps = {{"HELO", "250 hello\r\n"},     {"MAIL", "250 sender ok\r\n"},
+                                   {"RCPT", "250 rcpt ok\r\n"},   {"DATA", "354 go ahead\r\n"},
+                                   {".", "250 queued\r\n", true}, {"RSET", "250 reset\r\n"},
+                                   {"QUIT", "221 bye\r\n"}};
+  for (size_t drop = 0; drop < steps.size(); ++drop) {
+    SCOPED_TRACE(std::string("hang-up after ") + steps[drop].command);
+    TScriptedServer server;
+    server.Send("220 ready\r\n");
+    for (size_t i = 0; i < drop; ++i) {
+      if (steps[i].data)
+        server.ExpectData().Send(steps[i].reply);
+      else
+        server.Reply(steps[i].reply);
+    }
+    (steps[drop].data ? server.ExpectData() : server.Expect()).Close().Start();
+    SendRun run;
+    run.Settings(server.Port());
+    const TSendResult result = SendToPhone(run.smtp, run.f.context, run.mail);
+    server.Join();
+    EXPECT_FALSE(run.smtp.Connected());
+    EXPECT_EQ(run.f.dialogs.BusyDepth, 0);
+    const std::vector<std::string> messages = run.f.dialogs.MessageTexts();
+    if (std::string(steps[drop].command) != "QUIT") {
+      // The transaction did not end (the reset after the mail belongs to it): a failure,
+      // never a completion.
+      EXPECT_EQ(result, drop == 0 ? TSendResult::ConnectFailed : TSendResult::Failed);
+      ASSERT_FALSE(messages.empty());
+      EXPECT_EQ(messages.back(), "送信に失敗しました。");
+      EXPECT_THAT(messages, ::testing::Not(Contains("送信完了しました。")));
+    } else {
+      // The server took the mail and ended the transaction; only the goodbye was lost.
+      EXPECT_EQ(result, TSendResult::Sent);
+      EXPECT_THAT(messages, ::testing::Not(Contains("送信に失敗しました。")));
+    }
+
+    TScriptedServer again;
+    AcceptingServer(again, 1);
+    run.Settings(again.Port());
+    run.f.dialogs.Calls.clear();
+    EXPECT_EQ(SendToPhone(run.smtp, run.f.context, run.mail), TSendResult::Sent);
+    EXPECT_EQ(run.f.dialogs.MessageTexts(), std::vector<std::string>{"送信完了しました。"});
+  }
+}
+
 TEST(UnitMailTest, UnreachableServerGivesTheFailureMessage) {
   SendRun run;
   run.Settings(RefusingPort());
