@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <system_error>
 
 #include "base/Exception.h"
@@ -55,6 +56,15 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(n));
   }
   return true;
+}
+
+// The temporary file's name: the target's with a dot before and a unique ending after it.
+// A target name near the longest the file system takes is cut, so that any name that can be
+// written can also be replaced; the cut never matters, since the file is renamed at once.
+std::string TempName(const std::string& targetName) {
+  constexpr std::string_view kEnding = ".XXXXXX";
+  constexpr size_t kKept = NAME_MAX - 1 - kEnding.size();
+  return "." + targetName.substr(0, kKept) + std::string(kEnding);
 }
 
 fs::path ResolveTarget(const fs::path& path) {
@@ -110,7 +120,7 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   if (fs::is_directory(target, ec)) throw EFileError(CannotCreateMessage(path));
   fs::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
-  TempFile tmp((dir / ("." + target.filename().string() + ".XXXXXX")).string());
+  TempFile tmp((dir / TempName(target.filename().string())).string());
   if (!tmp.ok()) throw EFileError(CannotCreateMessage(path));
 
   struct stat st {};
