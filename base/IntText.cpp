@@ -30,4 +30,12 @@ int32_t StrToInt(std::string_view text) {
   throw EConvertError(NotAnIntegerMessage(text));
 }
 
+uint64_t RoundedPercent(uint64_t done, uint64_t total) {
+  const uint64_t scaled = done * 100;
+  uint64_t q = scaled / total;
+  const uint64_t r = scaled % total;
+  if (2 * r > total || (2 * r == total && q % 2 == 1)) ++q;
+  return q;
+}
+
 }  // namespace moriva

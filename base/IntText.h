@@ -15,4 +15,8 @@ int32_t StrToInt(std::string_view text);
 
 std::string NotAnIntegerMessage(std::string_view text);
 
+// done * 100 / total rounded to the nearest integer, halves to the even neighbour (the way the
+// transfer progress is reported). `total` must not be 0.
+uint64_t RoundedPercent(uint64_t done, uint64_t total);
+
 }  // namespace moriva

@@ -4,13 +4,11 @@
 // the same three items for every N, so a larger N does not simply mean longer texts to draw.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <cstdlib>
 #include <string>
 
+#include "app/Offscreen.h"
 #include "base/Cp932.h"
-#include "calendar/CalExMonthly.h"
-#include "calendar/CalExWeekly.h"
+#include "calendar/CalEx.h"
 #include "calendar/HolidayLines.h"
 
 using namespace moriva;
@@ -83,8 +81,7 @@ BENCHMARK(BM_MonthEdit)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchm
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
+  TOffscreenApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

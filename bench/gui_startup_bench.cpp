@@ -4,14 +4,13 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QEvent>
 #include <filesystem>
 
+#include "app/Offscreen.h"
 #include "app/QtDialogs.h"
 #include "app/UnitMain.h"
 #include "base/Cp932.h"
-#include "calendar/CalExMonthly.h"
+#include "calendar/CalEx.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 
@@ -21,15 +20,6 @@ namespace fs = std::filesystem;
 using namespace moriva;
 
 constexpr int kLines = 100000;
-
-class TPaintWatch : public QObject {
- public:
-  bool painted = false;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) painted = true;
-    return false;
-  }
-};
 
 struct TFixture {
   fs::path dir = fs::temp_directory_path() / ("moriva-gui-bench-" + std::to_string(getpid()));
@@ -56,10 +46,7 @@ void BM_MainWindowStartToFirstPaint(benchmark::State& state) {
   TQtDialogs dialogs;
   for (auto _ : state) {
     TMainForm form(dialogs, fixture.dir / "", fixture.file.string());
-    TPaintWatch watch;
-    form.MC->installEventFilter(&watch);
-    form.show();
-    while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ShowAndWaitForPaint(form, *form.MC);
     state.PauseTiming();
     form.Document().Modified = false;  // no close question
     form.hide();
@@ -72,8 +59,7 @@ BENCHMARK(BM_MainWindowStartToFirstPaint)->Unit(benchmark::kMillisecond)->UseRea
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  TOffscreenApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -17,14 +17,6 @@ uint16_t Clamp16(int64_t value) {
   return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, UINT16_MAX));
 }
 
-// bytes * 100 / size rounded to the nearest integer, halves to the even neighbour.
-int64_t RoundedPercent(uint64_t bytes, uint64_t size) {
-  uint64_t scaled = bytes * 100;
-  uint64_t q = scaled / size, r = scaled % size;
-  if (2 * r > size || (2 * r == size && q % 2 == 1)) ++q;
-  return static_cast<int64_t>(q);
-}
-
 }  // namespace
 
 TVexPOP::TVexPOP() {
@@ -237,7 +229,8 @@ bool TVexPOP::ReceiveLines(std::vector<std::string>& lines, const std::function<
 void TVexPOP::UpdateProgress(uint64_t bytes, int64_t size) {
   // A size of 0 (or less) cannot scale anything; the closing 100 still comes.
   if (size <= 0) return;
-  percent_ = Clamp16(RoundedPercent(bytes, static_cast<uint64_t>(size)));
+  percent_ = static_cast<uint16_t>(
+      std::min<uint64_t>(RoundedPercent(bytes, static_cast<uint64_t>(size)), UINT16_MAX));
   if (percent_ >= next_progress_) {
     if (OnRetrieveProgress) OnRetrieveProgress(*this, percent_);
     next_progress_ = Clamp16(int64_t{next_progress_} + RetrieveProgressStep);

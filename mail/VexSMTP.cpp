@@ -13,14 +13,6 @@ constexpr int kMaxReplyLines = 1000;
 // The message lines go out in blocks of about this size instead of one packet per line.
 constexpr size_t kDataBlock = 32 * 1024;
 
-// (i + 1) * 100 / n rounded to the nearest integer, halves to the even neighbour.
-uint16_t RoundedPercent(size_t done, size_t total) {
-  size_t scaled = done * 100;
-  size_t q = scaled / total, r = scaled % total;
-  if (2 * r > total || (2 * r == total && q % 2 == 1)) ++q;
-  return static_cast<uint16_t>(q);
-}
-
 }  // namespace
 
 TVexSMTP::TVexSMTP() {
@@ -205,7 +197,7 @@ int TVexSMTP::SendToGroup(const std::string& sender, const std::vector<std::stri
       return -6;
     }
     if (OnSendTextToSocket) OnSendTextToSocket(*this, text);
-    percent_ = RoundedPercent(i + 1, n);
+    percent_ = static_cast<uint16_t>(RoundedPercent(i + 1, n));
     if (percent_ >= threshold) {
       if (OnSendProgress) OnSendProgress(*this, percent_);
       threshold += SendProgressStep;

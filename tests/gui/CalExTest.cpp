@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "base/Cp932.h"
-#include "calendar/CalExMonthly.h"
 #include "calendar/HolidayLines.h"
 #include "tests/gui/CalExTestUtil.h"
 

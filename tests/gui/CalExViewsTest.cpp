@@ -5,8 +5,7 @@
 #include <QTest>
 
 #include "base/Cp932.h"
-#include "calendar/CalExMonthly.h"
-#include "calendar/CalExWeekly.h"
+#include "calendar/CalEx.h"
 #include "calendar/HolidayLines.h"
 #include "tests/gui/CalExTestUtil.h"
 

@@ -10,8 +10,7 @@
 
 #include "base/CommaText.h"
 #include "base/Cp932.h"
-#include "calendar/CalExMonthly.h"
-#include "calendar/CalExWeekly.h"
+#include "calendar/CalEx.h"
 #include "calendar/HolidayLines.h"
 
 using namespace moriva;
