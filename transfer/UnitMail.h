@@ -199,13 +199,19 @@ struct TReceiveResult {
 // mails will be fetched again. The status panels show the progress; the count text is the
 // caller's (it follows the merge). A stored password that cannot be decoded throws EConvertError
 // before anything is connected.
+//
+// `beforeRecording`, when set, is called with the count just before uidl.ini is written (not
+// when nothing is to be recorded); an exception from it passes to the caller and nothing is
+// recorded, so the mails are fetched again next time.
 TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
-                                std::vector<std::filesystem::path>& fileList);
+                                std::vector<std::filesystem::path>& fileList,
+                                const std::function<void(int count)>& beforeRecording = {});
 
-// What the receive action does up to the merge: ReceiveFromPhone, then, when mails were fetched
-// and files saved, MergeCsvFile of the first file into `specialDayList` (an unreadable file
-// throws EFileError). The caller then copies the day lists and sets Modified when Merged is set,
-// shows MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
+// What the receive action does up to the merge: ReceiveFromPhone and, when mails were fetched
+// and files saved, MergeCsvFile of the first file into `specialDayList`, done before uidl.ini
+// records the mails (an unreadable file throws EFileError, and the mails stay unrecorded). The
+// caller then copies the day lists and sets Modified when Merged is set, shows
+// MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
 struct TReceiveAndMerge {
   TReceiveResult Received;
   std::vector<std::filesystem::path> Files;  // the files saved, in order

@@ -184,7 +184,8 @@ std::vector<uint16_t> MarkNewMails(TLineList& serverList, TLineList& known) {
 }
 
 TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
-                                std::vector<fs::path>& fileList) {
+                                std::vector<fs::path>& fileList,
+                                const std::function<void(int)>& beforeRecording) {
   const TMailSettings settings = ReadMailSettings(SettingsFilePath(context.ExeDir));
   const TServerAddress server = SplitServerAddress(settings.POP, "110");
   pop.Host = server.Host;
@@ -277,6 +278,7 @@ TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
     if (!handled_any) return {run.Count(), outcome, false};
     known = recorded;
   }
+  if (beforeRecording) beforeRecording(run.Count());
   try {
     known.SaveToFile(uidl_file);
   } catch (const Exception& e) {
@@ -291,10 +293,16 @@ TReceiveResult ReceiveFromPhone(TVexPOP& pop, const TTransferContext& context,
 TReceiveAndMerge ReceiveIntoSchedule(TVexPOP& pop, const TTransferContext& context,
                                      TLineList& specialDayList) {
   TReceiveAndMerge r;
-  r.Received = ReceiveFromPhone(pop, context, r.Files);
-  // Only the first file is the handset's schedule; others are kept in "incoming" only.
-  if (r.Received.Count > 0 && !r.Files.empty())
-    r.Merged = MergeCsvFile(r.Files.front(), specialDayList);
+  bool merged = false;
+  auto merge = [&](int count) {
+    merged = true;
+    // Only the first file is the handset's schedule; others are kept in "incoming" only.
+    if (count > 0 && !r.Files.empty()) r.Merged = MergeCsvFile(r.Files.front(), specialDayList);
+  };
+  // The merge comes before the ids are recorded: a file that cannot be merged leaves its mail
+  // unrecorded, to be fetched again, instead of losing what the handset sent.
+  r.Received = ReceiveFromPhone(pop, context, r.Files, merge);
+  if (!merged) merge(r.Received.Count);
   return r;
 }
 

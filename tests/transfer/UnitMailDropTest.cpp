@@ -14,6 +14,7 @@
 namespace moriva {
 namespace {
 
+namespace fs = std::filesystem;
 using mailroad::Commands;
 using mailroad::ErrorTexts;
 using mailroad::kHandsetCsv;
@@ -103,6 +104,41 @@ TEST(UnitMailDropTest, HangUpAfterEachCommandRecordsWhatWasStoredAndTheNextRecei
     EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), IdFile({"old1", "s2", "o3", "s4", "o5"}));
     EXPECT_EQ(schedule, Merged(later));
   }
+}
+
+// A stored file that cannot be merged must not be recorded as received: the handset's data
+// would be lost. Here it turns into a folder while the next mail is examined.
+TEST(UnitMailDropTest, AFileThatCannotBeMergedLeavesItsMailUnrecorded) {
+  const std::vector<TBoxMail> box = {{"s1", "mrv", "HS.CSV", kHandsetCsv}, {"o2", "Hello"}};
+  const std::vector<TPop3Step> full = ReceiveDialogue(box, {});
+  TScriptedServer first;
+  PlayDialogue(first, full);
+  first.Start();
+  ReceiveRun run(first.Port());
+  const fs::path file = run.f.Incoming() / "HS.CSV";
+  run.f.context.ProcessMessages = [&] {
+    if (fs::is_regular_file(file)) {
+      fs::remove(file);
+      fs::create_directory(file);
+    }
+  };
+  TLineList schedule;
+  EXPECT_THROW(ReceiveIntoSchedule(run.pop, run.f.context, schedule), EFileError);
+  first.Join();
+  EXPECT_FALSE(fs::exists(run.f.UidlFile()));
+  EXPECT_FALSE(run.pop.Connected());
+
+  fs::remove(file);
+  run.f.context.ProcessMessages = nullptr;
+  TScriptedServer again;
+  PlayDialogue(again, full);
+  again.Start();
+  run.f.WriteSettings(LocalSettings(0, again.Port(), "taro", "secret"));
+  const TReceiveAndMerge r = ReceiveIntoSchedule(run.pop, run.f.context, schedule);
+  again.Join();
+  EXPECT_EQ(r.Received.Outcome, TReceiveOutcome::Done);
+  EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), IdFile({"s1", "o2"}));
+  EXPECT_EQ(schedule, Merged(kHandsetCsv));
 }
 
 }  // namespace
