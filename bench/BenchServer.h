@@ -12,8 +12,9 @@
 
 namespace moriva::bench {
 
-inline const std::filesystem::path kTools =
-    std::filesystem::path(__FILE__).parent_path().parent_path() / "tools";
+// The source tree's tools folder, from the build's definition: __FILE__ is relative to the
+// build folder with Ninja, so it would only work when the benchmark is started from there.
+inline const std::filesystem::path kTools = std::filesystem::path(MORIVA_SOURCE_DIR) / "tools";
 
 // Runs `script start state` and returns the values it wrote; throws when the server did not
 // start.
