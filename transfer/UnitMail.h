@@ -173,7 +173,7 @@ enum class TReceiveOutcome {
 struct TReceiveResult {
   int Count = 0;  // schedule mails fetched in full
   TReceiveOutcome Outcome = TReceiveOutcome::Done;
-  bool UidlSaved = false;  // uidl.ini was written
+  bool UidlSaved = false;  // uidl.ini holds the known ids (written, or already up to date)
 };
 
 // Receives the handset's mails with the settings of ExeDir/hs110.ini ("pop" the server,

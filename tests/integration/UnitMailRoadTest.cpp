@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -119,19 +120,29 @@ TEST(UnitMailRoadTest, RoundTripThroughBothServersMergesEachItemOnce) {
   EXPECT_EQ(schedule.Count(), 4u);
   EXPECT_EQ(schedule[3], Sj("2027,2027,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
 
-  // Nothing new: nothing is fetched, and the panel gets the count 0 from the caller.
+  // Nothing new: nothing is fetched, and the panel gets the count 0 from the caller. The id
+  // list, unchanged, is not written again (an atomic write would replace the file).
+  const auto ino = [&] {
+    struct stat st {};
+    ::stat(f.UidlFile().c_str(), &st);
+    return st.st_ino;
+  };
+  const auto first_ino = ino();
   files.clear();
   r = receiver.Run(f, files);
   EXPECT_EQ(r.Count, 0);
+  EXPECT_TRUE(r.UidlSaved);
   EXPECT_EQ(receiver.Fetched("TOP") + receiver.Fetched("RETR"), 0);
   EXPECT_TRUE(files.empty());
   EXPECT_EQ(UidlLines(f).size(), 3u);
+  EXPECT_EQ(ino(), first_ino);
 
   // A mail that has left the server leaves the id list too.
   box.Remove(other);
   r = receiver.Run(f, files);
   EXPECT_EQ(r.Outcome, TReceiveOutcome::Done);
   EXPECT_EQ(UidlLines(f).size(), 2u);
+  EXPECT_NE(ino(), first_ino);
   EXPECT_EQ(receiver.Fetched("TOP"), 0);
 }
 
