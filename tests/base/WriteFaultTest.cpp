@@ -33,8 +33,8 @@ TEST(WriteFaults, SettingsFileKeepsOldOrNewContent) {
 
 TEST(WriteFaults, WriteFileAtomicallyKilledWhileSavingKeepsOldOrNewContent) {
   // Large enough that a save takes a while, so that kills fall inside the write and the flush.
-  const std::string oldBytes(1 << 20, 'o');
-  const std::string newBytes = std::string(3 << 19, 'n') + "end\r\n";
+  const std::string oldBytes(1 << 18, 'o');
+  const std::string newBytes = std::string(3 << 17, 'n') + "end\r\n";
   TKillFigures figures;
   CheckWriterUnderKills(
       {"atomic", [&](const fs::path& p,

@@ -30,7 +30,7 @@ TEST(WriteFaults, RememberedScheduleFileKeepsOldOrNewSettings) {
 
 TEST(WriteFaults, ScheduleFileKilledWhileSavingKeepsOldOrNewContent) {
   TLineList old;
-  for (int i = 0; i < 20000; ++i)
+  for (int i = 0; i < 5000; ++i)
     old.Add(Sj("2030,2030,7,15,,,\"会議" + std::to_string(i) + "- 本社- 9:30:0- TRUE\""));
   TLineList next = old;
   next.Add(Sj("2031,2031,1,2,,,\"旅行- 駅- 7:0:0- FALSE\""));
