@@ -233,6 +233,7 @@ void TVexPOP::UpdateProgress(uint64_t bytes, int64_t size) {
       std::min<uint64_t>(RoundedPercent(bytes, static_cast<uint64_t>(size)), UINT16_MAX));
   if (percent_ >= next_progress_) {
     if (OnRetrieveProgress) OnRetrieveProgress(*this, percent_);
+    reported_ = percent_;
     next_progress_ = Clamp16(int64_t{next_progress_} + RetrieveProgressStep);
   }
 }
@@ -257,13 +258,16 @@ bool TVexPOP::Fetch(uint16_t number, TVexMsg& msg, const std::string& command) {
   }
   next_progress_ = RetrieveProgressStep;
   percent_ = 0;
+  reported_ = 0;
   std::vector<std::string> lines;
   auto progress = [&] { UpdateProgress(tap_.Bytes() - start, size); };
   if (!ReceiveLines(lines, progress)) {
     Fail(kPop3FetchError);
     return false;
   }
-  if (percent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  // The last step may have moved NextProgress past 100 before the reply was complete: the
+  // owner is still told that the fetch is done.
+  if (reported_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
   // The lines become the message's raw lines and are parsed at once (without a copy).
   msg.RawMail.Assign(std::move(lines));
   Parse(msg);

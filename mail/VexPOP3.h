@@ -65,7 +65,8 @@ class TVexPOP {
   TOnBeforeRetrieve OnBeforeRetrieve;  // at the start of each fetch, with the number
   TNotifyEvent OnAfterRetrieve;        // after a fetch that succeeded
   // During a fetch, at most once per chunk received: when Percent has reached NextProgress,
-  // which then moves one RetrieveProgressStep on; at the end 100 once if Percent is below it.
+  // which then moves one RetrieveProgressStep on; at the end 100 once unless an event of 100
+  // or more was already given.
   TOnCodeProgressEvent OnRetrieveProgress;
   TSocketNotifyEvent OnLookup, OnConnecting;
   TToFromSocketEvent OnSendTextToSocket;       // each command, exactly as sent
@@ -166,6 +167,7 @@ class TVexPOP {
   bool last_supported_ = false;
   uint16_t percent_ = 0;
   uint16_t next_progress_ = 0;
+  uint16_t reported_ = 0;  // the last Percent OnRetrieveProgress was given in this fetch
 };
 
 }  // namespace moriva

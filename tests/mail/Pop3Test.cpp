@@ -379,11 +379,14 @@ TEST(Pop3Test, ProgressPerChunk) {
     const char* list;
     int pieces;
     Lines progress;
+    uint16_t step = 30;
   } cases[] = {
       // 5 + 302 * 3 + 3 = 914 bytes of 900; the first chunk (307 bytes) tells nothing.
       {"whole message in one chunk", "+OK 1 900", 1, {"progress 100"}},
       {"in three chunks", "+OK 1 900", 3, {"progress 68", "progress 102"}},
       {"size 0: only the end", "+OK 1 0", 3, {"progress 100"}},
+      // 34 %, then 67 % moves the next step to 120: the complete fetch still reports 100.
+      {"step beyond 100", "+OK 1 914", 3, {"progress 67", "progress 100"}, 60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -398,7 +401,7 @@ TEST(Pop3Test, ProgressPerChunk) {
     }
     server.Start();
     PopRun run(server);
-    run.pop.RetrieveProgressStep = 30;
+    run.pop.RetrieveProgressStep = c.step;
     run.pop.Connect();
     TVexMsg msg;
     ASSERT_TRUE(run.pop.Retrieve(1, msg));
