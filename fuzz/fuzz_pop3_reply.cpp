@@ -1,0 +1,136 @@
+// A whole POP3 session against a server whose every byte the fuzzer chooses: greeting, login
+// by USER/PASS or APOP, STAT and LAST, the UIDL listing, UIDL n, TOP, RETR (each after its
+// LIST) and QUIT. The bytes reach the client through its real socket and line reader, cut
+// into pieces wherever the fuzzer likes. Whatever the server says, a failure must surface as
+// the client's error (ErrorFlag and OnError, the connection closed) or one of its documented
+// exceptions, and the client must never wait for bytes that cannot come.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/LineList.h"
+#include "fuzz/MailSession.h"
+#include "mail/VexMIME.h"
+#include "mail/VexMsg.h"
+#include "mail/VexPOP3.h"
+
+using namespace moriva;
+using namespace moriva::fuzz;
+
+namespace {
+
+struct TRun {
+  TVexPOP pop;
+  int errors = 0;
+  std::string received;
+  std::vector<uint16_t> progress;
+  int cancelAt = 0;  // cancel at this progress event (0: never)
+  int progressEvents = 0;
+
+  void CheckErrorState() {
+    FUZZ_CHECK(pop.ErrorFlag());
+    FUZZ_CHECK(!pop.Connected());
+  }
+  // An operation that failed without being cancelled told its owner, and left nothing open.
+  void CheckFailure(bool ok, int errorsBefore) {
+    CheckNoTimeOut(pop.ReplyText());
+    if (ok || pop.Cancelled()) return;
+    FUZZ_CHECK(errors > errorsBefore);
+    CheckErrorState();
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TSessionInput in = CarveSession(data, size);
+  TLoopbackPeer& peer = TLoopbackPeer::Instance();
+  peer.Start(in.Server, in.Cuts);
+  const uint8_t flags = in.Choice[0];
+  const uint16_t number = in.Choice[2] % 8 + 1;
+  {
+    TRun run;
+    TVexPOP& pop = run.pop;
+    pop.Host = "127.0.0.1";
+    pop.Port = std::to_string(peer.Port());
+    pop.TimeOut = 2000;
+    pop.UserId = "taro";
+    pop.UserPasswd = "secret";
+    pop.APOP = flags & 1;
+    pop.GetUIDLsOnRetrieve = flags & 2;
+    pop.RetrieveProgressStep = static_cast<uint16_t>(flags >> 4);
+    pop.MaxReplySize = flags & 4 ? 64 : size_t{256} << 20;
+    run.cancelAt = in.Choice[1];
+    pop.ProcessMessages = [&peer] { peer.Pump(); };
+    pop.OnError = [&run](const void*, int, const std::string&) {
+      ++run.errors;
+      run.CheckErrorState();
+    };
+    pop.OnReceiveTextFromSocket = [&run](TVexPOP&, const std::string& s) { run.received += s; };
+    pop.OnSendTextToSocket = [](TVexPOP&, const std::string& s) { CheckOneLine(s); };
+    pop.OnBeforeRetrieve = [&run](TVexPOP&, uint16_t) { run.progress.clear(); };
+    pop.OnRetrieveProgress = [&run](TVexPOP& p, uint16_t percent) {
+      // Within one fetch the bytes only grow, and so does the percentage.
+      FUZZ_CHECK(run.progress.empty() || percent >= run.progress.back());
+      run.progress.push_back(percent);
+      if (++run.progressEvents == run.cancelAt) p.Cancel();
+    };
+
+    const std::initializer_list<std::string_view> notConnected = {"Invalid Op. Not connected.",
+                                                                  "Not connected."};
+    pop.Connect();
+    CheckNoTimeOut(pop.ReplyText());
+    if (pop.ErrorFlag()) FUZZ_CHECK(!pop.Connected());
+    if (!pop.ErrorFlag()) FUZZ_CHECK(pop.Connected());
+
+    bool ok = false;
+    int before = run.errors;
+    if (Step([&] { ok = pop.Login(); }, notConnected)) {
+      run.CheckFailure(ok, before);
+      FUZZ_CHECK(ok == pop.LoggedIn());
+      if (ok) FUZZ_CHECK(!pop.ErrorFlag());
+    }
+
+    Step([&] { pop.GetStat(); }, notConnected);
+    CheckNoTimeOut(pop.ReplyText());
+
+    TLineList uidls;
+    before = run.errors;
+    if (Step([&] { ok = pop.GetUIDLs(uidls); }, notConnected)) {
+      run.CheckFailure(ok, before);
+      if (ok) FUZZ_CHECK(!pop.ErrorFlag());
+      size_t bytes = 0;
+      for (const std::string& line : uidls.Lines()) bytes += line.size();
+      FUZZ_CHECK(bytes <= in.Server.size());
+    }
+
+    Step([&] { (void)pop.GetUIDL(number); }, notConnected);
+    CheckNoTimeOut(pop.ReplyText());
+
+    for (bool whole : {false, true}) {
+      TVexMsg msg;
+      msg.ClearRawMailAfterParse = flags & 8;
+      before = run.errors;
+      bool fetched = false;
+      auto fetch = [&] {
+        fetched = whole ? pop.Retrieve(number, msg) : pop.RetrieveHeader(number, msg);
+      };
+      if (!Step(fetch, notConnected)) continue;
+      run.CheckFailure(fetched, before);
+      if (!fetched) continue;
+      if (!pop.GetUIDLsOnRetrieve) FUZZ_CHECK(!pop.ErrorFlag());
+      FUZZ_CHECK(!run.progress.empty() && run.progress.back() >= 100);
+      if (msg.ClearRawMailAfterParse) FUZZ_CHECK(msg.RawMail.Empty());
+      size_t bytes = 0;
+      for (const std::string& line : msg.Headers.Lines()) bytes += line.size();
+      FUZZ_CHECK(bytes <= in.Server.size());
+    }
+
+    Step([&] { pop.Quit(); }, {});
+    FUZZ_CHECK(!pop.Connected());
+    // The client saw the server's bytes as sent, in order, nothing added or lost.
+    FUZZ_CHECK(in.Server.compare(0, run.received.size(), run.received) == 0);
+  }
+  peer.Finish();
+  return 0;
+}

@@ -1,0 +1,88 @@
+// A whole SMTP delivery against a server whose every byte the fuzzer chooses: greeting, HELO,
+// VRFY, then for each recipient group MAIL FROM, RCPT TO, DATA, the end of data and RSET,
+// and QUIT; any reply may be multi-line. The bytes reach the client through its real socket
+// and line reader, cut into pieces wherever the fuzzer likes. Whatever the server says, a
+// failure must surface as the client's error (ErrorFlag and OnError, the connection closed)
+// or one of its documented exceptions, the client must never wait for bytes that cannot
+// come, and nothing the server says may reach the mail or the commands as a line break.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/MailSession.h"
+#include "mail/VexMsg.h"
+#include "mail/VexSMTP.h"
+
+using namespace moriva;
+using namespace moriva::fuzz;
+
+namespace {
+
+// Fixed, so that every run composes the same mail.
+TMailTime FixedTime() {
+  return TMailTime(std::chrono::seconds(1796000000));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TSessionInput in = CarveSession(data, size);
+  TLoopbackPeer& peer = TLoopbackPeer::Instance();
+  peer.Start(in.Server, in.Cuts);
+  const uint8_t flags = in.Choice[0];
+  {
+    TVexSMTP smtp;
+    smtp.Host = "127.0.0.1";
+    smtp.Port = std::to_string(peer.Port());
+    smtp.TimeOut = 2000;
+    smtp.SendProgressStep = static_cast<uint16_t>(in.Choice[1] % 40);
+    int errors = 0;
+    smtp.ProcessMessages = [&peer] { peer.Pump(); };
+    smtp.OnError = [&](const void*, int, const std::string&) {
+      ++errors;
+      FUZZ_CHECK(smtp.ErrorFlag());
+      FUZZ_CHECK(!smtp.Connected());
+    };
+    smtp.OnSendTextToSocket = [](TVexSMTP&, const std::string& s) {
+      if (s != "\r\n.\r\n") CheckOneLine(s);  // the end of data is the one text of two lines
+    };
+    smtp.OnSendProgress = [](TVexSMTP&, uint16_t percent) { FUZZ_CHECK(percent <= 100); };
+    auto checkReply = [&] {
+      CheckNoTimeOut(smtp.ReplyText());
+      FUZZ_CHECK(smtp.ReplyCode().size() <= 3);
+      FUZZ_CHECK(smtp.ReplyText().size() <= 64 || smtp.ReplyCode().empty());
+    };
+
+    smtp.Connect();
+    checkReply();
+    FUZZ_CHECK(smtp.Connected() != smtp.ErrorFlag());
+
+    TVexMsg msg;
+    msg.Clock = FixedTime;
+    msg.ZoneBias = [](TMailTime) { return -540; };
+    msg.From = "Taro <taro@example.jp>";
+    msg.SendTo = flags & 1 ? "hanako@example.jp, jiro@example.jp" : "hanako@example.jp";
+    if (flags & 2) msg.CC = "saburo@example.jp";
+    if (flags & 4) msg.BCC = "shiro@example.jp";
+    if (flags & 8) msg.UserName = "Taro";  // no VRFY then
+    msg.Subject = "mrv";
+    msg.Text.SetText(".\r\n..two dots\r\nlast line\r\n");
+    const int before = errors;
+    bool sent = false;
+    if (Step([&] { sent = smtp.Send(msg); }, {"Not connected."})) {
+      FUZZ_CHECK(sent);
+      checkReply();
+      FUZZ_CHECK(smtp.ErrorFlag() == (errors > before));
+      if (smtp.ErrorFlag()) FUZZ_CHECK(!smtp.Connected());
+      // The name the server told goes into the From line of the mail: one line still.
+      for (const std::string& line : msg.RawMail.Lines())
+        FUZZ_CHECK(line.find_first_of("\r\n") == std::string::npos);
+    }
+
+    Step([&] { smtp.Quit(); }, {});
+    checkReply();
+    FUZZ_CHECK(!smtp.Connected());
+  }
+  peer.Finish();
+  return 0;
+}
