@@ -15,6 +15,9 @@ constexpr std::string_view kWordStart = " =?ISO-2022-JP?B?";
 constexpr std::string_view kWordEnd = "?=";
 constexpr std::string_view kPrefix = "=?ISO-2022-JP?B?";
 constexpr size_t kFoldEvery = 31;
+// Far below the 998 bytes a mail line may hold: room for the header's name on the first line
+// and for the one character (up to a whole new encoded word) added after each check.
+constexpr size_t kFoldLongLine = 800;
 
 // Value of each base64 character; everything else counts as zero.
 constexpr std::array<uint8_t, 256> MakeDecodeTable() {
@@ -60,17 +63,33 @@ class HeaderWriter {
     Flush();
     return std::move(out_);
   }
+  // The length the current line will have once the pending run is written.
+  size_t LineLength() const {
+    size_t pending = plain_.size();
+    if (!kanji_.empty()) {
+      // The run in JIS with its two escapes, as base64, inside the word's frame.
+      pending = kWordStart.size() + (kanji_.size() + 6 + 2) / 3 * 4 + kWordEnd.size();
+    }
+    return out_.size() - line_start_ + pending;
+  }
 
  private:
   void Flush() {
     if (!plain_.empty()) {
       // A continuation line begins with a blank; an encoded word brings its own.
-      if (fold_) (out_ += kHeaderFold) += ' ';
+      if (fold_) {
+        out_ += kHeaderFold;
+        line_start_ = out_.size();
+        out_ += ' ';
+      }
       out_ += plain_;
       plain_.clear();
       fold_ = false;
     } else if (!kanji_.empty()) {
-      if (fold_) out_ += kHeaderFold;
+      if (fold_) {
+        out_ += kHeaderFold;
+        line_start_ = out_.size();
+      }
       out_ += kWordStart;
       out_ += Base64EncodeText(SjisToJis(kanji_) + "\x1B(J");
       out_ += kWordEnd;
@@ -80,6 +99,7 @@ class HeaderWriter {
   }
 
   std::string out_, plain_, kanji_;
+  size_t line_start_ = 0;  // where the current line begins in out_
   bool fold_ = false;
 };
 
@@ -96,7 +116,11 @@ std::string EncodeHeader(std::string_view sjis) {
     else
       w.AddPlain(sjis[i]);
     i += len;
-    if ((i + 1) % kFoldEvery == 0 && i < n) w.Fold();
+    if (i >= n) break;
+    // A character that steps over a fold point skips that fold, and text that alternates
+    // between kanji and single bytes grows many times in encoding, so a line could pass the
+    // limit of a mail line; it is folded early before it gets there.
+    if ((i + 1) % kFoldEvery == 0 || w.LineLength() > kFoldLongLine) w.Fold();
   }
   return w.Finish();
 }

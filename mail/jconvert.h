@@ -54,8 +54,10 @@ std::string SjisToEuc(std::string_view sjis);
 // Long values are folded: after every 31st byte of the input (a double-byte character may step
 // over that point; then there is no fold there) the pending run is written out and the value
 // goes on in a continuation line, i.e. kHeaderFold ("\r\n") is written and the next line
-// begins with exactly one blank (an encoded word brings its own; a plain run gets one). No fold
-// is written at the very end. Callers that keep headers as lines must therefore split the
+// begins with exactly one blank (an encoded word brings its own; a plain run gets one). A line
+// that would grow past 800 bytes is folded early too (text that alternates between double-byte
+// and single-byte characters can step over many fold points and grows many times in encoding),
+// so no line nears the 998 bytes a mail line may hold. No fold is written at the very end. Callers that keep headers as lines must therefore split the
 // result at "\r\n" and put each piece on its own line (TLineList::SetText does exactly that).
 inline constexpr std::string_view kHeaderFold = "\r\n";
 std::string EncodeHeader(std::string_view sjis);

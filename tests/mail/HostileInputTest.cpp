@@ -78,6 +78,40 @@ TEST(HostileHeader, EncodingAMegabyteKeepsLinesWithinTheLimit) {
   EXPECT_GT(lines, value.size() / 100);
 }
 
+// Kanji and single bytes chosen so that no character ends just before a fold point: only the
+// line-length check can fold such a value.
+std::string DodgingFoldPoints(size_t bytes) {
+  std::string s;
+  bool kanji = true;
+  while (s.size() < bytes) {
+    if ((s.size() + (kanji ? 2 : 1) + 1) % 31 == 0) kanji = !kanji;
+    s += kanji ? Sj("あ") : "a";
+    kanji = !kanji;
+  }
+  return s;
+}
+
+TEST(HostileHeader, EncodedLinesStayWithinTheMailLineLimit) {
+  for (size_t bytes : {300, 3000, 100000}) {
+    SCOPED_TRACE(bytes);
+    const std::string value = DodgingFoldPoints(bytes);
+    const std::string encoded = "Subject: " + EncodeHeader(value);
+    std::string unfolded;
+    for (size_t start = 0;;) {
+      size_t end = encoded.find(kHeaderFold, start);
+      std::string_view line = std::string_view(encoded).substr(start, end - start);
+      ASSERT_LE(line.size(), 998u);
+      unfolded += line;
+      if (end == std::string::npos) break;
+      start = end + kHeaderFold.size();
+    }
+    // Nothing is lost: decoded, the words give the characters back (with blanks between).
+    std::string back = JisToSjis(DecodeHeader(unfolded.substr(9)));
+    std::erase(back, ' ');
+    EXPECT_EQ(back, value);
+  }
+}
+
 TEST(HostileHeader, AddressListsWithUnclosedGroupsCostTheirLength) {
   // An entry that is neither a name nor an address gives itself as both.
   auto both = [](const std::string& s) { return "\"" + s + "\" <" + s + ">"; };
