@@ -21,6 +21,7 @@
 #include "app/UnitVersion.h"
 #include "base/Cp932.h"
 #include "calendar/CalEx.h"
+#include "calendar/DayListReport.h"
 #include "calendar/HolidayLines.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
@@ -142,6 +143,11 @@ void TMainForm::SetupCalendars() {
     SyncDate(y, m, d);
   };
   WC->OnDayChange = MC->OnDayChange;
+  // Lines the calendar cannot read stay in the schedule as they are; the user is told once per
+  // new set of them (the week view holds the same lines and stays silent).
+  MC->OnDayListError = [this](TCustomCalendarEx&, const std::vector<std::string>& lines) {
+    dialogs_.ShowError(FaultyDayLinesText(lines));
+  };
   WC->OnDblClick = [this](TCustomCalendarEx&) { AddSche->trigger(); };
   WC->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                              const std::string& mainText, QRect& rect,

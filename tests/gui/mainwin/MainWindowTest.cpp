@@ -20,8 +20,8 @@
 #include "calendar/Julius.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/UnitYotei.h"
-#include "tests/support/FakeDialogs.h"
 #include "tests/gui/support/QtModal.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -150,6 +150,28 @@ TEST_F(MainWindowTest, ASaveThatFailsWhileClosingKeepsTheWindowOpen) {
   EXPECT_TRUE(f.close());
   EXPECT_EQ(Remembered(), (dir_ / "b.mrv").string());
   EXPECT_EQ(ReadFileBytes(dir_ / "b.mrv"), kItem + "\r\n");
+}
+
+// A schedule with thousands of lines the calendar cannot read opens with one error box that
+// names the first of them; the lines stay in the schedule, and a later change of the list
+// that brings no new faulty lines says nothing again.
+TEST_F(MainWindowTest, UnreadableLinesAreReportedOnceInOneBox) {
+  Lines lines;
+  for (int i = 0; i < 5000; ++i) {
+    lines.push_back(kItem);
+    lines.push_back("2026,2026,x" + std::to_string(i) + ",7,,,\"Bad- - 9:0:0- TRUE\"");
+  }
+  WriteSchedule(dir_ / "big.mrv", lines);
+  TMainForm& f = Start((dir_ / "big.mrv").string());
+  ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
+  const std::string text = dialogs_.MessageTexts()[0];
+  EXPECT_TRUE(text.starts_with("'2026,2026,x0,7,,,\"Bad- - 9:0:0- TRUE\"' は整数ではありません"))
+      << text;
+  EXPECT_TRUE(text.ends_with("ほかに読み取れない行が 4997 行あります。")) << text;
+  EXPECT_EQ(f.MC->SpecialDayList().Count(), lines.size());
+
+  f.MC->SpecialDayList().Add(kItem);
+  EXPECT_EQ(dialogs_.MessageTexts().size(), 1u);
 }
 
 }  // namespace
