@@ -7,8 +7,10 @@
 #include <climits>
 #include <filesystem>
 
+#include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
+#include "base/MailSettings.h"
 #include "tests/oracle/OracleTool.h"
 
 namespace moriva {
@@ -53,6 +55,32 @@ TEST(LongFileNames, ANameTooLongFailsClearlyAndLeavesNothingBehind) {
     EXPECT_THROW(ReadFileBytes(path), EFileError);
   }
   EXPECT_EQ(ReadFileBytes(dir.Path() / "kept.mrv"), "kept");
+}
+
+// Settings values of 300 bytes, Japanese ones included, come back from the file whole.
+TEST(LongSettings, ValuesOf300BytesRoundTrip) {
+  oracle::TempDir dir;
+  const fs::path ini = dir.Path() / "hs110.ini";
+  TMailSettings s;
+  s.HS110EMail = std::string(290, 'h') + "@handset.jp";
+  s.SMTP = std::string(296, 's') + ".org";
+  s.Sender = "";
+  for (int i = 0; i < 150; ++i) s.Sender += Sj("送");
+  s.SenderMail = std::string(300, 'm');
+  s.POP = std::string(300, 'p');
+  s.UserId = std::string(300, 'u');
+  s.Password = std::string(150, 'P') + std::string(150, '!');
+  s.APOP = true;
+  WriteMailSettings(ini, s);
+  const TMailSettings back = ReadMailSettings(ini);
+  EXPECT_EQ(back.HS110EMail, s.HS110EMail);
+  EXPECT_EQ(back.SMTP, s.SMTP);
+  EXPECT_EQ(back.Sender, s.Sender);
+  EXPECT_EQ(back.SenderMail, s.SenderMail);
+  EXPECT_EQ(back.POP, s.POP);
+  EXPECT_EQ(back.UserId, s.UserId);
+  EXPECT_EQ(back.Password, s.Password);
+  EXPECT_TRUE(back.APOP);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "base/FileIO.h"
 #include "calendar/DayRules.h"
@@ -18,6 +19,8 @@
 
 namespace moriva {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr size_t kLines = 100000;
 
@@ -126,6 +129,24 @@ TEST(HostileSchedule, LongSubjectsAndPlacesStayWhole) {
   const TLineList csv = BuildPhoneCsv(list, DateToJulius(2030, 1, 1));
   ASSERT_EQ(csv.Count(), 2u);
   EXPECT_EQ(csv[1], subject + ",2030/5/3,9:30:0,TRUE," + place);
+}
+
+// A schedule file whose path is long (a 250-byte file name in folders of 300 bytes and more)
+// is remembered in the settings and opened again at the next start.
+TEST(HostileSchedule, ALongPathIsRememberedWhole) {
+  oracle::TempDir dir;
+  const fs::path folder = dir.Path() / std::string(200, 'd') / std::string(200, 'e');
+  fs::create_directories(folder);
+  const fs::path file = folder / (std::string(246, 'f') + ".mrv");
+  SaveScheduleFile(file, TLineList{"2030,2030,5,3,,,\"a- b- 9:0:0- TRUE\""});
+  const fs::path ini = SettingsFilePath(dir.Path());
+  RememberScheduleFile(ini, file);
+  const auto start = StartupScheduleFile(std::nullopt, ini);
+  ASSERT_TRUE(start);
+  EXPECT_EQ(start->Path, file);
+  TLineList list;
+  LoadScheduleFile(start->Path, list);
+  EXPECT_EQ(list.Count(), 1u);
 }
 
 }  // namespace
