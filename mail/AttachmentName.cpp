@@ -73,6 +73,12 @@ std::string RemoveForbidden(std::string_view name) {
   return out;
 }
 
+std::string TrimBlanks(const std::string& name) {
+  size_t first = name.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return name.substr(first, name.find_last_not_of(' ') - first + 1);
+}
+
 // Shortens `name` to at most `limit` bytes on a character boundary, keeping a short extension.
 std::string Shorten(const std::string& name, size_t limit) {
   if (name.size() <= limit) return name;
@@ -104,11 +110,9 @@ std::string AttachmentFileName(std::string_view fileName, std::string_view conte
   } else {
     name = MailTextToUtf8(fileName);
   }
-  name = RemoveForbidden(name);
-  size_t first = name.find_first_not_of(' ');
-  name = first == std::string::npos ? std::string() : name.substr(first);
-  name.erase(name.find_last_not_of(' ') + 1);
-  name = Shorten(name, kMaxAttachmentNameBytes);
+  name = TrimBlanks(RemoveForbidden(name));
+  // The cut may fall just after a blank inside the name; it must not end the name.
+  name = TrimBlanks(Shorten(name, kMaxAttachmentNameBytes));
   if (name.find_first_not_of('.') == std::string::npos) return std::string(kFallbackAttachmentName);
   return name;
 }

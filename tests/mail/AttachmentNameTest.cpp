@@ -67,6 +67,10 @@ TEST(AttachmentFileName, ShortensLongNamesOnACharacterBoundary) {
   EXPECT_EQ(Utf8ToCp932(name).find('?'), std::string::npos);
   std::string plain(300, 'a');
   EXPECT_EQ(AttachmentFileName(plain, "TEXT/CSV", ""), std::string(kMaxAttachmentNameBytes, 'a'));
+  // Cut right after a blank: the blank does not end the stored name.
+  std::string blank_at_cut = std::string(kMaxAttachmentNameBytes - 1, 'a') + " b";
+  EXPECT_EQ(AttachmentFileName(blank_at_cut, "TEXT/CSV", ""),
+            std::string(kMaxAttachmentNameBytes - 1, 'a'));
 }
 
 }  // namespace
