@@ -67,6 +67,26 @@ class TDialogs {
   }
 };
 
+// For runs with nobody at the screen (the command-line tool, benchmarks): every question is
+// answered No, no file is chosen and there is no pointer to change. Messages are for the
+// subclass to print.
+class THeadlessDialogs : public TDialogs {
+ public:
+  bool AskYesNo(std::string_view, std::string_view, TMsgIcon, TMsgDefault) override {
+    return false;
+  }
+  std::optional<std::filesystem::path> ChooseOpenFile(std::string_view,
+                                                      const std::filesystem::path&) override {
+    return std::nullopt;
+  }
+  std::optional<std::filesystem::path> ChooseSaveFile(std::string_view,
+                                                      const std::filesystem::path&) override {
+    return std::nullopt;
+  }
+  void BeginBusy() override {}
+  void EndBusy() override {}
+};
+
 // Shows the hourglass from construction to destruction, so every way out of a long operation,
 // an exception included, restores the normal pointer.
 class TBusyCursor {

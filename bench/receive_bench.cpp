@@ -31,22 +31,11 @@ constexpr int kMails = 500;
 constexpr int kScheduleMails = 10;
 
 // Answers nothing and shows nothing: the road must not ask during a receive.
-class TSilentDialogs : public TDialogs {
+class TSilentDialogs : public THeadlessDialogs {
  public:
-  bool AskYesNo(std::string_view, std::string_view, TMsgIcon, TMsgDefault) override {
-    return false;
-  }
   void ShowMessage(std::string_view text, std::string_view, TMsgIcon) override {
     std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
   }
-  std::optional<fs::path> ChooseOpenFile(std::string_view, const fs::path&) override {
-    return std::nullopt;
-  }
-  std::optional<fs::path> ChooseSaveFile(std::string_view, const fs::path&) override {
-    return std::nullopt;
-  }
-  void BeginBusy() override {}
-  void EndBusy() override {}
 };
 
 struct TServer {

@@ -22,25 +22,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // Boxes become lines: results on `out`, failures on `err`. No question is ever asked here.
-class TCliDialogs : public TDialogs {
+class TCliDialogs : public THeadlessDialogs {
  public:
   TCliDialogs(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-  bool AskYesNo(std::string_view, std::string_view, TMsgIcon, TMsgDefault) override {
-    return false;
-  }
   void ShowMessage(std::string_view text, std::string_view, TMsgIcon icon) override {
     const bool bad = icon == TMsgIcon::Error || icon == TMsgIcon::Warning;
     (bad ? err_ : out_) << Lines(text) << '\n';
   }
-  std::optional<fs::path> ChooseOpenFile(std::string_view, const fs::path&) override {
-    return std::nullopt;
-  }
-  std::optional<fs::path> ChooseSaveFile(std::string_view, const fs::path&) override {
-    return std::nullopt;
-  }
-  void BeginBusy() override {}
-  void EndBusy() override {}
 
   static std::string Lines(std::string_view text) {
     std::string s;
