@@ -20,6 +20,8 @@ using namespace moriva::fuzz;
 namespace {
 
 struct TRun {
+  explicit TRun(std::string_view serverBytes) : server(serverBytes) {}
+  std::string_view server;
   TVexPOP pop;
   int errors = 0;
   std::string received;
@@ -33,7 +35,7 @@ struct TRun {
   }
   // An operation that failed without being cancelled told its owner, and left nothing open.
   void CheckFailure(bool ok, int errorsBefore) {
-    CheckNoTimeOut(pop.ReplyText());
+    CheckNoTimeOut(pop.ReplyText(), server);
     if (ok || pop.Cancelled()) return;
     FUZZ_CHECK(errors > errorsBefore);
     CheckErrorState();
@@ -49,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = in.Choice[0];
   const uint16_t number = in.Choice[2] % 8 + 1;
   {
-    TRun run;
+    TRun run(in.Server);
     TVexPOP& pop = run.pop;
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(peer.Port());
@@ -79,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::initializer_list<std::string_view> notConnected = {"Invalid Op. Not connected.",
                                                                   "Not connected."};
     pop.Connect();
-    CheckNoTimeOut(pop.ReplyText());
+    CheckNoTimeOut(pop.ReplyText(), in.Server);
     if (pop.ErrorFlag()) FUZZ_CHECK(!pop.Connected());
     if (!pop.ErrorFlag()) FUZZ_CHECK(pop.Connected());
 
@@ -92,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     Step([&] { pop.GetStat(); }, notConnected);
-    CheckNoTimeOut(pop.ReplyText());
+    CheckNoTimeOut(pop.ReplyText(), in.Server);
 
     TLineList uidls;
     before = run.errors;
@@ -105,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     Step([&] { (void)pop.GetUIDL(number); }, notConnected);
-    CheckNoTimeOut(pop.ReplyText());
+    CheckNoTimeOut(pop.ReplyText(), in.Server);
 
     for (bool whole : {false, true}) {
       TVexMsg msg;

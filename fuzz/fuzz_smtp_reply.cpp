@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     smtp.OnSendProgress = [](TVexSMTP&, uint16_t percent) { FUZZ_CHECK(percent <= 100); };
     auto checkReply = [&] {
-      CheckNoTimeOut(smtp.ReplyText());
+      CheckNoTimeOut(smtp.ReplyText(), in.Server);
       FUZZ_CHECK(smtp.ReplyCode().size() <= 3);
       FUZZ_CHECK(smtp.ReplyText().size() <= 64 || smtp.ReplyCode().empty());
     };
