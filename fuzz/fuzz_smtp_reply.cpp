@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     smtp.OnSendTextToSocket = [](TVexSMTP&, const std::string& s) {
       if (s != "\r\n.\r\n") CheckOneLine(s);  // the end of data is the one text of two lines
+      FUZZ_CHECK(s != ".\r\n");               // a lone dot would end the mail early
     };
     smtp.OnSendProgress = [](TVexSMTP&, uint16_t percent) { FUZZ_CHECK(percent <= 100); };
     auto checkReply = [&] {
