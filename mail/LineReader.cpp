@@ -45,10 +45,32 @@ void TLineReader::Clear() {
   buffer_.clear();
   start_ = 0;
   scanned_ = 0;
+  dropping_ = false;
+  cut_length_ = 0;
+  cut_lines_ = 0;
+}
+
+TLineResult TLineReader::DropRestOfLine() {
+  while (dropping_) {
+    const char* from = buffer_.data() + start_;
+    const size_t left = buffer_.size() - start_;
+    if (const void* lf = std::memchr(from, '\n', left)) {
+      start_ = static_cast<const char*>(lf) - buffer_.data() + 1;
+      dropping_ = false;
+      break;
+    }
+    cut_length_ += left;
+    start_ = buffer_.size();
+    if (cut_length_ > MaxCutLineLength) return TLineResult::lrTooLong;
+    TLineResult filled = Fill();
+    if (filled != TLineResult::lrLine) return filled;
+  }
+  return TLineResult::lrLine;
 }
 
 TLineResult TLineReader::ReadLine(std::string& line) {
   for (;;) {
+    if (TLineResult dropped = DropRestOfLine(); dropped != TLineResult::lrLine) return dropped;
     const char* from = buffer_.data() + start_ + scanned_;
     size_t left = buffer_.size() - start_ - scanned_;
     if (const void* lf = std::memchr(from, '\n', left)) {
@@ -60,7 +82,16 @@ TLineResult TLineReader::ReadLine(std::string& line) {
       return TLineResult::lrLine;
     }
     scanned_ = buffer_.size() - start_;
-    if (scanned_ > MaxLineLength) return TLineResult::lrTooLong;
+    if (scanned_ > MaxLineLength) {
+      if (!CutLongLines) return TLineResult::lrTooLong;
+      line.assign(buffer_, start_, MaxLineLength);
+      cut_length_ = scanned_;
+      start_ = buffer_.size();
+      scanned_ = 0;
+      dropping_ = true;
+      ++cut_lines_;
+      return TLineResult::lrLine;
+    }
     TLineResult filled = Fill();
     if (filled != TLineResult::lrLine) return filled;
   }

@@ -36,6 +36,14 @@ class TLineReader {
   // A line is bytes up to LF; the LF and one CR before it are removed. A server that sends
   // endless bytes without a line end is stopped here.
   size_t MaxLineLength = 1 << 20;
+  // When set, a longer line is not an error: it is handed out cut to MaxLineLength bytes, and
+  // the rest of it is dropped as it arrives, up to its line end. A mail's lines are read this
+  // way, so that one overlong line cannot make its mail, and every mail after it, unreadable.
+  // A line that goes on past MaxCutLineLength still ends the reading with lrTooLong.
+  bool CutLongLines = false;
+  size_t MaxCutLineLength = size_t{256} << 20;
+  // How many lines were cut since the reader was made or cleared.
+  size_t CutLines() const { return cut_lines_; }
 
   TLineResult ReadLine(std::string& line);
   // Forgets what is buffered (a new connection starts clean).
@@ -45,12 +53,16 @@ class TLineReader {
 
  private:
   TLineResult Fill();
+  TLineResult DropRestOfLine();
 
   TByteSource& source_;
   size_t chunk_size_;
   std::string buffer_;
-  size_t start_ = 0;    // first byte not handed out
-  size_t scanned_ = 0;  // bytes from start_ known to hold no LF
+  size_t start_ = 0;       // first byte not handed out
+  size_t scanned_ = 0;     // bytes from start_ known to hold no LF
+  bool dropping_ = false;  // the rest of a cut line is being dropped
+  size_t cut_length_ = 0;  // bytes of the cut line so far
+  size_t cut_lines_ = 0;
 };
 
 }  // namespace moriva

@@ -217,7 +217,12 @@ bool TVexPOP::ReceiveLines(std::vector<std::string>& lines, const std::function<
   };
   reading_ = true;
   socket_.TimeOut = TimeOut;
+  // A mail line over the reader's limit is cut rather than failing the reply: otherwise one
+  // hostile mail would stop every later receive at the same place.
+  reader_.CutLongLines = true;
+  reader_.MaxCutLineLength = MaxReplySize;
   TLineResult result = ReceiveMultiLine(reader_, lines, MaxReplySize, turn);
+  reader_.CutLongLines = false;
   reading_ = false;
   if (result == TLineResult::lrLine) return true;
   reply_cancelled_ = result == TLineResult::lrCancelled;

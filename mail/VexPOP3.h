@@ -9,7 +9,9 @@
 // (with ErrorFlag set and the connection closed); nothing is written to disk on the way. A
 // failing socket call is reported through OnError with the socket as Sender and its error
 // code, and then raised to the caller as ESocketError. A command on a closed connection
-// fails the same way as one the server refused, with the text "Not connected.".
+// fails the same way as one the server refused, with the text "Not connected.". A line of a
+// multi-line reply longer than the line reader's limit (1 MiB; no real mail has one) is cut
+// there and the rest of it dropped, so that such a mail cannot block the mailbox.
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -14,8 +14,10 @@
 #include "mail/LineReader.h"
 #include "mail/MimeHeader.h"
 #include "mail/VexMIME.h"
+#include "mail/VexPOP3.h"
 #include "mail/jconvert.h"
 #include "tests/mail/MailTestTools.h"
+#include "tests/mail/ScriptedServer.h"
 
 namespace moriva {
 namespace {
@@ -145,6 +147,25 @@ TEST(HostileHeader, UnfoldingManyContinuationLines) {
   EXPECT_EQ(*subject, "Subject: a" + std::string(200000, 'b'));
 }
 
+// Hands out prepared chunks, then the end of the connection.
+class ChunkSource : public TByteSource {
+ public:
+  explicit ChunkSource(std::vector<std::string> chunks) : chunks_(std::move(chunks)) {}
+  TIoResult Receive(char* buffer, size_t capacity, size_t& received) override {
+    received = 0;
+    if (next_ == chunks_.size()) return TIoResult::ioClosed;
+    std::string& chunk = chunks_[next_];
+    received = chunk.copy(buffer, capacity);
+    chunk.erase(0, received);
+    if (chunk.empty()) ++next_;
+    return TIoResult::ioOk;
+  }
+
+ private:
+  std::vector<std::string> chunks_;
+  size_t next_ = 0;
+};
+
 // Bytes without end: what a broken or hostile server may send.
 class EndlessSource : public TByteSource {
  public:
@@ -172,6 +193,69 @@ TEST(HostileServer, ALineThatNeverEndsIsStoppedAtTheCap) {
   EXPECT_LE(source.sent, reader.MaxLineLength + 16384);
   EXPECT_EQ(reader.ReadLine(line), TLineResult::lrTooLong);
   EXPECT_LE(source.sent, reader.MaxLineLength + 2 * 16384);
+}
+
+TEST(HostileServer, LongLinesAreCutWhenAskedAndTheReadingGoesOn) {
+  const std::string big(25000, 'a');
+  struct Case {
+    const char* name;
+    std::vector<std::string> chunks;
+  } cases[] = {
+      {"in pieces", {big.substr(0, 9000), big.substr(9000) + "\r\nnext\r\n"}},
+      {"line end alone", {big, "\r", "\nnext\r\n"}},
+      {"all at once", {big + "\r\nnext\r\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChunkSource source(c.chunks);
+    TLineReader reader(source, 1000);
+    reader.MaxLineLength = 10000;
+    reader.CutLongLines = true;
+    std::string line;
+    ASSERT_EQ(reader.ReadLine(line), TLineResult::lrLine);
+    EXPECT_EQ(line, big.substr(0, 10000));
+    ASSERT_EQ(reader.ReadLine(line), TLineResult::lrLine);
+    EXPECT_EQ(line, "next");
+    EXPECT_EQ(reader.CutLines(), 1u);
+    EXPECT_LE(reader.Buffered(), 10000u);
+    EXPECT_EQ(reader.ReadLine(line), TLineResult::lrClosed);
+  }
+}
+
+TEST(HostileServer, ACutLineThatNeverEndsIsStoppedToo) {
+  EndlessSource source('x');
+  TLineReader reader(source);
+  reader.CutLongLines = true;
+  reader.MaxCutLineLength = 8 << 20;
+  std::string line;
+  ASSERT_EQ(reader.ReadLine(line), TLineResult::lrLine);
+  EXPECT_EQ(line.size(), reader.MaxLineLength);
+  EXPECT_EQ(reader.ReadLine(line), TLineResult::lrTooLong);
+  EXPECT_LE(reader.Buffered(), 16384u);
+  EXPECT_LE(source.sent, reader.MaxCutLineLength + 2 * 16384);
+}
+
+// A mail with a header line of 3 MiB would otherwise fail every receive at the same place.
+TEST(HostileServer, AMailWithAnOverlongLineCanStillBeExamined) {
+  testing::TScriptedServer server;
+  server.Send("+OK ready\r\n")
+      .Reply("+OK 1 3145800\r\n")
+      .Reply("+OK\r\nX-Junk: " + std::string(3 << 20, 'j') + "\r\nSubject: mrv\r\n\r\n.\r\n")
+      .Silent()
+      .Start();
+  TVexPOP pop;
+  pop.Host = "127.0.0.1";
+  pop.Port = std::to_string(server.Port());
+  pop.TimeOut = 5000;
+  std::vector<std::string> errors;
+  pop.OnError = [&](const void*, int, const std::string& text) { errors.push_back(text); };
+  pop.Connect();
+  TVexMsg msg;
+  EXPECT_TRUE(pop.RetrieveHeader(1, msg));
+  EXPECT_EQ(msg.Subject, "mrv");
+  EXPECT_TRUE(errors.empty());
+  pop.Quit();
+  server.Join();
 }
 
 // A source that sends one text a few bytes at a time.
