@@ -1,7 +1,7 @@
 // A large schedule file with a malformed line every ten lines: every reader of the schedule
 // (the calendar's day lists, the editor's day, the agenda, the CSV and XML exports) gets
 // through it quickly, passes over the bad lines without harm and accounts for each of them
-// once. bench/hostile_bench.cpp compares the same work with a clean file.
+// once. bench/hostile_bench.cpp runs 100 000 lines and compares them with a clean file.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kLines = 100000;
+constexpr size_t kLines = 30000;
 
 // What each kind of malformed line is to each reader.
 struct TBadKind {
