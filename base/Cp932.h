@@ -24,6 +24,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
 
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s);
+
 // For Japanese literals the core must hold as CP932: write them in UTF-8 in the source.
 inline std::string Sj(std::string_view utf8) {
   return Utf8ToCp932(utf8);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Cp932.h"
 #include "base/LineList.h"
 #include "fuzz/FuzzSupport.h"
 #include "mail/AttachmentName.h"
@@ -17,22 +18,6 @@
 using namespace moriva;
 
 namespace {
-
-bool IsValidUtf8(std::string_view s) {
-  for (size_t i = 0; i < s.size();) {
-    auto c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80             ? 1
-               : (c & 0xE0) == 0xC0 ? 2
-               : (c & 0xF0) == 0xE0 ? 3
-               : (c & 0xF8) == 0xF0 ? 4
-                                    : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n;
-  }
-  return true;
-}
 
 // The name is written as a file inside the mail folder: it must stay one name there.
 void CheckFileName(const std::string& name) {

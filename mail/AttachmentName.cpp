@@ -19,29 +19,6 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-// Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view s) {
-  for (size_t i = 0; i < s.size();) {
-    auto c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80             ? 1
-               : (c & 0xE0) == 0xC0 ? 2
-               : (c & 0xF0) == 0xE0 ? 3
-               : (c & 0xF8) == 0xF0 ? 4
-                                    : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    unsigned cp = n == 1 ? c : c & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-      auto d = static_cast<unsigned char>(s[i + k]);
-      if (!IsContinuation(d)) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += n;
-  }
-  return true;
-}
-
 bool IsJis(std::string_view s) {
   return s.find("\x1b$B") != std::string_view::npos || s.find("\x1b$@") != std::string_view::npos;
 }

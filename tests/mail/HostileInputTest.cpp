@@ -16,6 +16,7 @@
 #include "mail/VexMIME.h"
 #include "mail/VexPOP3.h"
 #include "mail/jconvert.h"
+#include "tests/mail/ChunkSource.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/mail/ScriptedServer.h"
 
@@ -146,25 +147,6 @@ TEST(HostileHeader, UnfoldingManyContinuationLines) {
   ASSERT_TRUE(subject);
   EXPECT_EQ(*subject, "Subject: a" + std::string(200000, 'b'));
 }
-
-// Hands out prepared chunks, then the end of the connection.
-class ChunkSource : public TByteSource {
- public:
-  explicit ChunkSource(std::vector<std::string> chunks) : chunks_(std::move(chunks)) {}
-  TIoResult Receive(char* buffer, size_t capacity, size_t& received) override {
-    received = 0;
-    if (next_ == chunks_.size()) return TIoResult::ioClosed;
-    std::string& chunk = chunks_[next_];
-    received = chunk.copy(buffer, capacity);
-    chunk.erase(0, received);
-    if (chunk.empty()) ++next_;
-    return TIoResult::ioOk;
-  }
-
- private:
-  std::vector<std::string> chunks_;
-  size_t next_ = 0;
-};
 
 // Bytes without end: what a broken or hostile server may send.
 class EndlessSource : public TByteSource {

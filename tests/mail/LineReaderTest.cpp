@@ -4,31 +4,10 @@
 #include <vector>
 
 #include "mail/LineReader.h"
+#include "tests/mail/ChunkSource.h"
 
 namespace moriva {
 namespace {
-
-// Hands out prepared chunks, then the given end.
-class ChunkSource : public TByteSource {
- public:
-  ChunkSource(std::vector<std::string> chunks, TIoResult end = TIoResult::ioClosed)
-      : chunks_(std::move(chunks)), end_(end) {}
-  TIoResult Receive(char* buffer, size_t capacity, size_t& received) override {
-    received = 0;
-    if (next_ == chunks_.size()) return end_;
-    std::string& chunk = chunks_[next_];
-    received = std::min(capacity, chunk.size());
-    chunk.copy(buffer, received);
-    chunk.erase(0, received);
-    if (chunk.empty()) ++next_;
-    return TIoResult::ioOk;
-  }
-
- private:
-  std::vector<std::string> chunks_;
-  size_t next_ = 0;
-  TIoResult end_;
-};
 
 std::vector<std::string> ReadAll(TByteSource& source, TLineResult& end, size_t chunk = 16384) {
   TLineReader reader(source, chunk);

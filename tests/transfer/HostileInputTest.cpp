@@ -114,7 +114,9 @@ TEST_F(LongTargetNameTest, EachTargetFailsClearlyWhenTooLong) {
       EXPECT_EQ(dialogs_.MessageTexts(),
                 Lines{"ファイル " + target.string() + " を作成できません"});
       // The schedule is still unsaved, so closing will ask again.
-      if (c.ext == ".mrv") EXPECT_TRUE(doc_.Modified);
+      if (c.ext == ".mrv") {
+        EXPECT_TRUE(doc_.Modified);
+      }
       EXPECT_TRUE(fs::is_empty(dir_.Path()));
     }
   }
