@@ -11,6 +11,7 @@
 #include "base/Exception.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
+#include "tests/base/MailSettingsExpect.h"
 #include "tests/oracle/OracleTool.h"
 
 namespace moriva {
@@ -73,13 +74,7 @@ TEST(LongSettings, ValuesOf300BytesRoundTrip) {
   s.APOP = true;
   WriteMailSettings(ini, s);
   const TMailSettings back = ReadMailSettings(ini);
-  EXPECT_EQ(back.HS110EMail, s.HS110EMail);
-  EXPECT_EQ(back.SMTP, s.SMTP);
-  EXPECT_EQ(back.Sender, s.Sender);
-  EXPECT_EQ(back.SenderMail, s.SenderMail);
-  EXPECT_EQ(back.POP, s.POP);
-  EXPECT_EQ(back.UserId, s.UserId);
-  EXPECT_EQ(back.Password, s.Password);
+  ExpectSameStoredSettings(back, s);
   EXPECT_TRUE(back.APOP);
 }
 

@@ -9,6 +9,7 @@
 #include "base/Exception.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
+#include "tests/base/MailSettingsExpect.h"
 
 namespace moriva {
 namespace {
@@ -63,13 +64,7 @@ TEST_F(MailSettingsTest, RoundTripKeepsOtherKeysAndPrestr) {
   WriteMailSettings(ini_, s);
 
   const TMailSettings back = ReadMailSettings(ini_);
-  EXPECT_EQ(back.HS110EMail, s.HS110EMail);
-  EXPECT_EQ(back.SMTP, s.SMTP);
-  EXPECT_EQ(back.Sender, s.Sender);
-  EXPECT_EQ(back.SenderMail, s.SenderMail);
-  EXPECT_EQ(back.POP, s.POP);
-  EXPECT_EQ(back.UserId, s.UserId);
-  EXPECT_EQ(back.Password, s.Password);
+  ExpectSameStoredSettings(back, s);
   EXPECT_TRUE(back.APOP);
   EXPECT_FALSE(back.NoUIDL);
   EXPECT_EQ(back.SubjectWord, "sched");
