@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "app/MainWindow.h"
 #include "app/QtDialogs.h"
-#include "app/UnitMain.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
   moriva::TQtDialogs dialogs;
   app.Dialogs = &dialogs;
-  moriva::TMainForm form(dialogs, exeDir, firstArgument);
+  moriva::TMainWindow form(dialogs, exeDir, firstArgument);
   dialogs.SetParent(&form);
   form.show();
   return app.exec();

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
 #include "app/Offscreen.h"
 #include "app/QtDialogs.h"
-#include "app/UnitMain.h"
 #include "base/Cp932.h"
-#include "calendar/CalEx.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 
@@ -45,7 +45,7 @@ void BM_MainWindowStartToFirstPaint(benchmark::State& state) {
   static TFixture fixture;
   TQtDialogs dialogs;
   for (auto _ : state) {
-    TMainForm form(dialogs, fixture.dir / "", fixture.file.string());
+    TMainWindow form(dialogs, fixture.dir / "", fixture.file.string());
     ShowAndWaitForPaint(form, *form.MC);
     state.PauseTiming();
     form.Document().Modified = false;  // no close question

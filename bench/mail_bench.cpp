@@ -22,9 +22,9 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "mail/CodecStreams.h"
+#include "mail/JapaneseCodes.h"
 #include "mail/MD5.h"
-#include "mail/VexAttFileStream.h"
-#include "mail/jconvert.h"
 
 extern char** environ;
 

@@ -18,9 +18,9 @@
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
 #include "bench/BenchServer.h"
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
-#include "transfer/UnitMail.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
+#include "transfer/HandsetTransfer.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ struct TServer {
     for (int i = 0; i < kMails; ++i) {
       // Every 50th mail is a schedule mail; the others are ordinary mail of a few KB.
       const bool schedule = i % (kMails / kScheduleMails) == 0;
-      TVexMsg msg;
+      TMailMessage msg;
       msg.From = "someone@example.jp";
       msg.SendTo = "hanako@example.jp";
       msg.Subject = schedule ? "mrv" : "news " + std::to_string(i);
@@ -97,7 +97,7 @@ struct TServer {
   int Receive() {
     TSilentDialogs dialogs;
     TTransferContext context(dialogs, exeDir);
-    TVexPOP pop;
+    TPop3Client pop;
     std::vector<fs::path> files;
     TReceiveResult result = ReceiveFromPhone(pop, context, files);
     if (result.Outcome != TReceiveOutcome::Done) throw std::runtime_error("receive failed");

@@ -1,6 +1,6 @@
 // Mail transport against a real server: one composed mail with a 5 MB attachment delivered to
 // a private aiosmtpd SMTP server (127.0.0.1, started for the run by tools/aiosmtpd-smtpd.sh)
-// by TVexSMTP (Connect, Send, Quit), and the very same message bytes by curl smtp://.
+// by TSmtpClient (Connect, Send, Quit), and the very same message bytes by curl smtp://.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -14,8 +14,8 @@
 #include <string>
 
 #include "bench/BenchServer.h"
-#include "mail/VexMsg.h"
-#include "mail/VexSMTP.h"
+#include "mail/MailMessage.h"
+#include "mail/SmtpClient.h"
 
 namespace {
 
@@ -27,13 +27,13 @@ struct TServer {
       fs::temp_directory_path() / ("moriva-smtp-bench-" + std::to_string(getpid()) + ".state");
   int port = 0;
   fs::path message;  // the composed mail as curl uploads it
-  TLineList lines;   // the same as TVexSMTP sends it
+  TLineList lines;   // the same as TSmtpClient sends it
 
   void Start() {
     const auto values = bench::StartServer("aiosmtpd-smtpd.sh", state);
     port = std::stoi(values.at("PORT"));
 
-    TVexMsg msg;
+    TMailMessage msg;
     msg.From = "hanako@example.jp";
     msg.SendTo = "phone@example.jp";
     msg.Subject = "mrv";
@@ -58,15 +58,15 @@ TServer& Server() {
   return server;
 }
 
-void BM_VexSmtpSend5MB(benchmark::State& state) {
+void BM_SmtpSend5MB(benchmark::State& state) {
   TServer& server = Server();
   for (auto _ : state) {
-    TVexSMTP smtp;
+    TSmtpClient smtp;
     smtp.Host = "127.0.0.1";
     smtp.Port = std::to_string(server.port);
     bool failed = false;
     smtp.OnError = [&](const void*, int, const std::string&) { failed = true; };
-    TVexMsg msg;
+    TMailMessage msg;
     msg.From = "hanako@example.jp";
     msg.SendTo = "phone@example.jp";
     msg.UserName = "Hanako";
@@ -89,7 +89,7 @@ void BM_CurlSmtpSend5MB(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * fs::file_size(server.message));
 }
 
-BENCHMARK(BM_VexSmtpSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CurlSmtpSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

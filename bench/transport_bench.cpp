@@ -1,6 +1,6 @@
 // Mail transport against a real server: 200 mails of about 100 KB fetched from a private
 // Dovecot POP3 server (127.0.0.1, started for the run by tools/dovecot-pop3.sh) with
-// TVexPOP::Retrieve, which also parses each mail and decodes its attachment, and the same
+// TPop3Client::Retrieve, which also parses each mail and decodes its attachment, and the same
 // mails fetched by one curl process over one connection (curl pop3://.../[1-200]).
 #include <benchmark/benchmark.h>
 
@@ -15,8 +15,8 @@
 #include <string>
 
 #include "bench/BenchServer.h"
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ struct TServer {
     std::mt19937 gen(11);
     for (int i = 0; i < kMails; ++i) {
       // About 100 KB on the wire: 73 KB of binary data in base64 with its headers and text.
-      TVexMsg msg;
+      TMailMessage msg;
       msg.From = "phone@example.jp";
       msg.SendTo = "hanako@example.jp";
       msg.Subject = "mrv";
@@ -66,7 +66,7 @@ TServer server;
 
 void BM_Pop3Retrieve200(benchmark::State& state) {
   for (auto _ : state) {
-    TVexPOP pop;
+    TPop3Client pop;
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(server.port);
     pop.UserId = "user01";
@@ -77,7 +77,7 @@ void BM_Pop3Retrieve200(benchmark::State& state) {
       return;
     }
     for (int n = 1; n <= kMails; ++n) {
-      TVexMsg msg;
+      TMailMessage msg;
       if (!pop.Retrieve(static_cast<uint16_t>(n), msg) || msg.AttachedFiles.Count() != 1) {
         state.SkipWithError("fetch failed");
         return;

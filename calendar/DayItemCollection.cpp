@@ -2,12 +2,12 @@
 
 namespace moriva {
 
-void TDayItemCollection::Assign(std::vector<TBinaryDayListItem> items) {
+void TDayItemCollection::Assign(std::vector<TDayListItem> items) {
   items_ = std::move(items);
   general_.clear();
   single_.clear();
   for (uint32_t i = 0; i < items_.size(); ++i) {
-    const TBinaryDayListItem& it = items_[i];
+    const TDayListItem& it = items_[i];
     if (it.IsSingleDay())
       single_.push_back({DateKey(it.FromYear, it.Month, it.Day), i});
     else
@@ -21,7 +21,7 @@ void TDayItemCollection::Assign(std::vector<TBinaryDayListItem> items) {
 
 bool TDayItemCollection::AnyMatch(int32_t y, uint8_t m, uint8_t d) const {
   bool any = false;
-  ForEachMatch(y, m, d, [&](const TBinaryDayListItem&) { any = true; });
+  ForEachMatch(y, m, d, [&](const TDayListItem&) { any = true; });
   return any;
 }
 

@@ -17,8 +17,8 @@ namespace moriva {
 
 class TDayItemCollection {
  public:
-  void Assign(std::vector<TBinaryDayListItem> items);
-  const std::vector<TBinaryDayListItem>& Items() const { return items_; }
+  void Assign(std::vector<TDayListItem> items);
+  const std::vector<TDayListItem>& Items() const { return items_; }
 
   // Calls visit(item) for every item that matches the date, in list order.
   template <class Visit>
@@ -49,7 +49,7 @@ class TDayItemCollection {
     return (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 16) | (uint64_t{m} << 8) | d;
   }
 
-  std::vector<TBinaryDayListItem> items_;
+  std::vector<TDayListItem> items_;
   std::vector<uint32_t> general_;  // positions of the items tested on every day, ascending
   std::vector<TEntry> single_;     // single-day items by (date, position)
 };

@@ -37,7 +37,7 @@ class TFieldReader {
     if (!fields_[index].empty()) Read(index, target);
   }
   // The year of 5- and 6-field lines, applied as Mode says.
-  void ReadYears(TBinaryDayListItem& item) {
+  void ReadYears(TDayListItem& item) {
     const std::string& mode = fields_[1];
     if (mode == "0") {
       Read(0, item.FromYear);
@@ -57,7 +57,7 @@ class TFieldReader {
 
 }  // namespace
 
-bool TBinaryDayListItem::Match(int32_t y, uint8_t m, uint8_t d) const {
+bool TDayListItem::Match(int32_t y, uint8_t m, uint8_t d) const {
   if (!YearMatches(FromYear, ToYear, y)) return false;
   if (Month != 0 && m != Month) return false;
   if (Day != 0 && d != Day) return false;
@@ -66,8 +66,8 @@ bool TBinaryDayListItem::Match(int32_t y, uint8_t m, uint8_t d) const {
   return WeekNo == 0 || (d - 1) / 7 + 1 == WeekNo;
 }
 
-TDayLineKind ParseDayListLine(std::string_view line, TBinaryDayListItem& item) {
-  item = TBinaryDayListItem();
+TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item) {
+  item = TDayListItem();
   std::vector<std::string> f = SplitCommaText(line);
   if (f.size() < 3 || f.size() > 7) return TDayLineKind::NoRule;
   TFieldReader r(f);

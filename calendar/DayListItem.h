@@ -24,19 +24,19 @@ namespace moriva {
 // FromYear/ToYear value that sets no bound.
 inline constexpr int32_t kNoYear = INT32_MIN;
 
-class TBinaryDayListItem {
+class TDayListItem {
  public:
-  TBinaryDayListItem() = default;
-  TBinaryDayListItem(const TBinaryDayListItem&) = default;
-  TBinaryDayListItem(TBinaryDayListItem&&) = default;
-  TBinaryDayListItem& operator=(const TBinaryDayListItem&) = default;
-  TBinaryDayListItem& operator=(TBinaryDayListItem&&) = default;
+  TDayListItem() = default;
+  TDayListItem(const TDayListItem&) = default;
+  TDayListItem(TDayListItem&&) = default;
+  TDayListItem& operator=(const TDayListItem&) = default;
+  TDayListItem& operator=(TDayListItem&&) = default;
 
   // Whether the rule covers the date. FromYear > ToYear (both set) is a window that wraps:
   // years up to ToYear and from FromYear on. Throws EJuliusError for 1582/10/5-14 when the
   // weekday has to be looked at. (Declared first, so it is the first virtual slot.)
   virtual bool Match(int32_t y, uint8_t m, uint8_t d) const;
-  virtual ~TBinaryDayListItem() = default;
+  virtual ~TDayListItem() = default;
 
   // True when the item can match no day but FromYear/Month/Day (so it can be looked up by
   // that date instead of being tested on every day).
@@ -60,6 +60,6 @@ enum class TDayLineKind {
 };
 
 // Parses one line into `item` (which is reset first). A faulty line leaves `item` undefined.
-TDayLineKind ParseDayListLine(std::string_view line, TBinaryDayListItem& item);
+TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item);
 
 }  // namespace moriva

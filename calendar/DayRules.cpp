@@ -7,11 +7,10 @@
 namespace moriva {
 namespace {
 
-std::vector<TBinaryDayListItem> ParseLines(const TLineList& lines,
-                                           std::vector<std::string>& faulty) {
-  std::vector<TBinaryDayListItem> items;
+std::vector<TDayListItem> ParseLines(const TLineList& lines, std::vector<std::string>& faulty) {
+  std::vector<TDayListItem> items;
   items.reserve(lines.Count());
-  TBinaryDayListItem item;
+  TDayListItem item;
   for (const std::string& line : lines) {
     switch (ParseDayListLine(line, item)) {
       case TDayLineKind::Rule:
@@ -54,11 +53,11 @@ TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
                               std::vector<std::string>* names) const {
   TDayState state;
   if (names) {
-    specials_.ForEachMatch(y, m, d, [&](const TBinaryDayListItem& it) {
+    specials_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
       state.Add(dsSpecialDay);
       names->push_back(it.Name);
     });
-    holidays_.ForEachMatch(y, m, d, [&](const TBinaryDayListItem& it) {
+    holidays_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
       state.Add(dsHoliday);
       names->push_back(it.Name);
     });

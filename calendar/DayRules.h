@@ -53,8 +53,8 @@ class TDayRules {
   // "振替休日". Empty when the day has no name. Throws EJuliusError for 1582/10/5-14.
   std::string DayText(int32_t y, uint8_t m, uint8_t d) const;
 
-  const std::vector<TBinaryDayListItem>& HolidayItems() const { return holidays_.Items(); }
-  const std::vector<TBinaryDayListItem>& SpecialDayItems() const { return specials_.Items(); }
+  const std::vector<TDayListItem>& HolidayItems() const { return holidays_.Items(); }
+  const std::vector<TDayListItem>& SpecialDayItems() const { return specials_.Items(); }
 
  private:
   // The day state, and when `names` is given the day's names in day-text order.

@@ -14,7 +14,7 @@
 #include "cli/CliDates.h"
 #include "schedule/ScheduleFile.h"
 #include "transfer/CsvMerge.h"
-#include "transfer/UnitMail.h"
+#include "transfer/HandsetTransfer.h"
 
 namespace moriva {
 namespace {
@@ -131,7 +131,7 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   LoadScheduleFile(pos[0], list);
 
   TCliDialogs dialogs(out, err);
-  TVexSMTP smtp;
+  TSmtpClient smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
   TTransferContext context(dialogs, exeDir);
   const auto result = SendScheduleToPhone(smtp, context, list, today, false);
@@ -146,7 +146,7 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
 
   TCliDialogs dialogs(out, err);
   TCliStatus status(out);
-  TVexPOP pop;
+  TPop3Client pop;
   pop.OnError = ErrorBoxHandler(dialogs);
   TInterruptScope interrupt;
   TTransferContext context(dialogs, exeDir);

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t faulty = 0;
   for (const TLineList* list : {&holidays, &specials}) {
     for (const std::string& line : *list) {
-      TBinaryDayListItem item;
+      TDayListItem item;
       if (ParseDayListLine(line, item) == TDayLineKind::Faulty) ++faulty;
     }
   }
@@ -48,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> reported = rules.Build(holidays, specials);
   FUZZ_CHECK(reported.size() == faulty);
 
-  for (const TBinaryDayListItem& item : rules.SpecialDayItems()) {
+  for (const TDayListItem& item : rules.SpecialDayItems()) {
     if (!item.IsSingleDay() || !InCalendarRange(item.FromYear)) continue;
     IgnoringGap([&] {
       if (!IsValidDate(item.FromYear, item.Month, item.Day)) return;
       // Another item (one without a date, say) may mark the same day, so the indexed look-up
       // is compared with every special item tried in turn.
       bool anyMatches = false;
-      for (const TBinaryDayListItem& other : rules.SpecialDayItems())
+      for (const TDayListItem& other : rules.SpecialDayItems())
         anyMatches = anyMatches || other.Match(item.FromYear, item.Month, item.Day);
       TDayState state = rules.DayState(item.FromYear, item.Month, item.Day);
       FUZZ_CHECK(state.Has(dsSpecialDay) == anyMatches);
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A few days around every item's date, as the month view asks.
   for (const auto* items : {&rules.HolidayItems(), &rules.SpecialDayItems()}) {
     size_t n = 0;
-    for (const TBinaryDayListItem& item : *items) {
+    for (const TDayListItem& item : *items) {
       if (++n > 16) break;
       int32_t y = InCalendarRange(item.FromYear) ? item.FromYear : 2001;
       uint8_t m = item.Month >= 1 && item.Month <= 12 ? item.Month : 1;

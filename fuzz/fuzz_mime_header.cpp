@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 using namespace moriva;
 

@@ -12,8 +12,8 @@
 #include "base/LineList.h"
 #include "fuzz/FuzzSupport.h"
 #include "mail/AttachmentName.h"
-#include "mail/VexMIME.h"
-#include "mail/VexMsg.h"
+#include "mail/MailMessage.h"
+#include "mail/MimeParser.h"
 
 using namespace moriva;
 
@@ -45,7 +45,7 @@ struct TSnapshot {
   std::vector<std::string> text;
 };
 
-TSnapshot Take(const TVexMsg& msg, size_t firstFile, size_t firstLine) {
+TSnapshot Take(const TMailMessage& msg, size_t firstFile, size_t firstLine) {
   TSnapshot s;
   for (size_t i = firstFile; i < msg.AttachedFiles.Count(); ++i) {
     const TAttachedFile& file = msg.AttachedFiles[i];
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text = fuzz::AsText(data, size);
   const std::vector<std::string> lines = SplitLines(text);
 
-  TVexMsg msg;
+  TMailMessage msg;
   msg.ClearRawMailAfterParse = false;
   msg.RawMail.Assign(lines);
   Parse(msg);  // anything escaping here is a finding

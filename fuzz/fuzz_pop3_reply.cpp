@@ -10,9 +10,9 @@
 
 #include "base/LineList.h"
 #include "fuzz/MailSession.h"
-#include "mail/VexMIME.h"
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
+#include "mail/MailMessage.h"
+#include "mail/MimeParser.h"
+#include "mail/Pop3Client.h"
 
 using namespace moriva;
 using namespace moriva::fuzz;
@@ -22,7 +22,7 @@ namespace {
 struct TRun {
   explicit TRun(std::string_view serverBytes) : server(serverBytes) {}
   std::string_view server;
-  TVexPOP pop;
+  TPop3Client pop;
   int errors = 0;
   std::string received;
   std::vector<uint16_t> progress;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint16_t number = in.Choice[2] % 8 + 1;
   {
     TRun run(in.Server);
-    TVexPOP& pop = run.pop;
+    TPop3Client& pop = run.pop;
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(peer.Port());
     pop.TimeOut = 2000;
@@ -68,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ++run.errors;
       run.CheckErrorState();
     };
-    pop.OnReceiveTextFromSocket = [&run](TVexPOP&, const std::string& s) { run.received += s; };
-    pop.OnSendTextToSocket = [](TVexPOP&, const std::string& s) { CheckOneLine(s); };
-    pop.OnBeforeRetrieve = [&run](TVexPOP&, uint16_t) { run.progress.clear(); };
-    pop.OnRetrieveProgress = [&run](TVexPOP& p, uint16_t percent) {
+    pop.OnReceiveTextFromSocket = [&run](TPop3Client&, const std::string& s) { run.received += s; };
+    pop.OnSendTextToSocket = [](TPop3Client&, const std::string& s) { CheckOneLine(s); };
+    pop.OnBeforeRetrieve = [&run](TPop3Client&, uint16_t) { run.progress.clear(); };
+    pop.OnRetrieveProgress = [&run](TPop3Client& p, uint16_t percent) {
       // Within one fetch the bytes only grow, and so does the percentage.
       FUZZ_CHECK(run.progress.empty() || percent >= run.progress.back());
       run.progress.push_back(percent);
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckNoTimeOut(pop.ReplyText(), in.Server);
 
     for (bool whole : {false, true}) {
-      TVexMsg msg;
+      TMailMessage msg;
       msg.ClearRawMailAfterParse = flags & 8;
       before = run.errors;
       bool fetched = false;

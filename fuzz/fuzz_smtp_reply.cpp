@@ -10,8 +10,8 @@
 #include <string>
 
 #include "fuzz/MailSession.h"
-#include "mail/VexMsg.h"
-#include "mail/VexSMTP.h"
+#include "mail/MailMessage.h"
+#include "mail/SmtpClient.h"
 
 using namespace moriva;
 using namespace moriva::fuzz;
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   peer.Start(in.Server, in.Cuts);
   const uint8_t flags = in.Choice[0];
   {
-    TVexSMTP smtp;
+    TSmtpClient smtp;
     smtp.Host = "127.0.0.1";
     smtp.Port = std::to_string(peer.Port());
     smtp.TimeOut = 2000;
@@ -43,11 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(smtp.ErrorFlag());
       FUZZ_CHECK(!smtp.Connected());
     };
-    smtp.OnSendTextToSocket = [](TVexSMTP&, const std::string& s) {
+    smtp.OnSendTextToSocket = [](TSmtpClient&, const std::string& s) {
       if (s != "\r\n.\r\n") CheckOneLine(s);  // the end of data is the one text of two lines
       FUZZ_CHECK(s != ".\r\n");               // a lone dot would end the mail early
     };
-    smtp.OnSendProgress = [](TVexSMTP&, uint16_t percent) { FUZZ_CHECK(percent <= 100); };
+    smtp.OnSendProgress = [](TSmtpClient&, uint16_t percent) { FUZZ_CHECK(percent <= 100); };
     auto checkReply = [&] {
       CheckNoTimeOut(smtp.ReplyText(), in.Server);
       FUZZ_CHECK(smtp.ReplyCode().size() <= 3);
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkReply();
     FUZZ_CHECK(smtp.Connected() != smtp.ErrorFlag());
 
-    TVexMsg msg;
+    TMailMessage msg;
     msg.Clock = FixedTime;
     msg.ZoneBias = [](TMailTime) { return -540; };
     msg.From = "Taro <taro@example.jp>";

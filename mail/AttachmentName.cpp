@@ -1,7 +1,7 @@
 #include "mail/AttachmentName.h"
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 namespace moriva {
 namespace {

@@ -1,11 +1,11 @@
 // Encoded words of mail headers and the whole-string base64 they are made of; declared in
-// jconvert.h.
+// JapaneseCodes.h.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 namespace moriva {
 namespace {

@@ -1,6 +1,6 @@
 #include "mail/MimeHeader.h"
 
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 namespace moriva {
 namespace {

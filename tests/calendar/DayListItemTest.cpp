@@ -49,7 +49,7 @@ TEST(DayListItem, ParsesByFieldCount) {
   };
   for (const TParseCase& c : cases) {
     SCOPED_TRACE(c.line);
-    TBinaryDayListItem item;
+    TDayListItem item;
     item.Name = "stale";
     ASSERT_EQ(ParseDayListLine(c.line, item), c.kind);
     if (c.kind != TDayLineKind::Rule) continue;
@@ -64,7 +64,7 @@ TEST(DayListItem, ParsesByFieldCount) {
 }
 
 TEST(DayListItem, DoubleByteNamesStayWhole) {
-  TBinaryDayListItem item;
+  TDayListItem item;
   // The trail byte of 表 is 0x5C and of ソ 0x5C too: neither may end or split the field.
   ASSERT_EQ(ParseDayListLine(Sj("2000,,1,,2,2,成人の日"), item), TDayLineKind::Rule);
   EXPECT_EQ(item.Name, Sj("成人の日"));
@@ -102,7 +102,7 @@ TEST(DayListItem, MatchTest) {
       {",,0,0,0,0,any", {{2001, 2, 28, true}, {-4712, 1, 1, true}}},
   };
   for (const auto& c : cases) {
-    TBinaryDayListItem item;
+    TDayListItem item;
     ASSERT_EQ(ParseDayListLine(c.line, item), TDayLineKind::Rule) << c.line;
     for (const TDay& day : c.days) {
       SCOPED_TRACE(testing::Message()
@@ -113,7 +113,7 @@ TEST(DayListItem, MatchTest) {
 }
 
 TEST(DayListItem, WeekdayRuleRaisesInTheGregorianGap) {
-  TBinaryDayListItem item;
+  TDayListItem item;
   ParseDayListLine(",,,,1,,sunday", item);
   EXPECT_THROW(item.Match(1582, 10, 10), EJuliusError);
   ParseDayListLine(",,10,10,,,date_only", item);

@@ -145,9 +145,9 @@ TEST(DayItemCollection, IndexAgreesWithAFullScan) {
   std::mt19937 rng(20011);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int round = 0; round < 4; ++round) {
-    std::vector<TBinaryDayListItem> items;
+    std::vector<TDayListItem> items;
     for (int i = 0; i < 400; ++i) {
-      TBinaryDayListItem it;
+      TDayListItem it;
       it.Name = std::to_string(i);
       const int kind = pick(0, 5);
       it.Month = static_cast<uint8_t>(pick(0, 2) ? pick(1, 3) : 0);
@@ -174,9 +174,9 @@ TEST(DayItemCollection, IndexAgreesWithAFullScan) {
       uint8_t m, d;
       JuliusToDate(z, y, m, d);
       std::vector<std::string> scanned, indexed;
-      for (const TBinaryDayListItem& it : items)
+      for (const TDayListItem& it : items)
         if (it.Match(y, m, d)) scanned.push_back(it.Name);
-      c.ForEachMatch(y, m, d, [&](const TBinaryDayListItem& it) { indexed.push_back(it.Name); });
+      c.ForEachMatch(y, m, d, [&](const TDayListItem& it) { indexed.push_back(it.Name); });
       ASSERT_EQ(indexed, scanned) << y << "/" << int(m) << "/" << int(d);
       ASSERT_EQ(c.AnyMatch(y, m, d), !scanned.empty());
     }

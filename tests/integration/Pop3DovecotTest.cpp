@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
 #include "tests/integration/ServerState.h"
 
 namespace moriva {
@@ -35,7 +35,7 @@ struct Mailbox {
                       std::ios::binary);
     for (const std::string& line : lines) out << line << '\n';
   }
-  void Setup(TVexPOP& pop, std::vector<int>& errors) {
+  void Setup(TPop3Client& pop, std::vector<int>& errors) {
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(server.Port);
     pop.TimeOut = 5000;
@@ -53,7 +53,7 @@ TEST(Pop3DovecotTest, LoginsWithUserPassAndApop) {
   } cases[] = {{false, true}, {true, true}, {false, false}, {true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.apop ? "APOP" : "USER/PASS") + (c.right_password ? "" : " wrong"));
-    TVexPOP pop;
+    TPop3Client pop;
     std::vector<int> errors;
     box.Setup(pop, errors);
     pop.APOP = c.apop;
@@ -82,7 +82,7 @@ TEST(Pop3DovecotTest, StatUidlTopAndRetrieveOfPreparedMails) {
   };
   for (size_t i = 0; i < mails.size(); ++i) box.Put(static_cast<int>(i), mails[i]);
 
-  TVexPOP pop;
+  TPop3Client pop;
   std::vector<int> errors;
   box.Setup(pop, errors);
   pop.APOP = true;
@@ -102,14 +102,14 @@ TEST(Pop3DovecotTest, StatUidlTopAndRetrieveOfPreparedMails) {
     uint16_t n = static_cast<uint16_t>(i + 1);
     EXPECT_EQ(uidls[i], std::to_string(n) + " " + pop.GetUIDL(n));
 
-    TVexMsg header;
+    TMailMessage header;
     header.ClearRawMailAfterParse = false;  // the lines as fetched are what is compared
     ASSERT_TRUE(pop.RetrieveHeader(n, header));
     std::vector<std::string> head(mails[i].begin(),
                                   std::find(mails[i].begin(), mails[i].end(), "") + 1);
     EXPECT_EQ(header.RawMail.Lines(), head);
 
-    TVexMsg whole;
+    TMailMessage whole;
     whole.ClearRawMailAfterParse = false;
     ASSERT_TRUE(pop.Retrieve(n, whole));
     EXPECT_EQ(whole.RawMail.Lines(), mails[i]);

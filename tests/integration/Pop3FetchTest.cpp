@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
 #include "tests/integration/ServerState.h"
 
 namespace moriva {
@@ -19,7 +19,7 @@ using Lines = std::vector<std::string>;
 // A client logged in by APOP to mailbox `user` of the fixture's Dovecot, which holds exactly
 // the mails given (written the way a delivery agent would: LF line ends, no dot-stuffing).
 struct Fetcher {
-  TVexPOP pop;
+  TPop3Client pop;
   Lines log;
 
   Fetcher(const std::string& user, const std::vector<Lines>& mails) {
@@ -70,7 +70,7 @@ std::string Bytes(size_t n) {
 // What the sending road composes arrives intact through a real server: the header fetch
 // gives the subject, the full fetch the text and the attachment's very bytes.
 TEST(Pop3FetchTest, ComposedMailWithAttachmentRoundTrip) {
-  TVexMsg sent;
+  TMailMessage sent;
   sent.From = "hanako@example.jp";
   sent.SendTo = "phone@example.jp";
   sent.Subject = "mrv";
@@ -84,7 +84,7 @@ TEST(Pop3FetchTest, ComposedMailWithAttachmentRoundTrip) {
   f.Open();
   f.pop.GetStat();
   EXPECT_EQ(f.pop.MessageCount(), 1);
-  TVexMsg got;
+  TMailMessage got;
   ASSERT_TRUE(f.pop.RetrieveHeader(1, got));
   EXPECT_EQ(got.Subject, "mrv");
   EXPECT_EQ(got.AttachedFiles.Count(), 0u);
@@ -105,9 +105,9 @@ TEST(Pop3FetchTest, ProgressAndCancelOfALargeMail) {
   for (int i = 0; i < 4000; ++i) mail.push_back(std::string(76, 'a' + i % 26));
   Fetcher f("user13", {mail});
   std::vector<int> progress;
-  f.pop.OnRetrieveProgress = [&](TVexPOP&, uint16_t p) { progress.push_back(p); };
+  f.pop.OnRetrieveProgress = [&](TPop3Client&, uint16_t p) { progress.push_back(p); };
   f.Open();
-  TVexMsg msg;
+  TMailMessage msg;
   ASSERT_TRUE(f.pop.Retrieve(1, msg));
   EXPECT_EQ(msg.Text.Count(), 4000u);
   ASSERT_GE(progress.size(), 2u);
@@ -116,8 +116,8 @@ TEST(Pop3FetchTest, ProgressAndCancelOfALargeMail) {
   EXPECT_LE(progress.back(), 102);  // the status line and the end are counted too
 
   progress.clear();
-  f.pop.OnRetrieveProgress = [&](TVexPOP& p, uint16_t) { p.Cancel(); };
-  TVexMsg cancelled;
+  f.pop.OnRetrieveProgress = [&](TPop3Client& p, uint16_t) { p.Cancel(); };
+  TMailMessage cancelled;
   EXPECT_FALSE(f.pop.Retrieve(1, cancelled));
   EXPECT_TRUE(f.pop.Connected());
   f.pop.Quit();
@@ -126,7 +126,7 @@ TEST(Pop3FetchTest, ProgressAndCancelOfALargeMail) {
   f.pop.OnRetrieveProgress = nullptr;
   f.Open();
   EXPECT_FALSE(f.pop.Cancelled());
-  TVexMsg again;
+  TMailMessage again;
   ASSERT_TRUE(f.pop.RetrieveHeader(1, again));
   EXPECT_EQ(again.Subject, "big");
   f.pop.Quit();
@@ -136,7 +136,7 @@ TEST(Pop3FetchTest, ProgressAndCancelOfALargeMail) {
 TEST(Pop3FetchTest, RefusalsOfARealServer) {
   Fetcher f("user14", {{"Subject: only", "", "one"}});
   f.Open();
-  TVexMsg msg;
+  TMailMessage msg;
   EXPECT_FALSE(f.pop.Retrieve(2, msg));
   ASSERT_EQ(f.log.size(), 1u);
   EXPECT_EQ(f.log[0].rfind("error 2004 ", 0), 0u) << f.log[0];

@@ -12,8 +12,8 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "mail/VexMsg.h"
-#include "mail/VexSMTP.h"
+#include "mail/MailMessage.h"
+#include "mail/SmtpClient.h"
 #include "tests/integration/ServerState.h"
 
 namespace moriva {
@@ -64,7 +64,7 @@ TEST(SmtpDeliveryTest, MessageWithToCcAndBccArrivesOncePerGroupWithItsAttachment
       Sj("2026,12,7,,,\"会議- 本社- 10:30:0- TRUE\"\r\n") + std::string("\x00\xff", 2);
   WriteFileAtomically(work / "SCHEDULE.CSV", csv);
 
-  TVexMsg msg;
+  TMailMessage msg;
   msg.From = "hanako@example.jp";
   msg.UserName = Sj("山田 花子");
   msg.SendTo = "to1@example.jp";
@@ -74,7 +74,7 @@ TEST(SmtpDeliveryTest, MessageWithToCcAndBccArrivesOncePerGroupWithItsAttachment
   msg.Text.Assign(std::vector<std::string>{Sj("本文です。"), ".leading dot", "."});
   msg.AttachedFiles.Add((work / "SCHEDULE.CSV").string());
 
-  TVexSMTP smtp;
+  TSmtpClient smtp;
   smtp.Host = "127.0.0.1";
   smtp.Port = std::to_string(server.Port);
   smtp.TimeOut = 5000;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 using namespace moriva;
 

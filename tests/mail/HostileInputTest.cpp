@@ -11,11 +11,11 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "mail/AttachmentName.h"
+#include "mail/JapaneseCodes.h"
 #include "mail/LineReader.h"
 #include "mail/MimeHeader.h"
-#include "mail/VexMIME.h"
-#include "mail/VexPOP3.h"
-#include "mail/jconvert.h"
+#include "mail/MimeParser.h"
+#include "mail/Pop3Client.h"
 #include "tests/mail/ChunkSource.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/mail/ScriptedServer.h"
@@ -225,14 +225,14 @@ TEST(HostileServer, AMailWithAnOverlongLineCanStillBeExamined) {
       .Reply("+OK\r\nX-Junk: " + std::string(3 << 20, 'j') + "\r\nSubject: mrv\r\n\r\n.\r\n")
       .Silent()
       .Start();
-  TVexPOP pop;
+  TPop3Client pop;
   pop.Host = "127.0.0.1";
   pop.Port = std::to_string(server.Port());
   pop.TimeOut = 5000;
   std::vector<std::string> errors;
   pop.OnError = [&](const void*, int, const std::string& text) { errors.push_back(text); };
   pop.Connect();
-  TVexMsg msg;
+  TMailMessage msg;
   EXPECT_TRUE(pop.RetrieveHeader(1, msg));
   EXPECT_EQ(msg.Subject, "mrv");
   EXPECT_TRUE(errors.empty());
@@ -281,7 +281,7 @@ TEST(HostileMail, MegabyteHeaderLinesAndManyWordsParseQuickly) {
       "",
       "x",
       "--b--"};
-  TVexMsg m;
+  TMailMessage m;
   EXPECT_LT(TimeOf([&] { SetRawMail(m, TLineList(lines)); }), kQuick);
   EXPECT_EQ(m.Subject, Repeat(jis + " ", 30000).substr(0, 30000 * (jis.size() + 1) - 1));
   ASSERT_EQ(m.AttachedFiles.Count(), 1u);
@@ -299,7 +299,7 @@ TEST(HostileMail, ThousandsOfPartsKeepTheirOrderAndBody) {
          "Content-Transfer-Encoding: base64", "", "QUJD"});
   }
   lines.push_back("--p--");
-  TVexMsg m;
+  TMailMessage m;
   EXPECT_LT(TimeOf([&] { SetRawMail(m, TLineList(lines)); }), kQuick);
   ASSERT_EQ(m.AttachedFiles.Count(), 5000u);
   EXPECT_EQ(m.AttachedFiles[4999].FileName, "f4999.bin");
@@ -327,7 +327,7 @@ TEST(HostileMail, OverLongAttachmentNamesAreSavedShortened) {
   fs::create_directory(incoming);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TVexMsg m;
+    TMailMessage m;
     SetRawMail(m, TLineList({"Content-Type: multipart/mixed; boundary=z", "", "--z",
                              "Content-Type: text/csv; " + c.header,
                              "Content-Transfer-Encoding: base64", "", "QUJD", "--z--"}));

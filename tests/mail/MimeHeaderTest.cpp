@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 using namespace moriva;
 

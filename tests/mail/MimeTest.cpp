@@ -1,4 +1,4 @@
-#include "mail/VexMIME.h"
+#include "mail/MimeParser.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 
 using namespace moriva;
 namespace fs = std::filesystem;
@@ -16,17 +16,17 @@ namespace {
 
 const fs::path kData = fs::path(MORIVA_TEST_DATA) / "mime";
 
-void ParseFile(TVexMsg& m, const std::string& name) {
+void ParseFile(TMailMessage& m, const std::string& name) {
   TLineList lines;
   lines.LoadFromFile(kData / name);
   SetRawMail(m, lines);
 }
 
-void ParseLines(TVexMsg& m, std::vector<std::string> lines) {
+void ParseLines(TMailMessage& m, std::vector<std::string> lines) {
   SetRawMail(m, TLineList(std::move(lines)));
 }
 
-std::vector<std::string> Names(const TVexMsg& m) {
+std::vector<std::string> Names(const TMailMessage& m) {
   std::vector<std::string> names;
   for (size_t i = 0; i < m.AttachedFiles.Count(); ++i) names.push_back(m.AttachedFiles[i].FileName);
   return names;
@@ -37,7 +37,7 @@ std::string EncodedWord(std::string_view sjis) {
 }
 
 TEST(Parse, MixedMailWithTextAndScheduleCsv) {
-  TVexMsg m;
+  TMailMessage m;
   ParseFile(m, "schedule.eml");
   EXPECT_EQ(JisToSjis(m.Subject), Sj("予定表"));
   EXPECT_EQ(JisToSjis(m.From), Sj("携帯") + " <hs110@phone.example>");
@@ -57,7 +57,7 @@ TEST(Parse, MixedMailWithTextAndScheduleCsv) {
 }
 
 TEST(Parse, NestedAlternativeGivesTextAndSubjectNamedParts) {
-  TVexMsg m;
+  TMailMessage m;
   ParseFile(m, "alternative.eml");
   // The quoted-printable text: "=3D" decoded, a soft break joined, underscores kept.
   EXPECT_EQ(m.Text.Lines(),
@@ -70,7 +70,7 @@ TEST(Parse, NestedAlternativeGivesTextAndSubjectNamedParts) {
 }
 
 TEST(Parse, UuencodedAttachmentAndMailboxFromLine) {
-  TVexMsg m;
+  TMailMessage m;
   ParseFile(m, "uuencode.eml");
   EXPECT_EQ(m.From, "sender@example.jp Sun Dec  6 20:15:07 2026");
   EXPECT_EQ(m.Text.Lines(), std::vector<std::string>{"see attached"});
@@ -79,7 +79,7 @@ TEST(Parse, UuencodedAttachmentAndMailboxFromLine) {
 }
 
 TEST(Parse, ComposedMailReadsBack) {
-  TVexMsg out;
+  TMailMessage out;
   out.From = "taro@example.jp";
   out.UserName = Sj("山田 太郎");
   out.SendTo = "hs110@phone.example";
@@ -91,7 +91,7 @@ TEST(Parse, ComposedMailReadsBack) {
   out.AttachedFiles.Add(Sj("/tmp/予定表.csv")).SetBody("x");
   out.FillRawMail();
 
-  TVexMsg in;
+  TMailMessage in;
   in.ClearRawMailAfterParse = false;
   SetRawMail(in, out.RawMail);
   EXPECT_EQ(in.RawMail, out.RawMail);
@@ -108,7 +108,7 @@ TEST(Parse, ComposedMailReadsBack) {
 }
 
 TEST(Parse, HeaderFieldsAndDefaults) {
-  TVexMsg m;
+  TMailMessage m;
   m.ContentType = "old";
   m.Sender = "kept";
   m.BCC = "bcc";
@@ -129,7 +129,7 @@ TEST(Parse, HeaderFieldsAndDefaults) {
 
 TEST(Parse, SecondParseAppendsAndOverwrites) {
   std::vector<std::string> header = {"Subject: first", "Content-Type: text/csv; name=a.csv"};
-  TVexMsg m;
+  TMailMessage m;
   ParseLines(m, header);
   ASSERT_EQ(m.AttachedFiles.Count(), 1u);
   EXPECT_EQ(m.AttachedFiles[0].BodyBytes(), "");
@@ -140,7 +140,7 @@ TEST(Parse, SecondParseAppendsAndOverwrites) {
   ASSERT_EQ(m.AttachedFiles.Count(), 2u);
   EXPECT_EQ(m.AttachedFiles[1].FileName, "a.csv");
   EXPECT_EQ(m.AttachedFiles[1].BodyBytes(), "1,2\r\n3,4");
-  TVexMsg empty;
+  TMailMessage empty;
   ParseLines(empty, {});
   EXPECT_EQ(empty.ContentType, "");
 }
@@ -200,7 +200,7 @@ TEST(Parse, ContentRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TVexMsg m;
+    TMailMessage m;
     ParseLines(m, c.lines);
     EXPECT_EQ(m.Text.Lines(), c.text);
     EXPECT_EQ(Names(m), c.names);
@@ -268,13 +268,13 @@ std::vector<std::string> NestedMail(int levels) {
 }
 
 TEST(Parse, HostileNestingAndPartCountsAreBounded) {
-  TVexMsg ok;
+  TMailMessage ok;
   ParseLines(ok, NestedMail(kMaxMimeDepth));
   EXPECT_EQ(ok.Text.Lines(), std::vector<std::string>{"deep"});
-  TVexMsg deep;
+  TMailMessage deep;
   ParseLines(deep, NestedMail(kMaxMimeDepth + 1));
   EXPECT_TRUE(deep.Text.Empty());
-  TVexMsg very_deep;
+  TMailMessage very_deep;
   ParseLines(very_deep, NestedMail(50000));
   EXPECT_TRUE(very_deep.Text.Empty());
 
@@ -283,7 +283,7 @@ TEST(Parse, HostileNestingAndPartCountsAreBounded) {
   for (int i = 0; i < 50000; ++i)
     enclosed.insert(enclosed.end(), {"Content-Type: message/rfc822", ""});
   enclosed.push_back("x");
-  TVexMsg messages;
+  TMailMessage messages;
   ParseLines(messages, enclosed);
   EXPECT_TRUE(messages.Text.Empty());
 
@@ -292,7 +292,7 @@ TEST(Parse, HostileNestingAndPartCountsAreBounded) {
   for (size_t i = 0; i < kMaxMimeParts + 500; ++i)
     many.insert(many.end(), {"--p", "Content-Type: text/plain; name=f.txt", "", "x"});
   auto start = std::chrono::steady_clock::now();
-  TVexMsg m;
+  TMailMessage m;
   ParseLines(m, many);
   EXPECT_EQ(m.AttachedFiles.Count(), kMaxMimeParts);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
@@ -304,7 +304,7 @@ TEST(Parse, LongHeaderLinesCostTheirLength) {
   std::string comments = "Cc: ";
   for (int i = 0; i < 300000; ++i) comments += "(c)";
   auto start = std::chrono::steady_clock::now();
-  TVexMsg m;
+  TMailMessage m;
   ParseLines(m, {to, comments + "x@y", "Subject: " + std::string(1 << 20, 's'), "", "body"});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(m.CC, "\"c\" <x@y>");
@@ -324,7 +324,7 @@ TEST(Parse, HostileAttachmentNamesStayInTheirFolder) {
   part("Content-Type: text/csv; name=\"" + EncodedWord(Sj("くぼ/表.csv")) + "\"");
   part("Content-Type: text/csv; name=\"" + Sj("ソ表.csv") + "\"");
   part("Content-Type: image/gif");
-  TVexMsg m;
+  TMailMessage m;
   ParseLines(m, lines);
   EXPECT_EQ(Names(m), (std::vector<std::string>{"....etcpasswd", "....win.ini", "attachment",
                                                 "くぼ表.csv", "ソ表.csv", "....gif"}));

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "mail/VexPOP3Reply.h"
+#include "mail/Pop3Reply.h"
 
 namespace moriva {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "mail/MD5.h"
-#include "mail/VexMsg.h"
-#include "mail/VexPOP3.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/mail/ScriptedServer.h"
 
@@ -21,7 +21,7 @@ const char kGreeting[] = "+OK POP3 ready <1234.5678@mail.example.jp>\r\n";
 
 // A client wired to a scripted server, recording what it reports in one log.
 struct PopRun {
-  TVexPOP pop;
+  TPop3Client pop;
   Lines log;
 
   explicit PopRun(const TScriptedServer& server) {
@@ -33,15 +33,15 @@ struct PopRun {
     pop.OnError = [this](const void*, int code, const std::string& msg) {
       log.push_back("error " + std::to_string(code) + " " + msg);
     };
-    pop.OnRetrieveProgress = [this](TVexPOP&, uint16_t p) {
+    pop.OnRetrieveProgress = [this](TPop3Client&, uint16_t p) {
       log.push_back("progress " + std::to_string(p));
     };
-    pop.OnBeforeRetrieve = [this](TVexPOP&, uint16_t n) {
+    pop.OnBeforeRetrieve = [this](TPop3Client&, uint16_t n) {
       log.push_back("before " + std::to_string(n));
     };
-    pop.OnAfterRetrieve = [this](TVexPOP&) { log.push_back("after"); };
-    pop.OnConnect = [this](TVexPOP&) { log.push_back("connect"); };
-    pop.OnDisconnect = [this](TVexPOP&) { log.push_back("disconnect"); };
+    pop.OnAfterRetrieve = [this](TPop3Client&) { log.push_back("after"); };
+    pop.OnConnect = [this](TPop3Client&) { log.push_back("connect"); };
+    pop.OnDisconnect = [this](TPop3Client&) { log.push_back("disconnect"); };
   }
 };
 
@@ -68,8 +68,8 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
       .Start();
   PopRun run(server);
   std::string sent, received;
-  run.pop.OnSendTextToSocket = [&](TVexPOP&, const std::string& s) { sent += s; };
-  run.pop.OnReceiveTextFromSocket = [&](TVexPOP&, const std::string& s) { received += s; };
+  run.pop.OnSendTextToSocket = [&](TPop3Client&, const std::string& s) { sent += s; };
+  run.pop.OnReceiveTextFromSocket = [&](TPop3Client&, const std::string& s) { received += s; };
   run.pop.Connect();
   ASSERT_FALSE(run.pop.ErrorFlag());
   EXPECT_EQ(run.pop.Greeting(), "POP3 ready <1234.5678@mail.example.jp>");
@@ -83,7 +83,7 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
   EXPECT_TRUE(run.pop.GetUIDLs(uidls));
   EXPECT_EQ(uidls.Lines(), (Lines{"1 uid-a", "2 uid-b", "3 uid-c"}));
 
-  TVexMsg msg;
+  TMailMessage msg;
   msg.ClearRawMailAfterParse = false;
   EXPECT_TRUE(run.pop.RetrieveHeader(2, msg));
   EXPECT_EQ(msg.Size, 47);
@@ -91,7 +91,7 @@ TEST(Pop3Test, SessionWithUserPassStatUidlTopAndRetr) {
   EXPECT_EQ(msg.RawMail.Lines(), (Lines{"Subject: mrv", ""}));
   EXPECT_TRUE(msg.UIDL.empty());
   run.pop.GetUIDLsOnRetrieve = true;
-  TVexMsg full;
+  TMailMessage full;
   full.ClearRawMailAfterParse = false;
   EXPECT_TRUE(run.pop.Retrieve(2, full));
   EXPECT_EQ(full.UIDL, "uid-b");
@@ -146,23 +146,23 @@ TEST(Pop3Test, RefusalOfEachCommand) {
   struct Case {
     const char* name;
     Lines replies;  // after the greeting, one per command
-    std::function<void(TVexPOP&)> action;
+    std::function<void(TPop3Client&)> action;
     Lines commands;
     const char* error;
   } cases[] = {
       {"USER",
        {"-ERR unknown user"},
-       [](TVexPOP& p) { EXPECT_FALSE(p.Login()); },
+       [](TPop3Client& p) { EXPECT_FALSE(p.Login()); },
        {"USER taro"},
        "error 2001 unknown user"},
       {"PASS",
        {"+OK", "-ERR wrong password"},
-       [](TVexPOP& p) { EXPECT_FALSE(p.Login()); },
+       [](TPop3Client& p) { EXPECT_FALSE(p.Login()); },
        {"USER taro", "PASS secret"},
        "error 2001 wrong password"},
       {"APOP",
        {"-ERR authentication failed"},
-       [](TVexPOP& p) {
+       [](TPop3Client& p) {
          p.APOP = true;
          EXPECT_FALSE(p.Login());
        },
@@ -170,17 +170,17 @@ TEST(Pop3Test, RefusalOfEachCommand) {
        "error 2001 authentication failed"},
       {"STAT",
        {"-ERR mailbox locked"},
-       [](TVexPOP& p) { p.GetStat(); },
+       [](TPop3Client& p) { p.GetStat(); },
        {"STAT"},
        "error 2006 mailbox locked"},
       {"UIDL n",
        {"-ERR no such message"},
-       [](TVexPOP& p) { EXPECT_EQ(p.GetUIDL(9), ""); },
+       [](TPop3Client& p) { EXPECT_EQ(p.GetUIDL(9), ""); },
        {"UIDL 9"},
        "error 2006 no such message"},
       {"UIDL",
        {"-ERR not supported"},
-       [](TVexPOP& p) {
+       [](TPop3Client& p) {
          TLineList list{"kept"};
          EXPECT_FALSE(p.GetUIDLs(list));
          EXPECT_EQ(list.Count(), 1u);
@@ -189,16 +189,16 @@ TEST(Pop3Test, RefusalOfEachCommand) {
        "error 2004 not supported"},
       {"TOP",
        {"+OK 1 10", "-ERR no TOP here"},
-       [](TVexPOP& p) {
-         TVexMsg msg;
+       [](TPop3Client& p) {
+         TMailMessage msg;
          EXPECT_FALSE(p.RetrieveHeader(1, msg));
        },
        {"LIST 1", "TOP 1 0"},
        "error 2004 no TOP here"},
       {"RETR",
        {"-ERR no such message", "-ERR no such message"},
-       [](TVexPOP& p) {
-         TVexMsg msg;
+       [](TPop3Client& p) {
+         TMailMessage msg;
          EXPECT_FALSE(p.Retrieve(4, msg));
        },
        {"LIST 4", "RETR 4"},
@@ -269,7 +269,7 @@ TEST(Pop3Test, RetrieveCutAtEveryOffset) {
     server.Start();
     PopRun run(server);
     run.pop.Connect();
-    TVexMsg msg;
+    TMailMessage msg;
     msg.ClearRawMailAfterParse = false;
     ASSERT_TRUE(run.pop.Retrieve(1, msg));
     EXPECT_EQ(msg.RawMail.Lines(), expected);
@@ -282,19 +282,19 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
   struct Case {
     const char* name;
     std::function<void(TScriptedServer&)> script;
-    std::function<void(TVexPOP&)> action;
+    std::function<void(TPop3Client&)> action;
     const char* error;
   } cases[] = {
-      {"closed before the greeting", [](TScriptedServer& s) { s.Close(); }, [](TVexPOP&) {},
+      {"closed before the greeting", [](TScriptedServer& s) { s.Close(); }, [](TPop3Client&) {},
        "error 0 Connection closed by the server."},
-      {"silent before the greeting", [](TScriptedServer& s) { s.Silent(); }, [](TVexPOP&) {},
+      {"silent before the greeting", [](TScriptedServer& s) { s.Silent(); }, [](TPop3Client&) {},
        "error 0 No answer from the server (time-out)."},
       {"closed mid-RETR",
        [](TScriptedServer& s) {
          s.Send(kGreeting).Reply("+OK 1 900\r\n").Reply("+OK\r\nSubject: x\r\n\r\nhalf").Close();
        },
-       [](TVexPOP& p) {
-         TVexMsg msg;
+       [](TPop3Client& p) {
+         TMailMessage msg;
          EXPECT_FALSE(p.Retrieve(1, msg));
          EXPECT_TRUE(msg.RawMail.Empty());
        },
@@ -303,27 +303,28 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
        [](TScriptedServer& s) {
          s.Send(kGreeting).Reply("+OK 1 900\r\n").Reply("+OK\r\nSubject: x\r\n").Silent();
        },
-       [](TVexPOP& p) {
-         TVexMsg msg;
+       [](TPop3Client& p) {
+         TMailMessage msg;
          EXPECT_FALSE(p.Retrieve(1, msg));
        },
        "error 2004 No answer from the server (time-out)."},
       {"closed after PASS",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK\r\n").Expect().Close(); },
-       [](TVexPOP& p) { EXPECT_FALSE(p.Login()); }, "error 2001 Connection closed by the server."},
+       [](TPop3Client& p) { EXPECT_FALSE(p.Login()); },
+       "error 2001 Connection closed by the server."},
       {"closed during the UIDL listing",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK\r\n1 a\r\n2 b\r\n").Close(); },
-       [](TVexPOP& p) {
+       [](TPop3Client& p) {
          TLineList list;
          EXPECT_FALSE(p.GetUIDLs(list));
        },
        "error 2004 Connection closed by the server."},
       {"a greeting that never ends",
        [](TScriptedServer& s) { s.Send("+OK " + std::string(1100000, 'x')).Silent(); },
-       [](TVexPOP&) {}, "error 0 Reply line too long."},
+       [](TPop3Client&) {}, "error 0 Reply line too long."},
       {"closed after STAT",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK 2 20\r\n").Expect().Close(); },
-       [](TVexPOP& p) { p.GetStat(); }, "error 2006 Connection closed by the server."},
+       [](TPop3Client& p) { p.GetStat(); }, "error 2006 Connection closed by the server."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -403,7 +404,7 @@ TEST(Pop3Test, ProgressPerChunk) {
     PopRun run(server);
     run.pop.RetrieveProgressStep = c.step;
     run.pop.Connect();
-    TVexMsg msg;
+    TMailMessage msg;
     ASSERT_TRUE(run.pop.Retrieve(1, msg));
     Lines progress(run.log.begin() + 2, run.log.end() - 1);
     EXPECT_EQ(progress, c.progress);
@@ -419,10 +420,10 @@ TEST(Pop3Test, CancelDuringFetchKeepsTheConnectionForQuit) {
   server.Send(kGreeting).Reply("+OK 1 100000\r\n").Reply("+OK\r\n" + lines).Pause(30);
   server.Send(lines).Silent().Start();
   PopRun run(server);
-  run.pop.OnRetrieveProgress = [](TVexPOP& p, uint16_t) { p.Cancel(); };
+  run.pop.OnRetrieveProgress = [](TPop3Client& p, uint16_t) { p.Cancel(); };
   run.pop.RetrieveProgressStep = 0;
   run.pop.Connect();
-  TVexMsg msg;
+  TMailMessage msg;
   auto started = std::chrono::steady_clock::now();
   EXPECT_FALSE(run.pop.Retrieve(1, msg));
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
@@ -445,7 +446,7 @@ TEST(Pop3Test, CancelWhileWaitingForAStatusLine) {
   };
   run.pop.Connect();
   armed = true;
-  TVexMsg msg;
+  TMailMessage msg;
   TLineList list;
   auto started = std::chrono::steady_clock::now();
   EXPECT_FALSE(run.pop.Retrieve(1, msg));
@@ -465,7 +466,7 @@ TEST(Pop3Test, ReplyOverTheBoundIsRefused) {
   PopRun run(server);
   run.pop.MaxReplySize = 4096;
   run.pop.Connect();
-  TVexMsg msg;
+  TMailMessage msg;
   EXPECT_FALSE(run.pop.Retrieve(1, msg));
   EXPECT_EQ(run.log.back(), "error 2004 Reply too long.");
   run.pop.Quit();
@@ -473,8 +474,8 @@ TEST(Pop3Test, ReplyOverTheBoundIsRefused) {
 }
 
 TEST(Pop3Test, WithoutConnection) {
-  TVexPOP pop;
-  TVexMsg msg;
+  TPop3Client pop;
+  TMailMessage msg;
   TLineList list;
   EXPECT_EQ(ErrorText([&] { pop.Login(); }), "Invalid Op. Not connected.");
   EXPECT_EQ(ErrorText([&] { pop.Retrieve(1, msg); }), "Not connected.");

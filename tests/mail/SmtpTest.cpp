@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "mail/VexMsg.h"
-#include "mail/VexSMTP.h"
+#include "mail/MailMessage.h"
+#include "mail/SmtpClient.h"
 #include "tests/mail/ScriptedServer.h"
 
 namespace moriva {
@@ -15,7 +15,7 @@ using testing::TScriptedServer;
 
 // A client wired to a scripted server, recording what it reports.
 struct SmtpRun {
-  TVexSMTP smtp;
+  TSmtpClient smtp;
   struct Error {
     int code;
     std::string msg;
@@ -31,16 +31,16 @@ struct SmtpRun {
     smtp.OnError = [this](const void*, int code, const std::string& msg) {
       errors.push_back({code, msg});
     };
-    smtp.OnSendProgress = [this](TVexSMTP&, uint16_t p) { progress.push_back(p); };
+    smtp.OnSendProgress = [this](TSmtpClient&, uint16_t p) { progress.push_back(p); };
     smtp.OnConnect = [this](TClientSocket&) { events.push_back("connect"); };
     smtp.OnQuit = [this](TClientSocket&) { events.push_back("quit"); };
-    smtp.OnBeforeSend = [this](TVexSMTP&) { events.push_back("before"); };
-    smtp.OnAfterSend = [this](TVexSMTP&) { events.push_back("after"); };
+    smtp.OnBeforeSend = [this](TSmtpClient&) { events.push_back("before"); };
+    smtp.OnAfterSend = [this](TSmtpClient&) { events.push_back("after"); };
   }
 };
 
 // A message whose lines are given, so that composition is not involved.
-void Prepare(TVexMsg& msg, std::vector<std::string> lines) {
+void Prepare(TMailMessage& msg, std::vector<std::string> lines) {
   msg.From = "\"Hanako\" <Hanako@Example.JP>";
   msg.SendTo = "taro@example.jp";
   msg.UserName = "Hanako";
@@ -67,7 +67,7 @@ TEST(SmtpTest, DialogueWithToAndCcIsTwoTransactionsAndVrfyNamesTheSender) {
   server.Reply("221 bye\r\n").Start();
 
   SmtpRun run(server);
-  TVexMsg msg;
+  TMailMessage msg;
   Prepare(msg, {"Subject: x", "", ".."});
   msg.UserName.clear();
   msg.CC = "\"Jiro, the second\" <Jiro@Example.JP>, saburo@example.jp";
@@ -114,7 +114,7 @@ TEST(SmtpTest, ProgressRoundsHalvesToEven) {
     Transaction(Greet(server), 1).Reply("221 bye\r\n").Start();
     SmtpRun run(server);
     run.smtp.SendProgressStep = c.step;
-    TVexMsg msg;
+    TMailMessage msg;
     Prepare(msg, std::vector<std::string>(c.lines, "line"));
     run.smtp.Connect();
     run.smtp.Send(msg);
@@ -147,7 +147,7 @@ TEST(SmtpTest, RefusedStepReportsItsReplyAndStopsTheSend) {
     }
     server.Start();
     SmtpRun run(server);
-    TVexMsg msg;
+    TMailMessage msg;
     Prepare(msg, {"a", "b"});
     msg.CC = "cc@example.jp";
     run.smtp.Connect();
@@ -174,7 +174,7 @@ TEST(SmtpTest, GreetingCutAnywhereIsReadAsOneReply) {
     server.Start();
     SmtpRun run(server);
     std::vector<std::string> replies;
-    run.smtp.OnReceiveTextFromSocket = [&](TVexSMTP&, const std::string& s) {
+    run.smtp.OnReceiveTextFromSocket = [&](TSmtpClient&, const std::string& s) {
       replies.push_back(s);
     };
     run.smtp.Connect();
@@ -232,7 +232,7 @@ TEST(SmtpTest, PeerHangingUpDuringTheDataEndsTheSend) {
   TScriptedServer server;
   Greet(server).Reply("250 ok\r\n").Reply("250 ok\r\n").Reply("354 go\r\n").Close().Start();
   SmtpRun run(server);
-  TVexMsg msg;
+  TMailMessage msg;
   // Far more than the socket buffers hold, so the hang-up meets the client while sending.
   Prepare(msg, std::vector<std::string>(200000, std::string(76, 'A')));
   run.smtp.Connect();
@@ -254,8 +254,8 @@ TEST(SmtpTest, PeerHangingUpDuringTheDataEndsTheSend) {
 }
 
 TEST(SmtpTest, PreconditionsAndRefusedConnection) {
-  TVexSMTP smtp;
-  TVexMsg msg;
+  TSmtpClient smtp;
+  TMailMessage msg;
   EXPECT_THROW(
       {
         try {
@@ -276,7 +276,7 @@ TEST(SmtpTest, PreconditionsAndRefusedConnection) {
   } cases[] = {{"", "a@b", "\"From\" field not specified."},
                {"a@b", "", "\"SendTo\" field not specified."}};
   for (const Case& c : cases) {
-    TVexMsg m;
+    TMailMessage m;
     m.From = c.from;
     m.SendTo = c.to;
     try {
@@ -295,7 +295,7 @@ TEST(SmtpTest, PreconditionsAndRefusedConnection) {
     TScriptedServer gone;  // a port with no listener any more
     closed_port = gone.Port();
   }
-  TVexSMTP refused;
+  TSmtpClient refused;
   bool reported = false;
   refused.OnError = [&](const void*, int, const std::string&) { reported = true; };
   refused.Host = "127.0.0.1";

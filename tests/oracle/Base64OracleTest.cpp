@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "mail/VexAttFile.h"
+#include "mail/Attachment.h"
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;

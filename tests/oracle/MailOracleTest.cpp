@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/Cp932.h"
-#include "mail/VexMsg.h"
+#include "mail/MailMessage.h"
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;
@@ -52,7 +52,7 @@ struct ReadBack {
   std::vector<std::vector<std::string>> parts;  // type, file name, payload
 };
 
-ReadBack ReadWithPython(const TempDir& dir, const TVexMsg& m) {
+ReadBack ReadWithPython(const TempDir& dir, const TMailMessage& m) {
   std::string mail = dir.Write("mail.eml", m.RawMail.Text());
   std::string script = dir.Write("reader.py", kReader);
   std::istringstream out(
@@ -72,7 +72,7 @@ ReadBack ReadWithPython(const TempDir& dir, const TVexMsg& m) {
   return r;
 }
 
-void FixClock(TVexMsg& m) {
+void FixClock(TMailMessage& m) {
   m.Clock = [] { return TMailTime(std::chrono::seconds(1796555707)); };
   m.ZoneBias = [](TMailTime) { return -540; };
 }
@@ -86,7 +86,7 @@ TEST(MailOracle, PythonReadsJapaneseSubjectSenderAndAttachment) {
   csv += std::string("\x00\xFF\x80 binary tail", 15);
   std::string csv_path = dir.Write("SCHEDULE.CSV", csv);
 
-  TVexMsg m;
+  TMailMessage m;
   FixClock(m);
   m.From = "taro@example.jp";
   m.UserName = Sj("森田太郎");
@@ -117,7 +117,7 @@ TEST(MailOracle, PythonReadsFoldedLongNamesAndJapaneseFileNames) {
   std::string bytes = "plain content\r\n";
   std::string path = dir.Write("data.bin", bytes);
 
-  TVexMsg m;
+  TMailMessage m;
   FixClock(m);
   m.From = "hanako@example.jp";
   // Long enough to be folded over several header lines.

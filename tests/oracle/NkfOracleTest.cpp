@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;

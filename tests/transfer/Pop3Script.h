@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "base/Cp932.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
 #include "tests/mail/ScriptedServer.h"
-#include "tests/transfer/UnitMailTestTools.h"
+#include "tests/transfer/HandsetTransferTestTools.h"
 
 namespace moriva::mailroad {
 
@@ -66,7 +66,7 @@ struct Pop3Script {
 // A receive with the settings of a private folder, reaching the server on `port`.
 struct ReceiveRun {
   TRoadFolder f;
-  TVexPOP pop;
+  TPop3Client pop;
   std::vector<std::filesystem::path> files;
 
   explicit ReceiveRun(int port) {

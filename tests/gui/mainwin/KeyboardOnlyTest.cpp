@@ -10,12 +10,13 @@
 #include <functional>
 #include <map>
 
-#include "app/RetEdit.h"
-#include "app/UnitMain.h"
+#include "app/EnterAdvanceControls.h"
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
+#include "app/ScheduleEditorWindow.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
-#include "calendar/CalEx.h"
 #include "schedule/ScheduleFile.h"
-#include "schedule/UnitYotei.h"
 #include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
@@ -40,18 +41,18 @@ class KeyboardOnlyTest : public ::testing::Test {
   void TearDown() override { form_.reset(); }
 
   // The window on `lines`, on Monday 2026/12/7, with the month calendar focused.
-  TMainForm& Start(const Lines& lines) {
+  TMainWindow& Start(const Lines& lines) {
     form_.reset();
     painted_.clear();
     const std::filesystem::path file = dir_.Path() / "s.mrv";
     SaveScheduleFile(file, TLineList(lines));
-    form_ = std::make_unique<TMainForm>(dialogs_, dir_.Path(), file.string());
-    TMainForm& f = *form_;
+    form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), file.string());
+    TMainWindow& f = *form_;
     // What the week view paints, row by row, as its owner draws it.
     f.WC->OnDrawDayCell = [this, draw = f.WC->OnDrawDayCell](
                               TWeeklyCalendar& wc, QPainter& canvas, const QString& dayText,
                               const std::string& mainText, QRect& rect, int32_t row) {
-      painted_[row] = TMainForm::WeekCellText(dayText, mainText);
+      painted_[row] = TMainWindow::WeekCellText(dayText, mainText);
       draw(wc, canvas, dayText, mainText, rect, row);
     };
     f.show();
@@ -66,10 +67,10 @@ class KeyboardOnlyTest : public ::testing::Test {
   // Presses Enter in the main window; `keys` drives the editor that should open. Returns the
   // editor's caption, or nothing when no editor came. An editor the keys left open is closed
   // with a failure, so that a lost key fails the test instead of hanging it.
-  std::optional<QString> EnterAndDrive(std::function<void(TYoteiForm&)> keys) {
+  std::optional<QString> EnterAndDrive(std::function<void(TScheduleEditorWindow&)> keys) {
     std::optional<QString> caption;
     WhenModal([&](QWidget* w) {
-      auto* editor = qobject_cast<TYoteiForm*>(w);
+      auto* editor = qobject_cast<TScheduleEditorWindow*>(w);
       if (!editor) {
         w->close();
         return;
@@ -78,31 +79,31 @@ class KeyboardOnlyTest : public ::testing::Test {
       keys(*editor);
       if (editor->isVisible()) {
         ADD_FAILURE() << "the keys did not close the editor";
-        editor->done(TYoteiForm::kAbort);
+        editor->done(TScheduleEditorWindow::kAbort);
       }
     });
     Press(Qt::Key_Return);
     return caption;
   }
 
-  static Lines Master(TMainForm& f) {
+  static Lines Master(TMainWindow& f) {
     return Lines(f.MC->SpecialDayList().begin(), f.MC->SpecialDayList().end());
   }
   static QWidget* Focus() { return QApplication::focusWidget(); }
 
   oracle::TempDir dir_;
   TFakeDialogs dialogs_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<TMainWindow> form_;
   std::map<int, QString> painted_;
 };
 
 TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
-  TMainForm& f = Start({kOtherDay});
+  TMainWindow& f = Start({kOtherDay});
   Press(Qt::Key_Right);
   Press(Qt::Key_Right);
   ASSERT_EQ(f.MC->Day(), 9);
 
-  const auto caption = EnterAndDrive([](TYoteiForm& e) {
+  const auto caption = EnterAndDrive([](TScheduleEditorWindow& e) {
     EXPECT_EQ(Focus(), e.cbH);
     for (int i = 0; i < 3; ++i) Press(Qt::Key_Down);  // 0, 7, 8, 9
     Press(Qt::Key_Return);
@@ -132,10 +133,10 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
 }
 
 TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
-  TMainForm& f = Start({kOtherDay, kMeeting, kLunch});
+  TMainWindow& f = Start({kOtherDay, kMeeting, kLunch});
   dialogs_.AnswerYes();  // the delete question
 
-  EnterAndDrive([](TYoteiForm& e) {
+  EnterAndDrive([](TScheduleEditorWindow& e) {
     EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Meeting"));  // the day's first item
     Press(Qt::Key_Down);                                          // hour 9 → 10
     Press(Qt::Key_Return);
@@ -148,11 +149,11 @@ TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
     Press(Qt::Key_S, Qt::ControlModifier);  // 書込
 
     for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);  // place, OK, 中止, the tree
-    ASSERT_EQ(Focus(), e.YoteiTree);
+    ASSERT_EQ(Focus(), e.ItemTree);
     Press(Qt::Key_Down);
     EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Lunch"));
     Press(Qt::Key_Delete);
-    EXPECT_EQ(e.YoteiTree->topLevelItemCount(), 1);
+    EXPECT_EQ(e.ItemTree->topLevelItemCount(), 1);
 
     Press(Qt::Key_Tab);  // round to the hour choice, then on with Enter
     for (int i = 0; i < 4; ++i) Press(Qt::Key_Return);
@@ -175,17 +176,17 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
   } cases[] = {{"in the tree", 0}, {"in a field", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
-    TMainForm& f = Start({kOtherDay, kMeeting, kLunch});
+    TMainWindow& f = Start({kOtherDay, kMeeting, kLunch});
     const std::string before = f.MC->SpecialDayList().Text();
     dialogs_.AnswerYes();
 
-    EnterAndDrive([&](TYoteiForm& e) {
+    EnterAndDrive([&](TScheduleEditorWindow& e) {
       Press(Qt::Key_A, Qt::ControlModifier);  // 追加: a new item in the subject box
       ASSERT_EQ(Focus(), e.EditSubject);
       Commit(QStringLiteral("仮の予定"));
       Press(Qt::Key_S, Qt::ControlModifier);
       for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);
-      ASSERT_EQ(Focus(), e.YoteiTree);
+      ASSERT_EQ(Focus(), e.ItemTree);
       Press(Qt::Key_Delete);  // the selected first item goes
       EXPECT_EQ(f.MC->SpecialDayList().Count(), 3u);
       EXPECT_NE(f.MC->SpecialDayList().Text(), before);

@@ -11,15 +11,16 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/RetEdit.h"
-#include "app/UnitMain.h"
+#include "app/EnterAdvanceControls.h"
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
+#include "app/ScheduleEditorWindow.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/IniFile.h"
-#include "calendar/CalEx.h"
 #include "calendar/Julius.h"
 #include "schedule/ScheduleFile.h"
-#include "schedule/UnitYotei.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/support/FakeDialogs.h"
 
@@ -42,8 +43,8 @@ class MainWindowTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  TMainForm& Start(std::optional<std::string> arg = std::nullopt) {
-    form_ = std::make_unique<TMainForm>(dialogs_, dir_, std::move(arg));
+  TMainWindow& Start(std::optional<std::string> arg = std::nullopt) {
+    form_ = std::make_unique<TMainWindow>(dialogs_, dir_, std::move(arg));
     form_->show();
     return *form_;
   }
@@ -58,11 +59,11 @@ class MainWindowTest : public ::testing::Test {
       fs::temp_directory_path() / ("moriva_mainwin_" + std::to_string(getpid()) + "_" +
                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
   TFakeDialogs dialogs_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<TMainWindow> form_;
 };
 
 TEST_F(MainWindowTest, TheHelpMenuOpensTheVersionAndSettingsWindows) {
-  TMainForm& f = Start();
+  TMainWindow& f = Start();
   for (QAction* action : {f.Version, f.Setting}) {
     SCOPED_TRACE(action->text().toStdString());
     bool seen = false;
@@ -77,7 +78,7 @@ TEST_F(MainWindowTest, TheHelpMenuOpensTheVersionAndSettingsWindows) {
 }
 
 TEST_F(MainWindowTest, TheRealEditorWritesOnOkAndIsUndoneOnAbort) {
-  TMainForm& f = Start();
+  TMainWindow& f = Start();
   f.SyncDate(2026, 12, 9);
   struct Case {
     const char* name;
@@ -86,10 +87,10 @@ TEST_F(MainWindowTest, TheRealEditorWritesOnOkAndIsUndoneOnAbort) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WhenModal([&](QWidget* w) {
-      auto* form = qobject_cast<TYoteiForm*>(w);
+      auto* form = qobject_cast<TScheduleEditorWindow*>(w);
       ASSERT_NE(form, nullptr);
       form->EditSubject->setText(QStringLiteral("歯医者"));
-      form->WriteYoteiExecute();  // in the master list while the editor is open
+      form->WriteItemExecute();  // in the master list while the editor is open
       EXPECT_EQ(f.MC->SpecialDayList().Count(), 1u);
       QTest::mouseClick(c.ok ? form->OKBtn : form->AbortBtn, Qt::LeftButton);
     });
@@ -104,12 +105,12 @@ TEST_F(MainWindowTest, TheRealEditorWritesOnOkAndIsUndoneOnAbort) {
 }
 
 TEST_F(MainWindowTest, EnterAnywhereAndADoubleClickOnTheWeekOpenTheEditor) {
-  TMainForm& f = Start();
+  TMainWindow& f = Start();
   int runs = 0;
   // Each opening is seen as a modal editor window, closed again with 中止.
   auto expectEditor = [&] {
     WhenModal([&](QWidget* w) {
-      if (auto* form = qobject_cast<TYoteiForm*>(w)) {
+      if (auto* form = qobject_cast<TScheduleEditorWindow*>(w)) {
         ++runs;
         QTest::mouseClick(form->AbortBtn, Qt::LeftButton);
       } else {
@@ -132,7 +133,7 @@ TEST_F(MainWindowTest, EnterAnywhereAndADoubleClickOnTheWeekOpenTheEditor) {
 
 TEST_F(MainWindowTest, ASaveThatFailsWhileClosingKeepsTheWindowOpen) {
   WriteSchedule(dir_ / "a.mrv", {kItem});
-  TMainForm& f = Start((dir_ / "a.mrv").string());
+  TMainWindow& f = Start((dir_ / "a.mrv").string());
   fs::remove(dir_ / "a.mrv");
   fs::create_directories(dir_ / "a.mrv");  // the name is now a folder: the write must fail
   f.Document().Modified = true;
@@ -162,7 +163,7 @@ TEST_F(MainWindowTest, UnreadableLinesAreReportedOnceInOneBox) {
     lines.push_back("2026,2026,x" + std::to_string(i) + ",7,,,\"Bad- - 9:0:0- TRUE\"");
   }
   WriteSchedule(dir_ / "big.mrv", lines);
-  TMainForm& f = Start((dir_ / "big.mrv").string());
+  TMainWindow& f = Start((dir_ / "big.mrv").string());
   ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
   const std::string text = dialogs_.MessageTexts()[0];
   EXPECT_TRUE(text.starts_with("'2026,2026,x0,7,,,\"Bad- - 9:0:0- TRUE\"' は整数ではありません"))

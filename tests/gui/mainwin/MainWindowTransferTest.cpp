@@ -7,14 +7,15 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
-#include "app/UnitMain.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
-#include "calendar/CalEx.h"
-#include "mail/VexPOP3.h"
-#include "mail/jconvert.h"
+#include "mail/JapaneseCodes.h"
+#include "mail/Pop3Client.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/mail/ScriptedServer.h"
 #include "tests/oracle/OracleTool.h"
@@ -43,7 +44,7 @@ std::string Mail(bool full) {
 class MainWindowTransferTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<TMainForm>(dialogs_, dir_.Path(), std::nullopt);
+    form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), std::nullopt);
   }
   void Configure(int popPort) {
     TMailSettings s;
@@ -59,7 +60,7 @@ class MainWindowTransferTest : public ::testing::Test {
 
   oracle::TempDir dir_;
   TFakeDialogs dialogs_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<TMainWindow> form_;
 };
 
 TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought) {
@@ -72,9 +73,9 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   s.Expect();  // QUIT
   s.Start();
   Configure(s.Port());
-  TMainForm& f = *form_;
+  TMainWindow& f = *form_;
   f.show();
-  f.VexPOP1->TimeOut = 5000;
+  f.Pop3->TimeOut = 5000;
 
   // Looked at while the server pauses, from the window's own event loop.
   bool looked = false, addEnabled = true, cancelEnabled = false, closed = true;
@@ -104,7 +105,7 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
 }
 
 TEST_F(MainWindowTransferTest, WithoutSettingsNothingIsConnected) {
-  TMainForm& f = *form_;
+  TMainWindow& f = *form_;
   f.show();
   dialogs_.AnswerNo();
   f.HSOutput->trigger();

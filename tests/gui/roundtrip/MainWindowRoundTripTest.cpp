@@ -13,17 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
-#include "app/UnitMain.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
-#include "calendar/CalEx.h"
-#include "mail/VexPOP3.h"
-#include "mail/VexSMTP.h"
+#include "mail/Pop3Client.h"
+#include "mail/SmtpClient.h"
 #include "schedule/ScheduleFile.h"
-#include "tests/integration/UnitMailTestServers.h"
-#include "tests/transfer/UnitMailTestTools.h"
+#include "tests/integration/MailTestServers.h"
+#include "tests/transfer/HandsetTransferTestTools.h"
 
 namespace moriva {
 namespace {
@@ -44,7 +45,7 @@ struct TWindowOnServers {
   std::string phone =
       "window-" + std::to_string(getpid()) + "-" + std::to_string(++windows) + "@example.jp";
   fs::path mrv = dir.Path() / "plan.mrv";
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<TMainWindow> form;
 
   TWindowOnServers(const TDovecotBox& box, const Lines& lines) {
     TMailSettings s = mailroad::LocalSettings(testing::SmtpServer().Port, box.server.Port, box.user,
@@ -52,10 +53,10 @@ struct TWindowOnServers {
     s.HS110EMail = phone;
     WriteMailSettings(SettingsFilePath(dir.Path()), s);
     SaveScheduleFile(mrv, TLineList(lines));
-    form = std::make_unique<TMainForm>(dialogs, dir.Path(), mrv.string());
+    form = std::make_unique<TMainWindow>(dialogs, dir.Path(), mrv.string());
     form->show();
-    form->VexSMTP1->TimeOut = 5000;
-    form->VexPOP1->TimeOut = 5000;
+    form->Smtp->TimeOut = 5000;
+    form->Pop3->TimeOut = 5000;
   }
 
   Lines Schedule() const {
@@ -76,7 +77,7 @@ struct TLiveWatch {
   int ticks = 0;  // ticks seen while the window was transferring
   bool quietActionsEnabled = false, cancelEnabled = true;
 
-  void Run(TMainForm& f, QAction* action, const std::function<void()>& during = {}) {
+  void Run(TMainWindow& f, QAction* action, const std::function<void()>& during = {}) {
     QTimer timer;
     timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -102,7 +103,7 @@ const Lines kPlan = {
 TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
   TDovecotBox box(3);
   TWindowOnServers w(box, kPlan);
-  TMainForm& f = *w.form;
+  TMainWindow& f = *w.form;
   ASSERT_EQ(w.Schedule(), kPlan);
   ASSERT_FALSE(f.Modified());
 
@@ -171,7 +172,7 @@ TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
 TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   TDovecotBox box(4);
   TWindowOnServers w(box, {});
-  TMainForm& f = *w.form;
+  TMainWindow& f = *w.form;
   for (int i = 1; i <= 5; ++i) {
     const std::string row = "\"item " + std::to_string(i) + "\",\"\",\"2040/4/" +
                             std::to_string(i) + "\",\"9:0:0\",\"false\"";

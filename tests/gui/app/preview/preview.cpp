@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "app/QtDialogs.h"
-#include "app/UnitSetting.h"
-#include "app/UnitVersion.h"
+#include "app/SettingsWindow.h"
+#include "app/VersionWindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const char* what = argc > 1 ? argv[1] : "version";
   if (std::strcmp(what, "version") == 0) {
-    moriva::TVersionForm form;
+    moriva::TVersionWindow form;
     return form.exec();
   }
   if (std::strcmp(what, "message") == 0) {
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(what, "settings") == 0) {
     moriva::TQtDialogs dialogs;
-    moriva::TSettingForm form(dialogs, argc > 2 ? argv[2] : "hs110.ini");
+    moriva::TSettingsWindow form(dialogs, argc > 2 ? argv[2] : "hs110.ini");
     return form.ShowSettings();
   }
   return 2;

@@ -6,8 +6,8 @@
 #include <iostream>
 
 #include "app/QtDialogs.h"
+#include "app/ScheduleEditorWindow.h"
 #include "base/Cp932.h"
-#include "schedule/UnitYotei.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
       moriva::Sj("2026,2026,12,7,,,\"忘年会の予約- - 12:15:0- FALSE\""),
   };
   moriva::TQtDialogs dialogs;
-  moriva::TYoteiForm form(list, 2026, 12, 7, dialogs);
+  moriva::TScheduleEditorWindow form(list, 2026, 12, 7, dialogs);
   if (argc > 1) QTimer::singleShot(std::atoi(argv[1]), &form, [&form] { form.done(0); });
   const int result = form.RunEditor();
   std::cout << "result " << result << "\n";

@@ -1,0 +1,215 @@
+#include "app/CalendarView.h"
+
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace moriva {
+
+TCalendarView::TCalendarView(QWidget* parent)
+    : QFrame(parent), julius_day_(TodayJulius()), color_(palette().color(QPalette::Base)) {
+  // The sunken client edge of the control; the image fills what lies inside it.
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(2);
+  setFocusPolicy(Qt::StrongFocus);
+  // Paint copies the image over the whole client area, so nothing needs erasing first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  fonts_.OnChange = [this] { Redraw(); };
+  holiday_list_.OnChange = [this] { ListChanged(); };
+  special_day_list_.OnChange = [this] { ListChanged(); };
+  BuildDayLists();
+}
+
+TCalendarView::~TCalendarView() {
+  // The lists outlive nothing, but a change while members are torn down must not call back.
+  holiday_list_.OnChange = nullptr;
+  special_day_list_.OnChange = nullptr;
+  fonts_.OnChange = nullptr;
+}
+
+namespace {
+
+struct TYmd {
+  int32_t y;
+  uint8_t m, d;
+};
+
+TYmd DateOf(JuliusDay z) {
+  TYmd r;
+  JuliusToDate(z, r.y, r.m, r.d);
+  return r;
+}
+
+}  // namespace
+
+void TCalendarView::SetJuliusDay(JuliusDay day) {
+  if (day == julius_day_) return;
+  julius_day_ = day;
+  Redraw();
+  const TYmd date = DateOf(julius_day_);
+  DayChange(date.y, date.m, date.d);
+}
+
+int32_t TCalendarView::Year() const {
+  return DateOf(julius_day_).y;
+}
+
+uint8_t TCalendarView::Month() const {
+  return DateOf(julius_day_).m;
+}
+
+uint8_t TCalendarView::Day() const {
+  return DateOf(julius_day_).d;
+}
+
+void TCalendarView::SetValidDate(int32_t y, uint8_t m, uint8_t d) {
+  if (IsValidDate(y, m, d)) SetJuliusDay(DateToJulius(y, m, d));
+}
+
+void TCalendarView::SetYear(int32_t year) {
+  SetValidDate(year, Month(), Day());
+}
+
+void TCalendarView::SetMonth(uint8_t month) {
+  SetValidDate(Year(), month, Day());
+}
+
+void TCalendarView::SetDay(uint8_t day) {
+  SetValidDate(Year(), Month(), day);
+}
+
+void TCalendarView::SetDate(int32_t y, uint8_t m, uint8_t d) {
+  SetJuliusDay(DateToJulius(y, m, d));
+}
+
+void TCalendarView::GoToday() {
+  SetJuliusDay(TodayJulius());
+}
+
+void TCalendarView::StepMonth(int delta) {
+  const TYmd date = DateOf(julius_day_);
+  const int months = date.y * 12 + (date.m - 1) + delta;  // counted from January of year 0
+  const int32_t y = months >= 0 ? months / 12 : (months - 11) / 12;
+  const uint8_t m = static_cast<uint8_t>(months - y * 12 + 1);
+  SetJuliusDay(DateToJulius(y, m, std::min(date.d, DaysInMonth(y, m))));
+}
+
+void TCalendarView::SetList(TLineList& list, const TLineList& lines) {
+  list.Assign(lines);  // its change notice rebuilds and redraws
+}
+
+void TCalendarView::SetHolidayList(const TLineList& lines) {
+  SetList(holiday_list_, lines);
+}
+
+void TCalendarView::SetSpecialDayList(const TLineList& lines) {
+  SetList(special_day_list_, lines);
+}
+
+void TCalendarView::ListChanged() {
+  BuildDayLists();
+  Redraw();
+}
+
+void TCalendarView::BuildDayLists() {
+  std::vector<std::string> faulty = rules_.Build(holiday_list_, special_day_list_);
+  const bool report = !faulty.empty() && faulty != faulty_lines_;
+  faulty_lines_ = std::move(faulty);
+  if (report && OnDayListError) OnDayListError(*this, faulty_lines_);
+}
+
+void TCalendarView::SetFonts(const TCalendarFonts& fonts) {
+  fonts_.Assign(fonts);  // notifies, which redraws
+}
+
+void TCalendarView::SetColor(QColor color) {
+  if (color == color_) return;
+  color_ = color;
+  Redraw();
+}
+
+void TCalendarView::SetAutoEquinox(bool on) {
+  if (on == rules_.AutoEquinox) return;
+  rules_.AutoEquinox = on;
+  Redraw();
+}
+
+void TCalendarView::SetAutoFurikae(bool on) {
+  if (on == rules_.AutoFurikae) return;
+  rules_.AutoFurikae = on;
+  Redraw();
+}
+
+void TCalendarView::DayChange(int32_t y, uint8_t m, uint8_t d) {
+  if (OnDayChange) OnDayChange(*this, y, m, d);
+}
+
+TDayState TCalendarView::GetDayState(int32_t y, uint8_t m, uint8_t d) const {
+  return rules_.DayState(y, m, d);
+}
+
+const TCalendarFont& TCalendarView::GetDayFont(int32_t y, uint8_t m, uint8_t d) const {
+  const TDayState s = GetDayState(y, m, d);
+  TCalendarFontIndex index = cfWeekday;
+  if (s.Has(dsSaturday)) {
+    index = cfSaturday;
+  } else if (s.Has(dsSunday)) {
+    index = cfSunday;
+  }
+  if (s.Has(dsHoliday) || s.Has(dsFurikae)) index = cfHoliday;
+  if (s.Has(dsSpecialDay)) index = cfSpecialDay;
+  return fonts_.Font(index);
+}
+
+std::string TCalendarView::GetDayText(int32_t y, uint8_t m, uint8_t d) const {
+  return rules_.DayText(y, m, d);
+}
+
+bool TCalendarView::ImageReady() {
+  const QSize size = contentsRect().size();
+  if (size.isEmpty()) {
+    image_ = QImage();
+    return false;
+  }
+  if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
+  return true;
+}
+
+void TCalendarView::DrawImage() {
+  if (!ImageReady()) return;
+  image_.fill(color_);
+}
+
+QString TCalendarView::ShortDayName(int weekday) const {
+  // Qt numbers the weekdays 1 = Monday .. 7 = Sunday.
+  return locale().dayName(weekday == 0 ? 7 : weekday, QLocale::ShortFormat);
+}
+
+void TCalendarView::Redraw() {
+  DrawImage();
+  update();
+}
+
+void TCalendarView::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);  // the sunken edge
+  if (image_.size() != contentsRect().size()) DrawImage();
+  QPainter painter(this);
+  painter.drawImage(contentsRect().topLeft(), image_);
+}
+
+void TCalendarView::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  DrawImage();
+}
+
+void TCalendarView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QFrame::mouseDoubleClickEvent(event);  // a press, which selects the day under the mouse
+  if (OnDblClick) OnDblClick(*this);
+}
+
+void TCalendarView::KeyDown(QKeyEvent* event) {
+  if (OnKeyDown) OnKeyDown(*this, event);
+}
+
+}  // namespace moriva

@@ -1,0 +1,396 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/AppIcon.h"
+#include "app/FormFont.h"
+#include "app/MonthlyCalendar.h"
+#include "app/QtDialogs.h"
+#include "app/ScheduleEditorWindow.h"
+#include "app/SettingsWindow.h"
+#include "app/VersionWindow.h"
+#include "app/WeeklyCalendar.h"
+#include "base/Cp932.h"
+#include "calendar/DayListReport.h"
+#include "calendar/HolidayLines.h"
+#include "schedule/ScheduleFile.h"
+#include "schedule/ScheduleLine.h"
+#include "transfer/FileMenuActions.h"
+#include "transfer/HandsetTransfer.h"
+
+namespace moriva {
+namespace {
+
+// The day both calendars are designed on (13 July 2001); start-up moves them to today.
+constexpr JuliusDay kDesignDay = 2452104;
+
+QString FromCp932(std::string_view text) {
+  return QString::fromStdU16String(Cp932ToUtf16(text));
+}
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+TCalendarFont Font(QColor color, bool bold = false, bool underline = false, int height = 12) {
+  QFont f = FormFont(height);
+  f.setBold(bold);
+  f.setUnderline(underline);
+  return TCalendarFont(f, color);
+}
+
+// The fonts both calendars share; the month view's special days are bold and underlined.
+void SetCalendarFonts(TCalendarFonts& fonts, bool strongSpecialDays) {
+  fonts.SetWeekday(Font(Qt::black));
+  fonts.SetSaturday(Font(Qt::blue));
+  fonts.SetSunday(Font(Qt::red));
+  fonts.SetDayOfWeek(Font(Qt::white));
+  fonts.SetHoliday(Font(Qt::red));
+  fonts.SetSpecialDay(Font(QColor(0, 128, 0), strongSpecialDays, strongSpecialDays));
+  fonts.SetRokuyo(Font(Qt::black, false, false, 13));
+}
+
+}  // namespace
+
+template <typename F>
+void TMainWindow::Guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(e.what());
+  }
+}
+
+TMainWindow::TMainWindow(TDialogs& dialogs, std::filesystem::path exeDir,
+                         std::optional<std::string> firstArgument, QWidget* parent)
+    : QMainWindow(parent),
+      ExeDir(std::move(exeDir)),
+      dialogs_(dialogs),
+      firstArgument_(std::move(firstArgument)) {
+  setWindowTitle(QStringLiteral("Moriva"));
+  setWindowIcon(ProgramIcon());
+  setFont(FormFont(12));
+  resize(574, 300);
+
+  SetupCalendars();
+  document_ = std::make_unique<TScheduleDocument>(MC->SpecialDayList(), dialogs_, ExeDir);
+  document_->OnListChanged = [this] { CopyDayLists(); };
+  document_->OnTitleChanged = [this](const std::string& title) { setWindowTitle(FromUtf8(title)); };
+
+  CreateActions();
+  CreateMenus();
+  CreateToolBar();
+  StatusBar1 = new TQtStatusPanels(statusBar());
+  Smtp = std::make_unique<TSmtpClient>();
+  Smtp->OnError = ErrorBoxHandler(dialogs_);
+  Pop3 = std::make_unique<TPop3Client>();
+  Pop3->OnError = ErrorBoxHandler(dialogs_);
+  // Enter anywhere in the window opens the editor, before the focused control sees it.
+  qApp->installEventFilter(this);
+}
+
+TMainWindow::~TMainWindow() {
+  qApp->removeEventFilter(this);
+  delete StatusBar1;
+}
+
+void TMainWindow::SetupCalendars() {
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  MC = new TMonthlyCalendar(central);
+  MC->setFixedWidth(176);
+  MC->SetFirstDayOfWeek(dowSun);
+  MC->SetNeighborColor(QColor(192, 192, 192));
+  MC->SetDayOfWeekBkColor(QColor(0, 0, 128));
+  MC->SetShowNeighbor(true);
+  MC->SetNeighborJump(true);
+  MC->SetAutoResize(false);
+  MC->SetFirstRowFirstDay(false);
+  MC->SetLastRowLastDay(false);
+  MC->SetShowRokuyo(false);
+  MC->SetColor(palette().color(QPalette::Base));
+  SetCalendarFonts(MC->Fonts(), true);
+  MC->SetHolidayList(DefaultHolidayLines());
+  MC->SetJuliusDay(kDesignDay);
+
+  WC = new TWeeklyCalendar(central);
+  WC->SetFirstDayOfWeek(dowSun);
+  WC->SetColor(palette().color(QPalette::ToolTipBase));
+  WC->SetBorderColor(palette().color(QPalette::ToolTipText));
+  SetCalendarFonts(WC->Fonts(), false);
+  WC->SetDefaultDrawing(false);
+  WC->SetJuliusDay(kDesignDay);
+
+  layout->addWidget(MC);
+  layout->addWidget(WC, 1);
+  setCentralWidget(central);
+
+  MC->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) { SyncDate(y, m, d); };
+  WC->OnDayChange = MC->OnDayChange;
+  // Lines the calendar cannot read stay in the schedule as they are; the user is told once per
+  // new set of them (the week view holds the same lines and stays silent).
+  MC->OnDayListError = [this](TCalendarView&, const std::vector<std::string>& lines) {
+    dialogs_.ShowError(FaultyDayLinesText(lines));
+  };
+  WC->OnDblClick = [this](TCalendarView&) { AddSche->trigger(); };
+  WC->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
+                             const std::string& mainText, QRect& rect,
+                             int32_t) { WCDrawDayCell(canvas, dayText, mainText, rect); };
+}
+
+void TMainWindow::CreateActions() {
+  auto make = [this](const char* caption, int image, auto handler) {
+    auto* a = new QAction(QString::fromUtf8(caption), this);
+    if (image >= 0) a->setIcon(ActionIcon(image));
+    connect(a, &QAction::triggered, this,
+            [this, handler] { Guarded([this, handler] { handler(); }); });
+    return a;
+  };
+  TScheduleDocument& doc = *document_;
+  AddSche = make("予定編集", 0, [this] { AddScheExecute(); });
+  AddSche->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  AddSche->setShortcutContext(Qt::WindowShortcut);
+  addAction(AddSche);
+  NewSche = make("新規", 13, [&doc] { doc.NewScheExecute(); });
+  LoadSche = make("読込", 2, [&doc] { doc.LoadScheExecute(); });
+  SaveSche = make("保存", 3, [&doc] { doc.SaveScheExecute(); });
+  XmlOut = make("XML出力", 5, [&doc] { XmlOutExecute(doc); });
+  Closes = make("終了", 6, [this] { ClosesExecute(); });
+  Version = make("バージョン", -1, [this] { VersionExecute(); });
+  Setting = make("設定", -1, [this] { SettingExecute(); });
+  JumpToday = make("今日へ", -1, [this] { JumpTodayExecute(); });
+  HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
+  HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
+  PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
+  CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
+  CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
+}
+
+void TMainWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  file->addAction(AddSche);
+  file->addSeparator();
+  file->addAction(NewSche);
+  file->addAction(LoadSche);
+  file->addAction(SaveSche);
+  file->addSeparator();
+  file->addAction(CsvIn);
+  file->addAction(CsvOut);
+  file->addAction(XmlOut);
+  file->addSeparator();
+  file->addAction(Closes);
+
+  QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
+  transfer->addAction(HSOutput);
+  transfer->addSeparator();
+  transfer->addAction(HSInput);
+  transfer->addAction(PopCancel);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  help->addAction(Setting);
+  help->addAction(Version);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->addAction(JumpToday);
+  PopupMenu1->addAction(AddSche);
+}
+
+void TMainWindow::CreateToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setFixedHeight(39);
+  bar->setIconSize(QSize(16, 16));
+  bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  bar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+  DatePanel = new QLabel(QStringLiteral("Date"), bar);
+  DatePanel->setFixedSize(133, 35);
+  DatePanel->setAlignment(Qt::AlignCenter);
+  QFont f = FormFont(19);
+  f.setBold(true);
+  DatePanel->setFont(f);
+  // A style sheet, because the toolbar's style paints over a label's palette.
+  DatePanel->setStyleSheet(
+      QStringLiteral("QLabel { background-color: rgb(0, 128, 128); color: rgb(255, 255, 202); }"));
+  bar->addWidget(DatePanel);
+
+  auto addButton = [bar](QAction* a) {
+    if (!a) return;
+    bar->addAction(a);
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a))) {
+      button->setFixedSize(55, 35);
+      button->setAutoRaise(true);
+    }
+  };
+  addButton(AddSche);
+  bar->addSeparator();
+  addButton(HSOutput);
+  addButton(HSInput);
+  bar->addSeparator();
+  addButton(Closes);
+}
+
+void TMainWindow::FormShow() {
+  move(10, 10);
+  document_->Reopen(firstArgument_);
+  CopyDayLists();
+  MC->GoToday();
+  // Also when the month calendar was on today already and reported no change.
+  SyncDate(MC->Year(), MC->Month(), MC->Day());
+  document_->Modified = false;
+}
+
+void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
+  MC->SetDate(y, m, d);
+  WC->SetDate(y, m, d);
+  DatePanel->setText(QStringLiteral("%1/%2").arg(y, 4, 10, QChar(u'0')).arg(m, 2, 10, QChar(u'0')));
+}
+
+void TMainWindow::CopyDayLists() {
+  WC->SetHolidayList(MC->HolidayList());
+  WC->SetSpecialDayList(MC->SpecialDayList());
+}
+
+bool TMainWindow::FormCloseQuery() {
+  return document_->CloseQuery();
+}
+
+void TMainWindow::AddScheExecute() {
+  TScheduleEditorWindow form(MC->SpecialDayList(), MC->Year(), MC->Month(), MC->Day(), dialogs_,
+                             this);
+  if (form.RunEditor() == QDialog::Accepted) {
+    document_->ListEdited();  // the week view copies the list; the schedule is modified
+  } else {
+    // Everything done while the editor was open is undone from the week view's copy.
+    MC->SpecialDayList().Assign(WC->SpecialDayList());
+  }
+}
+
+void TMainWindow::SetTransferring(bool on) {
+  transferring_ = on;
+  for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, XmlOut, HSOutput, HSInput,
+                     Closes, Setting}) {
+    a->setEnabled(!on);
+  }
+}
+
+namespace {
+
+// Keeps the window in its transfer state for one road, whatever way the road ends.
+class TTransferScope {
+ public:
+  TTransferScope(std::function<void(bool)> set) : set_(std::move(set)) { set_(true); }
+  ~TTransferScope() { set_(false); }
+
+ private:
+  std::function<void(bool)> set_;
+};
+
+}  // namespace
+
+void TMainWindow::HSOutputExecute() {
+  if (transferring_) return;
+  TTransferScope scope([this](bool on) { SetTransferring(on); });
+  TTransferContext context(dialogs_, ExeDir);
+  context.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  SendScheduleToPhone(*Smtp, context, MC->SpecialDayList(), TodayJulius());
+}
+
+void TMainWindow::HSInputExecute() {
+  if (transferring_) return;
+  TTransferScope scope([this](bool on) { SetTransferring(on); });
+  TTransferContext context(dialogs_, ExeDir);
+  context.Status = StatusBar1;
+  context.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  const TReceiveAndMerge r = ReceiveIntoSchedule(*Pop3, context, MC->SpecialDayList());
+  if (r.Merged) {
+    document_->ListEdited();
+    dialogs_.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
+  }
+  StatusBar1->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));
+}
+
+void TMainWindow::PopCancelExecute() {
+  Pop3->Cancel();
+}
+
+void TMainWindow::ClosesExecute() {
+  close();
+}
+
+void TMainWindow::JumpTodayExecute() {
+  MC->GoToday();
+}
+
+void TMainWindow::VersionExecute() {
+  TVersionWindow form(this);
+  form.exec();
+}
+
+void TMainWindow::SettingExecute() {
+  TSettingsWindow form(dialogs_, document_->SettingsFile(), this);
+  form.ShowSettings();
+}
+
+QString TMainWindow::WeekCellText(const QString& dayText, const std::string& mainText) {
+  return dayText + FromCp932(WeekViewText(mainText));
+}
+
+void TMainWindow::WCDrawDayCell(QPainter& canvas, const QString& dayText,
+                                const std::string& mainText, const QRect& rect) {
+  canvas.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                  WeekCellText(dayText, mainText));
+}
+
+void TMainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  Guarded([this] { FormShow(); });
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  bool mayClose = false;
+  // A running transfer holds the window's state on its stack; it has to end first.
+  if (!transferring_) Guarded([&] { mayClose = FormCloseQuery(); });
+  if (mayClose) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
+        widget->window() == this && !QApplication::activeModalWidget() && AddSche->isEnabled()) {
+      AddSche->trigger();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  PopupMenu1->popup(event->globalPos());
+}
+
+}  // namespace moriva

@@ -1,0 +1,124 @@
+#pragma once
+// The main window: the month calendar and the week calendar side by side, kept on one day; the
+// schedule file with its new, open and save actions and the close question; the menus, the
+// toolbar and the status bar through which every other function is reached.
+#include <QMainWindow>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/Dialogs.h"
+#include "base/LineList.h"
+#include "schedule/ScheduleDocument.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPainter;
+class QRect;
+
+namespace moriva {
+
+class TMonthlyCalendar;
+class TPop3Client;
+class TSmtpClient;
+class TWeeklyCalendar;
+class TQtStatusPanels;
+
+class TMainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `exeDir` is the program's folder (the settings file lives there); `firstArgument` the
+  // first command-line argument, if any. `dialogs` must outlive the window.
+  TMainWindow(TDialogs& dialogs, std::filesystem::path exeDir,
+              std::optional<std::string> firstArgument, QWidget* parent = nullptr);
+  ~TMainWindow() override;
+
+  // --- State ------------------------------------------------------------------------
+  std::filesystem::path ExeDir;
+  // The schedule file: ScheFileName, Modified, the title and the file actions.
+  TScheduleDocument& Document() { return *document_; }
+  const std::filesystem::path& ScheFileName() const { return document_->ScheFileName(); }
+  bool Modified() const { return document_->Modified; }
+
+  // --- Components -------------------------------------------------------------------
+  TMonthlyCalendar* MC = nullptr;
+  TWeeklyCalendar* WC = nullptr;
+  QLabel* DatePanel = nullptr;
+  TQtStatusPanels* StatusBar1 = nullptr;
+  std::unique_ptr<TSmtpClient> Smtp;
+  std::unique_ptr<TPop3Client> Pop3;
+
+  QAction* AddSche = nullptr;  // 予定編集; Enter and a double click on the week view run it too
+  QAction* NewSche = nullptr;
+  QAction* LoadSche = nullptr;
+  QAction* SaveSche = nullptr;
+  QAction* CsvIn = nullptr;
+  QAction* CsvOut = nullptr;
+  QAction* XmlOut = nullptr;
+  QAction* HSOutput = nullptr;
+  QAction* HSInput = nullptr;
+  QAction* PopCancel = nullptr;
+  QAction* Closes = nullptr;
+  QAction* Version = nullptr;
+  QAction* Setting = nullptr;
+  QAction* JumpToday = nullptr;
+
+  // --- Operations -------------------------------------------------------------------
+  // The start-up sequence; runs once, when the window is first shown.
+  void FormShow();
+  // Sets both calendars to the day and the date panel to its year and month.
+  void SyncDate(int32_t y, uint8_t m, uint8_t d);
+  // The week calendar's lists become copies of the month calendar's.
+  void CopyDayLists();
+  // Whether the window may close now (the close question of the document).
+  bool FormCloseQuery();
+
+  // The schedule editor on the month calendar's day: OK commits, any other end undoes.
+  void AddScheExecute();
+  void ClosesExecute();
+  // The handset roads. While one runs, every action that could re-enter it is disabled; only
+  // 受信キャンセル, which is always enabled, stays so.
+  void HSOutputExecute();
+  void HSInputExecute();
+  void PopCancelExecute();
+  bool Transferring() const { return transferring_; }
+  void JumpTodayExecute();
+  void VersionExecute();
+  void SettingExecute();
+
+  // The week view's text for one day as drawn by WCDrawDayCell (UTF-8), for tests.
+  static QString WeekCellText(const QString& dayText, const std::string& mainText);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void SetupCalendars();
+  // Disables the actions a running transfer must not meet again, and enables them afterwards.
+  void SetTransferring(bool on);
+  void WCDrawDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
+                     const QRect& rect);
+  // Runs an action's handler; an exception that escapes it is shown in an error box, as the
+  // window loop's default handler would, and the program goes on.
+  template <typename F>
+  void Guarded(F&& handler);
+
+  TDialogs& dialogs_;
+  std::unique_ptr<TScheduleDocument> document_;
+  std::optional<std::string> firstArgument_;
+  QMenu* PopupMenu1 = nullptr;
+  bool shown_ = false;
+  bool transferring_ = false;
+};
+
+}  // namespace moriva

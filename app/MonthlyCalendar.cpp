@@ -1,0 +1,197 @@
+#include "app/MonthlyCalendar.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "base/Cp932.h"
+#include "calendar/OldCalendar.h"
+
+namespace moriva {
+
+namespace {
+
+// Days of the neighbouring months are drawn lighter: every colour channel OR the blend colour.
+QColor OrBlend(QColor color, QColor blend) {
+  return QColor(color.red() | blend.red(), color.green() | blend.green(),
+                color.blue() | blend.blue());
+}
+
+QRect ToQRect(const TGridRect& r) {
+  return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
+
+}  // namespace
+
+TMonthlyCalendar::TMonthlyCalendar(QWidget* parent) : TCalendarView(parent) {}
+
+template <typename T>
+void TMonthlyCalendar::Change(T& field, T value) {
+  if (field == value) return;
+  field = value;
+  Redraw();
+}
+
+void TMonthlyCalendar::SetFirstDayOfWeek(TDayOfWeek value) {
+  Change(first_day_of_week_, value);
+}
+void TMonthlyCalendar::SetNeighborColor(QColor value) {
+  Change(neighbor_color_, value);
+}
+void TMonthlyCalendar::SetDayOfWeekBkColor(QColor value) {
+  Change(day_of_week_bk_color_, value);
+}
+void TMonthlyCalendar::SetShowNeighbor(bool value) {
+  Change(show_neighbor_, value);
+}
+void TMonthlyCalendar::SetAutoResize(bool value) {
+  Change(auto_resize_, value);
+}
+void TMonthlyCalendar::SetFirstRowFirstDay(bool value) {
+  Change(first_row_first_day_, value);
+}
+void TMonthlyCalendar::SetLastRowLastDay(bool value) {
+  Change(last_row_last_day_, value);
+}
+void TMonthlyCalendar::SetShowRokuyo(bool value) {
+  Change(show_rokuyo_, value);
+}
+
+int TMonthlyCalendar::GetRowCount() const {
+  return moriva::GetRowCount(Year(), Month(), first_day_of_week_, auto_resize_,
+                             first_row_first_day_, last_row_last_day_);
+}
+
+JuliusDay TMonthlyCalendar::GetFirstCellDay() const {
+  return moriva::GetFirstCellDay(Year(), Month(), first_day_of_week_, first_row_first_day_);
+}
+
+QRect TMonthlyCalendar::CellRect(int col, int row) const {
+  return ToQRect(MonthCellRect(col, row, GetRowCount(), ClientWidth(), ClientHeight()));
+}
+
+TGridCell TMonthlyCalendar::CellAt(int x, int y) const {
+  return MonthCellAt(x, y, ClientWidth(), ClientHeight(), GetRowCount());
+}
+
+void TMonthlyCalendar::DrawImage() {
+  TCalendarView::DrawImage();
+  if (Image().isNull()) return;
+  QPainter painter(&MutableImage());
+  const int rows = GetRowCount();
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < 7; ++col) {
+      DrawCell(painter, col, row,
+               ToQRect(MonthCellRect(col, row, rows, Image().width(), Image().height())));
+    }
+  }
+}
+
+void TMonthlyCalendar::DrawCell(QPainter& painter, int col, int row, const QRect& rect) {
+  if (row == 0) {
+    DrawHeaderCell(painter, col, rect);
+  } else {
+    DrawDayCell(painter, col, row, rect, GetFirstCellDay());
+  }
+}
+
+void TMonthlyCalendar::DrawHeaderCell(QPainter& painter, int col, const QRect& rect) {
+  const TCalendarFont& font = Fonts().DayOfWeek();
+  painter.fillRect(rect, day_of_week_bk_color_);
+  const QString name = ShortDayName(ColumnWeekday(col, first_day_of_week_));
+  painter.setFont(font.Font());
+  painter.setPen(font.Color());
+  painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, name);
+}
+
+void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QRect& rect,
+                                   JuliusDay first) {
+  const JuliusDay z = MonthCellDay(first, col, row);
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(z, y, m, d);
+  const TCalendarFont& font = GetDayFont(y, m, d);
+  QColor color = font.Color();
+  QColor selectedFill;  // the fill of the selected day, which the rokuyo strip repeats
+  const bool neighbor = m != Month();
+  const bool selected = !neighbor && y == Year() && d == Day();
+  if (selected) {
+    painter.fillRect(rect, color);
+    selectedFill = color;
+    color = Color();
+  } else if (neighbor) {
+    if (!show_neighbor_) return;
+    color = OrBlend(color, neighbor_color_);
+  }
+  painter.setFont(font.Font());
+  painter.setPen(color);
+  const QString number = QString::number(d);
+  const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
+  if (rokuyo == 0) {
+    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, number);
+    return;
+  }
+  const TCalendarFont& rokuyoFont = Fonts().Rokuyo();
+  const int h = std::abs(rokuyoFont.Height(painter.device()->logicalDpiY()));
+  const QRect numberRect(rect.left(), rect.top(), rect.width(), rect.height() - h);
+  painter.drawText(numberRect, Qt::AlignCenter | Qt::TextSingleLine, number);
+  const QRect strip(rect.left(), numberRect.bottom() + 1, rect.width(), h);
+  QColor rokuyoColor = rokuyoFont.Color();
+  if (neighbor) {
+    rokuyoColor = OrBlend(rokuyoColor, neighbor_color_);
+  } else if (selected) {
+    painter.fillRect(strip, selectedFill);
+    rokuyoColor = Color();
+  }
+  painter.setFont(rokuyoFont.Font());
+  painter.setPen(rokuyoColor);
+  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine,
+                   QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])));
+}
+
+void TMonthlyCalendar::mousePressEvent(QMouseEvent* event) {
+  TCalendarView::mousePressEvent(event);
+  event->accept();  // the press is ours, also on the header, not the parent's
+  const QPoint p = ToClient(event->position().toPoint());
+  const TGridCell cell = CellAt(p.x(), p.y());
+  if (cell.Row == 0) return;  // the weekday header selects nothing
+  const JuliusDay z = MonthCellDay(GetFirstCellDay(), cell.Col, cell.Row);
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(z, y, m, d);
+  if (m == Month() || neighbor_jump_) SetJuliusDay(z);
+}
+
+void TMonthlyCalendar::keyPressEvent(QKeyEvent* event) {
+  bool moved = true;
+  switch (event->key()) {
+    case Qt::Key_Right:
+      NextDay();
+      break;
+    case Qt::Key_Left:
+      PrevDay();
+      break;
+    case Qt::Key_Up:
+      PrevWeek();
+      break;
+    case Qt::Key_Down:
+      NextWeek();
+      break;
+    case Qt::Key_PageUp:
+      PrevMonth();
+      break;
+    case Qt::Key_PageDown:
+      NextMonth();
+      break;
+    default:
+      moved = false;
+  }
+  KeyDown(event);
+  if (moved) {
+    event->accept();
+  } else {
+    TCalendarView::keyPressEvent(event);
+  }
+}
+
+}  // namespace moriva

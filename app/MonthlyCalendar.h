@@ -1,0 +1,70 @@
+#pragma once
+// The month grid, one of the two calendar controls.
+#include "app/CalendarView.h"
+
+namespace moriva {
+
+// The month grid: a header row of weekday names over the weeks of the selected day's month,
+// optionally with the neighbouring months' days and the rokuyo names.
+class TMonthlyCalendar : public TCalendarView {
+  Q_OBJECT
+
+ public:
+  explicit TMonthlyCalendar(QWidget* parent = nullptr);
+
+  // Every setter redraws when the value changes, except SetNeighborJump (stored only).
+  TDayOfWeek FirstDayOfWeek() const { return first_day_of_week_; }
+  void SetFirstDayOfWeek(TDayOfWeek value);
+  QColor NeighborColor() const { return neighbor_color_; }  // silver
+  void SetNeighborColor(QColor value);
+  QColor DayOfWeekBkColor() const { return day_of_week_bk_color_; }  // navy
+  void SetDayOfWeekBkColor(QColor value);
+  bool ShowNeighbor() const { return show_neighbor_; }  // false
+  void SetShowNeighbor(bool value);
+  bool NeighborJump() const { return neighbor_jump_; }  // false
+  void SetNeighborJump(bool value) { neighbor_jump_ = value; }
+  bool AutoResize() const { return auto_resize_; }  // true
+  void SetAutoResize(bool value);
+  bool FirstRowFirstDay() const { return first_row_first_day_; }  // false
+  void SetFirstRowFirstDay(bool value);
+  bool LastRowLastDay() const { return last_row_last_day_; }  // false
+  void SetLastRowLastDay(bool value);
+  bool ShowRokuyo() const { return show_rokuyo_; }  // false
+  void SetShowRokuyo(bool value);
+
+  // Rows including the header row.
+  virtual int GetRowCount() const;
+  // Day in column 0 of the first week row.
+  virtual JuliusDay GetFirstCellDay() const;
+  // Cell (col, row) of the client area, in client coordinates.
+  QRect CellRect(int col, int row) const;
+  // Cell under a client point, clamped to the grid.
+  virtual TGridCell CellAt(int x, int y) const;
+
+  void DrawImage() override;
+
+ protected:
+  // Draws one cell into the image; row 0 is the weekday header.
+  virtual void DrawCell(QPainter& painter, int col, int row, const QRect& rect);
+
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void DrawHeaderCell(QPainter& painter, int col, const QRect& rect);
+  void DrawDayCell(QPainter& painter, int col, int row, const QRect& rect, JuliusDay first);
+  template <typename T>
+  void Change(T& field, T value);
+
+  TDayOfWeek first_day_of_week_ = dowSun;
+  QColor neighbor_color_{192, 192, 192};
+  QColor day_of_week_bk_color_{0, 0, 128};
+  bool show_neighbor_ = false;
+  bool neighbor_jump_ = false;
+  bool auto_resize_ = true;
+  bool first_row_first_day_ = false;
+  bool last_row_last_day_ = false;
+  bool show_rokuyo_ = false;
+};
+
+}  // namespace moriva

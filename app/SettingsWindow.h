@@ -1,0 +1,62 @@
+#pragma once
+// The settings window: the mail accounts for sending to and receiving from the handset. It is
+// created for one modal run: ShowSettings loads the fields from the settings file, shows the
+// window, and writes the fields back only when the user ends it with OK.
+#include <QDialog>
+#include <filesystem>
+
+#include "base/Dialogs.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QTabWidget;
+
+namespace moriva {
+
+class TEnterAdvanceEdit;
+struct TMailSettings;
+
+class TSettingsWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The result of the 中止 button; OK gives QDialog::Accepted, the close box and Esc
+  // QDialog::Rejected.
+  static constexpr int kAbort = 3;
+
+  TSettingsWindow(TDialogs& dialogs, std::filesystem::path settingsFile, QWidget* parent = nullptr);
+
+  // Loads, runs modally, saves on OK; returns the modal result. A stored password that cannot
+  // be read is reported, and the window opens with the password empty so it can be typed
+  // again. A file that cannot be written is reported; the file is then left as it was.
+  int ShowSettings();
+
+  // The two halves of ShowSettings, for the window's own use and for tests.
+  void LoadFields();
+  void SaveFields();
+
+  QTabWidget* PageControl1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;  // 送信の設定
+  QGroupBox* GroupBox2 = nullptr;  // 受信の設定
+  TEnterAdvanceEdit* EditHS110EMail = nullptr;
+  TEnterAdvanceEdit* EditSMTP = nullptr;
+  TEnterAdvanceEdit* EditSender = nullptr;
+  TEnterAdvanceEdit* EditSenderEMail = nullptr;
+  TEnterAdvanceEdit* EditPOP = nullptr;
+  TEnterAdvanceEdit* EditUserId = nullptr;
+  TEnterAdvanceEdit* EditPassword = nullptr;
+  QCheckBox* ckAPOP = nullptr;
+  QCheckBox* ckUIDL = nullptr;
+  QPushButton* OKBtn = nullptr;
+  QPushButton* AbortBtn = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  TDialogs& dialogs_;
+  std::filesystem::path settingsFile_;
+};
+
+}  // namespace moriva

@@ -1,0 +1,58 @@
+#pragma once
+// The week list, one of the two calendar controls.
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "app/CalendarView.h"
+
+namespace moriva {
+
+// The week list: seven horizontal strips for the week of the selected day, each a date caption
+// followed by the day's names, drawn by the control or handed to the owner (OnDrawDayCell).
+class TWeeklyCalendar;
+
+// Sender; the painter of the off-screen image, already set to the day's font and colour with
+// no background fill; DayText, the caption ("7/13(金) "); MainText, the day's names as CP932
+// comma text (GetDayText); the strip in client coordinates; Row, 0..6 from the top.
+using TOnDrawDayCell =
+    std::function<void(TWeeklyCalendar& Sender, QPainter& Canvas, const QString& DayText,
+                       const std::string& MainText, QRect& ARect, int32_t Row)>;
+
+class TWeeklyCalendar : public TCalendarView {
+  Q_OBJECT
+
+ public:
+  // Color starts as the tooltip background, BorderColor as the tooltip text colour.
+  explicit TWeeklyCalendar(QWidget* parent = nullptr);
+
+  TDayOfWeek FirstDayOfWeek() const { return first_day_of_week_; }
+  void SetFirstDayOfWeek(TDayOfWeek value);  // redraws when changed
+  QColor BorderColor() const { return border_color_; }
+  void SetBorderColor(QColor value);  // redraws when changed
+  // When false the owner's OnDrawDayCell draws the texts (stored only; takes effect on the
+  // next redraw).
+  bool DefaultDrawing() const { return default_drawing_; }
+  void SetDefaultDrawing(bool value) { default_drawing_ = value; }
+  TOnDrawDayCell OnDrawDayCell;
+
+  // Day of the top strip.
+  virtual JuliusDay GetWeekStart() const;
+  // The caption of a day: month "/" day "(" short weekday name ") ".
+  QString DayCaption(int32_t y, uint8_t m, uint8_t d, int row) const;
+
+  void DrawImage() override;
+
+ protected:
+  virtual void DrawCell(QPainter& painter, int row, const QRect& rect);
+
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  TDayOfWeek first_day_of_week_ = dowSun;
+  QColor border_color_;
+  bool default_drawing_ = true;
+};
+
+}  // namespace moriva

@@ -1,0 +1,317 @@
+#include "mail/Pop3Client.h"
+
+#include <algorithm>
+
+#include "base/Exception.h"
+#include "base/IntText.h"
+#include "mail/MailMessage.h"
+#include "mail/MimeParser.h"
+
+namespace moriva {
+
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+uint16_t Clamp16(int64_t value) {
+  return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, UINT16_MAX));
+}
+
+}  // namespace
+
+TPop3Client::TPop3Client() {
+  socket_.OnConnect = [this](TClientSocket&) {
+    connected_ = true;
+    if (OnConnect) OnConnect(*this);
+  };
+  socket_.OnDisconnect = [this](TClientSocket&) {
+    connected_ = false;
+    if (OnDisconnect) OnDisconnect(*this);
+  };
+  socket_.OnLookup = [this](TClientSocket& s) {
+    if (OnLookup) OnLookup(*this, s);
+  };
+  socket_.OnConnecting = [this](TClientSocket& s) {
+    if (OnConnecting) OnConnecting(*this, s);
+  };
+  // A failing send or receive: reported like a refusal, but from the socket, with its code
+  // and text. The code stays set, so the socket raises its error to the operation afterwards.
+  socket_.OnError = [this](TClientSocket& s, TErrorEvent event, int& code) {
+    IoFailed(SocketErrorText(code, event == TErrorEvent::eeSend ? "send" : "recv"));
+    s.Close();
+    connected_ = false;
+    if (OnError) OnError(&s, code, reply_text_);
+  };
+  socket_.ProcessMessages = [this] {
+    if (ProcessMessages) ProcessMessages();
+  };
+  // Only waits for the server give way to Cancel; QUIT after a cancel must still go out.
+  socket_.IsCancelled = [this] { return reading_ && cancelled_; };
+  tap_.OnChunk = [this](std::string_view chunk) {
+    if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(*this, std::string(chunk));
+  };
+}
+
+void TPop3Client::IoFailed(const std::string& reason) {
+  io_failed_ = true;
+  error_flag_ = true;
+  reply_status_.clear();
+  reply_text_ = reason;
+}
+
+bool TPop3Client::SendText(const std::string& text) {
+  if (io_failed_) return false;
+  if (!socket_.Connected()) {
+    IoFailed("Not connected.");
+    return false;
+  }
+  if (ProcessMessages) ProcessMessages();
+  socket_.TimeOut = TimeOut;
+  TIoResult result = socket_.Send(text);
+  if (result != TIoResult::ioOk) {
+    if (!io_failed_) IoFailed(LineFailureText(ToLineResult(result)));
+    return false;
+  }
+  if (OnSendTextToSocket) OnSendTextToSocket(*this, text);
+  return true;
+}
+
+bool TPop3Client::ReadReply() {
+  reply_cancelled_ = false;
+  if (io_failed_) return false;
+  socket_.TimeOut = TimeOut;
+  std::string line;
+  reading_ = true;
+  TLineResult result = reader_.ReadLine(line);
+  reading_ = false;
+  if (result == TLineResult::lrCancelled) {
+    // The reply is still to come; the connection is good for QUIT and nothing else.
+    reply_cancelled_ = true;
+    error_flag_ = true;
+    reply_status_.clear();
+    reply_text_ = LineFailureText(result);
+    return false;
+  }
+  if (result != TLineResult::lrLine) {
+    if (!io_failed_) IoFailed(LineFailureText(result));
+    return false;
+  }
+  TPop3Status status = ParsePop3Status(line);
+  reply_status_ = std::move(status.Status);
+  reply_text_ = std::move(status.Text);
+  error_flag_ = status.Error;
+  return !error_flag_;
+}
+
+void TPop3Client::Fail(int code) {
+  if (!reply_cancelled_) ReportError(code);
+}
+
+void TPop3Client::ReportError(int code) {
+  error_flag_ = true;
+  socket_.Close();
+  connected_ = false;
+  if (OnError) OnError(this, code, reply_text_);
+}
+
+void TPop3Client::Connect() {
+  message_count_ = 0;
+  logged_in_ = false;
+  cancelled_ = false;
+  std::optional<int32_t> port = TryStrToInt(Port);
+  socket_.Port = (port && *port > 0 && *port < 65536) ? *port : 110;
+  if (IsDottedAddress(Host))
+    socket_.SetAddress(Host);
+  else
+    socket_.SetHost(Host);
+  // A second Connect starts a new dialogue; the old connection would only give stale lines.
+  socket_.Close();
+  reader_.Clear();
+  error_flag_ = false;
+  io_failed_ = false;
+  reply_status_.clear();
+  reply_text_.clear();
+  greeting_.clear();
+  socket_.TimeOut = TimeOut;
+  try {
+    socket_.Open();
+  } catch (const ESocketError&) {
+    error_flag_ = true;
+    return;
+  }
+  if (!connected_) return;
+  bool read = ReadReply();
+  greeting_ = reply_text_;
+  if (io_failed_) {
+    ReportError(0);
+  } else if (!read) {
+    // A refusing server leaves nothing to talk to.
+    socket_.Close();
+    connected_ = false;
+  }
+}
+
+bool TPop3Client::Login() {
+  if (!connected_) throw Exception("Invalid Op. Not connected.");
+  if (APOP) {
+    std::string stamp = ApopTimeStamp(greeting_);
+    if (stamp.empty()) {
+      reply_status_.clear();
+      reply_text_ = "APOP is not possible: the server's greeting holds no time stamp.";
+      ReportError(kPop3LoginError);
+      return false;
+    }
+    SendText("APOP " + UserId + " " + ApopDigest(stamp, UserPasswd) + kCrLf);
+    ReadReply();
+  } else {
+    SendText("USER " + UserId + kCrLf);
+    if (ReadReply()) {
+      SendText("PASS " + UserPasswd + kCrLf);
+      ReadReply();
+    }
+  }
+  if (error_flag_) {
+    Fail(kPop3LoginError);
+    return false;
+  }
+  logged_in_ = true;
+  return true;
+}
+
+void TPop3Client::GetStat() {
+  SendText(std::string("STAT") + kCrLf);
+  if (!ReadReply()) {
+    Fail(kPop3StatError);
+    return;
+  }
+  message_count_ = Clamp16(Pop3Number(reply_text_, 1, 0));
+  new_message_count_ = 0;
+  last_supported_ = true;
+  SendText(std::string("LAST") + kCrLf);
+  if (ReadReply()) {
+    new_message_count_ = Clamp16(int64_t{message_count_} - Pop3Number(reply_text_, 1, 0));
+  } else {
+    last_supported_ = false;
+    if (io_failed_) ReportError(kPop3StatError);
+  }
+}
+
+std::string TPop3Client::GetUIDL(uint16_t number) {
+  SendText("UIDL " + std::to_string(number) + kCrLf);
+  if (!ReadReply()) {
+    Fail(kPop3StatError);
+    return {};
+  }
+  size_t blank = reply_text_.find(' ');
+  return blank == std::string::npos ? reply_text_ : reply_text_.substr(blank + 1);
+}
+
+bool TPop3Client::ReceiveLines(std::vector<std::string>& lines,
+                               const std::function<void()>& perChunk) {
+  uint64_t seen = tap_.Chunks();
+  auto turn = [&] {
+    if (perChunk && tap_.Chunks() != seen) {
+      seen = tap_.Chunks();
+      perChunk();
+    }
+    return !cancelled_;
+  };
+  reading_ = true;
+  socket_.TimeOut = TimeOut;
+  // A mail line over the reader's limit is cut rather than failing the reply: otherwise one
+  // hostile mail would stop every later receive at the same place.
+  reader_.CutLongLines = true;
+  reader_.MaxCutLineLength = MaxReplySize;
+  TLineResult result = ReceiveMultiLine(reader_, lines, MaxReplySize, turn);
+  reader_.CutLongLines = false;
+  reading_ = false;
+  if (result == TLineResult::lrLine) return true;
+  reply_cancelled_ = result == TLineResult::lrCancelled;
+  if (!reply_cancelled_ && !io_failed_)
+    IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
+  return false;
+}
+
+void TPop3Client::UpdateProgress(uint64_t bytes, int64_t size) {
+  // A size of 0 (or less) cannot scale anything; the closing 100 still comes.
+  if (size <= 0) return;
+  percent_ = static_cast<uint16_t>(
+      std::min<uint64_t>(RoundedPercent(bytes, static_cast<uint64_t>(size)), UINT16_MAX));
+  if (percent_ >= next_progress_) {
+    if (OnRetrieveProgress) OnRetrieveProgress(*this, percent_);
+    reported_ = percent_;
+    next_progress_ = Clamp16(int64_t{next_progress_} + RetrieveProgressStep);
+  }
+}
+
+bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& command) {
+  if (!connected_) throw Exception("Not connected.");
+  if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
+  const std::string n = std::to_string(number);
+  SendText("LIST " + n + kCrLf);
+  ReadReply();  // a refused LIST only leaves the size unknown
+  if (io_failed_ || reply_cancelled_) {
+    Fail(kPop3FetchError);
+    return false;
+  }
+  const int64_t size = Pop3Number(reply_text_, 2, 100);
+  // Everything received from here on belongs to the reply (a server does not speak unasked).
+  const uint64_t start = tap_.Bytes() - reader_.Buffered();
+  SendText(command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf);
+  if (!ReadReply()) {
+    Fail(kPop3FetchError);
+    return false;
+  }
+  next_progress_ = RetrieveProgressStep;
+  percent_ = 0;
+  reported_ = 0;
+  std::vector<std::string> lines;
+  auto progress = [&] { UpdateProgress(tap_.Bytes() - start, size); };
+  if (!ReceiveLines(lines, progress)) {
+    Fail(kPop3FetchError);
+    return false;
+  }
+  // The last step may have moved NextProgress past 100 before the reply was complete: the
+  // owner is still told that the fetch is done.
+  if (reported_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  // The lines become the message's raw lines and are parsed at once (without a copy).
+  msg.RawMail.Assign(std::move(lines));
+  Parse(msg);
+  msg.Size = size;
+  if (GetUIDLsOnRetrieve) msg.UIDL = GetUIDL(number);
+  if (OnAfterRetrieve) OnAfterRetrieve(*this);
+  return true;
+}
+
+bool TPop3Client::RetrieveHeader(uint16_t number, TMailMessage& msg) {
+  return Fetch(number, msg, "TOP");
+}
+
+bool TPop3Client::Retrieve(uint16_t number, TMailMessage& msg) {
+  return Fetch(number, msg, "RETR");
+}
+
+bool TPop3Client::GetUIDLs(TLineList& list) {
+  SendText(std::string("UIDL") + kCrLf);
+  if (!ReadReply()) {
+    Fail(kPop3FetchError);
+    return false;
+  }
+  std::vector<std::string> lines;
+  if (!ReceiveLines(lines, nullptr)) {
+    Fail(kPop3FetchError);
+    return false;
+  }
+  list.Assign(std::move(lines));
+  return true;
+}
+
+void TPop3Client::Quit() {
+  if (!connected_) return;
+  SendText(std::string("QUIT") + kCrLf);
+  socket_.Close();
+  connected_ = false;
+  if (ProcessMessages) ProcessMessages();
+}
+
+}  // namespace moriva

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers shared by the widget tests.
+#include <QApplication>
+
+#include "app/MonthlyCalendar.h"
+
+namespace moriva {
+
+// Records the day-change events of a calendar.
+struct DayChanges {
+  explicit DayChanges(TCalendarView& c) {
+    c.OnDayChange = [this](TCalendarView& s, int32_t y, uint8_t m, uint8_t d) {
+      ++count;
+      sender = &s;
+      last = DateToJulius(y, m, d);
+    };
+  }
+  int count = 0;
+  JuliusDay last = 0;
+  TCalendarView* sender = nullptr;
+};
+
+// A calendar that counts its rebuilds and redraws.
+template <typename T>
+struct Counting : T {
+  void BuildDayLists() override {
+    ++builds;
+    T::BuildDayLists();
+  }
+  void DrawImage() override {
+    ++draws;
+    T::DrawImage();
+  }
+  void Reset() { builds = draws = 0; }
+  int builds = 0;
+  int draws = 0;
+};
+
+// Gives the control a client area of width × height inside its frame and shows it.
+inline void ShowAt(TCalendarView& c, int width, int height) {
+  const int frame = c.frameWidth() * 2;
+  c.resize(width + frame, height + frame);
+  c.show();
+  QApplication::processEvents();
+}
+
+}  // namespace moriva

@@ -1,0 +1,196 @@
+// The settings window against a real settings file in a temporary folder, driven through its
+// modal run: what it loads, what OK writes, what every other ending leaves alone.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "app/EnterAdvanceControls.h"
+#include "app/SettingsWindow.h"
+#include "base/FileIO.h"
+#include "base/MailSettings.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/gui/support/QtPrinters.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    ini_ = fs::path(dir_.path().toStdString()) / "hs110.ini";
+  }
+  std::string File() const { return fs::exists(ini_) ? ReadFileBytes(ini_) : "<none>"; }
+  // Runs the window; `act` sees it open and ends it.
+  int Run(TSettingsWindow& form, std::function<void(TSettingsWindow&)> act) {
+    WhenModal([&form, act](QWidget*) { act(form); });
+    return form.ShowSettings();
+  }
+
+  QTemporaryDir dir_;
+  fs::path ini_;
+  TFakeDialogs dialogs_;
+};
+
+TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesAllNineKeys) {
+  TSettingsWindow form(dialogs_, ini_);
+  QStringList texts;
+  bool anyChecked = true;
+  const int result = Run(form, [&](TSettingsWindow& f) {
+    for (QLineEdit* e : f.findChildren<QLineEdit*>()) texts << e->text();
+    anyChecked = f.ckAPOP->isChecked() || f.ckUIDL->isChecked();
+    f.OKBtn->click();
+  });
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(texts.join(QString()), QString());
+  EXPECT_EQ(texts.size(), 7);
+  EXPECT_FALSE(anyChecked);
+  EXPECT_EQ(File(),
+            "[email]\r\nhs110email=\r\nsmtp=\r\nsender=\r\nsendermail=\r\npop=\r\nuserid=\r\n"
+            "password=\r\napop=false\r\nnouidl=false\r\n");
+  EXPECT_TRUE(dialogs_.Calls.empty());
+}
+
+TEST_F(SettingsWindowTest, LoadsTheFileAndWritesWhatWasTyped) {
+  WriteFileAtomically(ini_, "[email]\r\nsmtp=smtp.example\r\nsender=\x90\x58\r\npassword=" +
+                                EncodePassword("secret") +
+                                "\r\napop=TRUE\r\nnouidl=true\r\nprestr=Sched\r\n");
+  TSettingsWindow form(dialogs_, ini_);
+  QString smtp, sender, password;
+  bool apop = true, uidl = false;
+  Run(form, [&](TSettingsWindow& f) {
+    smtp = f.EditSMTP->text();
+    sender = f.EditSender->text();
+    password = f.EditPassword->text();
+    apop = f.ckAPOP->isChecked();
+    uidl = f.ckUIDL->isChecked();
+    f.EditPOP->setText(QStringLiteral("pop.example"));
+    f.EditPassword->setText(QStringLiteral("n3w"));
+    f.OKBtn->click();
+  });
+  EXPECT_EQ(smtp, QStringLiteral("smtp.example"));
+  EXPECT_EQ(sender, QStringLiteral("森"));  // the file's CP932 shown as text
+  EXPECT_EQ(password, QStringLiteral("secret"));
+  EXPECT_FALSE(apop);  // "TRUE" is not "true"
+  EXPECT_TRUE(uidl);
+
+  const TMailSettings s = ReadMailSettings(ini_);
+  EXPECT_EQ(s.POP, "pop.example");
+  EXPECT_EQ(s.Password, "n3w");
+  EXPECT_EQ(s.Sender, "\x90\x58");
+  EXPECT_FALSE(s.APOP);
+  EXPECT_EQ(s.SubjectWord, "Sched");  // never written, still there
+  EXPECT_NE(File().find("apop=false\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsWindowTest, EveryOtherEndingLeavesTheFileByteIdentical) {
+  const std::string before = "; mine\r\n[email]\r\nsmtp=a\r\n\r\n[global]\r\nmrvfile=x.mrv\r\n";
+  WriteFileAtomically(ini_, before);
+  const std::function<void(TSettingsWindow&)> endings[] = {
+      [](TSettingsWindow& f) { f.AbortBtn->click(); },
+      [](TSettingsWindow& f) { f.close(); },
+      [](TSettingsWindow& f) { QTest::keyClick(&f, Qt::Key_Escape); },
+  };
+  const int expected[] = {TSettingsWindow::kAbort, QDialog::Rejected, QDialog::Rejected};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    TSettingsWindow form(dialogs_, ini_);
+    const int result = Run(form, [&](TSettingsWindow& f) {
+      f.EditSMTP->setText(QStringLiteral("changed"));
+      f.ckUIDL->setChecked(true);
+      endings[i](f);
+    });
+    EXPECT_EQ(result, expected[i]);
+    EXPECT_EQ(File(), before);
+  }
+}
+
+TEST_F(SettingsWindowTest, UnreadablePasswordIsReportedAndCanBeTypedAgain) {
+  WriteFileAtomically(ini_, "[email]\r\nuserid=me\r\npassword=10x\r\n");
+  TSettingsWindow form(dialogs_, ini_);
+  QString password, user;
+  size_t messagesWhileOpen = 0;
+  Run(form, [&](TSettingsWindow& f) {
+    messagesWhileOpen = dialogs_.MessageTexts().size();
+    password = f.EditPassword->text();
+    user = f.EditUserId->text();
+    f.EditPassword->setText(QStringLiteral("fixed"));
+    f.OKBtn->click();
+  });
+  EXPECT_EQ(dialogs_.MessageTexts(), std::vector<std::string>{"'10x' は整数ではありません"});
+  EXPECT_EQ(dialogs_.Calls.at(0).Icon, TMsgIcon::Error);
+  EXPECT_EQ(messagesWhileOpen, 1u);  // shown before the window came up
+  EXPECT_EQ(password, QString());
+  EXPECT_EQ(user, QStringLiteral("me"));
+  EXPECT_EQ(ReadMailSettings(ini_).Password, "fixed");
+}
+
+TEST_F(SettingsWindowTest, FailedWriteIsReported) {
+  const fs::path missing = ini_.parent_path() / "missing" / "hs110.ini";
+  TSettingsWindow form(dialogs_, missing);
+  Run(form, [](TSettingsWindow& f) { f.OKBtn->click(); });
+  EXPECT_EQ(dialogs_.MessageTexts(),
+            std::vector<std::string>{missing.string() + " に書き込めません"});
+}
+
+TEST_F(SettingsWindowTest, KeyboardOnlyRunFollowsTheTabOrder) {
+  TSettingsWindow form(dialogs_, ini_);
+  QStringList visited;
+  QChar passwordChar;
+  Run(form, [&](TSettingsWindow& f) {
+    passwordChar = QChar(f.EditPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
+                                                            nullptr, f.EditPassword));
+    const char* typed[] = {"hs@phone", "smtp.x", "name", "me@x", "pop.x", "me", "pw"};
+    for (const char* t : typed) {
+      QWidget* w = QApplication::focusWidget();
+      visited << (w ? w->objectName() + QStringLiteral("|") + w->metaObject()->className()
+                    : QStringLiteral("none"));
+      QTest::keyClicks(w, QString::fromLatin1(t));
+      QTest::keyClick(w, Qt::Key_Return);
+    }
+    // The APOP box is no tab stop: Enter in the password box goes on to the UIDL box.
+    visited << (QApplication::focusWidget() == f.ckUIDL ? "ckUIDL" : "other");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited << (QApplication::focusWidget() == f.OKBtn ? "OK" : "other");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  EXPECT_EQ(passwordChar, QChar(u'*'));
+  ASSERT_EQ(visited.size(), 9);
+  for (int i = 0; i < 7; ++i) EXPECT_TRUE(visited[i].endsWith("TEnterAdvanceEdit")) << i;
+  EXPECT_EQ(visited[7], "ckUIDL");
+  EXPECT_EQ(visited[8], "OK");
+  const TMailSettings s = ReadMailSettings(ini_);
+  EXPECT_EQ(s.HS110EMail, "hs@phone");
+  EXPECT_EQ(s.SMTP, "smtp.x");
+  EXPECT_EQ(s.Sender, "name");
+  EXPECT_EQ(s.SenderMail, "me@x");
+  EXPECT_EQ(s.POP, "pop.x");
+  EXPECT_EQ(s.UserId, "me");
+  EXPECT_EQ(s.Password, "pw");
+  EXPECT_FALSE(s.APOP);
+  EXPECT_TRUE(s.NoUIDL);
+}
+
+TEST_F(SettingsWindowTest, LayoutAsDesigned) {
+  TSettingsWindow form(dialogs_, ini_);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("設定"));
+  EXPECT_EQ(form.size(), QSize(333, 382));
+  EXPECT_EQ(form.PageControl1->count(), 1);
+  EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("E-Mail設定"));
+  EXPECT_EQ(form.ckAPOP->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_EQ(form.EditPassword->echoMode(), QLineEdit::Password);
+}
+
+}  // namespace
+}  // namespace moriva

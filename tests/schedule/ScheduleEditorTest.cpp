@@ -1,0 +1,192 @@
+#include "schedule/ScheduleEditor.h"
+
+#include <gtest/gtest.h>
+
+#include "base/Cp932.h"
+#include "schedule/ScheduleLine.h"
+#include "tests/support/FakeDialogs.h"
+
+using namespace moriva;
+
+namespace {
+
+// A list with the day 2026/3/4 spread among other days and a yearly line that is no item.
+TLineList MixedList() {
+  return TLineList{
+      "2026,2026,3,14,,,\"other- day- 9:0:0- FALSE\"",
+      "2026,2026,3,4,,,\"first- room- 9:30:0- FALSE\"",
+      ",,3,4,,,\"yearly\"",
+      "2026,2026,3,4,,,\"second- - 0:00:0- TRUE\"",
+      "2026,2026,3,4,,,\"third- x- 0:5:0- FALSE\"",
+  };
+}
+
+TItemFields MakeFields(std::string subject, std::string place, int hour, int minute, bool alarm) {
+  return TItemFields{std::move(subject), std::move(place), hour, minute, alarm};
+}
+
+class ScheduleEditorTest : public ::testing::Test {
+ protected:
+  TFakeDialogs dialogs;
+};
+
+}  // namespace
+
+TEST_F(ScheduleEditorTest, EmptyDayWritesOneLineAndSelectsIt) {
+  TLineList list{"2026,2026,3,5,,,\"next- day- 9:0:0- FALSE\""};
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Fields.Subject = "junk";
+  ed.Open();
+  EXPECT_TRUE(ed.Nodes().empty());
+  EXPECT_EQ(ed.Selected(), -1);
+  EXPECT_EQ(ed.EditIndex(), -1);
+  EXPECT_EQ(ed.Fields, TItemFields{});
+
+  ed.Fields = MakeFields(Sj("会議"), Sj("本社"), 3, 6, true);
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
+  ASSERT_EQ(list.Count(), 2u);
+  EXPECT_EQ(list[1], Sj("2026,2026,3,4,,,\"会議- 本社- 9:30:0- TRUE\""));
+  ASSERT_EQ(ed.Nodes().size(), 1u);
+  EXPECT_EQ(ed.Nodes()[0], (TItemNode{1, Sj("会議- 本社- 9:30:0"), true}));
+  EXPECT_EQ(ed.Selected(), 0);
+  EXPECT_EQ(ed.EditIndex(), 1);
+  EXPECT_TRUE(dialogs.Calls.empty());
+}
+
+TEST_F(ScheduleEditorTest, OpeningShowsTheFirstItemAndRewritesItUnchanged) {
+  TLineList list = MixedList();
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Open();
+  ASSERT_EQ(ed.Nodes().size(), 3u);
+  EXPECT_EQ(ed.Nodes()[0], (TItemNode{1, "first- room- 9:30:0", false}));
+  EXPECT_EQ(ed.Nodes()[1], (TItemNode{3, "second- - 0:00:0", true}));
+  EXPECT_EQ(ed.Nodes()[2].Index, 4u);
+  EXPECT_EQ(ed.Selected(), 0);
+  EXPECT_EQ(ed.EditIndex(), 1);
+  EXPECT_EQ(ed.Fields, MakeFields("first", "room", 3, 6, false));
+  const unsigned generation = ed.TreeGeneration();
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Replaced);
+  EXPECT_EQ(list, MixedList());
+  EXPECT_EQ(ed.TreeGeneration(), generation);  // the node was updated, not rebuilt
+}
+
+TEST_F(ScheduleEditorTest, MidnightAndFullHoursSelectTheFirstEntries) {
+  TLineList list = MixedList();
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Open();
+  ed.Select(1);  // stored as 0:00:0
+  EXPECT_EQ(ed.Fields, MakeFields("second", "", 0, 0, true));
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Replaced);
+  EXPECT_EQ(list[3], "2026,2026,3,4,,,\"second- - 0:0:0- TRUE\"");
+  EXPECT_EQ(ed.Nodes()[1].Text, "second- - 0:0:0");
+}
+
+TEST_F(ScheduleEditorTest, TimesThatDoNotReadKeepOrEmptyTheChoices) {
+  TLineList list{
+      "2026,2026,3,4,,,\"a- - 9:30:0- FALSE\"",
+      "2026,2026,3,4,,,\"b- - 9:30- FALSE\"",    // two pieces: choices stay
+      "2026,2026,3,4,,,\"c- - 25:7:0- FALSE\"",  // no such entries: choices empty
+      "2026,2026,3,4,,,\"just a text\"",         // not an item
+  };
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Open();
+  ed.Select(1);
+  EXPECT_EQ(ed.Fields, MakeFields("b", "", 3, 6, false));
+  EXPECT_EQ(ed.EditIndex(), 1);
+  ed.Select(2);
+  EXPECT_EQ(ed.Fields, MakeFields("c", "", kNoChoice, kNoChoice, false));
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Replaced);
+  EXPECT_EQ(list[2], "2026,2026,3,4,,,\"c- - ::0- FALSE\"");
+
+  // The line that is no item is listed with its whole text; shown, it empties the fields, and
+  // writing them is ignored, so the line survives an OK untouched.
+  EXPECT_EQ(ed.Nodes()[3].Text, "just a text- - ");
+  ed.Fields.Alarm = true;
+  ed.Select(3);
+  EXPECT_EQ(ed.Fields, MakeFields("", "", kNoChoice, kNoChoice, false));
+  EXPECT_EQ(ed.EditIndex(), 3);
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Ignored);
+  EXPECT_EQ(list[3], "2026,2026,3,4,,,\"just a text\"");
+}
+
+TEST_F(ScheduleEditorTest, EmptySubjectAndUnreadableTextsWriteNothing) {
+  struct Case {
+    std::string subject, place;
+    TWriteOutcome outcome;
+  } cases[] = {
+      {"", "somewhere", TWriteOutcome::Ignored},  {"say \"hi\"", "", TWriteOutcome::Refused},
+      {"a- b", "", TWriteOutcome::Refused},       {"ok", "room- 3", TWriteOutcome::Refused},
+      {"two\nlines", "", TWriteOutcome::Refused},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.subject + "|" + c.place);
+    for (bool add : {false, true}) {
+      TLineList list = MixedList();
+      TFakeDialogs fake;
+      TScheduleEditor ed(list, 2026, 3, 4, fake);
+      ed.Open();
+      ed.Select(1);
+      const TItemFields typed = MakeFields(c.subject, c.place, 5, 5, true);
+      ed.Fields = typed;
+      EXPECT_EQ(add ? ed.Add() : ed.Write(), c.outcome);
+      EXPECT_EQ(list, MixedList());
+      if (c.outcome == TWriteOutcome::Refused) {
+        EXPECT_EQ(fake.MessageTexts(),
+                  std::vector<std::string>{std::string(kUnwritableTextMessage)});
+        EXPECT_EQ(fake.Calls.at(0).Caption, "警告");
+        EXPECT_EQ(ed.Fields, typed);  // nothing the user typed is lost
+        EXPECT_EQ(ed.EditIndex(), 3);
+      } else {
+        EXPECT_TRUE(fake.Calls.empty());
+        EXPECT_EQ(ed.EditIndex(), add ? -1 : 3);
+      }
+    }
+  }
+}
+
+TEST_F(ScheduleEditorTest, DeletingAsksAndRebuildsTheIndexes) {
+  TLineList list = MixedList();
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Open();
+  ed.Select(1);
+  dialogs.AnswerNo();
+  EXPECT_EQ(ed.Delete(), TDeleteOutcome::Declined);
+  EXPECT_EQ(list, MixedList());
+  ASSERT_EQ(dialogs.Calls.size(), 1u);
+  EXPECT_EQ(dialogs.Calls[0].Text, "この予定を削除します。よろしいですか？");
+  EXPECT_EQ(dialogs.Calls[0].Caption, "警告");
+  EXPECT_EQ(dialogs.Calls[0].Icon, TMsgIcon::Warning);
+
+  dialogs.AnswerYes();
+  EXPECT_EQ(ed.Delete(), TDeleteOutcome::Deleted);
+  EXPECT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list[2], ",,3,4,,,\"yearly\"");
+  ASSERT_EQ(ed.Nodes().size(), 2u);
+  EXPECT_EQ(ed.Nodes()[1].Index, 3u);  // "third" moved up by one
+  EXPECT_EQ(ed.Selected(), -1);
+  EXPECT_EQ(ed.EditIndex(), -1);
+  EXPECT_EQ(ed.Fields, TItemFields{});
+
+  // With nothing selected there is nothing to ask about.
+  EXPECT_EQ(ed.Delete(), TDeleteOutcome::NothingSelected);
+  EXPECT_EQ(dialogs.Calls.size(), 2u);
+  // The next write adds a new item rather than overwriting one.
+  ed.Fields.Subject = "again";
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
+  EXPECT_EQ(list.Count(), 5u);
+}
+
+TEST_F(ScheduleEditorTest, StaleIndexesNeitherShowNorOverwrite) {
+  TLineList list = MixedList();
+  TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+  ed.Open();
+  ed.Select(2);  // index 4
+  list.Delete(4);
+  list.Delete(3);
+  ed.Fields.Subject = "kept";
+  ed.ShowSelected();  // the node's index names no line any more: the fields stay
+  EXPECT_EQ(ed.Fields.Subject, "kept");
+  EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
+  EXPECT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list[3], "2026,2026,3,4,,,\"kept- x- 0:5:0- FALSE\"");
+}
