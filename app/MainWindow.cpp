@@ -18,6 +18,7 @@
 #include "app/FormFont.h"
 #include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
+#include "app/ReminderNotifier.h"
 #include "app/ScheduleEditorWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/VersionWindow.h"
@@ -73,10 +74,10 @@ void TMainWindow::Guarded(F&& handler) {
   }
 }
 
-TMainWindow::TMainWindow(TDialogs& dialogs, std::filesystem::path exeDir,
+TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
                          std::optional<std::string> firstArgument, QWidget* parent)
     : QMainWindow(parent),
-      ExeDir(std::move(exeDir)),
+      Folders(std::move(folders)),
       dialogs_(dialogs),
       firstArgument_(std::move(firstArgument)) {
   setWindowTitle(QStringLiteral("Moriva"));
@@ -85,7 +86,8 @@ TMainWindow::TMainWindow(TDialogs& dialogs, std::filesystem::path exeDir,
   resize(574, 300);
 
   SetupCalendars();
-  document_ = std::make_unique<TScheduleDocument>(MC->SpecialDayList(), dialogs_, ExeDir);
+  Reminders = new TReminderNotifier(MC->SpecialDayList(), this);
+  document_ = std::make_unique<TScheduleDocument>(MC->SpecialDayList(), dialogs_, Folders.Config);
   document_->OnListChanged = [this] { CopyDayLists(); };
   document_->OnTitleChanged = [this](const std::string& title) { setWindowTitle(FromUtf8(title)); };
 
@@ -265,6 +267,7 @@ void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
 void TMainWindow::CopyDayLists() {
   WC->SetHolidayList(MC->HolidayList());
   WC->SetSpecialDayList(MC->SpecialDayList());
+  Reminders->Check();
 }
 
 bool TMainWindow::FormCloseQuery() {
@@ -307,7 +310,7 @@ class TTransferScope {
 void TMainWindow::HSOutputExecute() {
   if (transferring_) return;
   TTransferScope scope([this](bool on) { SetTransferring(on); });
-  TTransferContext context(dialogs_, ExeDir);
+  TTransferContext context(dialogs_, Folders);
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
   SendScheduleToPhone(*Smtp, context, MC->SpecialDayList(), TodayJulius());
 }
@@ -315,7 +318,7 @@ void TMainWindow::HSOutputExecute() {
 void TMainWindow::HSInputExecute() {
   if (transferring_) return;
   TTransferScope scope([this](bool on) { SetTransferring(on); });
-  TTransferContext context(dialogs_, ExeDir);
+  TTransferContext context(dialogs_, Folders);
   context.Status = StatusBar1;
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
   const TReceiveAndMerge r = ReceiveIntoSchedule(*Pop3, context, MC->SpecialDayList());
@@ -339,7 +342,7 @@ void TMainWindow::JumpTodayExecute() {
 }
 
 void TMainWindow::VersionExecute() {
-  TVersionWindow form(this);
+  TVersionWindow form(this, &Folders);
   form.exec();
 }
 

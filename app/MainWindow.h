@@ -11,6 +11,7 @@
 
 #include "base/Dialogs.h"
 #include "base/LineList.h"
+#include "base/ProgramFolders.h"
 #include "schedule/ScheduleDocument.h"
 
 class QAction;
@@ -26,19 +27,21 @@ class TPop3Client;
 class TSmtpClient;
 class TWeeklyCalendar;
 class TQtStatusPanels;
+class TReminderNotifier;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `exeDir` is the program's folder (the settings file lives there); `firstArgument` the
-  // first command-line argument, if any. `dialogs` must outlive the window.
-  TMainWindow(TDialogs& dialogs, std::filesystem::path exeDir,
-              std::optional<std::string> firstArgument, QWidget* parent = nullptr);
+  // `folders` are where the settings and the mail files live (a single folder converts: both
+  // beside each other); `firstArgument` the first command-line argument, if any. `dialogs`
+  // must outlive the window.
+  TMainWindow(TDialogs& dialogs, TProgramFolders folders, std::optional<std::string> firstArgument,
+              QWidget* parent = nullptr);
   ~TMainWindow() override;
 
   // --- State ------------------------------------------------------------------------
-  std::filesystem::path ExeDir;
+  TProgramFolders Folders;
   // The schedule file: ScheFileName, Modified, the title and the file actions.
   TScheduleDocument& Document() { return *document_; }
   const std::filesystem::path& ScheFileName() const { return document_->ScheFileName(); }
@@ -51,6 +54,8 @@ class TMainWindow : public QMainWindow {
   TQtStatusPanels* StatusBar1 = nullptr;
   std::unique_ptr<TSmtpClient> Smtp;
   std::unique_ptr<TPop3Client> Pop3;
+  // Desktop notifications of the alarm items, rechecked whenever the day lists are copied.
+  TReminderNotifier* Reminders = nullptr;
 
   QAction* AddSche = nullptr;  // 予定編集; Enter and a double click on the week view run it too
   QAction* NewSche = nullptr;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CloseOnSignal.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 
@@ -31,17 +32,23 @@ class TMorivaApplication : public QApplication {
 
 int main(int argc, char** argv) {
   TMorivaApplication app(argc, argv);
-  // The program's folder, where its settings file and its mail folders live.
+  // The settings file and the mail folders live beside the program, or in the desktop's
+  // folders for an installed copy; those are made now, as the window reads and writes there.
   const std::filesystem::path exeDir =
       std::filesystem::path(QFile::encodeName(QApplication::applicationDirPath()).toStdString()) /
       "";
+  const moriva::TProgramFolders folders = moriva::ChooseProgramFolders(
+      exeDir, moriva::IsInstalledProgramFolder(exeDir), moriva::SystemEnvironment());
+  moriva::MakeProgramFolder(folders.Config);
+  moriva::MakeProgramFolder(folders.Data);
   std::optional<std::string> firstArgument;
   if (argc > 1) firstArgument = argv[1];
 
   moriva::TQtDialogs dialogs;
   app.Dialogs = &dialogs;
-  moriva::TMainWindow form(dialogs, exeDir, firstArgument);
+  moriva::TMainWindow form(dialogs, folders, firstArgument);
   dialogs.SetParent(&form);
+  moriva::CloseOnTerminationSignals(&form);
   form.show();
   return app.exec();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Exception.h"
+#include "base/ProgramFolders.h"
 
 namespace moriva {
 
@@ -42,6 +43,9 @@ struct TCliCommand {
   std::string_view summary;  // one line for --help
   int (*run)(TCliArgs& args, std::ostream& out, std::ostream& err);
 };
+
+// The folders of this copy of the program, when no --dir names another.
+TProgramFolders CliProgramFolders();
 
 int DaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int HolidaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);

@@ -1,6 +1,6 @@
 // moriva-cli config, send and receive: the mail set-up and both roads to the handset, for
 // scripts and cron. The settings, "uidl.ini", "outgoing" and "incoming" are those of the
-// program's folder, or of DIR with --dir.
+// program's folders (see moriva-cli --help), or of DIR with --dir.
 #include <csignal>
 #include <filesystem>
 #include <ostream>
@@ -57,12 +57,16 @@ class TCliStatus : public TStatusSink {
   std::ostream& out_;
 };
 
-// The program's folder: where the executable lies, unless --dir names another.
-fs::path ExeDirArg(TCliArgs& args) {
-  if (std::optional<std::string> dir = args.Option("dir")) return fs::path(*dir);
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::current_path() : exe.parent_path();
+// Both folders are DIR with --dir, which must exist already; otherwise those of the program,
+// made on first use.
+struct TFoldersArg {
+  TProgramFolders Folders;
+  bool Given = false;
+};
+
+TFoldersArg FoldersArg(TCliArgs& args) {
+  if (std::optional<std::string> dir = args.Option("dir")) return {fs::path(*dir), true};
+  return {CliProgramFolders(), false};
 }
 
 constexpr std::string_view kMailKeys[] = {"hs110email", "smtp",   "sender",   "sendermail",
@@ -94,8 +98,16 @@ class TInterruptScope {
 
 }  // namespace
 
+TProgramFolders CliProgramFolders() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  const fs::path dir = ec ? fs::current_path() : exe.parent_path();
+  return ChooseProgramFolders(dir, IsInstalledProgramFolder(dir), SystemEnvironment());
+}
+
 int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
-  const fs::path settings = SettingsFilePath(ExeDirArg(args));
+  const TFoldersArg folders = FoldersArg(args);
+  const fs::path settings = SettingsFilePath(folders.Folders.Config);
   const std::vector<std::string> pos = args.Positional(1, 2);
   const std::string& key = pos[0];
   bool known = false;
@@ -118,12 +130,13 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (key == "password") stored = EncodePassword(stored);
   if (IsBooleanKey(key) && value != "true" && value != "false")
     throw EUsageError(key + " takes true or false");
+  if (!folders.Given) MakeProgramFolder(folders.Folders.Config);
   WriteProfileString(kMailSection, key, stored, settings);
   return 0;
 }
 
 int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
-  const fs::path exeDir = ExeDirArg(args);
+  const TProgramFolders folders = FoldersArg(args).Folders;
   std::optional<std::string> todayArg = args.Option("today");
   const JuliusDay today = todayArg ? ParseDateArg(*todayArg) : TodayJulius();
   const std::vector<std::string> pos = args.Positional(1, 1);
@@ -133,13 +146,13 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TCliDialogs dialogs(out, err);
   TSmtpClient smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
-  TTransferContext context(dialogs, exeDir);
+  TTransferContext context(dialogs, folders);
   const auto result = SendScheduleToPhone(smtp, context, list, today, false);
   return result == TSendResult::Sent ? 0 : 1;
 }
 
 int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
-  const fs::path exeDir = ExeDirArg(args);
+  const TProgramFolders folders = FoldersArg(args).Folders;
   const std::vector<std::string> pos = args.Positional(1, 1);
   TLineList list;
   LoadScheduleFile(pos[0], list);
@@ -149,7 +162,7 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TPop3Client pop;
   pop.OnError = ErrorBoxHandler(dialogs);
   TInterruptScope interrupt;
-  TTransferContext context(dialogs, exeDir);
+  TTransferContext context(dialogs, folders);
   context.Status = &status;
   context.CancelRequested = [] { return g_interrupted != 0; };
   const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list);

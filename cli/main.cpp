@@ -25,7 +25,7 @@ constexpr TCliCommand kCommands[] = {
      CsvImportCommand},
     {"xml-export", "FILE.mrv OUT.xml", "the schedule as an XML file (Shift_JIS)", XmlExportCommand},
     {"config", "KEY [VALUE] [--dir DIR]",
-     "print or set one mail setting (section email of DIR/hs110.ini)", ConfigCommand},
+     "print or set one mail setting (section email of hs110.ini)", ConfigCommand},
     {"send", "FILE.mrv [--dir DIR] [--today YYYY-MM-DD]",
      "mail the items from today on to the handset as SCHEDULE.CSV", SendCommand},
     {"receive", "FILE.mrv [--dir DIR]",
@@ -37,6 +37,10 @@ void WriteUsage(std::ostream& out) {
          "       moriva-cli --help | --version | COMMAND --help\n\nCommands:\n";
   for (const TCliCommand& c : kCommands)
     out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+  const TProgramFolders folders = CliProgramFolders();
+  out << "\nFiles (unless --dir DIR names one folder for all):\n  settings (hs110.ini): "
+      << folders.Config.string()
+      << "\n  data (uidl.ini, caldav.ini, outgoing, incoming): " << folders.Data.string() << '\n';
 }
 
 const TCliCommand* FindCommand(std::string_view name) {

@@ -24,20 +24,26 @@ std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int3
   return items;
 }
 
-std::string AgendaTimeText(const std::string& storedTime) {
+std::optional<TTimeOfDay> StoredTimeOfDay(std::string_view storedTime) {
   std::vector<int32_t> pieces;
   size_t p = 0;
   for (;;) {
     size_t colon = storedTime.find(':', p);
-    std::optional<int32_t> v = TryStrToInt(std::string_view(storedTime).substr(p, colon - p));
-    if (!v || *v < 0) return storedTime;
+    std::optional<int32_t> v = TryStrToInt(storedTime.substr(p, colon - p));
+    if (!v || *v < 0) return std::nullopt;
     pieces.push_back(*v);
-    if (colon == std::string::npos) break;
+    if (colon == std::string_view::npos) break;
     p = colon + 1;
   }
-  if (pieces.size() != 3) return storedTime;
-  std::string minute = std::to_string(pieces[1]);
-  return std::to_string(pieces[0]) + ":" + (minute.size() < 2 ? "0" : "") + minute;
+  if (pieces.size() != 3) return std::nullopt;
+  return TTimeOfDay{pieces[0], pieces[1]};
+}
+
+std::string AgendaTimeText(const std::string& storedTime) {
+  const std::optional<TTimeOfDay> t = StoredTimeOfDay(storedTime);
+  if (!t) return storedTime;
+  std::string minute = std::to_string(t->Minute);
+  return std::to_string(t->Hour) + ":" + (minute.size() < 2 ? "0" : "") + minute;
 }
 
 }  // namespace moriva

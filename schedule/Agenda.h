@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/LineList.h"
@@ -27,6 +28,14 @@ struct TAgendaItem {
 // parts. Every other line is left out.
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
                                        std::optional<int32_t> to);
+
+// The hour and minute of a stored "H:M:S" time whose three pieces are numbers of zero or more
+// (not checked against 23 and 59); nullopt for any other text.
+struct TTimeOfDay {
+  int32_t Hour = 0;
+  int32_t Minute = 0;
+};
+std::optional<TTimeOfDay> StoredTimeOfDay(std::string_view storedTime);
 
 // "H:M" from a stored "H:M:S" time with numeric pieces ("9:30:0" → "9:30", "0:5:0" → "0:05");
 // any other time text is returned as stored.

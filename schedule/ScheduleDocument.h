@@ -19,8 +19,8 @@ namespace moriva {
 
 class TScheduleDocument {
  public:
-  // `master` and `dialogs` must outlive the document. `exeDir` holds "hs110.ini".
-  TScheduleDocument(TLineList& master, TDialogs& dialogs, std::filesystem::path exeDir);
+  // `master` and `dialogs` must outlive the document. `configDir` holds "hs110.ini".
+  TScheduleDocument(TLineList& master, TDialogs& dialogs, std::filesystem::path configDir);
 
   const std::filesystem::path& ScheFileName() const { return sche_file_name_; }
   const std::string& Title() const { return title_; }  // UTF-8

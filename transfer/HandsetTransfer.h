@@ -21,6 +21,7 @@
 
 #include "base/Dialogs.h"
 #include "base/LineList.h"
+#include "base/ProgramFolders.h"
 #include "mail/Attachment.h"
 #include "mail/MailMessage.h"
 #include "mail/Pop3Client.h"
@@ -29,8 +30,8 @@
 
 namespace moriva {
 
-// Beside the program (ExeDir): the file sent last, the files received, the ids of the mails
-// already examined.
+// In the program's data folder (TProgramFolders::Data): the file sent last, the files received,
+// the ids of the mails already examined.
 inline constexpr std::string_view kOutgoingFolder = "outgoing";
 inline constexpr std::string_view kIncomingFolder = "incoming";
 inline constexpr std::string_view kUidlFileName = "uidl.ini";
@@ -76,21 +77,21 @@ std::string PhoneMessageBody(int year, int month, int day, int hour, int minute)
 std::string PhoneMessageBody(TMailTime now);
 
 // Builds the handset's CSV of the items dated `today` or later (BuildPhoneCsv) and writes it,
-// atomically, as ExeDir/outgoing/SCHEDULE.CSV, creating the folders as needed. Returns the
+// atomically, as <dataDir>/outgoing/SCHEDULE.CSV, creating the folders as needed. Returns the
 // file's path. EFileError when the folder or the file cannot be made (the old file then stays).
-std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& exeDir,
+std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
                                             const TLineList& specialDayList, int32_t today,
                                             size_t* leftOut = nullptr);
 
 // ---- What both roads need from their surroundings ----
 
 struct TTransferContext {
-  TTransferContext(TDialogs& dialogs, std::filesystem::path exeDir)
-      : Dialogs(dialogs), ExeDir(std::move(exeDir)) {}
+  TTransferContext(TDialogs& dialogs, TProgramFolders folders)
+      : Dialogs(dialogs), Folders(std::move(folders)) {}
 
   TDialogs& Dialogs;
-  // The program's folder: "hs110.ini", "uidl.ini", "outgoing" and "incoming" live here.
-  std::filesystem::path ExeDir;
+  // "hs110.ini" in Folders.Config; "uidl.ini", "outgoing" and "incoming" in Folders.Data.
+  TProgramFolders Folders;
   // The three status panels (receive only); may be null.
   TStatusSink* Status = nullptr;
   // Installed on the client for the run when set (the window: process pending events); the
@@ -134,7 +135,7 @@ enum class TSendResult {
   Sent,           // the server accepted it: "送信完了しました。"
 };
 
-// Sends one mail to the handset with the settings of ExeDir/hs110.ini (section "email":
+// Sends one mail to the handset with the settings of hs110.ini (section "email":
 // "hs110email" the recipient, "smtp" the server, "sender"/"sendermail" the sender, empty ones
 // becoming kDefaultSenderName / kDefaultSenderMail). Shows the hourglass while it runs and the
 // outcome's message; the server's own reply texts reach the user through the client's OnError.
@@ -143,7 +144,7 @@ enum class TSendResult {
 // nothing is sent then.
 TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context, const TPhoneMail& mail);
 
-// What the send action does: writes ExeDir/outgoing/SCHEDULE.CSV from the items dated `today`
+// What the send action does: writes outgoing/SCHEDULE.CSV from the items dated `today`
 // or later (also when the user then declines), asks kSendQuestionText when `ask` (caption
 // kSendQuestionCaption, exclamation icon, Yes the default), and on Yes sends it with the subject
 // kPhoneSubject and the body PhoneMessageBody of the context's clock. Returns nothing when the
@@ -176,15 +177,15 @@ struct TReceiveResult {
   bool UidlSaved = false;  // uidl.ini holds the known ids (written, or already up to date)
 };
 
-// Receives the handset's mails with the settings of ExeDir/hs110.ini ("pop" the server,
+// Receives the handset's mails with the settings of hs110.ini ("pop" the server,
 // "userid", "password" (stored scrambled), "apop", "nouidl", "prestr" the subject word, "mrv"
 // by default). Mail is never deleted.
 //
-// Without "nouidl", only the mails whose ids ExeDir/uidl.ini lacks are examined, and every
+// Without "nouidl", only the mails whose ids uidl.ini lacks are examined, and every
 // mail examined to its end has its id recorded there; ids of mails gone from the server are
 // dropped. A mail is examined by its header block; when its subject, with A-Z in lower case,
 // equals the subject word, it is fetched in full and each attachment is saved (atomically,
-// replacing an older file of its name) as ExeDir/incoming/<name>, its path appended to
+// replacing an older file of its name) as incoming/<name>, its path appended to
 // `fileList` unless already there. The id of a mail is recorded only after its attachments are
 // on disk, so a mail interrupted by a cancel or a failure is examined again next time.
 //

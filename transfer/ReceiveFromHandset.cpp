@@ -124,9 +124,8 @@ class TReceiveRun {
 
   void SaveAttachments(TMailMessage& mail) {
     if (mail.AttachedFiles.Empty()) return;
-    const fs::path folder = context_.ExeDir / kIncomingFolder;
-    std::error_code ec;
-    fs::create_directories(folder, ec);  // a failure shows up as the file that cannot be made
+    const fs::path folder = context_.Folders.Data / kIncomingFolder;
+    MakeProgramFolder(folder);  // a failure shows up as the file that cannot be made
     for (size_t i = 0; i < mail.AttachedFiles.Count(); ++i) {
       const TAttachedFile& file = mail.AttachedFiles[i];
       const fs::path path = folder / fs::path(file.FileName);
@@ -188,7 +187,7 @@ std::vector<uint16_t> MarkNewMails(TLineList& serverList, TLineList& known) {
 TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& context,
                                 std::vector<fs::path>& fileList,
                                 const std::function<void(int)>& beforeRecording) {
-  const TMailSettings settings = ReadMailSettings(SettingsFilePath(context.ExeDir));
+  const TMailSettings settings = ReadMailSettings(SettingsFilePath(context.Folders.Config));
   const TServerAddress server = SplitServerAddress(settings.POP, "110");
   pop.Host = server.Host;
   pop.Port = server.Port;
@@ -235,7 +234,7 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
     return {run.Count(), TReceiveOutcome::Done, false};
   }
 
-  const fs::path uidl_file = context.ExeDir / kUidlFileName;
+  const fs::path uidl_file = context.Folders.Data / kUidlFileName;
   TLineList known;
   std::optional<std::string> stored;  // the file's bytes as loaded
   try {
@@ -288,6 +287,7 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   // such a receive cheap (an atomic write waits for the disk twice).
   if (stored && known.Text() == *stored) return {run.Count(), outcome, true};
   try {
+    MakeProgramFolder(context.Folders.Data);
     known.SaveToFile(uidl_file);
   } catch (const Exception& e) {
     // The mails will come again next time; the merge takes each item once.

@@ -51,14 +51,13 @@ std::string PhoneMessageBody(TMailTime now) {
                           local.tm_min);
 }
 
-std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& exeDir,
+std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
                                             const TLineList& specialDayList, int32_t today,
                                             size_t* leftOut) {
   const TLineList csv = BuildPhoneCsv(specialDayList, today, leftOut);
-  const std::filesystem::path folder = exeDir / kOutgoingFolder;
+  const std::filesystem::path folder = dataDir / kOutgoingFolder;
   const std::filesystem::path file = folder / kPhoneCsvFileName;
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  MakeProgramFolder(folder);
   // A folder that could not be made shows up as the file that cannot be created.
   SavePhoneCsv(file, csv);
   return file;
@@ -84,7 +83,8 @@ TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context,
 
   // The password is not needed here, so a broken one must not stop a send.
   std::string passwordError;
-  const TMailSettings settings = ReadMailSettings(SettingsFilePath(context.ExeDir), passwordError);
+  const TMailSettings settings =
+      ReadMailSettings(SettingsFilePath(context.Folders.Config), passwordError);
   const TServerAddress server = SplitServerAddress(settings.SMTP, "25");
   smtp.Host = server.Host;
   smtp.Port = server.Port;
@@ -135,7 +135,8 @@ TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context,
 std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const TTransferContext& context,
                                                const TLineList& specialDayList, int32_t today,
                                                bool ask) {
-  const std::filesystem::path csv = WriteOutgoingPhoneCsv(context.ExeDir, specialDayList, today);
+  const std::filesystem::path csv =
+      WriteOutgoingPhoneCsv(context.Folders.Data, specialDayList, today);
   if (ask && !context.Dialogs.AskYesNo(kSendQuestionText, kSendQuestionCaption, TMsgIcon::Warning,
                                        TMsgDefault::Yes))
     return std::nullopt;

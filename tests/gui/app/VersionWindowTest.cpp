@@ -45,3 +45,25 @@ TEST(VersionWindowTest, ShowsTheBuildsVersionAndOpensTheLink) {
 
 }  // namespace
 }  // namespace moriva
+
+namespace moriva {
+namespace {
+
+TEST(VersionWindowTest, AnInstalledCopySaysWhereItsFilesAre) {
+  const TProgramFolders beside("/opt/moriva/");
+  TVersionWindow plain(nullptr, &beside);
+  EXPECT_EQ(plain.ConfigFolder, nullptr);
+  EXPECT_EQ(plain.size(), QSize(209, 152));
+
+  const TProgramFolders xdg("/home/u/.config/moriva", "/home/u/.local/share/moriva");
+  TVersionWindow form(nullptr, &xdg);
+  ASSERT_NE(form.ConfigFolder, nullptr);
+  EXPECT_EQ(form.ConfigFolder->text(), QStringLiteral("設定 /home/u/.config/moriva"));
+  EXPECT_EQ(form.DataFolder->toolTip(), QStringLiteral("/home/u/.local/share/moriva"));
+  EXPECT_TRUE(form.DataFolder->text().startsWith(QStringLiteral("データ /home/")));
+  EXPECT_TRUE(QRect(QPoint(), form.size()).contains(form.DataFolder->geometry()));
+  EXPECT_EQ(form.OKBtn->geometry(), QRect(80, 72, 57, 25));
+}
+
+}  // namespace
+}  // namespace moriva
