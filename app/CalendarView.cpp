@@ -141,6 +141,12 @@ void TCalendarView::SetAutoFurikae(bool on) {
   Redraw();
 }
 
+void TCalendarView::SetSwitches(const THolidaySwitches& switches) {
+  if (switches == rules_.Switches) return;
+  rules_.Switches = switches;
+  Redraw();
+}
+
 void TCalendarView::DayChange(int32_t y, uint8_t m, uint8_t d) {
   if (OnDayChange) OnDayChange(*this, y, m, d);
 }

@@ -83,6 +83,10 @@ class TCalendarView : public QFrame {
   void SetAutoEquinox(bool on);
   bool AutoFurikae() const { return rules_.AutoFurikae; }
   void SetAutoFurikae(bool on);
+  // The holiday law's switch days for the rules its lines cannot say (a rule set's, with its
+  // lines in HolidayList).
+  const THolidaySwitches& Switches() const { return rules_.Switches; }
+  void SetSwitches(const THolidaySwitches& switches);
 
   // --- Events ------------------------------------------------------------------------
   TDayChangeEvent OnDayChange;
@@ -141,7 +145,7 @@ class TCalendarView : public QFrame {
   TLineList holiday_list_;
   TLineList special_day_list_;
   QColor color_;
-  TDayRules rules_;  // both parsed lists, and the AutoEquinox / AutoFurikae switches
+  TDayRules rules_;  // both parsed lists, AutoEquinox, AutoFurikae and the law's switches
   std::vector<std::string> faulty_lines_;
   QImage image_;
 };

@@ -22,10 +22,10 @@
 #include "app/ScheduleEditorWindow.h"
 #include "app/SettingsWindow.h"
 #include "app/VersionWindow.h"
+#include "app/ViewMenu.h"
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "calendar/DayListReport.h"
-#include "calendar/HolidayLines.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 #include "transfer/FileMenuActions.h"
@@ -127,7 +127,6 @@ void TMainWindow::SetupCalendars() {
   MC->SetShowRokuyo(false);
   MC->SetColor(palette().color(QPalette::Base));
   SetCalendarFonts(MC->Fonts(), true);
-  MC->SetHolidayList(DefaultHolidayLines());
   MC->SetJuliusDay(kDesignDay);
 
   WC = new TWeeklyCalendar(central);
@@ -197,6 +196,13 @@ void TMainWindow::CreateMenus() {
   file->addSeparator();
   file->addAction(Closes);
 
+  // The holiday rules and the rokuyo as the settings file remembers them.
+  ViewMenu = new TViewMenu(
+      *menuBar()->addMenu(QStringLiteral("表示(&V)")), *MC, [this] { CopyDayLists(); },
+      [this] { return document_->SettingsFile(); },
+      [this](const std::function<void()>& handler) { Guarded(handler); });
+  ViewMenu->LoadSettings();
+
   QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
   transfer->addAction(HSOutput);
   transfer->addSeparator();
@@ -265,6 +271,7 @@ void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
 }
 
 void TMainWindow::CopyDayLists() {
+  WC->SetSwitches(MC->Switches());
   WC->SetHolidayList(MC->HolidayList());
   WC->SetSpecialDayList(MC->SpecialDayList());
   Reminders->Check();

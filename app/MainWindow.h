@@ -28,6 +28,7 @@ class TSmtpClient;
 class TWeeklyCalendar;
 class TQtStatusPanels;
 class TReminderNotifier;
+class TViewMenu;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -71,6 +72,7 @@ class TMainWindow : public QMainWindow {
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
   QAction* JumpToday = nullptr;
+  TViewMenu* ViewMenu = nullptr;  // 表示: the holiday rule set and the rokuyo
 
   // --- Operations -------------------------------------------------------------------
   // The start-up sequence; runs once, when the window is first shown.

@@ -1,8 +1,11 @@
 #include "app/MonthlyCalendar.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 #include "base/Cp932.h"
 #include "calendar/OldCalendar.h"
@@ -24,6 +27,33 @@ QRect ToQRect(const TGridRect& r) {
 }  // namespace
 
 TMonthlyCalendar::TMonthlyCalendar(QWidget* parent) : TCalendarView(parent) {}
+
+QFont TMonthlyCalendar::RokuyoFontFor(int cellWidth) const {
+  QFont font = Fonts().Font(cfRokuyo).Font();
+  if (font.key() != fitted_key_) {
+    fitted_.clear();
+    fitted_key_ = font.key();
+  }
+  if (auto it = fitted_.constFind(cellWidth); it != fitted_.constEnd()) return *it;
+  static const QStringList names = [] {
+    QStringList all;
+    for (int i = 1; i <= 6; ++i) all << QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[i]));
+    return all;
+  }();
+  auto widest = [&names](const QFont& f) {
+    const QFontMetrics metrics(f);
+    int w = 0;
+    for (const QString& name : names) w = std::max(w, metrics.horizontalAdvance(name));
+    return w;
+  };
+  const int room = cellWidth - 2;
+  // All six names shrink together, so every cell shows them at one size.
+  for (int pixels = std::abs(Fonts().Font(cfRokuyo).Height(logicalDpiY()));
+       pixels > 6 && widest(font) > room;)
+    font.setPixelSize(--pixels);
+  fitted_.insert(cellWidth, font);
+  return font;
+}
 
 template <typename T>
 void TMonthlyCalendar::Change(T& field, T value) {
@@ -143,7 +173,7 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
     painter.fillRect(strip, selectedFill);
     rokuyoColor = Color();
   }
-  painter.setFont(rokuyoFont.Font());
+  painter.setFont(RokuyoFontFor(rect.width()));
   painter.setPen(rokuyoColor);
   painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine,
                    QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])));

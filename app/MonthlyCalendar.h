@@ -1,5 +1,8 @@
 #pragma once
 // The month grid, one of the two calendar controls.
+#include <QFont>
+#include <QHash>
+
 #include "app/CalendarView.h"
 
 namespace moriva {
@@ -43,6 +46,10 @@ class TMonthlyCalendar : public TCalendarView {
 
   void DrawImage() override;
 
+  // The Rokuyo font as drawn in a cell `cellWidth` pixels wide: made smaller, when it has to
+  // be, so that the widest rokuyo name fits with a pixel to spare on each side.
+  QFont RokuyoFontFor(int cellWidth) const;
+
  protected:
   // Draws one cell into the image; row 0 is the weekday header.
   virtual void DrawCell(QPainter& painter, int col, int row, const QRect& rect);
@@ -65,6 +72,9 @@ class TMonthlyCalendar : public TCalendarView {
   bool first_row_first_day_ = false;
   bool last_row_last_day_ = false;
   bool show_rokuyo_ = false;
+  // RokuyoFontFor by cell width, for the Rokuyo font whose key is fitted_key_.
+  mutable QString fitted_key_;
+  mutable QHash<int, QFont> fitted_;
 };
 
 }  // namespace moriva

@@ -41,7 +41,7 @@ void Prepare(Calendar& c, int n, int width, int height) {
     c.Fonts().Font(TCalendarFontIndex(i)).SetFamily("IPAPGothic");
     c.Fonts().Font(TCalendarFontIndex(i)).SetHeight(12);
   }
-  c.SetHolidayList(DefaultHolidayLines());
+  c.SetHolidayList(ClassicHolidayLines());
   c.SetSpecialDayList(ScheduleLines(n));
   const int frame = c.frameWidth() * 2;
   c.resize(width + frame, height + frame);

@@ -38,6 +38,10 @@ const std::string& FurikaeName() {
   static const std::string name = Sj("振替休日");
   return name;
 }
+const std::string& BetweenName() {
+  static const std::string name = Sj("国民の休日");
+  return name;
+}
 
 }  // namespace
 
@@ -47,6 +51,32 @@ std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
   holidays_.Assign(ParseLines(holidayList, faulty));
   specials_.Assign(ParseLines(specialDayList, faulty));
   return faulty;
+}
+
+bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const {
+  if (!AutoEquinox || z < Switches.EquinoxFrom) return false;
+  vernal = IsVernalEquinoxDay(y, m, d);
+  return vernal || IsAutumnalEquinoxDay(y, m, d);
+}
+
+bool TDayRules::ListedHoliday(JuliusDay z) const {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(z, y, m, d);
+  bool vernal;
+  return holidays_.AnyMatch(y, m, d) || EquinoxHoliday(z, y, m, d, vernal);
+}
+
+// The substitute holiday: a Sunday holiday gives the Monday after it, and, from
+// LaterFurikaeFrom on, the first following day that is no holiday. So z (itself no holiday)
+// is a substitute when the run of holidays right before it holds such a Sunday. Seven days
+// back always reach a Sunday.
+bool TDayRules::IsFurikae(JuliusDay z) const {
+  for (JuliusDay p = z - 1; p >= z - 7 && ListedHoliday(p); --p) {
+    if (JuliusDayOfWeek(p) != 1) continue;
+    return p >= Switches.FurikaeFrom && (p == z - 1 || p >= Switches.LaterFurikaeFrom);
+  }
+  return false;
 }
 
 TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
@@ -71,26 +101,24 @@ TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
   if (w == 1) state.Add(dsSunday);
   if (w == 7) state.Add(dsSaturday);
 
-  if (AutoEquinox) {
-    if (IsVernalEquinoxDay(y, m, d)) {
-      state.Add(dsHoliday);
-      if (names) names->push_back(VernalName());
-    } else if (IsAutumnalEquinoxDay(y, m, d)) {
-      state.Add(dsHoliday);
-      if (names) names->push_back(AutumnalName());
-    }
+  bool vernal = false;
+  if (EquinoxHoliday(z, y, m, d, vernal)) {
+    state.Add(dsHoliday);
+    if (names) names->push_back(vernal ? VernalName() : AutumnalName());
+  }
+  if (state.Has(dsHoliday)) return state;
+
+  // Without a later-substitute rule only a Monday can be a substitute; the Monday that is a
+  // holiday itself passes nothing on to Tuesday.
+  if (AutoFurikae && (w == 2 || z >= Switches.LaterFurikaeFrom) && IsFurikae(z)) {
+    state.Add(dsFurikae);
+    if (names) names->push_back(FurikaeName());
+    return state;
   }
 
-  // The substitute holiday only ever falls on the Monday right after a Sunday holiday; a
-  // Monday that is a holiday itself passes nothing on to Tuesday.
-  if (AutoFurikae && w == 2 && !state.Has(dsHoliday)) {
-    int32_t sy;
-    uint8_t sm, sd;
-    JuliusToDate(z - 1, sy, sm, sd);
-    if (Evaluate(sy, sm, sd, nullptr).Has(dsHoliday)) {
-      state.Add(dsFurikae);
-      if (names) names->push_back(FurikaeName());
-    }
+  if (z >= Switches.BetweenHolidaysFrom && w != 1 && ListedHoliday(z - 1) && ListedHoliday(z + 1)) {
+    state.Add(dsHoliday);
+    if (names) names->push_back(BetweenName());
   }
   return state;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The day rules of a calendar: which days are holidays or special days, and what they are
-// called. Built from two line lists (rule syntax in DayListItem.h) plus two built-in rules:
-// the equinox days (AutoEquinox) and the substitute holiday (AutoFurikae).
+// called. Built from two line lists (rule syntax in DayListItem.h) plus the built-in rules that
+// the line syntax cannot say: the equinox days (AutoEquinox), the substitute holiday
+// (AutoFurikae) and the dates from which the holiday law applies them (THolidaySwitches).
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "base/LineList.h"
 #include "calendar/DayItemCollection.h"
 #include "calendar/DayListItem.h"
+#include "calendar/Julius.h"
 
 namespace moriva {
 
@@ -31,6 +34,24 @@ class TDayState {
   uint8_t bits_ = 0;
 };
 
+// Switch days (day numbers) for the rules a holiday law adds to its rule lines. Each rule
+// holds on the days from its switch day on; the defaults keep the plain built-in rules.
+inline constexpr JuliusDay kAlways = INT32_MIN;
+inline constexpr JuliusDay kNever = INT32_MAX;
+struct THolidaySwitches {
+  // The equinox days are holidays from this day on (with AutoEquinox).
+  JuliusDay EquinoxFrom = kAlways;
+  // A Sunday holiday on or after this day has a substitute (with AutoFurikae): the Monday.
+  JuliusDay FurikaeFrom = kAlways;
+  // For a Sunday holiday on or after this day the substitute is the first following day that
+  // is no holiday, not only the Monday.
+  JuliusDay LaterFurikaeFrom = kNever;
+  // From this day on a day that is neither Sunday, holiday nor substitute holiday, between two
+  // holidays, is "国民の休日" (dsHoliday).
+  JuliusDay BetweenHolidaysFrom = kNever;
+  bool operator==(const THolidaySwitches&) const = default;
+};
+
 class TDayRules {
  public:
   // Rebuilds both item collections from the lists. Never throws: a line whose numeric field
@@ -42,15 +63,18 @@ class TDayRules {
   bool AutoEquinox = true;
   // A Monday that is no holiday itself, after a Sunday holiday, is "振替休日".
   bool AutoFurikae = true;
+  THolidaySwitches Switches;
 
-  // dsSpecialDay when a special-day item matches, dsHoliday when a holiday item matches or it
-  // is an equinox day, dsSunday/dsSaturday by the weekday, dsFurikae as above.
+  // dsSpecialDay when a special-day item matches, dsHoliday when a holiday item matches, it is
+  // an equinox day or a day between holidays, dsSunday/dsSaturday by the weekday, dsFurikae as
+  // above.
   // Throws EJuliusError for 1582/10/5-14.
   TDayState DayState(int32_t y, uint8_t m, uint8_t d) const;
 
   // The names of the day, joined as comma text (CP932): every matching special-day item's name,
   // then every matching holiday item's name (each in list order), then the equinox name, then
-  // "振替休日". Empty when the day has no name. Throws EJuliusError for 1582/10/5-14.
+  // "振替休日", then "国民の休日". Empty when the day has no name. Throws EJuliusError for
+  // 1582/10/5-14.
   std::string DayText(int32_t y, uint8_t m, uint8_t d) const;
 
   const std::vector<TDayListItem>& HolidayItems() const { return holidays_.Items(); }
@@ -59,6 +83,11 @@ class TDayRules {
  private:
   // The day state, and when `names` is given the day's names in day-text order.
   TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string>* names) const;
+  // Whether a holiday item or the equinox rule makes the day a holiday (the substitute and the
+  // between-holidays rules look at these days only).
+  bool ListedHoliday(JuliusDay z) const;
+  bool EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const;
+  bool IsFurikae(JuliusDay z) const;
 
   TDayItemCollection holidays_;
   TDayItemCollection specials_;

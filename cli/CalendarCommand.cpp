@@ -116,6 +116,7 @@ class TMonthGrid {
 int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const bool rokuyo = args.Flag("rokuyo");
   const bool forceColour = args.Flag("color");
+  const THolidaySet set = HolidaySetOption(args);
   const std::vector<std::string> pos = args.Positional(0, 1);
   int32_t year;
   uint8_t month;
@@ -126,7 +127,7 @@ int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
     ParseMonthArg(pos[0], year, month);
   }
   const bool colour = forceColour || (&out == &std::cout && isatty(STDOUT_FILENO));
-  const TDayRules rules = ProgramDayRules({}, err);
+  const TDayRules rules = ProgramDayRules(set, {}, "calendar", err);
   TMonthGrid grid(year, month, rokuyo, colour);
   grid.Write(rules, out);
   grid.WriteHolidays(rules, out);

@@ -5,7 +5,6 @@
 #include <regex>
 
 #include "base/IntText.h"
-#include "calendar/HolidayLines.h"
 #include "cli/CliCommand.h"
 
 namespace moriva {
@@ -28,8 +27,13 @@ JuliusDay ParseDateArg(std::string_view text) {
   const int32_t y = YearInRange(m[1].str(), text);
   const auto month = static_cast<uint8_t>(std::stoi(m[2].str()));
   const auto day = static_cast<uint8_t>(std::stoi(m[3].str()));
-  if (!IsValidDate(y, month, day))  // throws EJuliusError in the 1582 gap
-    throw EUsageError("'" + std::string(text) + "' is no valid date");
+  bool valid;
+  try {
+    valid = IsValidDate(y, month, day);
+  } catch (const EJuliusError& e) {  // the days the calendar skipped in October 1582
+    throw EUsageError("'" + std::string(text) + "': " + e.what());
+  }
+  if (!valid) throw EUsageError("'" + std::string(text) + "' is no valid date");
   return DateToJulius(y, month, day);
 }
 
@@ -58,10 +62,18 @@ std::string FormatDate(int32_t year, uint8_t month, uint8_t day) {
   return buf;
 }
 
-TDayRules ProgramDayRules(const TLineList& specialDays, std::ostream& err) {
+THolidaySet HolidaySetOption(TCliArgs& args) {
+  const std::optional<std::string> name = args.Option("holidays");
+  if (!name) return THolidaySet::Current;
+  if (const std::optional<THolidaySet> set = HolidaySetFromName(*name)) return *set;
+  throw EUsageError("--holidays must be current or classic, not '" + *name + "'");
+}
+
+TDayRules ProgramDayRules(THolidaySet set, const TLineList& specialDays, std::string_view command,
+                          std::ostream& err) {
   TDayRules rules;
-  for (const std::string& line : rules.Build(DefaultHolidayLines(), specialDays))
-    err << NotAnIntegerMessage(line) << '\n';
+  for (const std::string& line : BuildDayRules(rules, set, specialDays))
+    err << "moriva-cli " << command << ": " << NotAnIntegerMessage(line) << '\n';
   return rules;
 }
 

@@ -29,6 +29,7 @@ int DaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const std::optional<std::string> schedule = args.Option("schedule");
   const bool noEquinox = args.Flag("no-equinox");
   const bool noFurikae = args.Flag("no-furikae");
+  const THolidaySet set = HolidaySetOption(args);
   const std::vector<std::string> pos = args.Positional(2, 2);
   const JuliusDay from = ParseDateArg(pos[0]);
   const JuliusDay to = ParseDateArg(pos[1]);
@@ -36,7 +37,7 @@ int DaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
 
   TLineList specials;
   if (schedule) specials.LoadFromFile(*schedule);
-  TDayRules rules = ProgramDayRules(specials, err);
+  TDayRules rules = ProgramDayRules(set, specials, "days", err);
   rules.AutoEquinox = !noEquinox;
   rules.AutoFurikae = !noFurikae;
 

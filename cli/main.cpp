@@ -1,5 +1,6 @@
 // moriva-cli: the calendar engine and the other core parts without windows, for scripts.
-// Exit codes: 0 done, 1 bad data (the message on stderr), 2 bad usage.
+// Exit codes: 0 done, 1 bad data or an unreadable file, 2 bad usage; every message of a command
+// begins with "moriva-cli COMMAND: ".
 #include <algorithm>
 #include <iostream>
 
@@ -11,12 +12,15 @@ namespace {
 
 // One line per command; the function lives in cli/<Name>Command.cpp.
 constexpr TCliCommand kCommands[] = {
-    {"days", "FROM TO [--schedule FILE.mrv] [--no-equinox] [--no-furikae]",
+    {"days",
+     "FROM TO [--schedule FILE.mrv] [--no-equinox] [--no-furikae] [--holidays current|classic]",
      "every day FROM..TO (YYYY-MM-DD): number, weekday, state, old calendar, rokuyo, names",
      DaysCommand},
-    {"holidays", "YEAR", "the holidays of a year with their names", HolidaysCommand},
-    {"calendar", "[YYYY-MM] [--rokuyo]", "a month as a grid (default: this month)",
-     CalendarCommand},
+    {"holidays", "YEAR [--holidays current|classic]",
+     "the holidays of a year with their names (current: today's law; classic: the old rules)",
+     HolidaysCommand},
+    {"calendar", "[YYYY-MM] [--rokuyo] [--holidays current|classic]",
+     "a month as a grid (default: this month)", CalendarCommand},
     {"agenda", "FILE.mrv [FROM [TO]] [--today YYYY-MM-DD]",
      "the schedule items per day, FROM (default today) to TO", AgendaCommand},
     {"csv-export", "FILE.mrv OUT.csv [--today YYYY-MM-DD]",
@@ -89,7 +93,7 @@ int Run(int argc, char** argv) {
     return 2;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << e.what() << '\n';
+    std::cerr << "moriva-cli " << command->name << ": " << e.what() << '\n';
     return 1;
   }
 }

@@ -14,7 +14,7 @@ namespace {
 
 class DayRulesTest : public testing::Test {
  protected:
-  void SetUp() override { EXPECT_TRUE(rules.Build(DefaultHolidayLines(), {}).empty()); }
+  void SetUp() override { EXPECT_TRUE(rules.Build(ClassicHolidayLines(), {}).empty()); }
   std::string Text(int32_t y, uint8_t m, uint8_t d) const {
     return Cp932ToUtf8(rules.DayText(y, m, d));
   }
@@ -22,10 +22,10 @@ class DayRulesTest : public testing::Test {
 };
 
 TEST_F(DayRulesTest, TheFifteenLines) {
-  ASSERT_EQ(DefaultHolidayLines().Count(), 15u);
+  ASSERT_EQ(ClassicHolidayLines().Count(), 15u);
   EXPECT_EQ(rules.HolidayItems().size(), 15u);
-  EXPECT_EQ(DefaultHolidayLines()[0], Sj(",,1,1,,,元旦"));
-  EXPECT_EQ(DefaultHolidayLines()[14], Sj(",,12,23,,,天皇誕生日"));
+  EXPECT_EQ(ClassicHolidayLines()[0], Sj(",,1,1,,,元旦"));
+  EXPECT_EQ(ClassicHolidayLines()[14], Sj(",,12,23,,,天皇誕生日"));
 }
 
 TEST_F(DayRulesTest, HolidaysOfTheProgramsList) {
@@ -104,7 +104,7 @@ TEST(DayRules, NamesInListOrderSpecialDaysFirst) {
 
 TEST(DayRules, SpecialDayAloneIsNoHoliday) {
   TDayRules rules;
-  rules.Build(DefaultHolidayLines(), {"2001,2001,2,10,,,x"});
+  rules.Build(ClassicHolidayLines(), {"2001,2001,2,10,,,x"});
   EXPECT_EQ(rules.DayState(2001, 2, 10), (TDayState{dsSaturday, dsSpecialDay}));
   // A special day on the Sunday does not make the Monday a substitute holiday.
   rules.Build({}, {",,,,1,,every sunday"});
@@ -114,7 +114,7 @@ TEST(DayRules, SpecialDayAloneIsNoHoliday) {
 // A faulty numeric field used to abort the rebuild and leave every later line unread.
 TEST(DayRules, FaultyLineIsSkippedAndReported) {
   TDayRules rules;
-  TLineList holidays = DefaultHolidayLines();
+  TLineList holidays = ClassicHolidayLines();
   holidays.Insert(3, "x,1,bad");
   TLineList specials{"2001,2001,5,1,,,first", "2001,2001,5,2x,,,second", "2001,2001,5,3,,,third"};
   std::vector<std::string> faulty;
@@ -128,7 +128,7 @@ TEST(DayRules, FaultyLineIsSkippedAndReported) {
   EXPECT_EQ(NotAnIntegerMessage("2x"), "'2x' は整数ではありません");
 
   // Rebuilding with sound lines forgets the fault.
-  EXPECT_TRUE(rules.Build(DefaultHolidayLines(), {}).empty());
+  EXPECT_TRUE(rules.Build(ClassicHolidayLines(), {}).empty());
   EXPECT_TRUE(rules.SpecialDayItems().empty());
 }
 

@@ -43,15 +43,12 @@ TEST_F(CliTest, DaysAcrossTheCalendarSwitchAndTheRangeEnds) {
             "1582-10-04\t2299160\t5\t-\t0\t0\t不明\t\n"
             "1582-10-15\t2299161\t6\t-\t0\t0\t不明\t\n"
             "1582-10-16\t2299162\t7\tdsSaturday\t0\t0\t不明\t\n");
-  EXPECT_EQ(Run("days -4712-01-01 -4712-01-02").out,
+  EXPECT_EQ(Run("days -4712-01-01 -4712-01-02 --holidays classic").out,
             "-4712-01-01\t0\t2\tdsHoliday\t0\t0\t不明\t元旦\n"
             "-4712-01-02\t1\t3\t-\t0\t0\t不明\t\n");
   EXPECT_EQ(Run("days -0001-12-31 0001-01-01").out.substr(0, 18), "-0001-12-31\t172105");
   EXPECT_EQ(Run("days 9999-12-31 9999-12-31").out, "9999-12-31\t5373484\t6\t-\t0\t0\t不明\t\n");
-  const TCliRun gap = Run("days 1582-10-01 1582-10-05");
-  EXPECT_EQ(gap.code, 1);
-  EXPECT_EQ(gap.out, "");
-  EXPECT_EQ(gap.err, "1582/10/5-10/14は存在しません。\n");
+  EXPECT_EQ(Run("days -4712-01-01 -4712-01-01").out, "-4712-01-01\t0\t2\t-\t0\t0\t不明\t\n");
 }
 
 TEST_F(CliTest, ScheduleFileGivesSpecialDaysAndFaultyLinesAreReported) {
@@ -61,18 +58,27 @@ TEST_F(CliTest, ScheduleFileGivesSpecialDaysAndFaultyLinesAreReported) {
                                "2001,2001,9,25,,,\"Lunch- - 12:0:0- FALSE\"\r\n"));
   const TCliRun r = Run("days 2001-09-24 2001-09-25 --schedule " + file);
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.err, "'2001,2001,9,2x,,,\"bad\"' は整数ではありません\n");
+  EXPECT_EQ(r.err, "moriva-cli days: '2001,2001,9,2x,,,\"bad\"' は整数ではありません\n");
   EXPECT_EQ(r.out,
             "2001-09-24\t2452177\t2\tdsFurikae,dsSpecialDay\t8\t8\t先負\t"
             "\"歯医者- 駅前- 9:30:0- TRUE\",振替休日\n"
             "2001-09-25\t2452178\t3\tdsSpecialDay\t8\t9\t仏滅\t\"Lunch- - 12:0:0- FALSE\"\n");
   const TCliRun missing = Run("days 2001-09-24 2001-09-25 --schedule " + file + ".none");
   EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(missing.err.rfind("moriva-cli days: ファイル ", 0), 0u);
   EXPECT_NE(missing.err.find("は開けません"), std::string::npos);
 }
 
 TEST_F(CliTest, HolidaysOfAYear) {
-  const TCliRun r = Run("holidays 2001");
+  EXPECT_EQ(Run("holidays 2026").out,
+            "2026-01-01\t元日\n2026-01-12\t成人の日\n2026-02-11\t建国記念の日\n"
+            "2026-02-23\t天皇誕生日\n2026-03-20\t春分の日\n2026-04-29\t昭和の日\n"
+            "2026-05-03\t憲法記念日\n2026-05-04\tみどりの日\n2026-05-05\tこどもの日\n"
+            "2026-05-06\t振替休日\n2026-07-20\t海の日\n2026-08-11\t山の日\n"
+            "2026-09-21\t敬老の日\n2026-09-22\t国民の休日\n2026-09-23\t秋分の日\n"
+            "2026-10-12\tスポーツの日\n2026-11-03\t文化の日\n2026-11-23\t勤労感謝の日\n");
+  EXPECT_EQ(Run("holidays 2026 --holidays current").out, Run("holidays 2026").out);
+  const TCliRun r = Run("holidays 2001 --holidays classic");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
             "2001-01-01\t元旦\n2001-01-08\t成人の日\n2001-02-11\t建国の日\n"
@@ -129,6 +135,11 @@ TEST_F(CliTest, UsageErrorsAndHelp) {
       {"days 2001-09-24 2001-09-25 --schedule", 2, "--schedule needs a value"},
       {"holidays twenty", 2, "'twenty' is not a year"},
       {"calendar 2001-13", 2, "no such month"},
+      {"holidays 2026 --holidays new", 2,
+       "moriva-cli holidays: --holidays must be current or classic"},
+      {"calendar 2026-09 --holidays", 2, "--holidays needs a value"},
+      {"days 1582-10-01 1582-10-05", 2,
+       "moriva-cli days: '1582-10-05': 1582/10/5-10/14は存在しません。"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);

@@ -70,8 +70,9 @@ TEST_F(CliHostileTest, EveryCommandGetsThroughAndCountsWhatItLeftOut) {
   EXPECT_EQ(days.code, 0);
   EXPECT_EQ(Count(days.out, "\n"), 31u);
   EXPECT_EQ(Count(days.err, "\n"), static_cast<size_t>(2 * bad / 3));
-  EXPECT_EQ(Count(days.err, std::string("'") + kBad[1] + "' は整数ではありません\n"),
-            static_cast<size_t>(bad / 3));
+  EXPECT_EQ(
+      Count(days.err, std::string("moriva-cli days: '") + kBad[1] + "' は整数ではありません\n"),
+      static_cast<size_t>(bad / 3));
 }
 
 TEST_F(CliHostileTest, ATargetNameTooLongFailsWithItsNameAndChangesNothing) {
@@ -83,7 +84,9 @@ TEST_F(CliHostileTest, ATargetNameTooLongFailsWithItsNameAndChangesNothing) {
     const TCliRun r = Run(std::string(command) + " " + mrv.string() + " " + target.string());
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "ファイル " + target.string() + " を作成できません\n");
+    EXPECT_EQ(r.err, "moriva-cli " +
+                         std::string(command).substr(0, std::string(command).find(' ')) +
+                         ": ファイル " + target.string() + " を作成できません\n");
   }
   EXPECT_EQ(ReadFileBytes(mrv), "2030,2030,1,1,,,\"a- b- 9:0:0- TRUE\"\r\n");
 }

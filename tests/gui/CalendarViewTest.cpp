@@ -91,7 +91,7 @@ TEST(CalendarViewTest, InvalidPartWritesAreIgnored) {
 
 TEST(CalendarViewTest, DayFontPrecedence) {
   TMonthlyCalendar mc;
-  mc.SetHolidayList(DefaultHolidayLines());
+  mc.SetHolidayList(ClassicHolidayLines());
   // 11 February 2001: a Sunday and a holiday; the special day wins over both.
   mc.SpecialDayList().Add(Sj("2001,2001,2,11,,,\"会議- 本社- 9:30:0- TRUE\""));
   struct Case {

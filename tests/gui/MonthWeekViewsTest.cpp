@@ -194,7 +194,7 @@ TEST_F(WeeklyTest, KeysReachOnKeyDownThenMove) {
 }
 
 TEST_F(WeeklyTest, OwnerDrawing) {
-  wc.SetHolidayList(DefaultHolidayLines());
+  wc.SetHolidayList(ClassicHolidayLines());
   wc.SpecialDayList().Add(Sj("2001,2001,7,20,,,\"予定- - 9:30:0- TRUE\""));
   struct Call {
     QString dayText;

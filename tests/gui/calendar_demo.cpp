@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   mc->SetNeighborJump(true);
   mc->SetAutoResize(false);
   mc->SetShowRokuyo(argc > 4);
-  mc->SetHolidayList(DefaultHolidayLines());
+  mc->SetHolidayList(ClassicHolidayLines());
   mc->SpecialDayList().BeginUpdate();
   mc->SpecialDayList().Add(Sj("2001,2001,7,13,,,\"打ち合わせ- 本社- 9:30:0- TRUE\""));
   mc->SpecialDayList().Add(Sj("2001,2001,7,13,,,\"歯医者- 駅前- 17:0:0- FALSE\""));

@@ -107,7 +107,7 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   EXPECT_EQ(Cli(dir, d + " config smtp ''").code, 0);
   sent = Cli(dir, d + " send " + file);
   EXPECT_EQ(sent.code, 1);
-  EXPECT_EQ(sent.err, "EMail送信の設定をしてください。\n");
+  EXPECT_EQ(sent.err, "moriva-cli send: EMail送信の設定をしてください。\n");
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST_F(ScheduleCommandsTest, AgendaListsItemsPerDay) {
   EXPECT_EQ(Run("agenda " + Data("mixed.mrv") + " 2026-12-08 2026-12-07").code, 2);
   TCliRun missing = Run("agenda " + (dir_ / "none.mrv").string());
   EXPECT_EQ(missing.code, 1);
-  EXPECT_EQ(missing.err, "ファイル " + (dir_ / "none.mrv").string() + " は開けません\n");
+  EXPECT_EQ(missing.err,
+            "moriva-cli agenda: ファイル " + (dir_ / "none.mrv").string() + " は開けません\n");
 }
 
 TEST_F(ScheduleCommandsTest, CsvExportWritesTheHandsetFile) {
@@ -57,7 +58,8 @@ TEST_F(ScheduleCommandsTest, CsvExportWritesTheHandsetFile) {
   EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(Data("schedule_export.csv")));
   TCliRun blocked = Run("csv-export " + Data("mixed.mrv") + " " + dir_.string());
   EXPECT_EQ(blocked.code, 1);
-  EXPECT_EQ(blocked.err, "ファイル " + dir_.string() + " を作成できません\n");
+  EXPECT_EQ(blocked.err,
+            "moriva-cli csv-export: ファイル " + dir_.string() + " を作成できません\n");
 }
 
 TEST_F(ScheduleCommandsTest, CsvImportMergesOnceAndSavesTheFile) {

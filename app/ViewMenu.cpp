@@ -1,0 +1,66 @@
+#include "app/ViewMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+
+#include "app/MonthlyCalendar.h"
+#include "base/IniFile.h"
+
+namespace moriva {
+namespace {
+
+constexpr std::string_view kSection = "calendar";
+
+}  // namespace
+
+TViewMenu::TViewMenu(QMenu& menu, TMonthlyCalendar& calendar, std::function<void()> listsChanged,
+                     std::function<std::filesystem::path()> settingsFile,
+                     std::function<void(std::function<void()>)> guarded)
+    : QObject(&menu),
+      calendar_(calendar),
+      listsChanged_(std::move(listsChanged)),
+      settingsFile_(std::move(settingsFile)) {
+  auto* group = new QActionGroup(this);
+  auto addSet = [&](const char* caption, THolidaySet set) {
+    QAction* a = menu.addAction(QString::fromUtf8(caption));
+    a->setCheckable(true);
+    group->addAction(a);
+    connect(a, &QAction::triggered, this,
+            [this, set, guarded] { guarded([this, set] { SetHolidaySet(set, true); }); });
+    return a;
+  };
+  HolidaysCurrent = addSet("現行の祝日", THolidaySet::Current);
+  HolidaysClassic = addSet("旧来の祝日", THolidaySet::Classic);
+  HolidaysCurrent->setChecked(true);
+  menu.addSeparator();
+  ShowRokuyo = menu.addAction(QStringLiteral("六曜を表示"));
+  ShowRokuyo->setCheckable(true);
+  connect(ShowRokuyo, &QAction::triggered, this,
+          [this, guarded](bool on) { guarded([this, on] { SetShowRokuyo(on, true); }); });
+}
+
+void TViewMenu::LoadSettings() {
+  const std::filesystem::path file = settingsFile_();
+  SetHolidaySet(HolidaySetFromName(ReadProfileString(kSection, "holidays", "", file))
+                    .value_or(THolidaySet::Current),
+                false);
+  SetShowRokuyo(ReadProfileString(kSection, "rokuyo", "", file) == "true", false);
+}
+
+void TViewMenu::SetHolidaySet(THolidaySet set, bool remember) {
+  set_ = set;
+  (set == THolidaySet::Classic ? HolidaysClassic : HolidaysCurrent)->setChecked(true);
+  calendar_.SetSwitches(HolidaySwitches(set));
+  calendar_.SetHolidayList(HolidayLines(set));
+  if (listsChanged_) listsChanged_();
+  if (remember) WriteProfileString(kSection, "holidays", HolidaySetName(set), settingsFile_());
+}
+
+void TViewMenu::SetShowRokuyo(bool on, bool remember) {
+  ShowRokuyo->setChecked(on);
+  calendar_.SetShowRokuyo(on);
+  if (remember) WriteProfileString(kSection, "rokuyo", on ? "true" : "false", settingsFile_());
+}
+
+}  // namespace moriva

@@ -1,0 +1,48 @@
+#pragma once
+// The 表示 menu of the main window: which holidays the calendars show (現行の祝日, today's law,
+// or 旧来の祝日, the program's old fifteen lines) and whether the month view shows the rokuyo
+// (六曜を表示). Both are remembered in the settings file, section [calendar]: "holidays" =
+// current | classic (missing or unknown: current) and "rokuyo" = true | false.
+#include <QObject>
+#include <filesystem>
+#include <functional>
+
+#include "calendar/HolidayLines.h"
+
+class QAction;
+class QMenu;
+
+namespace moriva {
+
+class TMonthlyCalendar;
+
+class TViewMenu : public QObject {
+  Q_OBJECT
+
+ public:
+  // Fills `menu`. `listsChanged` runs after the month calendar's holiday rules changed (the week
+  // calendar copies them); `settingsFile` names "hs110.ini"; `guarded` runs a handler and shows
+  // what it throws.
+  TViewMenu(QMenu& menu, TMonthlyCalendar& calendar, std::function<void()> listsChanged,
+            std::function<std::filesystem::path()> settingsFile,
+            std::function<void(std::function<void()>)> guarded);
+
+  QAction* HolidaysCurrent = nullptr;  // 現行の祝日
+  QAction* HolidaysClassic = nullptr;  // 旧来の祝日
+  QAction* ShowRokuyo = nullptr;       // 六曜を表示
+
+  // Reads both settings and applies them to the calendar and the menu.
+  void LoadSettings();
+  // Applies a rule set; `remember` also writes it to the settings file.
+  void SetHolidaySet(THolidaySet set, bool remember);
+  void SetShowRokuyo(bool on, bool remember);
+  THolidaySet HolidaySet() const { return set_; }
+
+ private:
+  TMonthlyCalendar& calendar_;
+  std::function<void()> listsChanged_;
+  std::function<std::filesystem::path()> settingsFile_;
+  THolidaySet set_ = THolidaySet::Current;
+};
+
+}  // namespace moriva

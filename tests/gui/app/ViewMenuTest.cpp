@@ -1,0 +1,102 @@
+// The 表示 menu: the holiday rule set and the rokuyo, both calendars following, both settings
+// remembered in hs110.ini; and rokuyo names that fit the month view's cells.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
+#include "app/ViewMenu.h"
+#include "app/WeeklyCalendar.h"
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "base/IniFile.h"
+#include "calendar/OldCalendar.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace moriva {
+namespace {
+
+class ViewMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+  std::filesystem::path Ini() const {
+    return std::filesystem::path(dir_.path().toStdString()) / "hs110.ini";
+  }
+  std::unique_ptr<TMainWindow> Start() {
+    auto form = std::make_unique<TMainWindow>(dialogs_, Ini().parent_path(), std::nullopt);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+  }
+  // What both calendars call 22 September 2026 (a day between two holidays in today's law).
+  static std::string Names(const TMainWindow& form) {
+    const std::string mc = Cp932ToUtf8(form.MC->GetDayText(2026, 9, 22));
+    EXPECT_EQ(Cp932ToUtf8(form.WC->GetDayText(2026, 9, 22)), mc);
+    return mc;
+  }
+  QTemporaryDir dir_;
+  TFakeDialogs dialogs_;
+};
+
+TEST_F(ViewMenuTest, RuleSetAndRokuyoAreChosenAndRemembered) {
+  const struct {
+    const char* stored;  // [calendar] holidays=, nullptr for none
+    bool classic;
+  } cases[] = {{nullptr, false}, {"classic", true}, {"current", false}, {"Classic", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "none");
+    std::filesystem::remove(Ini());
+    if (c.stored) WriteProfileString("calendar", "holidays", c.stored, Ini());
+    auto form = Start();
+    EXPECT_EQ(form->ViewMenu->HolidaysClassic->isChecked(), c.classic);
+    EXPECT_EQ(form->ViewMenu->HolidaysCurrent->isChecked(), !c.classic);
+    EXPECT_EQ(Names(*form), c.classic ? "" : "国民の休日");
+    EXPECT_FALSE(form->MC->ShowRokuyo());
+  }
+
+  std::filesystem::remove(Ini());
+  {
+    auto form = Start();
+    form->ViewMenu->HolidaysClassic->trigger();
+    EXPECT_EQ(Names(*form), "");
+    EXPECT_EQ(Cp932ToUtf8(form->WC->GetDayText(2026, 12, 23)), "天皇誕生日");
+    form->ViewMenu->ShowRokuyo->trigger();
+    EXPECT_TRUE(form->MC->ShowRokuyo());
+  }
+  EXPECT_EQ(ReadFileBytes(Ini()), "[calendar]\r\nholidays=classic\r\nrokuyo=true\r\n");
+  auto form = Start();
+  EXPECT_TRUE(form->ViewMenu->HolidaysClassic->isChecked());
+  EXPECT_TRUE(form->ViewMenu->ShowRokuyo->isChecked());
+  EXPECT_TRUE(form->MC->ShowRokuyo());
+  form->ViewMenu->HolidaysCurrent->trigger();
+  form->ViewMenu->ShowRokuyo->trigger();
+  EXPECT_EQ(Names(*form), "国民の休日");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[calendar]\r\nholidays=current\r\nrokuyo=false\r\n");
+}
+
+// At the window's default size every rokuyo name fits the narrowest day cell.
+TEST_F(ViewMenuTest, RokuyoNamesFitTheirCells) {
+  auto form = Start();
+  int narrowest = form->MC->ClientWidth();
+  for (int col = 0; col < 7; ++col)
+    narrowest = std::min(narrowest, form->MC->CellRect(col, 1).width());
+  ASSERT_LT(narrowest, 30);
+  const QFontMetrics full(form->MC->Fonts().Rokuyo().Font());
+  const QFontMetrics drawn(form->MC->RokuyoFontFor(narrowest));
+  int widestFull = 0;
+  for (int r = 1; r <= 6; ++r) {
+    const QString name = QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[r]));
+    widestFull = std::max(widestFull, full.horizontalAdvance(name));
+    EXPECT_LE(drawn.horizontalAdvance(name), narrowest - 2) << r;
+  }
+  EXPECT_GT(widestFull, narrowest - 2);  // the font as set would not have fitted
+  // A wide cell keeps the font as it is.
+  EXPECT_EQ(form->MC->RokuyoFontFor(200), form->MC->Fonts().Rokuyo().Font());
+}
+
+}  // namespace
+}  // namespace moriva
