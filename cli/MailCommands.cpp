@@ -21,14 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Boxes become lines: results on `out`, failures on `err`. No question is ever asked here.
+// Boxes become lines: results on `out`, failures on `err` after "moriva-cli COMMAND: ". No
+// question is ever asked here.
 class TCliDialogs : public THeadlessDialogs {
  public:
-  TCliDialogs(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  TCliDialogs(std::string_view command, std::ostream& out, std::ostream& err)
+      : command_(command), out_(out), err_(err) {}
 
   void ShowMessage(std::string_view text, std::string_view, TMsgIcon icon) override {
-    const bool bad = icon == TMsgIcon::Error || icon == TMsgIcon::Warning;
-    (bad ? err_ : out_) << Lines(text) << '\n';
+    if (icon == TMsgIcon::Error || icon == TMsgIcon::Warning)
+      err_ << "moriva-cli " << command_ << ": " << Lines(text) << '\n';
+    else
+      out_ << Lines(text) << '\n';
   }
 
   static std::string Lines(std::string_view text) {
@@ -41,6 +45,7 @@ class TCliDialogs : public THeadlessDialogs {
   }
 
  private:
+  std::string_view command_;
   std::ostream& out_;
   std::ostream& err_;
 };
@@ -143,7 +148,7 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TLineList list;
   LoadScheduleFile(pos[0], list);
 
-  TCliDialogs dialogs(out, err);
+  TCliDialogs dialogs("send", out, err);
   TSmtpClient smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
   TTransferContext context(dialogs, folders);
@@ -157,7 +162,7 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TLineList list;
   LoadScheduleFile(pos[0], list);
 
-  TCliDialogs dialogs(out, err);
+  TCliDialogs dialogs("receive", out, err);
   TCliStatus status(out);
   TPop3Client pop;
   pop.OnError = ErrorBoxHandler(dialogs);
