@@ -1,6 +1,7 @@
 #include "app/SettingsWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProxyStyle>
@@ -14,6 +15,7 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/MailSettings.h"
+#include "mail/MailSecurity.h"
 
 namespace moriva {
 namespace {
@@ -50,6 +52,41 @@ TEnterAdvanceEdit* AddEditRow(QGroupBox* group, int top, const QString& caption)
   return edit;
 }
 
+void StarPassword(TEnterAdvanceEdit* edit) {
+  edit->setEchoMode(QLineEdit::Password);
+  auto* stars = new TStarPasswordStyle;
+  stars->setParent(edit);
+  edit->setStyle(stars);
+}
+
+// A row with a choice of the connection's protection; the items carry the settings words.
+QComboBox* AddSecurityRow(QGroupBox* group, int top, bool pop3) {
+  auto* label = new QLabel(QStringLiteral("暗号化"), group);
+  label->setGeometry(12, top + 3, 120, 16);
+  auto* box = new QComboBox(group);
+  box->setGeometry(136, top, 149, 22);
+  using S = TMailSecurity;
+  const std::pair<S, QString> items[] = {
+      {S::msNone, QStringLiteral("なし")},
+      {S::msStartTls, pop3 ? QStringLiteral("STLS") : QStringLiteral("STARTTLS")},
+      {S::msTls, QStringLiteral("SSL/TLS")}};
+  for (const auto& [security, caption] : items)
+    box->addItem(caption, QString::fromLatin1(MailSecurityWord(security, pop3).data()));
+  label->setBuddy(box);
+  return box;
+}
+
+// Shows a stored word; settings without a server yet get the protection today's providers
+// ask for, older settings without the key keep plain text, as they always had.
+void ShowSecurity(QComboBox* box, const std::string& word, bool configured, bool pop3) {
+  std::optional<TMailSecurity> security = ParseMailSecurity(word, pop3);
+  if (word.empty() && !configured)
+    security = pop3 ? TMailSecurity::msTls : TMailSecurity::msStartTls;
+  const int index = box->findData(
+      QString::fromLatin1(MailSecurityWord(security.value_or(TMailSecurity::msNone), pop3).data()));
+  box->setCurrentIndex(index < 0 ? 0 : index);
+}
+
 }  // namespace
 
 TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settingsFile,
@@ -76,15 +113,29 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   EditPOP = AddEditRow(GroupBox2, 20, QStringLiteral("POP3サーバ"));
   EditUserId = AddEditRow(GroupBox2, 48, QStringLiteral("ユーザID"));
   EditPassword = AddEditRow(GroupBox2, 76, QStringLiteral("パスワード"));
-  EditPassword->setEchoMode(QLineEdit::Password);
-  auto* stars = new TStarPasswordStyle;
-  stars->setParent(EditPassword);
-  EditPassword->setStyle(stars);
+  StarPassword(EditPassword);
   ckAPOP = new QCheckBox(QStringLiteral("APOPを使用する"), GroupBox2);
   ckAPOP->setGeometry(12, 104, 270, 18);
   ckAPOP->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   ckUIDL = new QCheckBox(QStringLiteral("UIDLを使用しない"), GroupBox2);
   ckUIDL->setGeometry(12, 126, 270, 18);
+
+  auto* security = new QWidget;
+  PageControl1->addTab(security, QStringLiteral("暗号化と認証"));
+  GroupBox3 = new QGroupBox(QStringLiteral("送信の暗号化と認証"), security);
+  GroupBox3->setGeometry(6, 6, 297, 108);
+  cbSMTPSecurity = AddSecurityRow(GroupBox3, 20, false);
+  EditSMTPUser = AddEditRow(GroupBox3, 48, QStringLiteral("SMTPユーザID"));
+  EditSMTPPassword = AddEditRow(GroupBox3, 76, QStringLiteral("SMTPパスワード"));
+  StarPassword(EditSMTPPassword);
+  GroupBox4 = new QGroupBox(QStringLiteral("受信の暗号化"), security);
+  GroupBox4->setGeometry(6, 120, 297, 52);
+  cbPOPSecurity = AddSecurityRow(GroupBox4, 20, true);
+  auto* caLabel = new QLabel(QStringLiteral("追加で信頼する証明書 (PEM ファイル)"), security);
+  caLabel->setGeometry(12, 184, 290, 16);
+  EditCAFile = new TEnterAdvanceEdit(security);
+  EditCAFile->setGeometry(12, 204, 291, 21);
+  caLabel->setBuddy(EditCAFile);
 
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
@@ -95,8 +146,10 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   connect(AbortBtn, &QPushButton::clicked, this, [this] { done(kAbort); });
 
   // Within each group the tab order follows the rows; then the buttons.
-  QWidget* order[] = {EditHS110EMail, EditSMTP, EditSender, EditSenderEMail, EditPOP, EditUserId,
-                      EditPassword,   ckAPOP,   ckUIDL,     OKBtn,           AbortBtn};
+  QWidget* order[] = {EditHS110EMail, EditSMTP,       EditSender,   EditSenderEMail,
+                      EditPOP,        EditUserId,     EditPassword, ckAPOP,
+                      ckUIDL,         cbSMTPSecurity, EditSMTPUser, EditSMTPPassword,
+                      cbPOPSecurity,  EditCAFile,     OKBtn,        AbortBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -112,6 +165,11 @@ void TSettingsWindow::LoadFields() {
   EditPassword->setText(FromCp932(s.Password));
   ckAPOP->setChecked(s.APOP);
   ckUIDL->setChecked(s.NoUIDL);
+  ShowSecurity(cbSMTPSecurity, s.SmtpSecurity, !s.SMTP.empty(), false);
+  ShowSecurity(cbPOPSecurity, s.PopSecurity, !s.POP.empty(), true);
+  EditSMTPUser->setText(FromCp932(s.SmtpUser));
+  EditSMTPPassword->setText(FromCp932(s.SmtpPassword));
+  EditCAFile->setText(FromCp932(s.CaFile));
   if (!passwordError.empty()) dialogs_.ShowError(passwordError);
 }
 
@@ -126,6 +184,11 @@ void TSettingsWindow::SaveFields() {
   s.Password = ToCp932(EditPassword->text());
   s.APOP = ckAPOP->isChecked();
   s.NoUIDL = ckUIDL->isChecked();
+  s.SmtpSecurity = cbSMTPSecurity->currentData().toString().toStdString();
+  s.PopSecurity = cbPOPSecurity->currentData().toString().toStdString();
+  s.SmtpUser = ToCp932(EditSMTPUser->text());
+  s.SmtpPassword = ToCp932(EditSMTPPassword->text());
+  s.CaFile = ToCp932(EditCAFile->text());
   WriteMailSettings(settingsFile_, s);
 }
 

@@ -8,6 +8,7 @@
 #include "base/Dialogs.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QTabWidget;
@@ -48,6 +49,14 @@ class TSettingsWindow : public QDialog {
   TEnterAdvanceEdit* EditPassword = nullptr;
   QCheckBox* ckAPOP = nullptr;
   QCheckBox* ckUIDL = nullptr;
+  // Second page: encryption and SMTP authentication.
+  QGroupBox* GroupBox3 = nullptr;       // 送信の暗号化と認証
+  QGroupBox* GroupBox4 = nullptr;       // 受信の暗号化
+  QComboBox* cbSMTPSecurity = nullptr;  // item data: "none", "starttls", "tls"
+  TEnterAdvanceEdit* EditSMTPUser = nullptr;
+  TEnterAdvanceEdit* EditSMTPPassword = nullptr;
+  QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"
+  TEnterAdvanceEdit* EditCAFile = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;
 

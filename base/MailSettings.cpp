@@ -32,6 +32,16 @@ TMailSettings ReadAll(const TIniFile& ini, std::string& passwordError, bool thro
     if (throwOnPassword) throw;
     passwordError = e.what();
   }
+  s.SmtpSecurity = Read(ini, "smtpsecurity");
+  s.PopSecurity = Read(ini, "popsecurity");
+  s.SmtpUser = Read(ini, "smtpuser");
+  s.CaFile = Read(ini, "cafile");
+  try {
+    s.SmtpPassword = DecodePassword(Read(ini, "smtppassword"));
+  } catch (const EConvertError& e) {
+    if (throwOnPassword) throw;
+    if (passwordError.empty()) passwordError = e.what();
+  }
   s.APOP = Read(ini, "apop") == kTrue;
   s.NoUIDL = Read(ini, "nouidl") == kTrue;
   s.SubjectWord = ini.ReadString(kMailSection, "prestr", kDefaultSubjectWord);
@@ -61,7 +71,21 @@ void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSet
   ini.WriteString(kMailSection, "password", EncodePassword(s.Password));
   ini.WriteString(kMailSection, "apop", s.APOP ? kTrue : kFalse);
   ini.WriteString(kMailSection, "nouidl", s.NoUIDL ? kTrue : kFalse);
+  // Keys a file never had are not added empty: a missing security key has a meaning of its own.
+  const auto optional = [&ini](std::string_view key, std::string_view value) {
+    if (!value.empty() || ini.ReadString(kMailSection, key, "\x01") != "\x01")
+      ini.WriteString(kMailSection, key, value);
+  };
+  optional("smtpsecurity", s.SmtpSecurity);
+  optional("popsecurity", s.PopSecurity);
+  optional("smtpuser", s.SmtpUser);
+  optional("smtppassword", EncodePassword(s.SmtpPassword));
+  optional("cafile", s.CaFile);
   ini.Save();
+}
+
+bool IsScrambledMailKey(std::string_view key) {
+  return key == "password" || key == "smtppassword";
 }
 
 std::string EncodePassword(std::string_view password) {

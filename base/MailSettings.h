@@ -26,6 +26,14 @@ struct TMailSettings {
   std::string Password;    // "password", held here in plain form (stored scrambled)
   bool APOP = false;       // "apop": log in with APOP
   bool NoUIDL = false;     // "nouidl": do not keep the list of examined mails
+  // How the connections are protected: "smtpsecurity" none / starttls / tls and "popsecurity"
+  // none / stls / tls, as the file holds them ("" when the key is missing, which means none:
+  // files from before TLS behave as they always did).
+  std::string SmtpSecurity;
+  std::string PopSecurity;
+  std::string SmtpUser;      // "smtpuser": SMTP AUTH user; empty for no AUTH
+  std::string SmtpPassword;  // "smtppassword", held in plain form (stored scrambled)
+  std::string CaFile;        // "cafile": PEM file of extra trusted certificates; empty for none
   // "prestr": a mail from the handset carries this subject (compared in lower case). Only ever
   // put there by hand; WriteMailSettings leaves it as it is.
   std::string SubjectWord{kDefaultSubjectWord};
@@ -43,10 +51,14 @@ TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile,
                                std::string& passwordError);
 
 // Writes the nine keys from "hs110email" to "nouidl" in that order, the password scrambled and
-// the booleans as "true" / "false", in one atomic write of the file: a failure (EFileError
-// "%s に書き込めません") leaves the whole file as it was. Other keys and sections, "prestr"
-// among them, are kept.
+// the booleans as "true" / "false", then the TLS keys ("smtpsecurity", "popsecurity",
+// "smtpuser", "smtppassword" scrambled, "cafile"), each only when it has a value or the file
+// already holds it, in one atomic write of the file: a failure (EFileError "%s に書き込めません")
+// leaves the whole file as it was. Other keys and sections, "prestr" among them, are kept.
 void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSettings& settings);
+
+// True for the keys whose values are stored scrambled ("password", "smtppassword").
+bool IsScrambledMailKey(std::string_view key);
 
 // The stored form of a password: three decimal digits per byte, the byte's code plus a fixed
 // offset modulo 128. This only hides the password from a casual look at the file. Bytes of 128

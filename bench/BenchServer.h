@@ -18,9 +18,12 @@ inline const std::filesystem::path kTools = std::filesystem::path(MORIVA_SOURCE_
 
 // Runs `script start state` and returns the values it wrote; throws when the server did not
 // start.
+// With `certs` (a folder made by MakeTlsCertificates) the server speaks TLS as well.
 inline std::map<std::string, std::string> StartServer(const std::string& script,
-                                                      const std::filesystem::path& state) {
+                                                      const std::filesystem::path& state,
+                                                      const std::filesystem::path& certs = {}) {
   std::string cmd = (kTools / script).string() + " start " + state.string();
+  if (!certs.empty()) cmd += " " + certs.string();
   if (std::system(cmd.c_str()) != 0) throw std::runtime_error(script + ": server did not start");
   std::map<std::string, std::string> values;
   std::ifstream in(state);
@@ -28,6 +31,13 @@ inline std::map<std::string, std::string> StartServer(const std::string& script,
     if (size_t eq = line.find('='); eq != std::string::npos)
       values[line.substr(0, eq)] = line.substr(eq + 1);
   return values;
+}
+
+// A private CA and the servers' certificates in `dir` (tools/mail-tls-certs.sh); the CA is
+// dir/ca.pem.
+inline void MakeTlsCertificates(const std::filesystem::path& dir) {
+  std::string cmd = (kTools / "mail-tls-certs.sh").string() + " " + dir.string();
+  if (std::system(cmd.c_str()) != 0) throw std::runtime_error("certificates not made");
 }
 
 inline void StopServer(const std::string& script, const std::filesystem::path& state) {

@@ -1,6 +1,7 @@
 // Mail transport against a real server: one composed mail with a 5 MB attachment delivered to
 // a private aiosmtpd SMTP server (127.0.0.1, started for the run by tools/aiosmtpd-smtpd.sh)
-// by TSmtpClient (Connect, Send, Quit), and the very same message bytes by curl smtp://.
+// by TSmtpClient (Connect, Send, Quit), and the very same message bytes by curl smtp://; then
+// both again with STARTTLS and AUTH (aiosmtpd's TLS peers, certificates of a private CA).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -25,13 +26,18 @@ using namespace moriva;
 struct TServer {
   fs::path state =
       fs::temp_directory_path() / ("moriva-smtp-bench-" + std::to_string(getpid()) + ".state");
+  fs::path tlsState = state.string() + ".tls";
+  fs::path certs = state.string() + ".certs";
   int port = 0;
+  int tlsPort = 0;   // STARTTLS, AUTH sender01 / smtpsecret01
   fs::path message;  // the composed mail as curl uploads it
   TLineList lines;   // the same as TSmtpClient sends it
 
   void Start() {
     const auto values = bench::StartServer("aiosmtpd-smtpd.sh", state);
     port = std::stoi(values.at("PORT"));
+    bench::MakeTlsCertificates(certs);
+    tlsPort = std::stoi(bench::StartServer("aiosmtpd-smtpd.sh", tlsState, certs).at("PORT"));
 
     TMailMessage msg;
     msg.From = "hanako@example.jp";
@@ -48,7 +54,11 @@ struct TServer {
     std::ofstream out(message, std::ios::binary);
     out << lines.Text();
   }
-  ~TServer() { bench::StopServer("aiosmtpd-smtpd.sh", state); }
+  ~TServer() {
+    bench::StopServer("aiosmtpd-smtpd.sh", state);
+    bench::StopServer("aiosmtpd-smtpd.sh", tlsState);
+    fs::remove_all(certs);
+  }
 };
 
 TServer& Server() {
@@ -58,12 +68,18 @@ TServer& Server() {
   return server;
 }
 
-void BM_SmtpSend5MB(benchmark::State& state) {
+void Send5MB(benchmark::State& state, bool tls) {
   TServer& server = Server();
   for (auto _ : state) {
     TSmtpClient smtp;
     smtp.Host = "127.0.0.1";
-    smtp.Port = std::to_string(server.port);
+    smtp.Port = std::to_string(tls ? server.tlsPort : server.port);
+    if (tls) {
+      smtp.Security = TMailSecurity::msStartTls;
+      smtp.CaFile = (server.certs / "ca.pem").string();
+      smtp.AuthUser = "sender01";
+      smtp.AuthPassword = "smtpsecret01";
+    }
     bool failed = false;
     smtp.OnError = [&](const void*, int, const std::string&) { failed = true; };
     TMailMessage msg;
@@ -79,9 +95,13 @@ void BM_SmtpSend5MB(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * fs::file_size(server.message));
 }
 
-void BM_CurlSmtpSend5MB(benchmark::State& state) {
+void CurlSend5MB(benchmark::State& state, bool tls) {
   TServer& server = Server();
-  std::string cmd = "curl -s -S 'smtp://127.0.0.1:" + std::to_string(server.port) +
+  const std::string options = tls ? "--ssl-reqd --cacert '" + (server.certs / "ca.pem").string() +
+                                        "' --user sender01:smtpsecret01 "
+                                  : "";
+  std::string cmd = "curl -s -S " + options +
+                    "'smtp://127.0.0.1:" + std::to_string(tls ? server.tlsPort : server.port) +
                     "' --mail-from hanako@example.jp --mail-rcpt phone@example.jp -T '" +
                     server.message.string() + "'";
   for (auto _ : state)
@@ -89,8 +109,23 @@ void BM_CurlSmtpSend5MB(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * fs::file_size(server.message));
 }
 
+void BM_SmtpSend5MB(benchmark::State& state) {
+  Send5MB(state, false);
+}
+void BM_CurlSmtpSend5MB(benchmark::State& state) {
+  CurlSend5MB(state, false);
+}
+void BM_SmtpStartTlsSend5MB(benchmark::State& state) {
+  Send5MB(state, true);
+}
+void BM_CurlSmtpStartTlsSend5MB(benchmark::State& state) {
+  CurlSend5MB(state, true);
+}
+
 BENCHMARK(BM_SmtpSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CurlSmtpSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SmtpStartTlsSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CurlSmtpStartTlsSend5MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

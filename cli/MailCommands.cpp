@@ -74,9 +74,10 @@ TFoldersArg FoldersArg(TCliArgs& args) {
   return {CliProgramFolders(), false};
 }
 
-constexpr std::string_view kMailKeys[] = {"hs110email", "smtp",   "sender",   "sendermail",
-                                          "pop",        "userid", "password", "apop",
-                                          "nouidl",     "prestr"};
+constexpr std::string_view kMailKeys[] = {
+    "hs110email", "smtp",         "sender", "sendermail",   "pop",
+    "userid",     "password",     "apop",   "nouidl",       "prestr",
+    "smtpuser",   "smtppassword", "cafile", "smtpsecurity", "popsecurity"};
 
 bool IsBooleanKey(std::string_view key) {
   return key == "apop" || key == "nouidl";
@@ -122,7 +123,7 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (pos.size() == 1) {
     const std::string value =
         ReadProfileString(kMailSection, key, key == "prestr" ? kDefaultSubjectWord : "", settings);
-    if (key == "password")
+    if (IsScrambledMailKey(key))
       out << Cp932ToUtf8(DecodePassword(value)) << '\n';
     else if (IsBooleanKey(key))
       out << (value == "true" ? "true" : "false") << '\n';
@@ -132,9 +133,13 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   }
   const std::string& value = pos[1];
   std::string stored = Utf8ToCp932(value);
-  if (key == "password") stored = EncodePassword(stored);
+  if (IsScrambledMailKey(key)) stored = EncodePassword(stored);
   if (IsBooleanKey(key) && value != "true" && value != "false")
     throw EUsageError(key + " takes true or false");
+  if (key == "smtpsecurity" && !ParseMailSecurity(value, false))
+    throw EUsageError("smtpsecurity takes none, starttls or tls");
+  if (key == "popsecurity" && !ParseMailSecurity(value, true))
+    throw EUsageError("popsecurity takes none, stls or tls");
   if (!folders.Given) MakeProgramFolder(folders.Folders.Config);
   WriteProfileString(kMailSection, key, stored, settings);
   return 0;

@@ -1,4 +1,5 @@
-// A whole POP3 session against a server whose every byte the fuzzer chooses: greeting, login
+// A whole POP3 session against a server whose every byte the fuzzer chooses: greeting, STLS
+// when chosen (its handshake cannot succeed here, and nothing may follow it), login
 // by USER/PASS or APOP, STAT and LAST, the UIDL listing, UIDL n, TOP, RETR (each after its
 // LIST) and QUIT. The bytes reach the client through its real socket and line reader, cut
 // into pieces wherever the fuzzer likes. Whatever the server says, a failure must surface as
@@ -63,13 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pop.RetrieveProgressStep = static_cast<uint16_t>(flags >> 4);
     pop.MaxReplySize = flags & 4 ? 64 : size_t{256} << 20;
     run.cancelAt = in.Choice[1];
+    if (in.Choice[2] & 0x80) pop.Security = TMailSecurity::msStartTls;
     pop.ProcessMessages = [&peer] { peer.Pump(); };
     pop.OnError = [&run](const void*, int, const std::string&) {
       ++run.errors;
       run.CheckErrorState();
     };
     pop.OnReceiveTextFromSocket = [&run](TPop3Client&, const std::string& s) { run.received += s; };
-    pop.OnSendTextToSocket = [](TPop3Client&, const std::string& s) { CheckOneLine(s); };
+    pop.OnSendTextToSocket = [&pop](TPop3Client&, const std::string& s) {
+      CheckOneLine(s);
+      // With STLS chosen the password never goes out unencrypted.
+      if (pop.Security != TMailSecurity::msNone)
+        FUZZ_CHECK(s == "STLS\r\n" || pop.Socket().Encrypted());
+    };
     pop.OnBeforeRetrieve = [&run](TPop3Client&, uint16_t) { run.progress.clear(); };
     pop.OnRetrieveProgress = [&run](TPop3Client& p, uint16_t percent) {
       // Within one fetch the bytes only grow, and so does the percentage.
@@ -82,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                                   "Not connected."};
     pop.Connect();
     CheckNoTimeOut(pop.ReplyText(), in.Server);
+    FUZZ_CHECK(pop.ReplyText().find("時間内にありません") == std::string::npos);
+    if (pop.Security != TMailSecurity::msNone) FUZZ_CHECK(!pop.Connected());
     if (pop.ErrorFlag()) FUZZ_CHECK(!pop.Connected());
     if (!pop.ErrorFlag()) FUZZ_CHECK(pop.Connected());
 

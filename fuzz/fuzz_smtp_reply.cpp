@@ -1,10 +1,13 @@
-// A whole SMTP delivery against a server whose every byte the fuzzer chooses: greeting, HELO,
-// VRFY, then for each recipient group MAIL FROM, RCPT TO, DATA, the end of data and RSET,
+// A whole SMTP delivery against a server whose every byte the fuzzer chooses: greeting, EHLO
+// (its extension lines, HELO when refused), STARTTLS and AUTH when chosen, VRFY, then for
+// each recipient group MAIL FROM, RCPT TO, DATA, the end of data and RSET,
 // and QUIT; any reply may be multi-line. The bytes reach the client through its real socket
 // and line reader, cut into pieces wherever the fuzzer likes. Whatever the server says, a
 // failure must surface as the client's error (ErrorFlag and OnError, the connection closed)
 // or one of its documented exceptions, the client must never wait for bytes that cannot
-// come, and nothing the server says may reach the mail or the commands as a line break.
+// come, and nothing the server says may reach the mail or the commands as a line break. No
+// password goes out on a connection that is not encrypted unless plain AUTH was allowed, and
+// nothing at all after a TLS handshake the server broke (it cannot complete one here).
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -36,14 +39,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     smtp.Port = std::to_string(peer.Port());
     smtp.TimeOut = 2000;
     smtp.SendProgressStep = static_cast<uint16_t>(in.Choice[1] % 40);
+    if (flags & 16) smtp.Security = TMailSecurity::msStartTls;
+    if (flags & 32) {
+      smtp.AuthUser = "taro";
+      smtp.AuthPassword = "secret";
+    }
+    smtp.PlainAuthAllowed = flags & 64;
+    bool tlsFailed = false;
     int errors = 0;
     smtp.ProcessMessages = [&peer] { peer.Pump(); };
-    smtp.OnError = [&](const void*, int, const std::string&) {
+    smtp.OnError = [&](const void*, int, const std::string& msg) {
       ++errors;
+      tlsFailed = tlsFailed || msg.find(" と TLS で接続できません") != std::string::npos;
+      FUZZ_CHECK(msg.find("時間内にありません") == std::string::npos);
       FUZZ_CHECK(smtp.ErrorFlag());
       FUZZ_CHECK(!smtp.Connected());
     };
-    smtp.OnSendTextToSocket = [](TSmtpClient&, const std::string& s) {
+    smtp.OnSendTextToSocket = [&](TSmtpClient&, const std::string& s) {
+      FUZZ_CHECK(!tlsFailed);
+      if (s.rfind("AUTH", 0) == 0) FUZZ_CHECK(smtp.Socket().Encrypted() || smtp.PlainAuthAllowed);
       if (s != "\r\n.\r\n") CheckOneLine(s);  // the end of data is the one text of two lines
       FUZZ_CHECK(s != ".\r\n");               // a lone dot would end the mail early
     };

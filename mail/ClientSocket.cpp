@@ -172,9 +172,46 @@ addrinfo* TClientSocket::LookUp(const std::string& host, const std::string& serv
 
 void TClientSocket::Close() {
   if (fd_ < 0) return;
+  if (tls_) tls_->Shutdown();
+  tls_.reset();
   ::close(fd_);
   fd_ = -1;
   if (OnDisconnect) OnDisconnect(*this);
+}
+
+void TClientSocket::StartTls(const std::string& caFile) {
+  if (fd_ < 0 || tls_) return;
+  const std::string server = host_.empty() ? address_ : host_;
+  std::string reason;
+  try {
+    auto session = std::make_unique<TTlsSession>(fd_, server, caFile);
+    for (;;) {
+      const TTlsStep step = session->Handshake();
+      if (step == TTlsStep::tsDone) {
+        tls_ = std::move(session);
+        return;
+      }
+      if (step == TTlsStep::tsFailed || step == TTlsStep::tsClosed) {
+        reason = session->FailureReason();
+        break;
+      }
+      const TIoResult waited = TlsWait(step);
+      if (waited == TIoResult::ioOk) continue;
+      reason = waited == TIoResult::ioTimedOut ? "サーバーの応答が時間内にありません"
+               : waited == TIoResult::ioCancelled ? "キャンセルされました"
+                                                  : "接続が切れました";
+      break;
+    }
+  } catch (const ETlsError& e) {
+    reason = e.what();
+  }
+  Close();
+  throw ETlsError("サーバー " + server + ":" + std::to_string(Port) +
+                  " と TLS で接続できません: " + reason);
+}
+
+TIoResult TClientSocket::TlsWait(TTlsStep step) {
+  return Wait(step == TTlsStep::tsWantWrite ? POLLOUT : POLLIN);
 }
 
 TIoResult TClientSocket::Wait(short events) {
@@ -202,6 +239,16 @@ void TClientSocket::Fail(TErrorEvent event, int code, const char* api) {
 
 TIoResult TClientSocket::SendOnce(const char* data, size_t count, size_t& sent) {
   sent = 0;
+  while (tls_) {
+    const TTlsStep step = tls_->Write(data, count, sent);
+    if (step == TTlsStep::tsDone) return TIoResult::ioOk;
+    if (step == TTlsStep::tsClosed) return TIoResult::ioClosed;
+    if (step == TTlsStep::tsFailed) {
+      Fail(TErrorEvent::eeSend, EPROTO, "send");
+      return TIoResult::ioClosed;
+    }
+    if (TIoResult waited = TlsWait(step); waited != TIoResult::ioOk) return waited;
+  }
   for (;;) {
     if (fd_ < 0) return TIoResult::ioClosed;
     TIoResult waited = Wait(POLLOUT);
@@ -237,6 +284,17 @@ TIoResult TClientSocket::Send(std::string_view data) {
 
 TIoResult TClientSocket::Receive(char* buffer, size_t capacity, size_t& received) {
   received = 0;
+  // Bytes the TLS layer already holds are handed out before the socket is asked.
+  while (tls_) {
+    const TTlsStep step = tls_->Read(buffer, capacity, received);
+    if (step == TTlsStep::tsDone) return TIoResult::ioOk;
+    if (step == TTlsStep::tsClosed) return TIoResult::ioClosed;
+    if (step == TTlsStep::tsFailed) {
+      Fail(TErrorEvent::eeReceive, EPROTO, "recv");
+      return TIoResult::ioClosed;
+    }
+    if (TIoResult waited = TlsWait(step); waited != TIoResult::ioOk) return waited;
+  }
   for (;;) {
     if (fd_ < 0) return TIoResult::ioClosed;
     TIoResult waited = Wait(POLLIN);

@@ -5,10 +5,12 @@
 // at the cancel callback and gives up after TimeOut milliseconds without progress.
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/Exception.h"
+#include "mail/TlsSession.h"
 
 struct addrinfo;
 
@@ -95,6 +97,13 @@ class TClientSocket : public TByteSource {
   // Closes and gives the disconnect notification; does nothing when not open.
   void Close();
 
+  // Puts TLS over the open connection (at once for implicit TLS, or after the server agreed
+  // to STARTTLS/STLS): every later send and receive is encrypted. The handshake waits like
+  // every other call. On failure nothing more is sent: the connection is closed and ETlsError
+  // says why, naming the server. Nothing happens when not connected or already encrypted.
+  void StartTls(const std::string& caFile);
+  bool Encrypted() const { return tls_ != nullptr; }
+
   // One send: at most `count` bytes, returns how many went out; 0 when not connected, timed
   // out or cancelled. A socket failure is notified, closes the socket and throws ESocketError
   // unless the handler cleared the code.
@@ -115,12 +124,15 @@ class TClientSocket : public TByteSource {
   addrinfo* LookUp(const std::string& host, const std::string& service, const addrinfo& hints);
   TIoResult Wait(short events);
   TIoResult SendOnce(const char* data, size_t count, size_t& sent);
+  // The wait a TLS step asks for; ioOk when the step is to be tried again.
+  TIoResult TlsWait(TTlsStep step);
   // Notifies, closes and throws (unless swallowed).
   void Fail(TErrorEvent event, int code, const char* api);
 
   std::string host_;
   std::string address_;
   int fd_ = -1;
+  std::unique_ptr<TTlsSession> tls_;
 };
 
 }  // namespace moriva

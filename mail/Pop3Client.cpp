@@ -140,6 +140,7 @@ void TPop3Client::Connect() {
     return;
   }
   if (!connected_) return;
+  if (Security == TMailSecurity::msTls && !StartTls()) return;
   bool read = ReadReply();
   greeting_ = reply_text_;
   if (io_failed_) {
@@ -148,6 +149,8 @@ void TPop3Client::Connect() {
     // A refusing server leaves nothing to talk to.
     socket_.Close();
     connected_ = false;
+  } else if (Security == TMailSecurity::msStartTls) {
+    Stls();
   }
 }
 

@@ -21,6 +21,7 @@
 #include "base/LineList.h"
 #include "mail/ClientSocket.h"
 #include "mail/LineReader.h"
+#include "mail/MailSecurity.h"
 #include "mail/Pop3Reply.h"
 
 namespace moriva {
@@ -54,6 +55,10 @@ class TPop3Client {
   uint16_t RetrieveProgressStep = 10;  // percentage step between two progress events
   bool GetUIDLsOnRetrieve = false;     // after each fetch also ask the message's unique id
   uint32_t TimeOut = 60000;            // ms any single wait for the server may last
+  // TLS from the first byte, or STLS right after the greeting (a server that refuses it ends
+  // the connection with an error: the password never goes out in plain text then).
+  TMailSecurity Security = TMailSecurity::msNone;
+  std::string CaFile;  // a PEM file of extra trusted certificates; empty for none
   // The most bytes of lines one multi-line reply may bring.
   size_t MaxReplySize = size_t{256} << 20;
   // Lets the window system process pending messages (nothing in the command line program).
@@ -139,6 +144,9 @@ class TPop3Client {
   void ReportError(int code);
 
  private:
+  // The TLS steps of Connect (Pop3Security.cpp); both report their own failures.
+  bool StartTls();
+  bool Stls();
   bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command);
   // Ends a failed operation through ReportError, or quietly when Cancel ended it.
   void Fail(int code);

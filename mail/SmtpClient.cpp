@@ -10,6 +10,8 @@ namespace {
 constexpr char kCrLf[] = "\r\n";
 // A reply longer than this many lines is not a reply but a server that never stops.
 constexpr int kMaxReplyLines = 1000;
+constexpr size_t kKeptReplyLines = 100;
+constexpr size_t kKeptReplyLineLength = 512;
 // The message lines go out in blocks of about this size instead of one packet per line.
 constexpr size_t kDataBlock = 32 * 1024;
 
@@ -67,6 +69,7 @@ bool TSmtpClient::ReadReply() {
   if (io_failed_) return false;
   socket_.TimeOut = TimeOut;
   std::string line;
+  reply_lines_.clear();
   // Lines whose fourth character is "-" announce more lines; the last one carries the code.
   for (int count = 0;; ++count) {
     TLineResult result = reader_.ReadLine(line);
@@ -80,6 +83,9 @@ bool TSmtpClient::ReadReply() {
     }
     reply_code_ = Trim(std::string_view(line).substr(0, 3));
     reply_text_ = line.size() > 3 ? Trim(std::string_view(line).substr(3, 64)) : std::string();
+    // Kept for the EHLO extensions: a few short lines, however much a server sends.
+    if (reply_lines_.size() < kKeptReplyLines)
+      reply_lines_.push_back(line.size() > 4 ? line.substr(4, kKeptReplyLineLength) : "");
     if (line.size() < 4 || line[3] != '-') break;
   }
   if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(*this, line + kCrLf);
@@ -118,16 +124,13 @@ void TSmtpClient::Connect() {
     error_flag_ = true;
     return;
   }
+  if (Security == TMailSecurity::msTls && !StartTls()) return;
   ReadReply();
   if (!Expect("220")) {
     ReportError();
     return;
   }
-  std::string local = socket_.LocalHost();
-  if (IsDottedAddress(local)) local = "[" + local + "]";
-  SendText("HELO " + local + kCrLf);
-  ReadReply();
-  if (!Expect("250")) ReportError();
+  Greet();
 }
 
 bool TSmtpClient::Send(TMailMessage& msg) {

@@ -1,8 +1,9 @@
 #pragma once
-// The SMTP client: delivers one message over plain SMTP. The dialogue is greeting, HELO,
-// VRFY when the sender's name is unknown, and one transaction per recipient group (To, CC,
-// BCC) of MAIL FROM, RCPT TO per address, DATA, the lines, the end dot and RSET; QUIT at the
-// end. Protocol failures are reported through OnError and ErrorFlag, not by exceptions.
+// The SMTP client: delivers one message. The dialogue is greeting, EHLO (HELO when the server
+// refuses it), on request STARTTLS and EHLO again, AUTH when a user is set, VRFY when the sender's
+// name is unknown, and one transaction per recipient group (To, CC, BCC) of MAIL FROM, RCPT TO per
+// address, DATA, the lines, the end dot and RSET; QUIT at the end. Protocol failures are reported
+// through OnError and ErrorFlag, not by exceptions.
 //
 // Every wait for the server is bounded by TimeOut; a server that hangs up, stops answering
 // or answers with garbage ends the step through OnError like a refused reply.
@@ -15,6 +16,7 @@
 #include "base/LineList.h"
 #include "mail/ClientSocket.h"
 #include "mail/LineReader.h"
+#include "mail/MailSecurity.h"
 
 namespace moriva {
 
@@ -37,6 +39,12 @@ class TSmtpClient {
   std::string Host;         // a dotted IPv4 address or a host name
   uint16_t SendProgressStep = 10;
   uint32_t TimeOut = 60000;  // ms any single wait for the server may last
+  TMailSecurity Security = TMailSecurity::msNone;
+  std::string CaFile;  // a PEM file of extra trusted certificates; empty for none
+  // With a user, AUTH PLAIN or LOGIN (the first the server offers) after the greeting. Never
+  // over a connection that is not encrypted, unless PlainAuthAllowed says the user chose that.
+  std::string AuthUser, AuthPassword;
+  bool PlainAuthAllowed = false;
 
   std::function<void(TClientSocket& Sender)> OnConnect;  // the connection is open
   std::function<void(TClientSocket& Sender)> OnQuit;     // the connection was closed
@@ -86,6 +94,14 @@ class TSmtpClient {
   // Remembers why the connection can no longer be used; later steps do not wait.
   void IoFailed(const std::string& reason);
   bool FlushData(std::string& pending);
+  // EHLO, STARTTLS and AUTH after the greeting; reports its own failures (SmtpGreeting.cpp).
+  void Greet();
+  bool Hello(const std::string& local);
+  bool StartTls();
+  bool Authenticate();
+  // Ends the dialogue with one of our own texts (no reply code) through ReportError.
+  void Refuse(const std::string& text);
+  std::string ServerLabel() const;
 
   TClientSocket socket_;
   TLineReader reader_{socket_};
@@ -94,6 +110,8 @@ class TSmtpClient {
   bool io_failed_ = false;
   std::string reply_code_;
   std::string reply_text_;
+  std::vector<std::string> reply_lines_;  // every line of the last reply, after the code
+  TSmtpExtensions extensions_;
   uint16_t percent_ = 0;
 };
 

@@ -2,10 +2,15 @@
 # Starts or stops a private SMTP server for the tests (aiosmtpd, delivering into a Maildir):
 # 127.0.0.1 only, a free port, a temporary folder.
 #   aiosmtpd-smtpd.sh start STATE_FILE   writes PORT=, DIR= and MAILDIR= lines into STATE_FILE
+#   aiosmtpd-smtpd.sh start STATE_FILE CERT_DIR
+#                                        the TLS peers of tools/smtp-tls-peers.py instead, with
+#                                        the certificates of CERT_DIR; their ports go into
+#                                        STATE_FILE too (PORT is the STARTTLS one)
 #   aiosmtpd-smtpd.sh stop STATE_FILE    stops that server by its pid and removes its folder
 set -euo pipefail
 cmd=${1:?start or stop}
 state=${2:?state file}
+certs=${3:-}
 py=/usr/bin/python3
 
 stop() {
@@ -26,6 +31,24 @@ stop
 
 dir=$(mktemp -d /tmp/moriva-smtp.XXXXXX)
 maildir=$dir/Maildir
+if [ -n "$certs" ]; then
+  setsid $py "$(dirname "$0")/smtp-tls-peers.py" "$maildir" "$certs" "$dir/ports" \
+    </dev/null >"$dir/smtpd.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    if [ -f "$dir/ports" ]; then
+      { cat "$dir/ports"; printf 'DIR=%s\nMAILDIR=%s\nPID=%s\n' "$dir" "$maildir" "$pid"; } > "$state"
+      exit 0
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null || true
+  echo "the TLS peers did not start; their log:" >&2
+  cat "$dir/smtpd.log" >&2 || true
+  rm -rf "$dir"
+  exit 1
+fi
 for attempt in 1 2 3 4 5; do
   port=$($py -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
   setsid $py -m aiosmtpd -n -l "127.0.0.1:$port" -c aiosmtpd.handlers.Mailbox "$maildir" \

@@ -2,12 +2,17 @@
 # Starts or stops a private Dovecot POP3 server for the tests: 127.0.0.1 only, a free port,
 # everything (config, state, log, mailboxes) in one temporary folder.
 #   dovecot-pop3.sh start STATE_FILE   writes PORT=, DIR= and USERS= lines into STATE_FILE
+#   dovecot-pop3.sh start STATE_FILE CERT_DIR
+#                                      the same with TLS required (the certificate and key
+#                                      CERT_DIR/server.pem and .key): STLS on PORT, implicit TLS
+#                                      on TLSPORT (also written into STATE_FILE)
 #   dovecot-pop3.sh stop STATE_FILE    stops that server by its pid and removes its folder
 # Users user01..user16 have the passwords secret01..secret16 (plain, so APOP works); the mail
 # of user NN lives in DIR/mail/userNN/Maildir.
 set -euo pipefail
 cmd=${1:?start or stop}
 state=${2:?state file}
+certs=${3:-}
 py=/usr/bin/python3
 
 stop() {
@@ -48,8 +53,26 @@ done
 chmod 644 "$dir/passwd"
 chown -R "$mail_owner" "$dir/mail"
 
+free_port() {
+  $py -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
 for attempt in 1 2 3 4 5; do
-  port=$($py -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  port=$(free_port)
+  tlsport=""
+  ssl="ssl = no"
+  pop3s=""
+  if [ -n "$certs" ]; then
+    tlsport=$(free_port)
+    ssl="ssl = required
+ssl_cert = <$certs/server.pem
+ssl_key = <$certs/server.key
+ssl_min_protocol = TLSv1.2"
+    pop3s="inet_listener pop3s {
+    address = 127.0.0.1
+    port = $tlsport
+    ssl = yes
+  }"
+  fi
   cat > "$dir/dovecot.conf" <<CONF
 base_dir = $dir/run
 state_dir = $dir/state
@@ -57,7 +80,7 @@ log_path = $dir/dovecot.log
 info_log_path = $dir/dovecot.log
 listen = 127.0.0.1
 protocols = pop3
-ssl = no
+$ssl
 disable_plaintext_auth = no
 auth_mechanisms = plain apop
 # Tests try wrong passwords on purpose; no need to slow them down.
@@ -79,6 +102,7 @@ service pop3-login {
     address = 127.0.0.1
     port = $port
   }
+  $pop3s
 }
 service anvil {
   chroot =
@@ -97,6 +121,7 @@ CONF
   for _ in $(seq 100); do
     if $py -c "import socket,sys; socket.create_connection(('127.0.0.1', $port), 0.2).close()" 2>/dev/null; then
       printf 'PORT=%s\nDIR=%s\nUSERS=%s\n' "$port" "$dir" "${users[*]}" > "$state"
+      [ -n "$tlsport" ] && printf 'TLSPORT=%s\n' "$tlsport" >> "$state"
       exit 0
     fi
     sleep 0.1

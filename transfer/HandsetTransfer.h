@@ -107,7 +107,8 @@ struct TTransferContext {
 };
 
 // A settings value "host" or "host:port": the host and the port text. Without ":" the port
-// is `defaultPort`, so a plain server name behaves as it always did; a value like
+// is `defaultPort` (the one of the connection's security: DefaultSmtpPort, DefaultPop3Port),
+// so a plain server name behaves as it always did; a value like
 // "mail.example.jp:587" reaches a server on another port.
 struct TServerAddress {
   std::string Host;
@@ -137,7 +138,9 @@ enum class TSendResult {
 
 // Sends one mail to the handset with the settings of hs110.ini (section "email":
 // "hs110email" the recipient, "smtp" the server, "sender"/"sendermail" the sender, empty ones
-// becoming kDefaultSenderName / kDefaultSenderMail). Shows the hourglass while it runs and the
+// becoming kDefaultSenderName / kDefaultSenderMail; "smtpsecurity", "smtpuser",
+// "smtppassword" and "cafile" for TLS and AUTH, an unknown security word counting as settings
+// to be made). Shows the hourglass while it runs and the
 // outcome's message; the server's own reply texts reach the user through the client's OnError.
 // An exception of the composition (e.g. "\"From\" address not complete." for a sender address
 // without "@") or of an attachment file passes to the caller after the connection is closed;
@@ -179,7 +182,7 @@ struct TReceiveResult {
 
 // Receives the handset's mails with the settings of hs110.ini ("pop" the server,
 // "userid", "password" (stored scrambled), "apop", "nouidl", "prestr" the subject word, "mrv"
-// by default). Mail is never deleted.
+// by default, "popsecurity" and "cafile" for TLS). Mail is never deleted.
 //
 // Without "nouidl", only the mails whose ids uidl.ini lacks are examined, and every
 // mail examined to its end has its id recorded there; ids of mails gone from the server are

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "Version.h"
+#include "base/Cp932.h"
 #include "base/MailSettings.h"
 #include "mail/AttachmentName.h"
 #include "schedule/ScheduleFile.h"
@@ -85,13 +86,21 @@ TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context,
   std::string passwordError;
   const TMailSettings settings =
       ReadMailSettings(SettingsFilePath(context.Folders.Config), passwordError);
-  const TServerAddress server = SplitServerAddress(settings.SMTP, "25");
+  const std::optional<TMailSecurity> security = ParseMailSecurity(settings.SmtpSecurity, false);
+  const TServerAddress server =
+      SplitServerAddress(settings.SMTP, DefaultSmtpPort(security.value_or(TMailSecurity::msNone)));
   smtp.Host = server.Host;
   smtp.Port = server.Port;
+  smtp.Security = security.value_or(TMailSecurity::msNone);
+  smtp.CaFile = Cp932ToUtf8(settings.CaFile);  // a path: the file system speaks UTF-8
+  smtp.AuthUser = settings.SmtpUser;
+  smtp.AuthPassword = settings.SmtpPassword;
+  // Only a user who wrote "none" has agreed to send the password unencrypted.
+  smtp.PlainAuthAllowed = settings.SmtpSecurity == "none";
   msg.SendTo = settings.HS110EMail;
   msg.UserName = settings.Sender;
   msg.From = settings.SenderMail;
-  if (smtp.Host.empty() || msg.SendTo.empty()) {
+  if (smtp.Host.empty() || msg.SendTo.empty() || !security) {
     context.Dialogs.ShowError(kSendSettingsMissingText);
     return TSendResult::NotConfigured;
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The seven texts of the mail settings and the APOP switch, compared one by one so that a
+// The texts of the mail settings and the APOP switch, compared one by one so that a
 // failure names the field that did not come back.
 #include <gtest/gtest.h>
 
@@ -16,6 +16,11 @@ inline void ExpectSameStoredSettings(const TMailSettings& back, const TMailSetti
   EXPECT_EQ(back.UserId, s.UserId);
   EXPECT_EQ(back.Password, s.Password);
   EXPECT_EQ(back.APOP, s.APOP);
+  EXPECT_EQ(back.SmtpSecurity, s.SmtpSecurity);
+  EXPECT_EQ(back.PopSecurity, s.PopSecurity);
+  EXPECT_EQ(back.SmtpUser, s.SmtpUser);
+  EXPECT_EQ(back.SmtpPassword, s.SmtpPassword);
+  EXPECT_EQ(back.CaFile, s.CaFile);
 }
 
 }  // namespace moriva

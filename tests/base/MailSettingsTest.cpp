@@ -75,6 +75,26 @@ TEST_F(MailSettingsTest, RoundTripKeepsOtherKeysAndPrestr) {
   EXPECT_NE(file.find("apop=true\r\nnouidl=false\r\n"), std::string::npos);
 }
 
+TEST_F(MailSettingsTest, TlsKeysRoundTripAndAreOnlyAddedWithAValue) {
+  TMailSettings s = ReadMailSettings(ini_);
+  s.SmtpSecurity = "starttls";
+  s.PopSecurity = "tls";
+  s.SmtpUser = "me";
+  s.SmtpPassword = "smtp pw";
+  s.CaFile = "/etc/private-ca.pem";
+  WriteMailSettings(ini_, s);
+  ExpectSameStoredSettings(ReadMailSettings(ini_), s);
+  EXPECT_NE(File().find("smtppassword=" + EncodePassword("smtp pw") + "\r\n"), std::string::npos);
+
+  // A key the file holds is cleared, not dropped; one it never held is not added.
+  s.SmtpUser = s.SmtpPassword = s.CaFile = "";
+  WriteMailSettings(ini_, s);
+  EXPECT_NE(File().find("smtpuser=\r\nsmtppassword=\r\ncafile=\r\n"), std::string::npos);
+  Put("[email]\r\nsmtp=old\r\n");
+  WriteMailSettings(ini_, ReadMailSettings(ini_));
+  EXPECT_EQ(File().find("security"), std::string::npos);
+}
+
 TEST_F(MailSettingsTest, BooleansAreOnOnlyForLowerCaseTrue) {
   for (const char* value : {"TRUE", "True", "1", "yes", " true x", ""}) {
     SCOPED_TRACE(value);

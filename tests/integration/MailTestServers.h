@@ -25,12 +25,14 @@ namespace fs = std::filesystem;
 // Mailbox userNN of the fixture's Dovecot (password secretNN), emptied at the start; each test
 // owns its own so that tests run side by side.
 struct TDovecotBox {
-  testing::TServerState server = testing::Pop3Server();
+  testing::TServerState server;
   std::string user, password;
   fs::path maildir;
   int next = 0;
 
-  explicit TDovecotBox(int n) {
+  // `state`: the plain server, or the TLS one (testing::Pop3TlsServer()).
+  explicit TDovecotBox(int n, testing::TServerState state = testing::Pop3Server())
+      : server(std::move(state)) {
     const std::string nn = (n < 10 ? "0" : "") + std::to_string(n);
     user = "user" + nn;
     password = "secret" + nn;
@@ -110,8 +112,8 @@ struct TDelivered {
   std::string Subject, Body, AttachmentName, Attachment, XMailer;
 };
 
-inline std::vector<TDelivered> DeliveredTo(const std::string& recipient) {
-  const testing::TServerState smtp = testing::SmtpServer();
+inline std::vector<TDelivered> DeliveredTo(
+    const std::string& recipient, const testing::TServerState& smtp = testing::SmtpServer()) {
   oracle::TempDir work;
   const std::string script =
       "import email, email.policy, glob, os, sys\n"

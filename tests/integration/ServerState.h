@@ -31,5 +31,16 @@ inline TServerState Pop3Server() {
 inline TServerState SmtpServer() {
   return LoadServerState(MORIVA_SMTP_STATE);
 }
+// The TLS twins (see tests/integration/CMakeLists.txt); the CA the tests trust is
+// TlsFile("ca.pem").
+inline TServerState Pop3TlsServer() {
+  return LoadServerState(MORIVA_POP3_TLS_STATE);
+}
+inline TServerState SmtpTlsServer() {
+  return LoadServerState(MORIVA_SMTP_TLS_STATE);
+}
+inline std::string TlsFile(const std::string& name) {
+  return std::string(MORIVA_TLS_DIR) + "/" + name;
+}
 
 }  // namespace moriva::testing

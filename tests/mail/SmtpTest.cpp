@@ -47,7 +47,7 @@ void Prepare(TMailMessage& msg, std::vector<std::string> lines) {
   msg.RawMail.Assign(std::move(lines));
 }
 
-// Greeting and HELO accepted.
+// Greeting and EHLO accepted.
 TScriptedServer& Greet(TScriptedServer& s) {
   return s.Send("220 ready\r\n").Reply("250 hello\r\n");
 }
@@ -83,7 +83,7 @@ TEST(SmtpTest, DialogueWithToAndCcIsTwoTransactionsAndVrfyNamesTheSender) {
   EXPECT_EQ(run.events, (std::vector<std::string>{"connect", "before", "after", "quit"}));
   std::vector<std::string> got = server.Received();
   ASSERT_FALSE(got.empty());
-  EXPECT_EQ(got[0].rfind("HELO ", 0), 0u);
+  EXPECT_EQ(got[0].rfind("EHLO ", 0), 0u);
   got.erase(got.begin());
   const std::vector<std::string> data = {"DATA", "Subject: x", "", "..", "", ".", "RSET"};
   std::vector<std::string> expected = {"VRFY \"Hanako\" <Hanako@Example.JP>",
@@ -288,7 +288,7 @@ TEST(SmtpTest, PreconditionsAndRefusedConnection) {
   }
   run.smtp.Quit();
   server.Join();
-  EXPECT_EQ(server.Received().size(), 2u);  // HELO and QUIT: nothing else went out
+  EXPECT_EQ(server.Received().size(), 2u);  // EHLO and QUIT: nothing else went out
 
   int closed_port;
   {

@@ -104,7 +104,7 @@ struct SendRun {
   void Settings(int port) { f.WriteSettings(LocalSettings(port, 0, "", "")); }
 };
 
-// Greeting and HELO accepted, then one accepted transaction per recipient group, QUIT.
+// Greeting and EHLO accepted, then one accepted transaction per recipient group, QUIT.
 void AcceptingServer(TScriptedServer& s, int groups) {
   s.Send("220 ready\r\n").Reply("250 hello\r\n");
   for (int i = 0; i < groups; ++i)
@@ -178,8 +178,10 @@ TEST(HandsetTransferTest, RefusalsAreReportedAsFailuresNeverAsCompletion) {
        [](TScriptedServer& s) { s.Send("554 go away\r\n").Start(); },
        TSendResult::ConnectFailed,
        {"go away", "送信に失敗しました。"}},
-      {"HELO refused",
-       [](TScriptedServer& s) { s.Send("220 ready\r\n").Reply("501 who are you\r\n").Start(); },
+      {"EHLO and HELO refused",
+       [](TScriptedServer& s) {
+         s.Send("220 ready\r\n").Reply("502 what\r\n").Reply("501 who are you\r\n").Start();
+       },
        TSendResult::ConnectFailed,
        {"who are you", "送信に失敗しました。"}},
       {"recipient refused",
@@ -229,7 +231,7 @@ TEST(HandsetTransferTest, HangUpAfterEachCommandIsAFailureAndTheNextSendWorks) {
     const char* reply;
     bool data = false;  // the mail's lines up to "."
   };
-  const std::vector<Step> steps = {{"HELO", "250 hello\r\n"},     {"MAIL", "250 sender ok\r\n"},
+  const std::vector<Step> steps = {{"EHLO", "250 hello\r\n"},     {"MAIL", "250 sender ok\r\n"},
                                    {"RCPT", "250 rcpt ok\r\n"},   {"DATA", "354 go ahead\r\n"},
                                    {".", "250 queued\r\n", true}, {"RSET", "250 reset\r\n"},
                                    {"QUIT", "221 bye\r\n"}};

@@ -7,15 +7,18 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/EnterAdvanceControls.h"
 #include "app/MainWindow.h"
 #include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
+#include "app/SettingsWindow.h"
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
@@ -197,6 +200,48 @@ TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   EXPECT_EQ(w.Schedule(), (Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\"",
                                  "2040,2040,4,3,,,\"item 3- - 9:0:0- FALSE\""}));
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
+}
+
+// The settings window sets up STARTTLS with AUTH for sending and TLS for receiving, with the
+// private CA of the fixture; both actions then go through the encrypted servers.
+TEST(MainWindowRoundTripTest, TheSettingsWindowSetsUpTlsForBothRoads) {
+  const testing::TServerState smtp = testing::SmtpTlsServer();
+  const testing::TServerState pop = testing::Pop3TlsServer();
+  TDovecotBox box(5, pop);
+  TWindowOnServers w(box, kPlan);
+  {
+    oracle::TempDir fresh;  // new settings are offered encryption, old ones keep plain text
+    TSettingsWindow proposal(w.dialogs, SettingsFilePath(fresh.Path()));
+    proposal.LoadFields();
+    EXPECT_EQ(proposal.cbSMTPSecurity->currentData().toString(), "starttls");
+    EXPECT_EQ(proposal.cbPOPSecurity->currentData().toString(), "tls");
+  }
+  TSettingsWindow settings(w.dialogs, SettingsFilePath(w.dir.Path()));
+  settings.LoadFields();
+  EXPECT_EQ(settings.cbSMTPSecurity->currentData().toString(), "none");
+  settings.EditSMTP->setText(QString::fromStdString("localhost:" + smtp.Values.at("PORT")));
+  settings.cbSMTPSecurity->setCurrentIndex(settings.cbSMTPSecurity->findData("starttls"));
+  settings.EditSMTPUser->setText("sender01");
+  settings.EditSMTPPassword->setText("smtpsecret01");
+  settings.EditPOP->setText(QString::fromStdString("127.0.0.1:" + pop.Values.at("TLSPORT")));
+  settings.cbPOPSecurity->setCurrentIndex(settings.cbPOPSecurity->findData("tls"));
+  settings.EditCAFile->setText(QString::fromStdString(testing::TlsFile("ca.pem")));
+  settings.SaveFields();
+
+  TMainWindow& f = *w.form;
+  w.dialogs.AnswerYes();
+  f.HSOutput->trigger();
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"送信完了しました。"});
+  const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(w.phone, smtp);
+  ASSERT_EQ(delivered.size(), 1u);
+
+  box.Put(HandsetMail("mrv", "HS110.CSV",
+                      HandsetCsv(delivered[0].Attachment,
+                                 {Sj("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")})));
+  w.dialogs.Reset();
+  f.HSInput->trigger();
+  EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
+  EXPECT_EQ(w.Schedule().back(), Sj("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
 }
 
 }  // namespace

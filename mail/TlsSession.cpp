@@ -1,0 +1,193 @@
+#include "mail/TlsSession.h"
+
+#include <arpa/inet.h>
+#include <openssl/bio.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace moriva {
+
+namespace {
+
+// The socket is reached through a BIO of our own so that a peer that has gone away gives an
+// error instead of SIGPIPE (the library's socket BIO writes with write(), not MSG_NOSIGNAL).
+int BioFd(BIO* bio) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+}
+
+bool WouldBlock() {
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
+
+int BioWrite(BIO* bio, const char* data, int size) {
+  BIO_clear_retry_flags(bio);
+  ssize_t n = ::send(BioFd(bio), data, static_cast<size_t>(size), MSG_NOSIGNAL);
+  if (n < 0 && WouldBlock()) BIO_set_retry_write(bio);
+  return static_cast<int>(n);
+}
+
+int BioRead(BIO* bio, char* buffer, int size) {
+  BIO_clear_retry_flags(bio);
+  ssize_t n = ::recv(BioFd(bio), buffer, static_cast<size_t>(size), 0);
+  if (n < 0 && WouldBlock()) BIO_set_retry_read(bio);
+  return static_cast<int>(n);
+}
+
+long BioCtrl(BIO*, int command, long, void*) {
+  return command == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+int BioCreate(BIO* bio) {
+  BIO_set_init(bio, 1);
+  return 1;
+}
+
+const BIO_METHOD* SocketMethod() {
+  static BIO_METHOD* method = [] {
+    BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "moriva socket");
+    BIO_meth_set_write(m, BioWrite);
+    BIO_meth_set_read(m, BioRead);
+    BIO_meth_set_ctrl(m, BioCtrl);
+    BIO_meth_set_create(m, BioCreate);
+    return m;
+  }();
+  return method;
+}
+
+bool IsIpAddress(const std::string& server) {
+  unsigned char bytes[16];
+  return inet_pton(AF_INET, server.c_str(), bytes) == 1 ||
+         inet_pton(AF_INET6, server.c_str(), bytes) == 1;
+}
+
+// A failed certificate check in the user's words, with the library's own name for it.
+std::string CertificateReason(long result) {
+  std::string what;
+  switch (result) {
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+      what = "証明書がこのサーバーのものではありません";
+      break;
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+      what = "証明書の有効期限が切れています";
+      break;
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+      what = "証明書はまだ有効ではありません";
+      break;
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+      what = "証明書の発行者が信頼されていません";
+      break;
+    default:
+      what = "証明書を検証できません";
+  }
+  return what + " (" + X509_verify_cert_error_string(result) + ")";
+}
+
+}  // namespace
+
+TTlsSession::TTlsSession(int fd, const std::string& server, const std::string& caFile) {
+  ctx_ = SSL_CTX_new(TLS_client_method());
+  if (!ctx_) throw ETlsError("TLS を初期化できません");
+  SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
+  SSL_CTX_set_verify(ctx_, SSL_VERIFY_PEER, nullptr);
+  SSL_CTX_set_default_verify_paths(ctx_);
+  if (!caFile.empty() && SSL_CTX_load_verify_locations(ctx_, caFile.c_str(), nullptr) != 1) {
+    ERR_clear_error();
+    SSL_CTX_free(ctx_);
+    throw ETlsError("証明書ファイル " + caFile + " を読めません");
+  }
+  ssl_ = SSL_new(ctx_);
+  if (IsIpAddress(server)) {
+    X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), server.c_str());
+  } else {
+    SSL_set1_host(ssl_, server.c_str());
+    SSL_set_tlsext_host_name(ssl_, server.c_str());
+  }
+  BIO* bio = BIO_new(SocketMethod());
+  BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(fd)));
+  SSL_set_bio(ssl_, bio, bio);
+  SSL_set_mode(ssl_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+  SSL_set_connect_state(ssl_);
+}
+
+TTlsSession::~TTlsSession() {
+  SSL_free(ssl_);
+  SSL_CTX_free(ctx_);
+}
+
+TTlsStep TTlsSession::Judge(int rc) {
+  const int error = SSL_get_error(ssl_, rc);
+  const unsigned long queued = ERR_peek_last_error();
+  const int saved_errno = errno;
+  ERR_clear_error();
+  switch (error) {
+    case SSL_ERROR_WANT_READ:
+      return TTlsStep::tsWantRead;
+    case SSL_ERROR_WANT_WRITE:
+      return TTlsStep::tsWantWrite;
+    case SSL_ERROR_ZERO_RETURN:
+      return TTlsStep::tsClosed;
+    default:
+      break;
+  }
+  const bool eof = (error == SSL_ERROR_SYSCALL && (saved_errno == 0 || queued == 0)) ||
+                   ERR_GET_REASON(queued) == SSL_R_UNEXPECTED_EOF_WHILE_READING;
+  if (eof && handshaken_) return TTlsStep::tsClosed;
+  if (eof) {
+    reason_ = "サーバーがハンドシェイクの途中で接続を切りました";
+  } else if (long verify = SSL_get_verify_result(ssl_); !handshaken_ && verify != X509_V_OK) {
+    reason_ = CertificateReason(verify);
+  } else if (error == SSL_ERROR_SYSCALL) {
+    reason_ = std::strerror(saved_errno);
+  } else {
+    const char* text = ERR_reason_error_string(queued);
+    reason_ = text ? text : "TLS protocol error";
+  }
+  return TTlsStep::tsFailed;
+}
+
+TTlsStep TTlsSession::Handshake() {
+  ERR_clear_error();
+  errno = 0;
+  const int rc = SSL_do_handshake(ssl_);
+  if (rc == 1) {
+    handshaken_ = true;
+    return TTlsStep::tsDone;
+  }
+  return Judge(rc);
+}
+
+TTlsStep TTlsSession::Read(char* buffer, size_t capacity, size_t& count) {
+  count = 0;
+  ERR_clear_error();
+  errno = 0;
+  if (SSL_read_ex(ssl_, buffer, capacity, &count) == 1) return TTlsStep::tsDone;
+  return Judge(0);
+}
+
+TTlsStep TTlsSession::Write(const char* data, size_t size, size_t& count) {
+  count = 0;
+  ERR_clear_error();
+  errno = 0;
+  if (SSL_write_ex(ssl_, data, size, &count) == 1) return TTlsStep::tsDone;
+  return Judge(0);
+}
+
+void TTlsSession::Shutdown() {
+  if (!handshaken_) return;
+  ERR_clear_error();
+  SSL_shutdown(ssl_);
+  ERR_clear_error();
+}
+
+}  // namespace moriva
