@@ -42,7 +42,7 @@ class SettingsWindowTest : public ::testing::Test {
   TFakeDialogs dialogs_;
 };
 
-TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesAllNineKeys) {
+TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesTheKeys) {
   TSettingsWindow form(dialogs_, ini_);
   QStringList texts;
   bool anyChecked = true;
@@ -53,11 +53,13 @@ TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesAllNineKeys) {
   });
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(texts.join(QString()), QString());
-  EXPECT_EQ(texts.size(), 7);
+  EXPECT_EQ(texts.size(), 10);
   EXPECT_FALSE(anyChecked);
+  // New settings are offered the encryption today's providers ask for.
   EXPECT_EQ(File(),
             "[email]\r\nhs110email=\r\nsmtp=\r\nsender=\r\nsendermail=\r\npop=\r\nuserid=\r\n"
-            "password=\r\napop=false\r\nnouidl=false\r\n");
+            "password=\r\napop=false\r\nnouidl=false\r\nsmtpsecurity=starttls\r\n"
+            "popsecurity=tls\r\n");
   EXPECT_TRUE(dialogs_.Calls.empty());
 }
 
@@ -186,10 +188,12 @@ TEST_F(SettingsWindowTest, LayoutAsDesigned) {
   TSettingsWindow form(dialogs_, ini_);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("設定"));
   EXPECT_EQ(form.size(), QSize(333, 382));
-  EXPECT_EQ(form.PageControl1->count(), 1);
+  EXPECT_EQ(form.PageControl1->count(), 2);
   EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("E-Mail設定"));
+  EXPECT_EQ(form.PageControl1->tabText(1), QStringLiteral("暗号化と認証"));
   EXPECT_EQ(form.ckAPOP->focusPolicy() & Qt::TabFocus, 0);
   EXPECT_EQ(form.EditPassword->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(form.EditSMTPPassword->echoMode(), QLineEdit::Password);
 }
 
 }  // namespace
