@@ -26,6 +26,9 @@ enum class TMsgIcon {
 // Which button of a Yes/No question Enter presses.
 enum class TMsgDefault { Yes, No };
 
+// The answer to a question with the buttons Yes, No and Cancel.
+enum class TMsgAnswer { Yes, No, Cancel };
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
@@ -34,6 +37,13 @@ class TDialogs {
   // without choosing counts as No. An empty caption means the program's title.
   virtual bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
                         TMsgDefault defaultButton) = 0;
+
+  // Asks a question with the buttons Yes, No and Cancel (Yes the default); closing the box
+  // counts as Cancel. Without a box of its own an implementation asks Yes/No.
+  virtual TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
+                                    TMsgIcon icon) {
+    return AskYesNo(text, caption, icon, TMsgDefault::Yes) ? TMsgAnswer::Yes : TMsgAnswer::No;
+  }
 
   // Shows a text with one OK button and returns when the user closes the box. An empty caption
   // means the program's title.
@@ -68,12 +78,15 @@ class TDialogs {
 };
 
 // For runs with nobody at the screen (the command-line tool, benchmarks): every question is
-// answered No, no file is chosen and there is no pointer to change. Messages are for the
-// subclass to print.
+// answered No (Cancel where there is one), no file is chosen and there is no pointer to
+// change. Messages are for the subclass to print.
 class THeadlessDialogs : public TDialogs {
  public:
   bool AskYesNo(std::string_view, std::string_view, TMsgIcon, TMsgDefault) override {
     return false;
+  }
+  TMsgAnswer AskYesNoCancel(std::string_view, std::string_view, TMsgIcon) override {
+    return TMsgAnswer::Cancel;
   }
   std::optional<std::filesystem::path> ChooseOpenFile(std::string_view,
                                                       const std::filesystem::path&) override {

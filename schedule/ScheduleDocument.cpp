@@ -47,6 +47,8 @@ bool TScheduleDocument::LoadScheFrom(const fs::path& path) {
   sche_file_name_ = path;
   SetTitle(TitleAfterLoad(path));
   ListChanged();
+  // The list is now exactly the file's: nothing to offer for saving.
+  Modified = false;
   return true;
 }
 
@@ -77,6 +79,19 @@ void TScheduleDocument::NewScheExecute() {
 }
 
 void TScheduleDocument::LoadScheExecute() {
+  // Loading replaces the list, so unsaved changes are offered for saving first, as on closing;
+  // Cancel, or a save that did not happen, keeps everything as it is.
+  if (Modified) {
+    switch (dialogs_.AskYesNoCancel(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None)) {
+      case TMsgAnswer::Cancel:
+        return;
+      case TMsgAnswer::Yes:
+        if (!SaveScheTo(sche_file_name_)) return;
+        break;
+      case TMsgAnswer::No:
+        break;
+    }
+  }
   std::optional<fs::path> chosen = dialogs_.ChooseOpenFile(kScheduleFileFilter);
   if (chosen) LoadScheFrom(*chosen);
 }
@@ -90,10 +105,14 @@ void TScheduleDocument::SaveScheExecute() {
     Modified = true;
     return;
   }
-  const fs::path name = WithDefaultExtension(*chosen, kScheduleFileExtension);
-  if (!SaveScheTo(name)) return;
-  sche_file_name_ = name;
-  SetTitle(TitleAfterSave(name));
+  const std::optional<fs::path> name = ConfirmSaveName(dialogs_, *chosen, kScheduleFileExtension);
+  if (!name) {
+    Modified = true;  // as for a cancelled dialog
+    return;
+  }
+  if (!SaveScheTo(*name)) return;
+  sche_file_name_ = *name;
+  SetTitle(TitleAfterSave(*name));
   Modified = false;
 }
 

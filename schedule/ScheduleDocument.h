@@ -37,14 +37,15 @@ class TScheduleDocument {
   // is; the window clears it when its start-up is complete.
   void Reopen(const std::optional<std::string>& firstArgument);
 
-  // Replaces the master list by the file and makes it the current file. Returns false (after
-  // the error box) when the file cannot be read; nothing has changed then.
+  // Replaces the master list by the file and makes it the current file, not modified. Returns
+  // false (after the error box) when the file cannot be read; nothing has changed then.
   bool LoadScheFrom(const std::filesystem::path& path);
   // Writes the list to `path`; with an empty path runs SaveScheExecute instead. Returns false
   // (after the error box) when the file cannot be written; the old file is left as it was.
   bool SaveScheTo(const std::filesystem::path& path);
 
   void NewScheExecute();
+  // With unsaved changes, asks the close question with Yes, No and Cancel first.
   void LoadScheExecute();
   void SaveScheExecute();
 

@@ -32,23 +32,52 @@ fs::path WithDefaultExtension(const fs::path& chosen, std::string_view extension
   return out;
 }
 
+std::optional<fs::path> ConfirmSaveName(TDialogs& dialogs, const fs::path& chosen,
+                                        std::string_view extension) {
+  fs::path name = WithDefaultExtension(chosen, extension);
+  std::error_code ec;
+  if (name == chosen || !fs::exists(name, ec)) return name;
+  std::string question(kOverwriteQuestion);
+  question.replace(question.find("%s"), 2, name.filename().string());
+  if (!dialogs.AskYesNo(question, "確認", TMsgIcon::Warning, TMsgDefault::No)) return std::nullopt;
+  return name;
+}
+
 fs::path SettingsFilePath(const fs::path& exeDir) {
   return exeDir / kSettingsFileName;
 }
 
 fs::path ReadRememberedScheduleFile(const fs::path& settingsFile) {
-  return fs::path(
-      Cp932ToUtf8(ReadProfileString(kScheduleFileSection, kScheduleFileKey, "", settingsFile)));
+  const std::string cp932 =
+      ReadProfileString(kScheduleFileSection, kScheduleFileKey, "", settingsFile);
+  const std::string exact =
+      ReadProfileString(kScheduleFileSection, kScheduleFileUtf8Key, "", settingsFile);
+  if (!exact.empty() && Utf8ToCp932(exact) == cp932) return fs::path(exact);
+  return fs::path(Cp932ToUtf8(cp932));
 }
 
 void RememberScheduleFile(const fs::path& settingsFile, const fs::path& scheFileName) {
-  WriteProfileString(kScheduleFileSection, kScheduleFileKey, Utf8ToCp932(scheFileName.string()),
-                     settingsFile);
+  const std::string native = scheFileName.string();
+  const std::string cp932 = Utf8ToCp932(native);
+  WriteProfileString(kScheduleFileSection, kScheduleFileKey, cp932, settingsFile);
+  // Written only where needed, and emptied when no longer needed, so that the usual file
+  // keeps its one key.
+  const bool lossy = Cp932ToUtf8(cp932) != native;
+  if (lossy ||
+      !ReadProfileString(kScheduleFileSection, kScheduleFileUtf8Key, "", settingsFile).empty())
+    WriteProfileString(kScheduleFileSection, kScheduleFileUtf8Key, lossy ? native : "",
+                       settingsFile);
 }
 
 std::optional<TStartupFile> StartupScheduleFile(const std::optional<std::string>& firstArgument,
                                                 const fs::path& settingsFile) {
-  if (firstArgument) return TStartupFile{fs::path(*firstArgument), false};
+  if (firstArgument) {
+    // Remembered on closing, so it must not depend on the folder the program was started in.
+    fs::path given(*firstArgument);
+    std::error_code ec;
+    fs::path absolute = given.empty() ? given : fs::absolute(given, ec);
+    return TStartupFile{ec ? given : absolute.lexically_normal(), false};
+  }
   fs::path remembered = ReadRememberedScheduleFile(settingsFile);
   if (remembered.empty()) return std::nullopt;
   return TStartupFile{remembered, true};

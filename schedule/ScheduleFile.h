@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Dialogs.h"
 #include "base/LineList.h"
 
 namespace moriva {
@@ -43,21 +44,37 @@ std::string TitleAfterSave(const std::filesystem::path& path);
 std::filesystem::path WithDefaultExtension(const std::filesystem::path& chosen,
                                            std::string_view extension);
 
+// The name a save dialog's choice will really be written to: `chosen` with `extension` added
+// when it has none. The dialog asked about `chosen` only, so when the extension was added and
+// that file exists the user is asked before it is replaced; No gives nullopt (nothing saved).
+std::optional<std::filesystem::path> ConfirmSaveName(TDialogs& dialogs,
+                                                     const std::filesystem::path& chosen,
+                                                     std::string_view extension);
+// The question (UTF-8; %s is the file name without folder), in a box titled "確認".
+inline constexpr std::string_view kOverwriteQuestion = "%s は既に存在します。\r\n上書きしますか？";
+
 // The settings file in the program's folder, and where it remembers the last schedule file.
 inline constexpr std::string_view kSettingsFileName = "hs110.ini";
 inline constexpr std::string_view kScheduleFileSection = "global";
 inline constexpr std::string_view kScheduleFileKey = "mrvfile";
+// A path that code page 932 cannot spell is kept here as well, byte for byte as the file
+// system names it, beside its lossy CP932 form under kScheduleFileKey.
+inline constexpr std::string_view kScheduleFileUtf8Key = "mrvfileutf8";
 std::filesystem::path SettingsFilePath(const std::filesystem::path& exeDir);
 
 // The remembered schedule file ("global"/"mrvfile"); empty when there is none. The settings
-// file holds CP932; paths are converted at this edge.
+// file holds CP932; paths are converted at this edge. The exact path under
+// kScheduleFileUtf8Key wins, but only while "mrvfile" still holds its CP932 form: a file
+// remembered since by a program that knows only "mrvfile" is not overridden.
 std::filesystem::path ReadRememberedScheduleFile(const std::filesystem::path& settingsFile);
-// Writes the path (empty for an untitled schedule). EFileError "%s に書き込めません".
+// Writes the path (empty for an untitled schedule), and its exact form when CP932 cannot
+// hold it. EFileError "%s に書き込めません".
 void RememberScheduleFile(const std::filesystem::path& settingsFile,
                           const std::filesystem::path& scheFileName);
 
 // The file to open at start: the first command-line argument when there is one (the settings
-// file is then not read), else the remembered file; nullopt when there is neither.
+// file is then not read), made absolute so that it opens again from any folder; else the
+// remembered file; nullopt when there is neither.
 struct TStartupFile {
   std::filesystem::path Path;
   bool FromSettings = false;

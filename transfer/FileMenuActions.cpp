@@ -27,8 +27,10 @@ void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
   const TLineList csv = BuildPhoneCsv(doc.List(), today);
   std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kCsvFileFilter, kPhoneCsvFileName);
   if (!chosen) return;
+  const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kCsvFileExtension);
+  if (!name) return;
   try {
-    SavePhoneCsv(WithDefaultExtension(*chosen, kCsvFileExtension), csv);
+    SavePhoneCsv(*name, csv);
   } catch (const Exception& e) {
     dialogs.ShowError(e.what());
   }
@@ -60,8 +62,10 @@ void XmlOutExecute(TScheduleDocument& doc) {
   std::unique_ptr<TDomDocument> xml = BuildScheduleXml(doc.List());
   std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kXmlFileFilter);
   if (!chosen) return;
+  const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kXmlFileExtension);
+  if (!name) return;
   try {
-    xml->SaveToFile(fs::path(WithXmlExtension(chosen->string())), 0);
+    xml->SaveToFile(*name, 0);
   } catch (const Exception& e) {
     dialogs.ShowError(e.what());
   }

@@ -12,11 +12,12 @@ namespace moriva {
 
 // The save dialog's filter of the XML export.
 inline constexpr std::string_view kXmlFileFilter = "XMLファイル(*.xml)|*.xml|全て(*.*)|*.*";
+inline constexpr std::string_view kXmlFileExtension = ".xml";
 // The caption of the questions before the CSV actions.
 inline constexpr std::string_view kWarningCaption = "警告";
 
 // Asks, builds the rows of the items dated `today` or later, and writes them where the user
-// chooses (".csv" added to a name without extension). Changes no schedule data.
+// chooses (".csv" added to a name without extension, ConfirmSaveName). Changes no schedule data.
 void CsvOutExecute(TScheduleDocument& doc, JuliusDay today);
 
 // Asks, lets the user choose a CSV file and merges it (MergeCsvFileInto).

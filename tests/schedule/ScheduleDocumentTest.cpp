@@ -135,6 +135,39 @@ TEST_F(ScheduleDocumentTest, TitlesAfterLoadSaveAndNew) {
   EXPECT_TRUE(doc_.Modified);
 }
 
+TEST_F(ScheduleDocumentTest, LoadingOffersUnsavedChangesFirst) {
+  WriteFile(dir_ / "a.mrv", {kItem});
+  WriteFile(dir_ / "b.mrv", {kOther});
+  struct Case {
+    TMsgAnswer answer;
+    bool fileDialog;       // whether the open dialog comes (it then chooses b.mrv)
+    Lines aAfter, master;  // a.mrv on disk and the list afterwards
+  } cases[] = {
+      {TMsgAnswer::Yes, true, {kItem, "typed"}, {kOther}},
+      {TMsgAnswer::No, true, {kItem}, {kOther}},
+      {TMsgAnswer::Cancel, false, {kItem}, {kItem, "typed"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    WriteFile(dir_ / "a.mrv", {kItem});
+    TLineList list;
+    TFakeDialogs dialogs;
+    TScheduleDocument doc(list, dialogs, dir_);
+    ASSERT_TRUE(doc.LoadScheFrom(dir_ / "a.mrv"));
+    EXPECT_FALSE(doc.Modified);  // a loaded file has nothing to save
+    list.Add("typed");
+    doc.Modified = true;
+    dialogs.AnswerThreeWay(c.answer);
+    if (c.fileDialog) dialogs.AnswerFile(dir_ / "b.mrv");
+    doc.LoadScheExecute();
+    EXPECT_EQ(dialogs.QuestionTexts(), Lines{"データを保存しますか？"});
+    EXPECT_EQ(dialogs.CallsOf(Kind::OpenFile).size(), c.fileDialog ? 1u : 0u);
+    EXPECT_EQ(SplitLines(ReadFileBytes(dir_ / "a.mrv")), c.aAfter);
+    EXPECT_EQ(Lines(list.begin(), list.end()), c.master);
+    EXPECT_EQ(doc.Modified, c.answer == TMsgAnswer::Cancel);
+  }
+}
+
 TEST_F(ScheduleDocumentTest, LoadAndSaveFailuresChangeNothing) {
   WriteFile(dir_ / "a.mrv", {kItem});
   ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));

@@ -7,6 +7,7 @@
 #include "base/Exception.h"
 #include "base/FileIO.h"
 #include "base/IniFile.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -130,4 +131,58 @@ TEST_F(ScheduleFileTest, RemembersTheLastFileInTheSettings) {
   // An untitled schedule is remembered as an empty entry.
   RememberScheduleFile(ini, fs::path());
   EXPECT_FALSE(StartupScheduleFile(std::nullopt, ini));
+}
+
+TEST_F(ScheduleFileTest, PathsAreRememberedSoThatTheyOpenAgain) {
+  const fs::path ini = SettingsFilePath(dir_);
+  // A relative argument is made absolute against the folder the program started in.
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir_);
+  auto relative = StartupScheduleFile(std::string("data/../odd.mrv"), ini);
+  fs::current_path(cwd);
+  ASSERT_TRUE(relative);
+  EXPECT_EQ(relative->Path, dir_ / "odd.mrv");
+
+  struct Case {
+    const char* path;
+    bool exactKey;  // whether the exact form is needed beside the CP932 one
+  } cases[] = {
+      {"/d/予定/a.mrv", false},  // CP932 holds it
+      {"/d/😀/a.mrv", true},      // CP932 cannot
+      {"/d/한국/a.mrv", true},
+      {"/d/plain.mrv", false},  // after a lossy one: the exact key is emptied again
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    RememberScheduleFile(ini, c.path);
+    EXPECT_EQ(ReadRememberedScheduleFile(ini), fs::path(c.path));
+    EXPECT_EQ(ReadProfileString("global", "mrvfile", "", ini), Utf8ToCp932(c.path));
+    EXPECT_EQ(ReadProfileString("global", "mrvfileutf8", "", ini), c.exactKey ? c.path : "");
+  }
+  // A file remembered since by a program that writes only "mrvfile" wins over a stale exact key.
+  RememberScheduleFile(ini, "/d/😀/a.mrv");
+  WriteProfileString("global", "mrvfile", "/d/other.mrv", ini);
+  EXPECT_EQ(ReadRememberedScheduleFile(ini), fs::path("/d/other.mrv"));
+}
+
+TEST_F(ScheduleFileTest, AnAddedExtensionAsksBeforeReplacingAFile) {
+  WriteFileAtomically(dir_ / "plan.mrv", "old");
+  struct Case {
+    const char* chosen;
+    std::optional<bool> answer;  // the question's answer, when it is asked
+    std::optional<const char*> result;
+  } cases[] = {
+      {"plan", true, "plan.mrv"},   {"plan", false, std::nullopt},
+      {"new", {}, "new.mrv"},       {"plan.mrv", {}, "plan.mrv"},  // the dialog asked itself
+      {"plan.txt", {}, "plan.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    TFakeDialogs dialogs;
+    if (c.answer) dialogs.YesNoAnswers.push_back(*c.answer);
+    const auto name = ConfirmSaveName(dialogs, dir_ / c.chosen, ".mrv");
+    EXPECT_EQ(name, c.result ? std::optional(dir_ / *c.result) : std::nullopt);
+    EXPECT_EQ(dialogs.QuestionTexts(),
+              c.answer ? Lines{"plan.mrv は既に存在します。\r\n上書きしますか？"} : Lines{});
+  }
 }

@@ -25,7 +25,7 @@ namespace moriva {
 
 class TFakeDialogs : public TDialogs {
  public:
-  enum class Kind { AskYesNo, Message, OpenFile, SaveFile, BeginBusy, EndBusy };
+  enum class Kind { AskYesNo, AskYesNoCancel, Message, OpenFile, SaveFile, BeginBusy, EndBusy };
 
   // One recorded call. Only the members that belong to its Kind are filled.
   struct Call {
@@ -37,6 +37,7 @@ class TFakeDialogs : public TDialogs {
     std::string Filter;
     std::filesystem::path ProposedName;
     bool Answer = false;                          // the answer given to AskYesNo
+    TMsgAnswer ThreeWay = TMsgAnswer::Cancel;     // the answer given to AskYesNoCancel
     std::optional<std::filesystem::path> Chosen;  // the answer given to a file dialog
   };
 
@@ -46,6 +47,7 @@ class TFakeDialogs : public TDialogs {
 
   std::vector<Call> Calls;
   std::deque<bool> YesNoAnswers;
+  std::deque<TMsgAnswer> ThreeWayAnswers;
   std::deque<std::optional<std::filesystem::path>> FileAnswers;
   // Used when YesNoAnswers is empty; without it an unprepared question throws NoAnswer.
   std::optional<bool> DefaultYesNo;
@@ -57,6 +59,7 @@ class TFakeDialogs : public TDialogs {
 
   void AnswerYes() { YesNoAnswers.push_back(true); }
   void AnswerNo() { YesNoAnswers.push_back(false); }
+  void AnswerThreeWay(TMsgAnswer a) { ThreeWayAnswers.push_back(a); }
   void AnswerFile(const std::filesystem::path& path) { FileAnswers.emplace_back(path); }
   void CancelFile() { FileAnswers.emplace_back(std::nullopt); }
 
@@ -80,6 +83,21 @@ class TFakeDialogs : public TDialogs {
     Calls.push_back(c);
     if (OnCall) OnCall(c);
     return c.Answer;
+  }
+
+  TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
+                            TMsgIcon icon) override {
+    Call c;
+    c.What = Kind::AskYesNoCancel;
+    c.Text = text;
+    c.Caption = caption;
+    c.Icon = icon;
+    Calls.push_back(c);
+    if (ThreeWayAnswers.empty()) throw NoAnswer("unexpected question: " + c.Text);
+    Calls.back().ThreeWay = ThreeWayAnswers.front();
+    ThreeWayAnswers.pop_front();
+    if (OnCall) OnCall(Calls.back());
+    return Calls.back().ThreeWay;
   }
 
   void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override {
@@ -133,7 +151,7 @@ class TFakeDialogs : public TDialogs {
   std::vector<std::string> QuestionTexts() const {
     std::vector<std::string> out;
     for (const Call& c : Calls)
-      if (c.What == Kind::AskYesNo) out.push_back(c.Text);
+      if (c.What == Kind::AskYesNo || c.What == Kind::AskYesNoCancel) out.push_back(c.Text);
     return out;
   }
   void Reset() { *this = TFakeDialogs(); }
