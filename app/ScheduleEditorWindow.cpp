@@ -265,12 +265,13 @@ void TScheduleEditorWindow::CreateControls() {
   WriteBtn->setGeometry(218, 124, 75, 25);
   WriteBtn->setFocusPolicy(Qt::ClickFocus);
   connect(WriteBtn, &QPushButton::clicked, WriteItem, &QAction::trigger);
-  // Subjects and places are Japanese text: the input method stays available in both boxes
-  // (the platform offers no way to ask it for hiragana mode), while the hour and minute are
-  // chosen from lists.
+  // Subjects and places are Japanese text: the input method stays available in both boxes and
+  // is asked for Japanese where it listens (no platform hint asks for hiragana mode as such),
+  // while the hour and minute are chosen from lists.
   for (TEnterAdvanceEdit* edit : {EditSubject, EditPlace}) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, true);
     edit->setInputMethodHints(Qt::ImhNone);
+    edit->SetInputLanguage(QStringLiteral("ja-JP"));
     edit->installEventFilter(this);
   }
 
@@ -305,7 +306,11 @@ void TScheduleEditorWindow::CreateControls() {
 
   connect(ItemTree, &QTreeWidget::itemSelectionChanged, this,
           &TScheduleEditorWindow::ItemTreeChange);
-  connect(ItemTree, &QTreeWidget::itemClicked, this, &TScheduleEditorWindow::ItemTreeChange);
+  // A click shows its item again; one whose selection was just refused (its typed text could
+  // not be written) is left alone rather than refused twice.
+  connect(ItemTree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+    if (item && item->isSelected()) ItemTreeChange();
+  });
 }
 
 int TScheduleEditorWindow::RunEditor() {
@@ -356,15 +361,23 @@ bool TScheduleEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TScheduleEditorWindow::accept() {
   PullFields();
-  if (!editor_.Fields.Subject.empty() && !editor_.CheckWritable()) return;
+  if (editor_.WillWrite() && !editor_.CheckWritable()) return;
   QDialog::accept();
 }
 
 void TScheduleEditorWindow::ItemTreeChange() {
   if (showing_) return;
   const QList<QTreeWidgetItem*> selected = ItemTree->selectedItems();
+  const int node = selected.isEmpty() ? -1 : ItemTree->indexOfTopLevelItem(selected.front());
   PullFields();
-  editor_.Select(selected.isEmpty() ? -1 : ItemTree->indexOfTopLevelItem(selected.front()));
+  // What was typed is written before another item replaces it in the fields. A new item goes
+  // to the end of the day, so the positions of the nodes already there stay as they were.
+  if (editor_.WriteTyped() == TWriteOutcome::Refused) {
+    ShowTree();  // back to the item whose text could not be written, the text kept
+    return;
+  }
+  editor_.Select(node);
+  ShowTree();
   PushFields();
 }
 

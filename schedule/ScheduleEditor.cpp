@@ -25,6 +25,18 @@ TItemNode NodeOfLine(size_t index, std::string_view line) {
   return node;
 }
 
+// The text after the fourth "- " (the same left-to-right scan that splits the parts), which
+// the fields do not edit and a rewrite must keep; nullopt for a text of four parts or fewer.
+std::optional<std::string> TextAfterFourParts(std::string_view itemText) {
+  size_t p = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t hit = itemText.find(kItemSeparator, p);
+    if (hit == std::string_view::npos) return std::nullopt;
+    p = hit + kItemSeparator.size();
+  }
+  return std::string(itemText.substr(p));
+}
+
 }  // namespace
 
 TScheduleEditor::TScheduleEditor(TLineList& list, int32_t year, int month, int day,
@@ -49,6 +61,9 @@ void TScheduleEditor::FillTree() {
 void TScheduleEditor::ClearFields() {
   Fields = TItemFields{};
   edit_index_ = -1;
+  shown_ = Fields;
+  tail_.reset();
+  shown_not_item_ = false;
 }
 
 void TScheduleEditor::Select(int node) {
@@ -65,15 +80,26 @@ void TScheduleEditor::ShowSelected() {
 
 void TScheduleEditor::ShowItemText(std::string_view itemText, int index) {
   const std::optional<TItemParts> parts = SplitItemText(itemText);
-  const TItemParts shown = parts.value_or(TItemParts{});
-  Fields.Subject = shown.Subject;
-  Fields.Place = shown.Place;
-  if (std::optional<TTimeChoice> time = ParseTime(shown.Time)) {
-    Fields.Hour = time->Hour;
-    Fields.Minute = time->Minute;
+  if (parts) {
+    Fields.Subject = parts->Subject;
+    Fields.Place = parts->Place;
+    if (std::optional<TTimeChoice> time = ParseTime(parts->Time)) {
+      Fields.Hour = time->Hour;
+      Fields.Minute = time->Minute;
+    }
+    Fields.Alarm = parts->Alarm();
+  } else {
+    Fields = TItemFields{};
+    Fields.Subject = itemText;
   }
-  Fields.Alarm = shown.Alarm();
   edit_index_ = index;
+  shown_ = Fields;
+  tail_ = parts ? TextAfterFourParts(itemText) : std::nullopt;
+  shown_not_item_ = !parts;
+}
+
+bool TScheduleEditor::WillWrite() const {
+  return !Fields.Subject.empty() && !(shown_not_item_ && !Dirty());
 }
 
 bool TScheduleEditor::CheckWritable() {
@@ -82,25 +108,36 @@ bool TScheduleEditor::CheckWritable() {
   return false;
 }
 
-std::string TScheduleEditor::FieldsLine() const {
-  return MakeScheduleLine(year_, month_, day_, Fields.Subject, Fields.Place,
-                          HourEntryText(Fields.Hour), MinuteEntryText(Fields.Minute), Fields.Alarm);
+std::string TScheduleEditor::FieldsLine(bool keepTail) const {
+  std::string line =
+      MakeScheduleLine(year_, month_, day_, Fields.Subject, Fields.Place,
+                       HourEntryText(Fields.Hour), MinuteEntryText(Fields.Minute), Fields.Alarm);
+  if (keepTail && tail_) {
+    // Before the closing quote: the parts after the alarm flag, as they were stored.
+    std::string extra(kItemSeparator);
+    extra += *tail_;
+    line.insert(line.size() - 1, extra);
+  }
+  return line;
+}
+
+TWriteOutcome TScheduleEditor::WriteTyped() {
+  return Dirty() ? Write() : TWriteOutcome::Ignored;
 }
 
 TWriteOutcome TScheduleEditor::Write() {
-  if (Fields.Subject.empty()) return TWriteOutcome::Ignored;
+  if (!WillWrite()) return TWriteOutcome::Ignored;
   if (!CheckWritable()) return TWriteOutcome::Refused;
-  std::string line = FieldsLine();
   // An index that no longer names a line cannot be rewritten; the item is then kept as new
   // rather than lost.
   if (edit_index_ < 0 || static_cast<size_t>(edit_index_) >= list_.Count()) {
-    list_.Add(std::move(line));
+    list_.Add(FieldsLine(false));
     FillTree();
     Select(0);
     return TWriteOutcome::Added;
   }
   const auto index = static_cast<size_t>(edit_index_);
-  list_.Put(index, std::move(line));
+  list_.Put(index, FieldsLine(true));
   bool found = false;
   for (TItemNode& node : nodes_) {
     if (node.Index != index) continue;
@@ -113,6 +150,8 @@ TWriteOutcome TScheduleEditor::Write() {
     selected_ = selected < static_cast<int>(nodes_.size()) ? selected : -1;
   }
   ShowSelected();
+  shown_ = Fields;  // written: nothing typed is pending any more
+  shown_not_item_ = false;
   return TWriteOutcome::Replaced;
 }
 

@@ -9,6 +9,7 @@
 // changes), because a node's master-list index is only valid until the next such change.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,13 +87,25 @@ class TScheduleEditor {
   // longer names a line, the fields stay as they are.
   void ShowSelected();
   // Shows an item text in the fields and makes `index` the edited item. A text that is not an
-  // item empties subject and place and switches the alarm off; a time that does not read leaves
-  // the choices as they were.
+  // item (three parts or fewer) is shown whole as the subject, as the tree lists it, with the
+  // other fields cleared; a time that does not read leaves the choices as they were.
   void ShowItemText(std::string_view itemText, int index);
 
+  // Whether the fields differ from what was last shown, cleared or written: text the user
+  // typed and has not written yet.
+  bool Dirty() const { return Fields != shown_; }
+  // Whether Write() would change the list: a subject is there, and the fields do not merely
+  // show a line that is not an item (such a line is rewritten only once the user edits it).
+  bool WillWrite() const;
+
   // 書込: writes the fields as a line of the day, appended when they hold a new item (the day's
-  // first item is selected afterwards), else over the edited item's line.
+  // first item is selected afterwards), else over the edited item's line. Parts of the stored
+  // text beyond the four the fields edit are kept.
   TWriteOutcome Write();
+  // Before another item is shown: what was typed is written first, as 追加 does, so that a
+  // click in the tree loses nothing. Returns Ignored when nothing was typed; after Refused the
+  // fields must stay.
+  TWriteOutcome WriteTyped();
   // 追加: writes what the fields hold, then clears them for a new item.
   TWriteOutcome Add();
   // 削除: after the user's consent, deletes the selected node's line and clears the fields.
@@ -102,7 +115,8 @@ class TScheduleEditor {
   bool CheckWritable();
 
  private:
-  std::string FieldsLine() const;
+  // The fields as a line; `keepTail` adds the shown item's parts beyond the fourth.
+  std::string FieldsLine(bool keepTail) const;
 
   TLineList& list_;
   int32_t year_;
@@ -110,6 +124,9 @@ class TScheduleEditor {
   int day_;
   TDialogs& dialogs_;
   int edit_index_ = -1;
+  TItemFields shown_;                // the fields as last shown, cleared or written
+  std::optional<std::string> tail_;  // the stored text after the fourth part, if any
+  bool shown_not_item_ = false;      // the fields show a line that is not an item
   std::vector<TItemNode> nodes_;
   int selected_ = -1;
   unsigned generation_ = 0;

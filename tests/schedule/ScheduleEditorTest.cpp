@@ -98,15 +98,48 @@ TEST_F(ScheduleEditorTest, TimesThatDoNotReadKeepOrEmptyTheChoices) {
   EXPECT_EQ(ed.Write(), TWriteOutcome::Replaced);
   EXPECT_EQ(list[2], "2026,2026,3,4,,,\"c- - ::0- FALSE\"");
 
-  // The line that is no item is listed with its whole text; shown, it empties the fields, and
-  // writing them is ignored, so the line survives an OK untouched.
+  // The line that is no item is listed with its whole text and shown so in the fields;
+  // writing them untouched is ignored, so the line survives an OK as it was stored.
   EXPECT_EQ(ed.Nodes()[3].Text, "just a text- - ");
   ed.Fields.Alarm = true;
   ed.Select(3);
-  EXPECT_EQ(ed.Fields, MakeFields("", "", kNoChoice, kNoChoice, false));
+  EXPECT_EQ(ed.Fields, MakeFields("just a text", "", 0, 0, false));
   EXPECT_EQ(ed.EditIndex(), 3);
+  EXPECT_FALSE(ed.WillWrite());
   EXPECT_EQ(ed.Write(), TWriteOutcome::Ignored);
   EXPECT_EQ(list[3], "2026,2026,3,4,,,\"just a text\"");
+}
+
+TEST_F(ScheduleEditorTest, WhatTheFieldsDoNotEditIsKept) {
+  struct Case {
+    const char* stored;  // the item text
+    const char* place;   // typed over the shown place, or nullptr for an untouched write
+    const char* written;
+  } cases[] = {
+      {"a- b- 9:0:0- TRUE- おまけ", nullptr, "a- b- 9:0:0- TRUE- おまけ"},
+      {"a- b- 9:0:0- TRUE- おまけ", "c", "a- c- 9:0:0- TRUE- おまけ"},
+      {"a- b- 9:0:0- TRUE- x- y", "c", "a- c- 9:0:0- TRUE- x- y"},
+      {"a- b- 9:0:0- TRUE- ", "c", "a- c- 9:0:0- TRUE- "},
+      {"a- b- 9:0:0- TRUE", "c", "a- c- 9:0:0- TRUE"},
+      {"one- two", nullptr, "one- two"},       // no item: left as stored
+      {"memo", "c", "memo- c- 0:0:0- FALSE"},  // no item, edited: written as one
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.stored) + " / " + (c.place ? c.place : "-"));
+    const std::string prefix = "2026,2026,3,4,,,\"";
+    TLineList list{Sj(prefix + c.stored + "\"")};
+    TScheduleEditor ed(list, 2026, 3, 4, dialogs);
+    ed.Open();
+    EXPECT_FALSE(ed.Dirty());
+    if (c.place) ed.Fields.Place = c.place;
+    EXPECT_EQ(ed.Dirty(), c.place != nullptr);
+    // Typed text is written before another item is shown; OK writes whatever the fields hold.
+    EXPECT_NE(c.place ? ed.WriteTyped() : ed.Write(), TWriteOutcome::Refused);
+    EXPECT_EQ(list[0], Sj(prefix + c.written + "\""));
+    EXPECT_FALSE(ed.Dirty());
+    // The tree and the fields tell the same story.
+    EXPECT_EQ(ed.Nodes()[0].Text.rfind(ed.Fields.Subject + "- " + ed.Fields.Place, 0), 0u);
+  }
 }
 
 TEST_F(ScheduleEditorTest, EmptySubjectAndUnreadableTextsWriteNothing) {

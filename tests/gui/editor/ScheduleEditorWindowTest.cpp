@@ -171,6 +171,42 @@ TEST_F(ScheduleEditorWindowTest, OpeningSelectsAndShowsTheFirstItem) {
   EXPECT_EQ(list, kDay);
 }
 
+TEST_F(ScheduleEditorWindowTest, ClickingAnotherItemKeepsWhatWasTyped) {
+  Open();
+  auto click = [this](int row) {
+    QTest::mouseClick(form->ItemTree->viewport(), Qt::LeftButton, {},
+                      form->ItemTree->visualItemRect(form->ItemTree->topLevelItem(row)).center());
+  };
+  // Typed into the shown item, then another one clicked: the typing is written first.
+  form->EditSubject->setFocus();
+  Press(Qt::Key_End);
+  Type(QStringLiteral("!"));
+  click(1);
+  EXPECT_EQ(list[1], "2026,2026,3,4,,,\"first!- room- 9:30:0- FALSE\"");
+  EXPECT_EQ(form->EditSubject->text(), "second");
+  EXPECT_EQ(TreeTexts().at(0), "first!- room- 9:30:0");
+
+  // A text that cannot be written keeps the fields and the selection where they were.
+  form->EditSubject->setFocus();
+  Type(QStringLiteral("- x"));
+  click(0);
+  EXPECT_EQ(dialogs.MessageTexts().size(), 1u);
+  EXPECT_EQ(form->EditSubject->text(), "second- x");
+  EXPECT_EQ(SelectedRow(), 1);
+  EXPECT_EQ(list[2], kDay[2]);
+
+  // A new item typed after 追加 is appended before the clicked one is shown.
+  Press(Qt::Key_A, Qt::ControlModifier);  // refused again: the text stays
+  form->EditSubject->setText("second");
+  Press(Qt::Key_A, Qt::ControlModifier);
+  Type(QStringLiteral("third"));
+  click(0);
+  EXPECT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list[3], "2026,2026,3,4,,,\"third- - 0:0:0- FALSE\"");
+  EXPECT_EQ(form->EditSubject->text(), "first!");
+  EXPECT_EQ(SelectedRow(), 0);
+}
+
 TEST_F(ScheduleEditorWindowTest, NodeImagesFollowTheAlarmAtOnce) {
   Open();
   QTreeWidgetItem* first = form->ItemTree->topLevelItem(0);
