@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <system_error>
@@ -97,20 +98,23 @@ std::string ReadFileBytes(const fs::path& path) {
     close(fd);
     throw EFileError(CannotOpenMessage(path));
   }
-  std::string data;
-  if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
+  // Read straight into the string, sized by the file; a file that grows meanwhile is read on
+  // in larger steps, one that shrinks is cut where its end was met.
+  std::string data(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, '\0');
+  size_t used = 0;
   for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
+    if (used == data.size()) data.resize(data.size() + std::max<size_t>(65536, data.size() / 2));
+    ssize_t n = read(fd, data.data() + used, data.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       close(fd);
       throw EFileError(CannotOpenMessage(path));
     }
     if (n == 0) break;
-    data.append(buf, static_cast<size_t>(n));
+    used += static_cast<size_t>(n);
   }
   close(fd);
+  data.resize(used);
   return data;
 }
 

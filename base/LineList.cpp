@@ -1,5 +1,7 @@
 #include "base/LineList.h"
 
+#include <cstring>
+
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
@@ -21,18 +23,40 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> lines;
-  size_t p = 0;
-  while (p < text.size()) {
-    size_t end = text.find_first_of("\r\n", p);
-    if (end == std::string_view::npos) end = text.size();
-    lines.emplace_back(text.substr(p, end - p));
-    p = end;
-    if (p < text.size() && text[p] == '\r') ++p;
-    if (p < text.size() && text[p] == '\n') ++p;
+namespace {
+
+// Calls `line(begin, length)` for every line of `text` by the line list's rule. The ends are
+// found with memchr, which scans many bytes at a time: for each of CR and LF the next
+// occurrence is looked up once and reused until the scan passes it, so the text is read about
+// twice in all, however many lines it has.
+template <typename F>
+void ForEachLine(std::string_view text, F&& line) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  if (const void* nul = std::memchr(p, '\0', text.size())) end = static_cast<const char*>(nul);
+  auto next = [end](const char* from, char c) {
+    const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+    return hit ? static_cast<const char*>(hit) : end;
+  };
+  const char* cr = p < end ? next(p, '\r') : end;
+  const char* lf = p < end ? next(p, '\n') : end;
+  while (p < end) {
+    if (cr < p) cr = next(p, '\r');
+    if (lf < p) lf = next(p, '\n');
+    const char* stop = cr < lf ? cr : lf;
+    line(p, static_cast<size_t>(stop - p));
+    p = stop;
+    if (p < end && *p == '\r') ++p;
+    if (p < end && *p == '\n') ++p;
   }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  ForEachLine(text,
+              [&lines](const char* begin, size_t length) { lines.emplace_back(begin, length); });
   return lines;
 }
 
@@ -104,7 +128,18 @@ std::string TLineList::Text() const {
 }
 
 void TLineList::SetText(std::string_view text) {
-  Assign(SplitLines(text));
+  // The lines are written into the strings already there, whose buffers are reused, so that
+  // reading a file over a list of about its size allocates almost nothing.
+  size_t n = 0;
+  ForEachLine(text, [this, &n](const char* begin, size_t length) {
+    if (n < lines_.size())
+      lines_[n].assign(begin, length);
+    else
+      lines_.emplace_back(begin, length);
+    ++n;
+  });
+  lines_.resize(n);
+  Changed();
 }
 
 void TLineList::LoadFromFile(const std::filesystem::path& path) {
