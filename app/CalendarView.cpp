@@ -1,7 +1,6 @@
 #include "app/CalendarView.h"
 
 #include <QKeyEvent>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -188,8 +187,10 @@ void TCalendarView::DrawImage() {
 }
 
 QString TCalendarView::ShortDayName(int weekday) const {
-  // Qt numbers the weekdays 1 = Monday .. 7 = Sunday.
-  return locale().dayName(weekday == 0 ? 7 : weekday, QLocale::ShortFormat);
+  // The program speaks Japanese whatever the process locale: an English name would also
+  // overflow the narrow header cells.
+  static const char16_t* const kNames[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
+  return QString::fromUtf16(kNames[((weekday % 7) + 7) % 7]);
 }
 
 void TCalendarView::Redraw() {

@@ -123,7 +123,7 @@ class TCalendarView : public QFrame {
   bool ImageReady();
   QImage& MutableImage() { return image_; }
   QPoint ToClient(const QPoint& widgetPos) const { return widgetPos - contentsRect().topLeft(); }
-  // The locale's abbreviated name of a weekday counted 0 = Sunday .. 6.
+  // The Japanese one-character name of a weekday counted 0 = Sunday .. 6 (日 … 土).
   QString ShortDayName(int weekday) const;
   // Redraw and repaint: what every visible change ends with.
   void Redraw();

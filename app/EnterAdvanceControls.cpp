@@ -27,6 +27,11 @@ void MoveFocus(QWidget* from, bool next) {
 
 TEnterAdvanceEdit::TEnterAdvanceEdit(QWidget* parent) : QLineEdit(parent) {}
 
+QVariant TEnterAdvanceEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImPreferredLanguage && !inputLanguage_.isEmpty()) return inputLanguage_;
+  return QLineEdit::inputMethodQuery(query);
+}
+
 void TEnterAdvanceEdit::Loaded() {
   normalColor_ = palette().color(QPalette::Base);
   loaded_ = true;

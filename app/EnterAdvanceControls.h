@@ -32,6 +32,12 @@ class TEnterAdvanceEdit : public QLineEdit {
   bool FocusColorEnabled() const { return focusColorEnabled_; }
   void SetFocusColorEnabled(bool on) { focusColorEnabled_ = on; }
 
+  // The language the input method is asked for while the box has the focus (BCP 47, "ja-JP"
+  // for Japanese text, "en" for addresses), where the platform's input method takes the wish;
+  // empty asks for nothing.
+  void SetInputLanguage(const QString& language) { inputLanguage_ = language; }
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
   // Remembers the present background as the normal colour. Runs by itself when the box is first
   // shown; a form that sets colours later may call it again.
   void Loaded();
@@ -53,6 +59,7 @@ class TEnterAdvanceEdit : public QLineEdit {
   bool focusColorEnabled_ = true;
   QColor normalColor_;
   bool loaded_ = false;
+  QString inputLanguage_;
 };
 
 class TEnterAdvanceComboBox : public QComboBox {

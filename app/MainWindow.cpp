@@ -16,6 +16,7 @@
 
 #include "app/AppIcon.h"
 #include "app/FormFont.h"
+#include "app/MenuBarStyle.h"
 #include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
 #include "app/ReminderNotifier.h"
@@ -183,6 +184,7 @@ void TMainWindow::CreateActions() {
 }
 
 void TMainWindow::CreateMenus() {
+  HighlightKeyboardMenus(menuBar());
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   file->addAction(AddSche);
   file->addSeparator();
@@ -390,8 +392,10 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
+    // Not while the menu bar is walked by keyboard: there Enter opens the chosen menu.
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
-        widget->window() == this && !QApplication::activeModalWidget() && AddSche->isEnabled()) {
+        widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
+        !QApplication::activeModalWidget() && AddSche->isEnabled()) {
       AddSche->trigger();
       return true;
     }

@@ -76,10 +76,32 @@ QStringList QtNameFilters(std::string_view filter) {
   return filters;
 }
 
+QString DefaultSuffix(std::string_view filter) {
+  const QStringList parts = FromUtf8(filter).split(u'|');
+  if (parts.size() < 2) return {};
+  const QString first = parts[1].split(u';').first().trimmed();
+  if (!first.startsWith(QStringLiteral("*.")) || first.size() < 3) return {};
+  const QString suffix = first.mid(2);
+  return suffix.contains(u'*') || suffix.contains(u'?') ? QString() : suffix;
+}
+
+QWidget* TQtDialogs::Owner() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
+}
+
+void TQtDialogs::ReleaseMessages() {
+  held_ = false;
+  std::vector<THeldMessage> messages;
+  messages.swap(heldMessages_);
+  for (const THeldMessage& m : messages) ShowMessage(m.Text, m.Caption, m.Icon);
+}
+
 bool TQtDialogs::AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
                           TMsgDefault defaultButton) {
+  if (held_) ReleaseMessages();  // what was said before the question comes first
   QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text),
-                  QMessageBox::Yes | QMessageBox::No, parent_);
+                  QMessageBox::Yes | QMessageBox::No, Owner());
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(defaultButton == TMsgDefault::Yes ? QMessageBox::Yes : QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
@@ -90,8 +112,29 @@ bool TQtDialogs::AskYesNo(std::string_view text, std::string_view caption, TMsgI
   return box.clickedButton() == box.button(QMessageBox::Yes);
 }
 
+TMsgAnswer TQtDialogs::AskYesNoCancel(std::string_view text, std::string_view caption,
+                                      TMsgIcon icon) {
+  if (held_) ReleaseMessages();
+  QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Owner());
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+  box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  box.exec();
+  if (box.clickedButton() == box.button(QMessageBox::Yes)) return TMsgAnswer::Yes;
+  if (box.clickedButton() == box.button(QMessageBox::No)) return TMsgAnswer::No;
+  return TMsgAnswer::Cancel;
+}
+
 void TQtDialogs::ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) {
-  QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text), QMessageBox::Ok, parent_);
+  if (held_) {
+    heldMessages_.push_back({std::string(text), std::string(caption), icon});
+    return;
+  }
+  QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text), QMessageBox::Ok, Owner());
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
@@ -108,13 +151,17 @@ std::optional<std::filesystem::path> TQtDialogs::ChooseSaveFile(
 
 std::optional<std::filesystem::path> TQtDialogs::ChooseFile(
     bool save, std::string_view filter, const std::filesystem::path& proposedName) {
-  QFileDialog dialog(parent_);
+  if (held_) ReleaseMessages();
+  QFileDialog dialog(Owner());
   // Qt's own dialog, so the filter descriptions read exactly as the program words them.
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   const QStringList filters = QtNameFilters(filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  // The suffix is added inside the dialog, so that its question before replacing a file is
+  // about the name that will really be written ("plan" → "plan.mrv").
+  if (save) dialog.setDefaultSuffix(DefaultSuffix(filter));
 
   QString& lastDir = save ? saveDir_ : openDir_;
   const QString proposed = PathToQString(proposedName);

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Dialogs.h"
 
@@ -19,12 +21,20 @@ class TQtDialogs : public TDialogs {
  public:
   // Boxes and dialogs are shown modal to `parent` (may be null).
   explicit TQtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
-  // The window boxes are shown over, once it exists.
+  // The window boxes are shown over, once it exists. A box raised while another modal window
+  // (the schedule editor, the settings) is open is shown over that window instead.
   void SetParent(QWidget* parent) { parent_ = parent; }
+
+  // Messages (not questions) raised while held are kept and shown by ReleaseMessages, e.g. the
+  // start-up errors, which belong over the main window once it is on the screen.
+  void HoldMessages() { held_ = true; }
+  void ReleaseMessages();
 
   bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
                 TMsgDefault defaultButton) override;
   void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override;
+  TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
+                            TMsgIcon icon) override;
   std::optional<std::filesystem::path> ChooseOpenFile(
       std::string_view filter, const std::filesystem::path& proposedName = {}) override;
   std::optional<std::filesystem::path> ChooseSaveFile(
@@ -36,7 +46,17 @@ class TQtDialogs : public TDialogs {
   std::optional<std::filesystem::path> ChooseFile(bool save, std::string_view filter,
                                                   const std::filesystem::path& proposedName);
 
+  // The window a box or dialog belongs over now.
+  QWidget* Owner() const;
+
+  struct THeldMessage {
+    std::string Text, Caption;
+    TMsgIcon Icon;
+  };
+
   QWidget* parent_;
+  bool held_ = false;
+  std::vector<THeldMessage> heldMessages_;
   // Each dialog reopens in the folder it was last confirmed in, as one shared dialog would.
   QString openDir_;
   QString saveDir_;
@@ -59,6 +79,10 @@ class TQtStatusPanels : public TStatusSink {
 // "*.*" would skip files without a dot, which the filter's author meant to include. A trailing
 // description without patterns is dropped; an empty description shows its patterns.
 QStringList QtNameFilters(std::string_view filter);
+
+// The suffix a save dialog adds to a name without one: the first pattern's extension when it
+// is of the form "*.ext" ("mrv" for "Moriva(*.mrv)|*.mrv|…"), else empty.
+QString DefaultSuffix(std::string_view filter);
 
 // A UTF-8 message text for a box: CR LF, CR and LF each become one line break.
 QString MessageText(std::string_view text);

@@ -48,6 +48,7 @@ TEnterAdvanceEdit* AddEditRow(QGroupBox* group, int top, const QString& caption)
   // Addresses, host names and passwords are typed in plain letters: the input method stays
   // closed unless the user opens it.
   edit->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText);
+  edit->SetInputLanguage(QStringLiteral("en"));
   label->setBuddy(edit);
   return edit;
 }

@@ -1,11 +1,13 @@
 // The program entry: one application, one main window, the window loop until it closes.
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <exception>
 #include <optional>
 #include <string>
 
 #include "app/CloseOnSignal.h"
+#include "app/JapaneseLocale.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 
@@ -32,6 +34,7 @@ class TMorivaApplication : public QApplication {
 
 int main(int argc, char** argv) {
   TMorivaApplication app(argc, argv);
+  moriva::UseJapanese(app);
   // The settings file and the mail folders live beside the program, or in the desktop's
   // folders for an installed copy; those are made now, as the window reads and writes there.
   const std::filesystem::path exeDir =
@@ -49,6 +52,10 @@ int main(int argc, char** argv) {
   moriva::TMainWindow form(dialogs, folders, firstArgument);
   dialogs.SetParent(&form);
   moriva::CloseOnTerminationSignals(&form);
+  // Start-up errors (a file that does not open, faulty calendar lines) are shown over the
+  // window once it is on the screen, not over an empty desktop before it.
+  dialogs.HoldMessages();
   form.show();
+  QTimer::singleShot(0, &form, [&dialogs] { dialogs.ReleaseMessages(); });
   return app.exec();
 }

@@ -2,6 +2,8 @@
 // asked-for buttons, default and caption, and the status panels.
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/JapaneseLocale.h"
 #include "app/QtDialogs.h"
+#include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
 
@@ -144,6 +148,65 @@ TEST(QtDialogsTest, FileDialogsStartAtTheProposedNameAndReturnTheChoice) {
   });
   EXPECT_EQ(dialogs.ChooseSaveFile("Moriva(*.mrv)|*.mrv", "sample.mrv"), std::nullopt);
   EXPECT_EQ(directory, dir.path());
+}
+
+TEST(QtDialogsTest, TheSaveDialogAsksAboutTheNameItWillWriteInJapanese) {
+  ASSERT_TRUE(UseJapanese(*qApp));
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::filesystem::path folder = dir.path().toStdString();
+  QFile(dir.filePath(QStringLiteral("plan.mrv"))).open(QIODevice::WriteOnly);
+  TQtDialogs dialogs;
+
+  QString lookIn, question;
+  WhenModal([&](QWidget* w) {
+    if (auto* label = w->findChild<QLabel*>(QStringLiteral("lookInLabel"))) lookIn = label->text();
+    auto* edit = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit) return;
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("plan"));
+    WhenModal([&](QWidget* box) {  // the question before replacing a file
+      if (auto* b = qobject_cast<QMessageBox*>(box)) question = b->text();
+      Press(Qt::Key_Y);  // はい
+    });
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  const auto chosen = dialogs.ChooseSaveFile("Moriva(*.mrv)|*.mrv|全て(*.*)|*.*", folder / "a.mrv");
+  EXPECT_EQ(chosen, folder / "plan.mrv");
+  EXPECT_TRUE(question.contains(QStringLiteral("plan.mrv"))) << question.toStdString();
+  EXPECT_FALSE(lookIn.contains(QStringLiteral("Look in"))) << lookIn.toStdString();
+  EXPECT_EQ(DefaultSuffix("CSVファイル(*.csv)|*.csv"), QStringLiteral("csv"));
+  EXPECT_EQ(DefaultSuffix("全て(*.*)|*.*"), QString());
+}
+
+TEST(QtDialogsTest, BoxesComeOverTheModalWindowAndAfterTheStartUp) {
+  QWidget main;
+  TQtDialogs dialogs(&main);
+  QDialog editor(&main);
+  QWidget* owner = nullptr;
+  WhenModal([&](QWidget*) {
+    WhenModal([&](QWidget* box) {
+      owner = box->parentWidget();
+      box->close();
+    });
+    dialogs.ShowError("予定はありません。");
+    editor.reject();
+  });
+  editor.exec();
+  EXPECT_EQ(owner, &editor);
+
+  // Held messages wait for the release.
+  dialogs.HoldMessages();
+  QStringList shown;
+  auto record = [&shown](QWidget* w) {
+    if (auto* b = qobject_cast<QMessageBox*>(w)) shown << b->text();
+    w->close();
+  };
+  dialogs.ShowError("ファイル x は開けません");
+  EXPECT_TRUE(shown.isEmpty());
+  WhenModal(record);
+  dialogs.ReleaseMessages();
+  EXPECT_EQ(shown, QStringList{QStringLiteral("ファイル x は開けません")});
 }
 
 TEST(QtStatusPanelsTest, ThreePanelsWithTheirWidths) {

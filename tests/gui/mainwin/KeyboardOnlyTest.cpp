@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLocale>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -199,6 +201,38 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
     EXPECT_FALSE(f.Modified());
     EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: Lunch: "));
   }
+}
+
+TEST_F(KeyboardOnlyTest, EnterInTheMenusIsTheMenusAndLoadingAsksFirst) {
+  // Under LANG=C the weekday names stay Japanese.
+  const QLocale before;
+  QLocale::setDefault(QLocale::c());
+  TMainWindow& f = Start({kMeeting});
+  QLocale::setDefault(before);
+  EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: "));
+
+  f.Document().Modified = true;
+  dialogs_.AnswerThreeWay(TMsgAnswer::Cancel);
+  bool editorOpened = false;
+  WhenModal(
+      [&](QWidget* w) {
+        editorOpened = qobject_cast<TScheduleEditorWindow*>(w) != nullptr;
+        w->close();
+      },
+      1000);
+  Press(Qt::Key_Alt, Qt::AltModifier);  // the menu bar, walked by keyboard
+  EXPECT_EQ(Focus(), f.menuBar());
+  Press(Qt::Key_Return);  // opens ファイル: 予定編集 is its first entry
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(menu, nullptr);
+  QTest::keyClick(menu, Qt::Key_Down);  // 新規
+  QTest::keyClick(menu, Qt::Key_Down);  // 読込
+  QTest::keyClick(menu, Qt::Key_Return);
+  QTest::qWait(1100);
+  EXPECT_FALSE(editorOpened);
+  EXPECT_EQ(dialogs_.QuestionTexts(), Lines{"データを保存しますか？"});
+  EXPECT_TRUE(f.Modified());  // Cancel kept everything
+  EXPECT_EQ(Master(f), Lines{kMeeting});
 }
 
 }  // namespace
