@@ -167,22 +167,21 @@ TEST_F(ScheduleFileTest, PathsAreRememberedSoThatTheyOpenAgain) {
 
 TEST_F(ScheduleFileTest, AnAddedExtensionAsksBeforeReplacingAFile) {
   WriteFileAtomically(dir_ / "plan.mrv", "old");
+  const std::string question = "plan.mrv は既に存在します。\r\n上書きしますか？";
   struct Case {
     const char* chosen;
-    std::optional<bool> answer;  // the question's answer, when it is asked
-    std::optional<const char*> result;
-  } cases[] = {
-      {"plan", true, "plan.mrv"},   {"plan", false, std::nullopt},
-      {"new", {}, "new.mrv"},       {"plan.mrv", {}, "plan.mrv"},  // the dialog asked itself
-      {"plan.txt", {}, "plan.txt"},
-  };
+    std::optional<bool> answer;  // when the question is asked
+    const char* result;          // nullptr: nothing is to be saved
+  } cases[] = {{"plan", true, "plan.mrv"},
+               {"plan", false, nullptr},
+               {"new", {}, "new.mrv"},
+               {"plan.mrv", {}, "plan.mrv"}};  // the dialog itself asked about that name
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);
     TFakeDialogs dialogs;
     if (c.answer) dialogs.YesNoAnswers.push_back(*c.answer);
-    const auto name = ConfirmSaveName(dialogs, dir_ / c.chosen, ".mrv");
-    EXPECT_EQ(name, c.result ? std::optional(dir_ / *c.result) : std::nullopt);
-    EXPECT_EQ(dialogs.QuestionTexts(),
-              c.answer ? Lines{"plan.mrv は既に存在します。\r\n上書きしますか？"} : Lines{});
+    EXPECT_EQ(ConfirmSaveName(dialogs, dir_ / c.chosen, ".mrv"),
+              c.result ? std::optional(dir_ / c.result) : std::nullopt);
+    EXPECT_EQ(dialogs.QuestionTexts(), c.answer ? Lines{question} : Lines{});
   }
 }

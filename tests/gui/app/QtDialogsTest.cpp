@@ -2,7 +2,6 @@
 // asked-for buttons, default and caption, and the status panels.
 #include <gtest/gtest.h>
 
-#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -177,36 +176,6 @@ TEST(QtDialogsTest, TheSaveDialogAsksAboutTheNameItWillWriteInJapanese) {
   EXPECT_FALSE(lookIn.contains(QStringLiteral("Look in"))) << lookIn.toStdString();
   EXPECT_EQ(DefaultSuffix("CSVファイル(*.csv)|*.csv"), QStringLiteral("csv"));
   EXPECT_EQ(DefaultSuffix("全て(*.*)|*.*"), QString());
-}
-
-TEST(QtDialogsTest, BoxesComeOverTheModalWindowAndAfterTheStartUp) {
-  QWidget main;
-  TQtDialogs dialogs(&main);
-  QDialog editor(&main);
-  QWidget* owner = nullptr;
-  WhenModal([&](QWidget*) {
-    WhenModal([&](QWidget* box) {
-      owner = box->parentWidget();
-      box->close();
-    });
-    dialogs.ShowError("予定はありません。");
-    editor.reject();
-  });
-  editor.exec();
-  EXPECT_EQ(owner, &editor);
-
-  // Held messages wait for the release.
-  dialogs.HoldMessages();
-  QStringList shown;
-  auto record = [&shown](QWidget* w) {
-    if (auto* b = qobject_cast<QMessageBox*>(w)) shown << b->text();
-    w->close();
-  };
-  dialogs.ShowError("ファイル x は開けません");
-  EXPECT_TRUE(shown.isEmpty());
-  WhenModal(record);
-  dialogs.ReleaseMessages();
-  EXPECT_EQ(shown, QStringList{QStringLiteral("ファイル x は開けません")});
 }
 
 TEST(QtStatusPanelsTest, ThreePanelsWithTheirWidths) {
