@@ -87,7 +87,9 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   resize(574, 300);
 
   SetupCalendars();
-  Reminders = new TReminderNotifier(MC->SpecialDayList(), this);
+  // The week view's copy holds the committed schedule: an item being typed in the open editor
+  // (which may yet be cancelled) raises nothing.
+  Reminders = new TReminderNotifier(WC->SpecialDayList(), this);
   document_ = std::make_unique<TScheduleDocument>(MC->SpecialDayList(), dialogs_, Folders.Config);
   document_->OnListChanged = [this] { CopyDayLists(); };
   document_->OnTitleChanged = [this](const std::string& title) { setWindowTitle(FromUtf8(title)); };

@@ -1,6 +1,5 @@
 #include "app/ReminderNotifier.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -92,8 +91,9 @@ void TReminderNotifier::ShowWithoutService(const QString& title, const QString& 
     tray_->showMessage(title, body, ProgramIcon());
     return;
   }
+  // Owned by the window, so it goes when the window closes and never keeps the program alive.
   auto* box = new QMessageBox(QMessageBox::Information, title, title + QLatin1Char('\n') + body,
-                              QMessageBox::Ok, QApplication::activeWindow());
+                              QMessageBox::Ok, qobject_cast<QWidget*>(parent()));
   box->setWindowModality(Qt::NonModal);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->show();

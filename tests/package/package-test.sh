@@ -50,6 +50,9 @@ help=$(env HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= "$root/usr/bin/moriva-cl
 [[ $help == *"settings (hs110.ini): $home/.config/moriva"* ]] || fail "help: $help"
 [[ $help == *"outgoing, incoming): $home/.local/share/moriva"* ]] || fail "help: $help"
 
+env HOME="$home" XDG_CONFIG_HOME="$scratch/cli" "$root/usr/bin/moriva-cli" config smtp mail.example.jp
+grep -q '^smtp=mail.example.jp' "$scratch/cli/moriva/hs110.ini" || fail "moriva-cli config"
+
 printf '2026,2026,12,7,,,"a- b- 9:0:0- FALSE"\r\n' >"$scratch/s.mrv"
 env HOME="$home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
   QT_QPA_PLATFORM=offscreen "$root/usr/bin/moriva" "$scratch/s.mrv" >"$scratch/window.log" 2>&1 &

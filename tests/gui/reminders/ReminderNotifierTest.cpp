@@ -9,10 +9,15 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "app/MainWindow.h"
+#include "app/MonthlyCalendar.h"
 #include "app/ReminderNotifier.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace moriva {
 namespace {
@@ -22,8 +27,8 @@ std::chrono::system_clock::time_point LocalTime(int hour, int minute, int second
   return std::chrono::system_clock::from_time_t(static_cast<std::time_t>(t.toSecsSinceEpoch()));
 }
 
-// "summary | body" of each Notify call so far.
-QStringList Recorded() {
+// "summary | body" of each Notify call so far whose summary starts with `prefix`.
+QStringList Recorded(const QString& prefix) {
   QFile file(qEnvironmentVariable("MORIVA_NOTIFY_RECORD"));
   QStringList calls;
   if (!file.open(QIODevice::ReadOnly)) return calls;
@@ -31,16 +36,17 @@ QStringList Recorded() {
     if (line.isEmpty()) continue;
     const QJsonObject o = QJsonDocument::fromJson(line).object();
     EXPECT_EQ(o.value("app").toString(), QStringLiteral("Moriva"));
-    calls << o.value("summary").toString() + " | " + o.value("body").toString();
+    if (o.value("summary").toString().startsWith(prefix))
+      calls << o.value("summary").toString() + " | " + o.value("body").toString();
   }
   return calls;
 }
 
-QStringList WaitForCalls(qsizetype count) {
+QStringList WaitForCalls(qsizetype count, const QString& prefix = {}) {
   QElapsedTimer clock;
   clock.start();
   QStringList calls;
-  while ((calls = Recorded()).size() < count && clock.elapsed() < 10000) QTest::qWait(20);
+  while ((calls = Recorded(prefix)).size() < count && clock.elapsed() < 10000) QTest::qWait(20);
   return calls;
 }
 
@@ -76,8 +82,23 @@ TEST(ReminderNotifierTest, NotifiesEachAlarmItemOnceAtItsTime) {
   list.Add("2026,2026,12,7,,,\"last- hall- 11:20:0- TRUE\"");
   now = LocalTime(11, 20);
   notifier.Check();
-  EXPECT_EQ(WaitForCalls(3),
+  EXPECT_EQ(WaitForCalls(3, "1"),
             (QStringList{"10:30 会議 | 本社 3階", "10:35 added | desk", "11:20 last | hall"}));
+}
+
+TEST(ReminderNotifierTest, TheWindowRemindsOfCommittedItemsOnly) {
+  TFakeDialogs dialogs;
+  QTemporaryDir dir;
+  TMainWindow form(dialogs, std::filesystem::path(dir.path().toStdString()), std::nullopt);
+  form.Reminders->Clock = [] { return LocalTime(8, 0); };
+  // Typed in the editor, which is then cancelled: the timer firing meanwhile raises nothing.
+  form.MC->SpecialDayList().Add("2026,2026,12,7,,,\"typed- t- 8:0:0- TRUE\"");
+  form.Reminders->Check();
+  form.MC->SpecialDayList().Assign(form.WC->SpecialDayList());
+  // Kept with OK.
+  form.MC->SpecialDayList().Add("2026,2026,12,7,,,\"kept- k- 8:0:0- TRUE\"");
+  form.Document().ListEdited();
+  EXPECT_EQ(WaitForCalls(1, "8:00"), QStringList{"8:00 kept | k"});
 }
 
 }  // namespace

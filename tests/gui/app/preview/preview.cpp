@@ -1,5 +1,5 @@
 // Shows one of the program's windows on the display, for looking at it under a virtual screen:
-//   app_preview version | settings [folder] | message
+//   app_preview version [CONFIG DATA] | settings [folder] | message
 #include <QApplication>
 #include <QTimer>
 #include <cstring>
@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const char* what = argc > 1 ? argv[1] : "version";
   if (std::strcmp(what, "version") == 0) {
-    moriva::TVersionWindow form;
+    // With two folders, as an installed copy shows them.
+    const moriva::TProgramFolders folders(argc > 3 ? argv[2] : "", argc > 3 ? argv[3] : "");
+    moriva::TVersionWindow form(nullptr, argc > 3 ? &folders : nullptr);
     return form.exec();
   }
   if (std::strcmp(what, "message") == 0) {
