@@ -60,21 +60,33 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
   return fields;
 }
 
-std::string QuotedStr(std::string_view s) {
-  std::string out = "\"";
+namespace {
+
+// Appends `s` in double quotes, every double quote inside doubled. Runs between quotes are
+// copied whole.
+void AppendQuoted(std::string& out, std::string_view s) {
+  out += '"';
+  size_t run = 0;
   for (size_t i = 0; i < s.size();) {
-    size_t n = CharLength(s, i);
-    if (n == 1 && s[i] == '"') out += '"';
-    out.append(s.substr(i, n));
+    const size_t n = CharLength(s, i);
+    if (n == 1 && s[i] == '"') {
+      out.append(s.substr(run, i + 1 - run));
+      out += '"';
+      run = i + 1;
+    }
     i += n;
   }
+  out.append(s.substr(run));
   out += '"';
-  return out;
 }
 
-std::string JoinCommaText(const std::vector<std::string>& fields) {
+template <class Field>
+std::string Join(const std::vector<Field>& fields) {
   if (fields.size() == 1 && fields[0].empty()) return "\"\"";
+  size_t size = fields.size();
+  for (const Field& f : fields) size += f.size() + 2;
   std::string out;
+  out.reserve(size);
   for (size_t f = 0; f < fields.size(); ++f) {
     std::string_view s = fields[f];
     bool needs_quotes = false;
@@ -84,11 +96,28 @@ std::string JoinCommaText(const std::vector<std::string>& fields) {
     }
     if (f) out += ',';
     if (needs_quotes)
-      out += QuotedStr(s);
+      AppendQuoted(out, s);
     else
       out += s;
   }
   return out;
+}
+
+}  // namespace
+
+std::string QuotedStr(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  AppendQuoted(out, s);
+  return out;
+}
+
+std::string JoinCommaText(const std::vector<std::string>& fields) {
+  return Join(fields);
+}
+
+std::string JoinCommaTextViews(const std::vector<std::string_view>& fields) {
+  return Join(fields);
 }
 
 }  // namespace moriva

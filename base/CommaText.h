@@ -18,6 +18,8 @@ std::vector<std::string> SplitCommaText(std::string_view text);
 // Joins by single commas. A field containing a double quote, a comma or a code <= 32 is
 // quoted with inner quotes doubled. Exactly one empty field gives "\"\""; no fields give "".
 std::string JoinCommaText(const std::vector<std::string>& fields);
+// The same for fields held elsewhere (no copies of them are made).
+std::string JoinCommaTextViews(const std::vector<std::string_view>& fields);
 
 // Encloses `s` in double quotes, doubling every double quote inside.
 std::string QuotedStr(std::string_view s);

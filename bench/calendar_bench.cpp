@@ -44,16 +44,35 @@ TLineList ScheduleLines(int64_t n) {
   return TLineList(std::move(lines));
 }
 
-// range(0): the holiday rule set (0 current, 1 classic); range(1): schedule lines.
-void BM_MonthView(benchmark::State& state) {
+// range(0): the holiday rule set (0 current, 1 classic); range(1): schedule lines. The view of
+// May 2005 starts on the Sunday before 1 May and shows six weeks.
+TDayRules MonthViewRules(const benchmark::State& state) {
   TDayRules rules;
   BuildDayRules(rules, state.range(0) ? THolidaySet::Classic : THolidaySet::Current,
                 ScheduleLines(state.range(1)));
-  // The view of May 2005 starts on the Sunday before 1 May and shows six weeks.
-  const JuliusDay start =
-      DateToJulius(2005, 5, 1) - (JuliusDayOfWeek(DateToJulius(2005, 5, 1)) - 1);
+  return rules;
+}
+const JuliusDay kViewStart =
+    DateToJulius(2005, 5, 1) - (JuliusDayOfWeek(DateToJulius(2005, 5, 1)) - 1);
+
+// What the month grid asks when it draws: the day state (for the font) of 42 cells.
+void BM_MonthViewStates(benchmark::State& state) {
+  const TDayRules rules = MonthViewRules(state);
   for (auto _ : state) {
-    for (JuliusDay z = start; z < start + 42; ++z) {
+    for (JuliusDay z = kViewStart; z < kViewStart + 42; ++z) {
+      int32_t y;
+      uint8_t m, d;
+      JuliusToDate(z, y, m, d);
+      benchmark::DoNotOptimize(rules.DayState(y, m, d));
+    }
+  }
+}
+
+// The state and the day text (every name of the day joined) of the same 42 cells.
+void BM_MonthView(benchmark::State& state) {
+  const TDayRules rules = MonthViewRules(state);
+  for (auto _ : state) {
+    for (JuliusDay z = kViewStart; z < kViewStart + 42; ++z) {
       int32_t y;
       uint8_t m, d;
       JuliusToDate(z, y, m, d);
@@ -62,10 +81,14 @@ void BM_MonthView(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_MonthView)
-    ->ArgNames({"classic", "lines"})
-    ->ArgsProduct({{1, 0}, {0, 1000, 10000, 100000}})
-    ->Unit(benchmark::kMicrosecond);
+
+void MonthViewArgs(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"classic", "lines"})
+      ->ArgsProduct({{1, 0}, {0, 1000, 10000, 100000}})
+      ->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_MonthViewStates)->Apply(MonthViewArgs);
+BENCHMARK(BM_MonthView)->Apply(MonthViewArgs);
 
 }  // namespace
 }  // namespace moriva

@@ -4,9 +4,11 @@
 //
 // Items that can match only one date (a single year, month and day: every schedule line is
 // such an item) are found through a sorted (date, position) index; all other items are tested
-// on every day. Matches are always reported in list order and each candidate still goes
-// through Match, so the results are those of testing every item in turn.
+// on every day of their month (or of every month, when they name none). Matches are always
+// reported in list order and each candidate still goes through Match, so the results are
+// those of testing every item in turn.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -26,10 +28,11 @@ class TDayItemCollection {
     auto [lo, hi] =
         std::equal_range(single_.begin(), single_.end(), TEntry{DateKey(y, m, d), 0},
                          [](const TEntry& a, const TEntry& b) { return a.key < b.key; });
-    auto g = general_.begin();
-    while (lo != hi || g != general_.end()) {
+    const std::vector<uint32_t>& general = general_[m <= 12 ? m : 0];
+    auto g = general.begin();
+    while (lo != hi || g != general.end()) {
       uint32_t pos;
-      if (g == general_.end() || (lo != hi && lo->pos < *g))
+      if (g == general.end() || (lo != hi && lo->pos < *g))
         pos = (lo++)->pos;
       else
         pos = *g++;
@@ -50,8 +53,10 @@ class TDayItemCollection {
   }
 
   std::vector<TDayListItem> items_;
-  std::vector<uint32_t> general_;  // positions of the items tested on every day, ascending
-  std::vector<TEntry> single_;     // single-day items by (date, position)
+  // Positions (ascending) of the items that are tested on every day of month m (1..12): those
+  // of month m and those of any month; [0] holds them all, for a month out of range.
+  std::array<std::vector<uint32_t>, 13> general_;
+  std::vector<TEntry> single_;  // single-day items by (date, position)
 };
 
 }  // namespace moriva

@@ -55,32 +55,40 @@ std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
 
 bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const {
   if (!AutoEquinox || z < Switches.EquinoxFrom) return false;
+  // Other months need no sines worked out in the years where the formulas stay in March and
+  // September (checked year by year in the tests).
+  if (m != 3 && m != 9 && y >= kEquinoxMonthsFrom && y <= kEquinoxMonthsTo) return false;
   vernal = IsVernalEquinoxDay(y, m, d);
   return vernal || IsAutumnalEquinoxDay(y, m, d);
 }
 
-bool TDayRules::ListedHoliday(JuliusDay z) const {
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(z, y, m, d);
+TDayRules::TDay TDayRules::TDay::Step(int delta) const {
+  TDay r{z + delta, y, m, static_cast<uint8_t>(d + delta)};
+  // Inside a month the date steps by itself (not in 1582, whose October skips ten days).
+  if (y != 1582 && (delta < 0 ? d > 1 : d < 28)) return r;
+  JuliusToDate(r.z, r.y, r.m, r.d);
+  return r;
+}
+
+bool TDayRules::ListedHoliday(const TDay& t) const {
   bool vernal;
-  return holidays_.AnyMatch(y, m, d) || EquinoxHoliday(z, y, m, d, vernal);
+  return holidays_.AnyMatch(t.y, t.m, t.d) || EquinoxHoliday(t.z, t.y, t.m, t.d, vernal);
 }
 
 // The substitute holiday: a Sunday holiday gives the Monday after it, and, from
 // LaterFurikaeFrom on, the first following day that is no holiday. So z (itself no holiday)
 // is a substitute when the run of holidays right before it holds such a Sunday. Seven days
 // back always reach a Sunday.
-bool TDayRules::IsFurikae(JuliusDay z) const {
-  for (JuliusDay p = z - 1; p >= z - 7 && ListedHoliday(p); --p) {
-    if (JuliusDayOfWeek(p) != 1) continue;
-    return p >= Switches.FurikaeFrom && (p == z - 1 || p >= Switches.LaterFurikaeFrom);
+bool TDayRules::IsFurikae(const TDay& t) const {
+  for (TDay p = t.Step(-1); p.z >= t.z - 7 && ListedHoliday(p); p = p.Step(-1)) {
+    if (JuliusDayOfWeek(p.z) != 1) continue;
+    return p.z >= Switches.FurikaeFrom && (p.z == t.z - 1 || p.z >= Switches.LaterFurikaeFrom);
   }
   return false;
 }
 
 TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
-                              std::vector<std::string>* names) const {
+                              std::vector<std::string_view>* names) const {
   TDayState state;
   if (names) {
     specials_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
@@ -110,13 +118,15 @@ TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
 
   // Without a later-substitute rule only a Monday can be a substitute; the Monday that is a
   // holiday itself passes nothing on to Tuesday.
-  if (AutoFurikae && (w == 2 || z >= Switches.LaterFurikaeFrom) && IsFurikae(z)) {
+  if (AutoFurikae && (w == 2 || z >= Switches.LaterFurikaeFrom) && IsFurikae({z, y, m, d})) {
     state.Add(dsFurikae);
     if (names) names->push_back(FurikaeName());
     return state;
   }
 
-  if (z >= Switches.BetweenHolidaysFrom && w != 1 && ListedHoliday(z - 1) && ListedHoliday(z + 1)) {
+  const TDay t{z, y, m, d};
+  if (z >= Switches.BetweenHolidaysFrom && w != 1 && ListedHoliday(t.Step(-1)) &&
+      ListedHoliday(t.Step(1))) {
     state.Add(dsHoliday);
     if (names) names->push_back(BetweenName());
   }
@@ -128,9 +138,9 @@ TDayState TDayRules::DayState(int32_t y, uint8_t m, uint8_t d) const {
 }
 
 std::string TDayRules::DayText(int32_t y, uint8_t m, uint8_t d) const {
-  std::vector<std::string> names;
+  std::vector<std::string_view> names;
   Evaluate(y, m, d, &names);
-  return JoinCommaText(names);
+  return JoinCommaTextViews(names);
 }
 
 }  // namespace moriva

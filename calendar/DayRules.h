@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/LineList.h"
@@ -52,6 +53,10 @@ struct THolidaySwitches {
   bool operator==(const THolidaySwitches&) const = default;
 };
 
+// In these years the equinox formulas always give a day in March and in September.
+inline constexpr int32_t kEquinoxMonthsFrom = 1600;
+inline constexpr int32_t kEquinoxMonthsTo = 2999;
+
 class TDayRules {
  public:
   // Rebuilds both item collections from the lists. Never throws: a line whose numeric field
@@ -82,12 +87,18 @@ class TDayRules {
 
  private:
   // The day state, and when `names` is given the day's names in day-text order.
-  TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string>* names) const;
+  TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string_view>* names) const;
   // Whether a holiday item or the equinox rule makes the day a holiday (the substitute and the
   // between-holidays rules look at these days only).
-  bool ListedHoliday(JuliusDay z) const;
+  struct TDay {
+    JuliusDay z;
+    int32_t y;
+    uint8_t m, d;
+    TDay Step(int delta) const;  // the day before (-1) or after (+1)
+  };
+  bool ListedHoliday(const TDay& t) const;
   bool EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const;
-  bool IsFurikae(JuliusDay z) const;
+  bool IsFurikae(const TDay& t) const;
 
   TDayItemCollection holidays_;
   TDayItemCollection specials_;

@@ -2,6 +2,8 @@
 // the special years 2019-2021, and the substitute and between-holiday days around 2007.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/Cp932.h"
 #include "calendar/HolidayLines.h"
 
@@ -142,6 +144,17 @@ TEST(HolidaySets, SwitchesTakeEffectOnTheirDay) {
   ExpectDays(rules, {{2009, 5, 5, ""}, {2015, 5, 5, "振替休日"}});
   rules.AutoFurikae = false;
   ExpectDays(rules, {{2015, 5, 5, "国民の休日"}});
+}
+
+// The day rules skip the equinox formulas outside March and September in these years.
+TEST(HolidaySets, EquinoxFormulasStayInMarchAndSeptember) {
+  for (int32_t y = kEquinoxMonthsFrom; y <= kEquinoxMonthsTo; ++y) {
+    int32_t vy, ay;
+    uint8_t vm, am, d;
+    JuliusToDate(VernalEquinoxDay(y), vy, vm, d);
+    JuliusToDate(AutumnalEquinoxDay(y), ay, am, d);
+    ASSERT_EQ(std::tuple(vy, vm, ay, am), std::tuple(y, 3, y, 9)) << y;
+  }
 }
 
 TEST(HolidaySets, ClassicIsTheFifteenLinesUnderThePlainRules) {
