@@ -10,20 +10,18 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr int kLineLength = 76;
 
-// Decoding values: 0-63 for the alphabet, 64 for the fill character, 99 for anything else
-// (its bits deliberately spoil the group), and a marker for the line ends that are skipped.
+// Decoding values: 0-63 for the alphabet, 64 for the fill character, and a marker for every
+// other character, which is skipped: line ends, and the blanks and stray bytes some mailers
+// leave in a line, carry no bits.
 constexpr unsigned char kFill = 64;
-constexpr unsigned char kForeign = 99;
 constexpr unsigned char kSkip = 0xFF;
 
 constexpr std::array<unsigned char, 256> MakeDecodeTable() {
   std::array<unsigned char, 256> t{};
-  for (auto& v : t) v = kForeign;
+  for (auto& v : t) v = kSkip;
   for (int i = 0; i < 64; ++i)
     t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<unsigned char>(i);
   t['='] = kFill;
-  t['\r'] = kSkip;
-  t['\n'] = kSkip;
   return t;
 }
 constexpr auto kDecode = MakeDecodeTable();

@@ -98,10 +98,10 @@ class TBase64EncodingStream : public TStream {
   bool finished_ = false;
 };
 
-// Base64 decoding in front of `dest`. CR and LF are ignored; characters are taken in groups
-// of four, and an incomplete group waits for the next write. "=" fills; any character outside
-// the alphabet counts as the value 99, whose bits then corrupt its group (never an error). A
-// group whose first value is "=" gives nothing, third "=" one byte, fourth "=" two bytes.
+// Base64 decoding in front of `dest`. Characters outside the alphabet and "=" (line ends,
+// blanks, stray bytes) are ignored; the others are taken in groups of four, and an incomplete
+// group waits for the next write. "=" fills: a group whose first value is "=" gives nothing,
+// third "=" one byte, fourth "=" two bytes.
 class TBase64DecodingStream : public TStream {
  public:
   explicit TBase64DecodingStream(TStream& dest) : dest_(dest) {}

@@ -106,6 +106,42 @@ std::string ToJis(std::string_view s, Step step) {
   return out;
 }
 
+// Code page 932 holds the IBM extensions twice: as NEC-selected characters (leads ED-EE, which
+// land in JIS rows 89-92 like any other pair) and at leads FA-FC, which the arithmetic would
+// carry outside 21-7E. Runs of the latter and where their twins start, counted in characters
+// (188 trail bytes per lead, 7F skipped), as other converters map them.
+struct TIbmRun {
+  uint16_t from, to, count;
+};
+constexpr TIbmRun kIbmRuns[] = {
+    {0xFA40, 0xEEEF, 10}, {0xFA4A, 0x8754, 10}, {0xFA54, 0x81CA, 1},
+    {0xFA55, 0xEEFA, 3},  {0xFA58, 0x878A, 1},  {0xFA59, 0x8782, 1},
+    {0xFA5A, 0x8784, 1},  {0xFA5B, 0x81E6, 1},  {0xFA5C, 0xED40, 360},
+};
+// The geta mark, the usual stand-in for a character JIS X 0208 lacks.
+constexpr uint16_t kGeta = 0x222E;
+
+int SjisIndex(uint16_t code) {
+  const int trail = code & 0xFF;
+  return (code >> 8) * 188 + trail - 0x40 - (trail > 0x7F ? 1 : 0);
+}
+
+uint16_t SjisFromIndex(int index) {
+  const int trail = index % 188 + 0x40;
+  return static_cast<uint16_t>((index / 188) << 8 | (trail >= 0x7F ? trail + 1 : trail));
+}
+
+// The NEC-selected twin of an IBM extension, or 0 when `code` is none.
+uint16_t IbmTwin(uint16_t code) {
+  const int index = SjisIndex(code);
+  for (const TIbmRun& run : kIbmRuns) {
+    const int first = SjisIndex(run.from);
+    if (index >= first && index < first + run.count)
+      return SjisFromIndex(SjisIndex(run.to) + index - first);
+  }
+  return 0;
+}
+
 size_t SjisCharToJis(std::string_view s, size_t i, std::string& out) {
   u8 c = At(s, i);
   if (In(c, 0xA1, 0xDF)) {
@@ -116,8 +152,21 @@ size_t SjisCharToJis(std::string_view s, size_t i, std::string& out) {
     return absorbed ? 2 : 1;
   }
   if (i + 1 >= s.size()) return 0;
+  u8 d = At(s, i + 1);
+  if (c >= 0xF0) {
+    if (uint16_t twin = IbmTwin(static_cast<uint16_t>(c << 8 | d))) {
+      c = static_cast<u8>(twin >> 8);
+      d = static_cast<u8>(twin & 0xFF);
+    }
+  }
   u8 a, b;
-  SjisPairToJis(c, At(s, i + 1), a, b);
+  SjisPairToJis(c, d, a, b);
+  // User-defined characters and malformed pairs have no JIS form; their bytes would leave
+  // 21-7E and break the escape structure every reader relies on.
+  if (!In(a, 0x21, 0x7E) || !In(b, 0x21, 0x7E)) {
+    a = kGeta >> 8;
+    b = kGeta & 0xFF;
+  }
   PutPair(out, a, b);
   return 2;
 }

@@ -1,5 +1,6 @@
 #include "mail/MailMessage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -8,6 +9,13 @@
 
 namespace moriva {
 namespace {
+
+constexpr std::string_view kFromName = "From: ";
+constexpr std::string_view kSubjectName = "Subject: ";
+// What stands before an attachment's name: "Content-Type: " and "; name=\"" around its
+// content type, and "Content-Disposition: attachment; filename=\"".
+constexpr size_t kTypeNameLead = 22;
+constexpr size_t kDispositionNameLead = 43;
 
 constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -58,10 +66,10 @@ void AddHeaderLine(TLineList& lines, std::string_view header) {
   }
 }
 
-// An encoded value for use inside double quotes. The header encoding puts a blank before
+// An encoded file name for use inside double quotes. The header encoding puts a blank before
 // every encoded word, which in a header is folding space; inside quotes it would be kept
-// literally, and other mail programs would show the name, or save the file, with a leading
-// blank. Our own reader trims it either way.
+// literally, and other mail programs would save the file with a leading blank. Our own reader
+// trims it either way.
 std::string_view InQuotes(std::string_view encoded) {
   if (encoded.size() > 1 && encoded[0] == ' ' && encoded.substr(1, 2) == "=?")
     encoded.remove_prefix(1);
@@ -138,9 +146,9 @@ void TMailMessage::FillRawMail() {
   h.Add("X-Priority: " + std::to_string(static_cast<int>(Priority) + 1));
   if (at == std::string::npos) throw Exception("\"From\" address not complete.");
   if (!UserName.empty()) {
-    if (UserName != encoded_user_name_) UserName = EncodeHeader(UserName);
+    if (UserName != encoded_user_name_) UserName = EncodeDisplayName(UserName, kFromName.size());
     encoded_user_name_ = UserName;
-    AddHeaderLine(h, "From: \"" + std::string(InQuotes(UserName)) + "\" <" + From + ">");
+    AddHeaderLine(h, std::string(kFromName) + UserName + " <" + From + ">");
   } else {
     AddHeaderLine(h, "From: " + From);
   }
@@ -157,7 +165,7 @@ void TMailMessage::FillRawMail() {
   for (std::string& line : body)
     if (!line.empty() && line[0] == '.') line.insert(0, 1, '.');
 
-  AddHeaderLine(h, "Subject: " + EncodeHeader(Subject));
+  AddHeaderLine(h, std::string(kSubjectName) + EncodeHeader(Subject, kSubjectName.size()));
   const std::string text_type = "Content-Type: text/plain; charset=" + CharSet;
   if (AttachedFiles.Empty()) {
     AddHeaderLine(h, text_type);
@@ -175,7 +183,9 @@ void TMailMessage::FillRawMail() {
     for (size_t i = 0; i < AttachedFiles.Count(); ++i) {
       TAttachedFile& file = AttachedFiles[i];
       if (!file.EncodeBase64()) throw Exception("Operation aborted");
-      std::string name(InQuotes(EncodeHeader(file.FileName)));
+      // The longer of the two headers that carry the name decides where it folds.
+      const size_t lead = std::max(file.ContentType.size() + kTypeNameLead, kDispositionNameLead);
+      std::string name(InQuotes(EncodeHeader(file.FileName, lead)));
       parts.Add(delimiter);
       AddHeaderLine(parts, "Content-Type: " + file.ContentType + "; name=\"" + name + "\"");
       parts.Add("Content-Transfer-Encoding: base64");

@@ -1,5 +1,10 @@
 #include "mail/MimeHeader.h"
 
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "base/Cp932.h"
 #include "mail/JapaneseCodes.h"
 
 namespace moriva {
@@ -77,6 +82,100 @@ std::string RemoveQuotedStrings(std::string_view text) {
     if (close != std::string_view::npos) i = close;
   }
   return out;
+}
+
+// The parameters after the first ";" of an unfolded header line, as (upper-case name,
+// value) pairs; a quoted value comes without its quotes, and a ";" inside quotes stays in it.
+std::vector<std::pair<std::string, std::string>> Parameters(std::string_view line) {
+  std::vector<std::pair<std::string, std::string>> params;
+  size_t i = line.find(';');
+  while (i != std::string_view::npos && i < line.size()) {
+    ++i;
+    size_t eq = line.find_first_of("=;", i);
+    if (eq == std::string_view::npos || line[eq] == ';') {
+      i = eq;
+      continue;
+    }
+    std::string name = UpperHeaderText(TrimView(line.substr(i, eq - i)));
+    size_t v = eq + 1;
+    while (v < line.size() && IsTrimmed(line[v])) ++v;
+    std::string value;
+    if (v < line.size() && line[v] == '"') {
+      for (++v; v < line.size() && line[v] != '"'; ++v) {
+        if (line[v] == '\\' && v + 1 < line.size()) ++v;
+        value += line[v];
+      }
+      i = line.find(';', v);
+    } else {
+      i = line.find(';', v);
+      value = TrimView(line.substr(v, i == std::string_view::npos ? i : i - v));
+    }
+    params.emplace_back(std::move(name), std::move(value));
+  }
+  return params;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+std::string PercentDecode(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    int hi, lo;
+    if (text[i] == '%' && i + 2 < text.size() && (hi = HexValue(text[i + 1])) >= 0 &&
+        (lo = HexValue(text[i + 2])) >= 0) {
+      out += static_cast<char>(hi * 16 + lo);
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// A parameter in the extended form other mailers use for names beyond ASCII: "key*=" with
+// charset'language'percent-encoded bytes, or split into sections "key*0*=", "key*1=", ...
+// (the "*" after the number marks an encoded section). Japanese and UTF-8 names come back as
+// text our file names read: Shift_JIS as UTF-8, JIS and UTF-8 as they are.
+std::optional<std::string> ExtendedParameter(std::string_view key, std::string_view line) {
+  std::map<int, std::pair<bool, std::string>> sections;  // number -> (encoded, value)
+  for (auto& [name, value] : Parameters(line)) {
+    if (name.size() <= key.size() || !name.starts_with(key) || name[key.size()] != '*') continue;
+    std::string_view rest = std::string_view(name).substr(key.size() + 1);
+    if (rest.empty()) {
+      sections.try_emplace(0, true, value);
+      continue;
+    }
+    const bool encoded = rest.back() == '*';
+    if (encoded) rest.remove_suffix(1);
+    if (rest.empty() || rest.size() > 3 ||
+        rest.find_first_not_of("0123456789") != std::string_view::npos)
+      continue;
+    sections.try_emplace(std::stoi(std::string(rest)), encoded, value);
+  }
+  if (!sections.contains(0)) return std::nullopt;
+  std::string charset, bytes;
+  for (int n = 0; sections.contains(n); ++n) {
+    auto [encoded, value] = sections[n];
+    std::string_view text = value;
+    if (n == 0 && encoded) {
+      // charset'language'text; a value without the two quotes is taken as text.
+      size_t q1 = text.find('\'');
+      size_t q2 = q1 == std::string_view::npos ? q1 : text.find('\'', q1 + 1);
+      if (q2 != std::string_view::npos) {
+        charset = UpperHeaderText(text.substr(0, q1));
+        text.remove_prefix(q2 + 1);
+      }
+    }
+    bytes += encoded ? PercentDecode(text) : std::string(text);
+  }
+  if (charset == "SHIFT_JIS" || charset == "CP932" || charset == "WINDOWS-31J" ||
+      charset == "SJIS" || charset == "MS_KANJI")
+    return Cp932ToUtf8(bytes);
+  return bytes;
 }
 
 }  // namespace
@@ -173,19 +272,27 @@ TLineSpan StripHeaderBlock(TLineSpan lines) {
 
 TPartInfo GetPartInfo(TLineSpan lines) {
   TPartInfo info;
-  if (auto line = FindHeader("CONTENT-TYPE:", lines)) {
-    info.ContentType = UpperHeaderText(HeaderValue("CONTENT-TYPE:", *line));
-    info.FileName = HeaderValue("NAME", *line);
+  auto type = FindHeader("CONTENT-TYPE:", lines);
+  auto disposition = FindHeader("CONTENT-DISPOSITION:", lines);
+  if (type) {
+    info.ContentType = UpperHeaderText(HeaderValue("CONTENT-TYPE:", *type));
   } else {
     info.ContentType = "TEXT/PLAIN";
   }
   auto encoding = FindHeader("CONTENT-TRANSFER-ENCODING:", lines);
   info.Encoding =
       encoding ? UpperHeaderText(HeaderValue("CONTENT-TRANSFER-ENCODING:", *encoding)) : "7BIT";
-  if (info.FileName.empty()) {
-    if (auto line = FindHeader("CONTENT-DISPOSITION:", lines))
-      info.FileName = HeaderValue("FILENAME", *line);
+  // A name in the extended form is the one its sender meant; mailers that write it add the
+  // plain form only for readers that know no better.
+  std::optional<std::string> extended;
+  if (type) extended = ExtendedParameter("NAME", *type);
+  if (!extended && disposition) extended = ExtendedParameter("FILENAME", *disposition);
+  if (extended) {
+    info.FileName = std::move(*extended);
+    return info;
   }
+  if (type) info.FileName = HeaderValue("NAME", *type);
+  if (info.FileName.empty() && disposition) info.FileName = HeaderValue("FILENAME", *disposition);
   if (!info.FileName.empty()) {
     // The value still starts with the "=" after the parameter word.
     std::string_view name = std::string_view(info.FileName).substr(1);

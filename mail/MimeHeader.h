@@ -64,7 +64,10 @@ struct TPartInfo {
 };
 // The file name comes unquoted and with its encoded words decoded; the decoded bytes stay as
 // they are (JIS for "=?ISO-2022-JP?B?" words), since trimming them would cut the escape that
-// opens a JIS run. Blanks around the undecoded name are trimmed.
+// opens a JIS run. Blanks around the undecoded name are trimmed. A name in the extended form
+// ("filename*=UTF-8''%E4%BA%88.csv", or in sections "filename*0*=", "filename*1*=", ...) wins
+// over a plain one; it comes percent-decoded, as UTF-8 when its charset was UTF-8 or Shift_JIS
+// and as JIS when it was ISO-2022-JP.
 TPartInfo GetPartInfo(TLineSpan lines);
 
 }  // namespace moriva

@@ -9,6 +9,7 @@
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
 #include "mail/AttachmentName.h"
+#include "mail/JapaneseCodes.h"
 #include "schedule/ScheduleFile.h"
 #include "transfer/ClientPump.h"
 #include "transfer/HandsetTransfer.h"
@@ -29,14 +30,6 @@ std::string FoldedKey(std::string_view id) {
     i += n;
   }
   return key;
-}
-
-// A subject compared with the subject word: only A-Z are lowered, so a word holding capitals
-// never matches.
-std::string LowerAZ(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return text;
 }
 
 // Notes whether the client reported a failure during the road; every report still reaches the
@@ -96,7 +89,10 @@ class TReceiveRun {
     if (TStep end = Judge(got); end != TStep::Handled) return end;
     Panel(kPositionPanel, std::to_string(position) + "/" + std::to_string(total));
     Panel(kStatusPanel, MailTextToUtf8(header.Subject));
-    if (LowerAZ(header.Subject) != subject_word_) return TStep::Handled;
+    // The subject word is Shift-JIS text, the decoded subject mostly JIS: compared as text
+    // of one code, with A-Z lowered (so a word holding capitals never matches).
+    if (FoldedKey(ConvertJapaneseCode(header.Subject, jcSjis)) != subject_word_)
+      return TStep::Handled;
     // After a cancel the connection is good for QUIT only.
     if (pop_.Cancelled()) return TStep::Interrupted;
 

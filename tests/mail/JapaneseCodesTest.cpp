@@ -209,6 +209,9 @@ TEST(ConvertJapaneseCode, RoundTripsEveryJisX0208Character) {
 
 TEST(EncodeHeader, WordsAndFolds) {
   const std::string word = " =?ISO-2022-JP?B?GyRCTT1EahsoSg==?=";
+  auto w = [](const std::string& jis) {
+    return " =?ISO-2022-JP?B?" + Base64EncodeText(jis) + "?=";
+  };
   const std::string a30(30, 'a');
   struct Case {
     const char* name;
@@ -216,20 +219,26 @@ TEST(EncodeHeader, WordsAndFolds) {
   } cases[] = {
       {"empty", "", ""},
       {"ascii", "Moriva (UnKnown)", "Moriva (UnKnown)"},
-      {"half-width kana stays", "\xB1\xB2", "\xB1\xB2"},
+      {"half-width kana go full-width into a word", "\xB1\xB2", w("\x1B$B%\"%$\x1B(J")},
       {"kanji", kScheduleWordSjis, word},
       {"mixed", "Re:" + kScheduleWordSjis + "!", "Re:" + word + "!"},
-      {"30 bytes: no fold at the end", a30, a30},
-      {"40 bytes: fold after the 30th", std::string(40, 'a'), a30 + "\r\n " + std::string(10, 'a')},
-      {"62 bytes: two folds", std::string(62, 'a'),
-       a30 + "\r\n " + std::string(31, 'a') + "\r\n a"},
-      {"kanji after a fold brings its blank", a30 + kScheduleWordSjis, a30 + "\r\n" + word},
-      {"fold after kanji", std::string(26, 'a') + kScheduleWordSjis + "b",
-       std::string(26, 'a') + word + "\r\n b"},
+      {"a blank between two words goes into the word", kScheduleWordSjis + " " + kScheduleWordSjis,
+       w("\x1B$BM=Dj\x1B(J \x1B$BM=Dj\x1B(J")},
+      {"a blank before plain text stays plain", kScheduleWordSjis + " a", word + " a"},
+      {"plain words are never cut", std::string(62, 'a'), std::string(62, 'a')},
+      {"plain text folds before a blank", std::string(70, 'a') + " " + std::string(10, 'b'),
+       std::string(70, 'a') + "\r\n " + std::string(10, 'b')},
+      {"a word of a line's size is cut", std::string(1000, 'a'),
+       std::string(990, 'a') + "\r\n " + std::string(10, 'a')},
+      {"kanji after a fold point brings its blank", a30 + kScheduleWordSjis, a30 + "\r\n" + word},
+      {"no fold between a word and plain text", std::string(26, 'a') + kScheduleWordSjis + "b",
+       std::string(26, 'a') + word + "b"},
       {"fold between kanji", std::string(28, 'a') + kScheduleWordSjis,
        std::string(28, 'a') + " =?ISO-2022-JP?B?GyRCTT0bKEo=?=\r\n =?ISO-2022-JP?B?GyRCRGobKEo=?="},
       {"kanji steps over the fold point", std::string(29, 'a') + kScheduleWordSjis + "b",
        std::string(29, 'a') + word + "b"},
+      {"a sound mark stays with its kana", std::string(29, 'a') + "\xB6\xDE",
+       std::string(29, 'a') + w("\x1B$B%,\x1B(J")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -271,7 +280,7 @@ TEST(EncodeHeader, LongJapaneseSubjectDecodesBack) {
     i = end + 3;
   }
   std::string expected;
-  for (char c : subject)
+  for (char c : JisToSjis(SjisToJis(subject)))  // half-width kana come back full-width
     if (c != ' ') expected += c;
   EXPECT_EQ(back, expected);
 }
@@ -335,9 +344,11 @@ TEST(Jconvert, NeverReadsPastTheEnd) {
     std::string_view text(buffer.get(), n);
     DetectJapaneseCode(text);
     for (int target : {jcJis, jcEuc, jcSjis}) ConvertJapaneseCode(text, target);
-    for (auto convert : {SjisToJis, EucToJis, JisToSjis, JisToEuc, EucToSjis, SjisToEuc,
-                         EncodeHeader, Base64DecodeText})
+    for (auto convert :
+         {SjisToJis, EucToJis, JisToSjis, JisToEuc, EucToSjis, SjisToEuc, Base64DecodeText})
       convert(text);
+    EncodeHeader(text);
+    EncodeDisplayName(text);
     EXPECT_EQ(DecodeHeader(text).size() <= n, true);
   }
 }

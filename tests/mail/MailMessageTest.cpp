@@ -220,28 +220,32 @@ TEST(FillRawMail, SenderNameIsEncodedOnce) {
   m.From = "hanako@example.jp";
   m.UserName = Sj("森田");
   m.FillRawMail();
-  std::string encoded = EncodeHeader(Sj("森田"));
-  ASSERT_EQ(encoded.substr(0, 3), " =?");
+  std::string encoded = EncodeDisplayName(Sj("森田"));
+  ASSERT_EQ(encoded.substr(0, 2), "=?");
   EXPECT_EQ(m.UserName, encoded);
-  // Inside the quotes the encoded word goes without the blank in front of it.
-  EXPECT_EQ(m.RawMail[3], "From: \"" + encoded.substr(1) + "\" <hanako@example.jp>");
+  // Encoded words are never put inside quotes.
+  EXPECT_EQ(m.RawMail[3], "From: " + encoded + " <hanako@example.jp>");
   // Composing again keeps the encoded name as it is.
   m.FillRawMail();
   EXPECT_EQ(m.UserName, encoded);
-  EXPECT_EQ(m.RawMail[3], "From: \"" + encoded.substr(1) + "\" <hanako@example.jp>");
-  // A plain name is written as it is.
-  m.UserName = "Taro";
-  m.FillRawMail();
-  EXPECT_EQ(m.RawMail[3], "From: \"Taro\" <hanako@example.jp>");
+  EXPECT_EQ(m.RawMail[3], "From: " + encoded + " <hanako@example.jp>");
+  // Plain names are quoted only when a bare name could not hold them.
+  for (auto [name, line] : {std::pair{"Taro", "From: Taro <hanako@example.jp>"},
+                            {"Moriva (UnKnown)", "From: \"Moriva (UnKnown)\" <hanako@example.jp>"},
+                            {"a \"b\" \\c", "From: \"a \\\"b\\\" \\\\c\" <hanako@example.jp>"}}) {
+    m.UserName = name;
+    m.FillRawMail();
+    EXPECT_EQ(m.RawMail[3], line);
+  }
 }
 
 TEST(FillRawMail, LongAndHostileHeaderValuesStayInTheirHeader) {
   TMailMessage m;
   FixClock(m);
   m.From = "a@b";
-  m.Subject = std::string(40, 'x');
+  m.Subject = std::string(60, 'x') + " " + std::string(10, 'x');
   m.FillRawMail();
-  EXPECT_EQ(m.RawMail[7], "Subject: " + std::string(30, 'x'));
+  EXPECT_EQ(m.RawMail[7], "Subject: " + std::string(60, 'x'));
   EXPECT_EQ(m.RawMail[8], " " + std::string(10, 'x'));
   m.Subject = "hi\r\n\r\nBcc: evil@example.com";
   m.FillRawMail();

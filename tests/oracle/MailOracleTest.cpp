@@ -6,7 +6,9 @@
 #include <string>
 
 #include "base/Cp932.h"
+#include "mail/AttachmentName.h"
 #include "mail/MailMessage.h"
+#include "mail/MimeParser.h"
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;
@@ -133,4 +135,106 @@ TEST(MailOracle, PythonReadsFoldedLongNamesAndJapaneseFileNames) {
   ASSERT_EQ(r.parts.size(), 2u);
   EXPECT_EQ(r.parts[1][1], Hex("予定表予定表予定表予定表予定表予定表.csv"));
   EXPECT_EQ(r.parts[1][2], Hex(bytes));
+}
+
+// Names and subjects as a reader shows them: blanks between Japanese words kept, half-width
+// kana as full-width, plain names quoted only where needed, plain subjects folded at blanks only
+// (lines of at most 78 characters) and read back whole.
+TEST(MailOracle, PythonReadsNamesWithBlanksKanaAndUncutPlainSubjects) {
+  const std::string sentence = "Schedule synchronisation for December 2026, all day events; ";
+  struct Case {
+    const char *name, *subject, *shownName, *shownSubject;
+  } cases[] = {
+      {"予定 太郎", "予定 会議 の お知らせ", "予定 太郎", "予定 会議 の お知らせ"},
+      {"ﾓﾘﾀ 太郎", "ｽｹｼﾞｭｰﾙ ｶﾞｲﾄﾞ", "モリタ 太郎", "スケジュール ガイド"},
+      {"予定 (本社)", "Re: 予定  本社", "予定 (本社)", "Re: 予定  本社"},
+      {"Yamada, Taro (HQ)", "Schedule-synchronisation-for-December-2026", "Yamada, Taro (HQ)",
+       "Schedule-synchronisation-for-December-2026"},
+      {"Taro \"T\" Yamada", nullptr, "Taro \"T\" Yamada", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string long_subject = sentence + sentence + sentence;
+    const std::string subject =
+        c.subject ? c.subject : long_subject.substr(0, long_subject.size() - 1);
+    TempDir dir;
+    TMailMessage m;
+    FixClock(m);
+    m.From = "taro@example.jp";
+    m.UserName = Sj(c.name);
+    m.Subject = Sj(subject);
+    m.FillRawMail();
+    // Encoded words never stand inside quotes.
+    if (Sj(c.name).find_first_of("\x82\x83\x97\xD3") != std::string::npos)
+      EXPECT_EQ(m.RawMail[3].find('"'), std::string::npos) << m.RawMail[3];
+    ReadBack r = ReadWithPython(dir, m);
+    EXPECT_EQ(r.fields["name"], Hex(c.shownName));
+    EXPECT_EQ(r.fields["subject"], Hex(c.subject ? c.shownSubject : subject));
+    size_t at = 0;
+    while (!m.RawMail[at].starts_with("Subject:")) ++at;
+    do EXPECT_LE(m.RawMail[at].size(), 78u) << m.RawMail[at];
+    while (m.RawMail[++at].starts_with(" "));
+  }
+}
+
+// Attachment names as another mailer writes them beyond ASCII (charset'language'%-bytes, in
+// sections when long), and base64 lines with a blank at their end: every byte comes back.
+TEST(MailOracle, PythonWrittenExtendedNamesAndBlankedBase64ReadBack) {
+  constexpr const char* kWriter = R"(
+import sys, email.policy
+from email.message import EmailMessage
+from email.mime.multipart import MIMEMultipart
+from email.mime.application import MIMEApplication
+data = bytes(range(256)) * 3
+if sys.argv[1] == 'utf-8':
+    m = EmailMessage()
+    m['Subject'] = 'mrv'
+    m.set_content('hi')
+    for name in ('予定.csv', '予定表' * 11 + '.csv'):
+        m.add_attachment(data, maintype='application', subtype='octet-stream', filename=name)
+    sys.stdout.buffer.write(m.as_bytes(policy=email.policy.SMTP))
+else:
+    m = MIMEMultipart()
+    m['Subject'] = 'mrv'
+    part = MIMEApplication(data)
+    part.add_header('Content-Disposition', 'attachment', filename=(sys.argv[1], '', '予定.csv'))
+    m.attach(part)
+    sys.stdout.buffer.write(m.as_bytes())
+)";
+  std::string data;
+  for (int i = 0; i < 3; ++i)
+    for (int b = 0; b < 256; ++b) data += static_cast<char>(b);
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"utf-8",
+       {"予定.csv", "予定表予定表予定表予定表予定表予定表予定表予定表予定表予定表予定表.csv"}},
+      {"iso-2022-jp", {"予定.csv"}},
+      {"shift_jis", {"予定.csv"}},
+  };
+  TempDir dir;
+  const std::string script = dir.Write("writer.py", kWriter);
+  for (const auto& [charset, names] : cases) {
+    SCOPED_TRACE(charset);
+    const std::string mail =
+        RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(charset));
+    std::vector<std::string> lines = SplitLines(mail);
+    int blanked = 0;
+    for (std::string& line : lines)
+      if (line.size() == 76 &&
+          line.find_first_not_of(
+              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/") ==
+              std::string::npos) {
+        line += " ";
+        ++blanked;
+      }
+    EXPECT_GT(blanked, 0);
+    TMailMessage m;
+    m.RawMail.Assign(std::move(lines));
+    Parse(m);
+    ASSERT_EQ(m.AttachedFiles.Count(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+      const TAttachedFile& file = m.AttachedFiles[i];
+      EXPECT_EQ(AttachmentFileName(file.FileName, "APPLICATION/OCTET-STREAM", m.Subject), names[i]);
+      EXPECT_EQ(file.BodyBytes(), data);
+    }
+  }
 }

@@ -1,6 +1,7 @@
 // ConvertJapaneseCode and DetectJapaneseCode against nkf on a corpus of Japanese text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,34 @@ TEST(NkfOracleWhole, LongTextInEveryDirection) {
   EXPECT_EQ(ConvertJapaneseCode(jis, jcEuc), RunWithInput(dir, "nkf -m0 -e -J", jis));
   EXPECT_EQ(ConvertJapaneseCode(euc, jcSjis), sjis);
   EXPECT_EQ(NormaliseJis(ConvertJapaneseCode(euc, jcJis)), NormaliseJis(jis));
+}
+
+// Code page 932 writes the IBM extensions twice; in JIS they take the codes of their NEC-
+// selected twins, as nkf writes them (髙 FB FC and ED 93 both as 7C 62). Characters JIS X 0208
+// lacks (user-defined ones, which nkf drops) become 〓, so no byte of a run leaves 21-7E.
+TEST(NkfOracleWhole, IbmExtensionsAsNkfWritesThemAndEveryRunStaysInJisRange) {
+  TempDir dir;
+  std::string ibm = Sjis("髙橋 﨑山 ⅰⅹ Ⅰ ￢ ∵ ㈱ № ℡ ＇＂ 纊褜");
+  for (int code = 0xFA40; code <= 0xFC4B; ++code)
+    if ((code & 0xFF) >= 0x40 && (code & 0xFF) <= 0xFC && (code & 0xFF) != 0x7F)
+      ibm += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+  // Converted directly, as header words are: a text that begins with FA-FC reads as EUC-JP to
+  // the code detection.
+  EXPECT_EQ(NormaliseJis(SjisToJis(ibm)), NormaliseJis(RunWithInput(dir, "nkf -m0 -j -S", ibm)));
+  EXPECT_EQ(SjisToJis("\xF0\x40\xF9\xFC"), "\x1B$B\x22\x2E\x22\x2E");
+
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead >= 0xA0 && lead < 0xE0) continue;
+    std::string row;
+    for (int trail = 0x40; trail <= 0xFC; ++trail)
+      if (trail != 0x7F) row += {static_cast<char>(lead), static_cast<char>(trail)};
+    const std::string jis = SjisToJis(row);
+    SCOPED_TRACE(lead);
+    ASSERT_TRUE(jis.starts_with("\x1B$B"));
+    EXPECT_EQ(jis.size(), 3 + row.size());
+    EXPECT_TRUE(
+        std::all_of(jis.begin() + 3, jis.end(), [](char c) { return c >= 0x21 && c <= 0x7E; }));
+  }
 }
 
 }  // namespace

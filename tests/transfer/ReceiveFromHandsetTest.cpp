@@ -60,6 +60,28 @@ TEST(ReceiveFromHandsetTest, PanelsFollowTheNewMailsAndOnlyTheSubjectWordIsFetch
   EXPECT_TRUE(run.f.dialogs.Calls.empty());
 }
 
+// The subject word is text: a Japanese word matches the subject however the mail encoded it
+// (an encoded word, or raw Shift-JIS); "mrv" matching "MRV" is shown above.
+TEST(ReceiveFromHandsetTest, JapaneseSubjectWordMatchesTheDecodedSubject) {
+  const std::string word = Sj("予定");
+  const std::string subjects[] = {
+      "=?ISO-2022-JP?B?" + Base64EncodeText(SjisToJis(word) + "\x1B(J") + "?=", word};
+  for (const std::string& subject : subjects) {
+    SCOPED_TRACE(subject);
+    Pop3Script script;
+    script.Login().Stat(1).Listing({"n1"});
+    script.Fetch(1, HeaderLines(subject), "n1").Fetch(1, FullMail(subject, "HS.CSV"), "n1");
+    script.s.Expect();  // QUIT
+    script.Start();
+    ReceiveRun run(script.s.Port());
+    run.f.SetSubjectWord(word);
+    const TReceiveResult r = run.Run();
+    script.s.Join();
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(run.files, std::vector<fs::path>{run.f.Incoming() / "HS.CSV"});
+  }
+}
+
 // Any refusal part-way ends the receive with what was fetched so far and drops nothing from
 // uidl.ini: a listing cut short must not empty it, and the mail in hand is examined again next
 // time. A mail stored in full before the refusal is added, so it is not fetched twice.
