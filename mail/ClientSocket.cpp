@@ -68,6 +68,19 @@ void TClientSocket::SetHost(std::string host) {
 }
 
 void TClientSocket::SetAddress(std::string address) {
+  // The resolver reads a part with a leading zero as octal ("010" as 8, "09" not at all);
+  // every part of a dotted address is decimal here, so it is handed on without the zeros.
+  if (IsDottedAddress(address)) {
+    std::string decimal;
+    for (size_t start = 0; start <= address.size();) {
+      size_t dot = std::min(address.find('.', start), address.size());
+      size_t first = address.find_first_not_of('0', start);
+      decimal += first < dot ? address.substr(first, dot - first) : "0";
+      if (dot < address.size()) decimal += '.';
+      start = dot + 1;
+    }
+    address = std::move(decimal);
+  }
   address_ = std::move(address);
   host_.clear();
 }

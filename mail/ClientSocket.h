@@ -77,6 +77,8 @@ class TClientSocket : public TByteSource {
   const std::string& Host() const { return host_; }
   const std::string& Address() const { return address_; }
   void SetHost(std::string host);
+  // A dotted address is kept with every part decimal, leading zeros dropped ("127.000.000.010"
+  // is 127.0.0.10, never the octal reading).
   void SetAddress(std::string address);
 
   // Milliseconds a single wait may last (connecting, sending, receiving).

@@ -13,6 +13,13 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
+// A size for a message: whole MiB when it is a multiple of one, else bytes.
+std::string SizeText(size_t bytes) {
+  constexpr size_t kMiB = size_t{1} << 20;
+  if (bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+  return std::to_string(bytes) + " bytes";
+}
+
 uint16_t Clamp16(int64_t value) {
   return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, UINT16_MAX));
 }
@@ -60,6 +67,10 @@ void TPop3Client::IoFailed(const std::string& reason) {
 }
 
 bool TPop3Client::SendText(const std::string& text) {
+  return SendTexts({text});
+}
+
+bool TPop3Client::SendTexts(std::initializer_list<std::string> texts) {
   if (io_failed_) return false;
   if (!socket_.Connected()) {
     IoFailed("Not connected.");
@@ -67,12 +78,15 @@ bool TPop3Client::SendText(const std::string& text) {
   }
   if (ProcessMessages) ProcessMessages();
   socket_.TimeOut = TimeOut;
-  TIoResult result = socket_.Send(text);
+  std::string all;
+  for (const std::string& text : texts) all += text;
+  TIoResult result = socket_.Send(all);
   if (result != TIoResult::ioOk) {
     if (!io_failed_) IoFailed(LineFailureText(ToLineResult(result)));
     return false;
   }
-  if (OnSendTextToSocket) OnSendTextToSocket(*this, text);
+  if (OnSendTextToSocket)
+    for (const std::string& text : texts) OnSendTextToSocket(*this, text);
   return true;
 }
 
@@ -158,9 +172,12 @@ bool TPop3Client::Login() {
   if (!connected_) throw Exception("Invalid Op. Not connected.");
   if (APOP) {
     std::string stamp = ApopTimeStamp(greeting_);
-    if (stamp.empty()) {
+    if (stamp.empty() || !IsApopTimeStamp(stamp)) {
       reply_status_.clear();
-      reply_text_ = "APOP is not possible: the server's greeting holds no time stamp.";
+      reply_text_ = stamp.empty()
+                        ? "APOP is not possible: the server's greeting holds no time stamp."
+                        : "APOP is not possible: the server's time stamp is not of the form "
+                          "<...@...>.";
       ReportError(kPop3LoginError);
       return false;
     }
@@ -225,13 +242,19 @@ bool TPop3Client::ReceiveLines(std::vector<std::string>& lines,
   // hostile mail would stop every later receive at the same place.
   reader_.CutLongLines = true;
   reader_.MaxCutLineLength = MaxReplySize;
-  TLineResult result = ReceiveMultiLine(reader_, lines, MaxReplySize, turn);
+  TReplyBudget budget{.MaxBytes = MaxReplySize, .MaxMemory = MaxReplyMemory};
+  TLineResult result = ReceiveMultiLine(reader_, lines, budget, turn);
   reader_.CutLongLines = false;
   reading_ = false;
   if (result == TLineResult::lrLine) return true;
   reply_cancelled_ = result == TLineResult::lrCancelled;
-  if (!reply_cancelled_ && !io_failed_)
-    IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
+  if (!reply_cancelled_ && !io_failed_) {
+    if (budget.OverMemory)
+      IoFailed("Mail too large: it would take more than " + SizeText(MaxReplyMemory) +
+               " of memory.");
+    else
+      IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
+  }
   return false;
 }
 
@@ -251,7 +274,9 @@ bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& c
   if (!connected_) throw Exception("Not connected.");
   if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
   const std::string n = std::to_string(number);
-  SendText("LIST " + n + kCrLf);
+  // LIST and the fetch go out together: the fetch does not depend on the size, and waiting
+  // for the LIST reply first would cost one round trip per mail.
+  SendTexts({"LIST " + n + kCrLf, command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf});
   ReadReply();  // a refused LIST only leaves the size unknown
   if (io_failed_ || reply_cancelled_) {
     Fail(kPop3FetchError);
@@ -260,7 +285,6 @@ bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& c
   const int64_t size = Pop3Number(reply_text_, 2, 100);
   // Everything received from here on belongs to the reply (a server does not speak unasked).
   const uint64_t start = tap_.Bytes() - reader_.Buffered();
-  SendText(command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf);
   if (!ReadReply()) {
     Fail(kPop3FetchError);
     return false;

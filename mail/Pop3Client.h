@@ -5,9 +5,9 @@
 //
 // Replies are read line by line from a buffer, so a server may cut them anywhere; a reply is
 // judged by its first line. Every wait is bounded by TimeOut. A server that refuses, hangs
-// up, stops answering or sends more than MaxReplySize ends the operation through OnError
-// (with ErrorFlag set and the connection closed); nothing is written to disk on the way. A
-// failing socket call is reported through OnError with the socket as Sender and its error
+// up, stops answering or sends more than MaxReplySize (or MaxReplyMemory) ends the operation
+// through OnError (with ErrorFlag set and the connection closed); nothing is written to disk on the
+// way. A failing socket call is reported through OnError with the socket as Sender and its error
 // code, and then raised to the caller as ESocketError. A command on a closed connection
 // fails the same way as one the server refused, with the text "Not connected.". A line of a
 // multi-line reply longer than the line reader's limit (1 MiB; no real mail has one) is cut
@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ class TPop3Client {
   std::string CaFile;  // a PEM file of extra trusted certificates; empty for none
   // The most bytes of lines one multi-line reply may bring.
   size_t MaxReplySize = size_t{256} << 20;
+  // The most memory the lines of one multi-line reply may take once held (HeldLineCost each):
+  // a mail up to MaxReplySize in lines of ordinary length fits, while one of endless short
+  // lines is refused long before it could exhaust the memory.
+  size_t MaxReplyMemory = size_t{384} << 20;
   // Lets the window system process pending messages (nothing in the command line program).
   std::function<void()> ProcessMessages;
 
@@ -148,6 +153,8 @@ class TPop3Client {
   bool StartTls();
   bool Stls();
   bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command);
+  // Sends several commands in one write (each still reported by OnSendTextToSocket).
+  bool SendTexts(std::initializer_list<std::string> texts);
   // Ends a failed operation through ReportError, or quietly when Cancel ended it.
   void Fail(int code);
   // Reads a multi-line reply after its status line; false (and the reason in ReplyText when

@@ -43,32 +43,80 @@ std::string ApopTimeStamp(std::string_view greeting) {
   return std::string(greeting.substr(open, close - open + 1));
 }
 
+bool IsApopTimeStamp(std::string_view timeStamp) {
+  if (timeStamp.size() < 3 || timeStamp.front() != '<' || timeStamp.back() != '>') return false;
+  const std::string_view inside = timeStamp.substr(1, timeStamp.size() - 2);
+  for (char c : inside)
+    if (c < 0x21 || c > 0x7E || c == '<' || c == '>') return false;
+  // Something on both sides of the "@", as in a message id.
+  const size_t at = inside.find('@');
+  return at != std::string_view::npos && at > 0 && at + 1 < inside.size();
+}
+
 std::string ApopDigest(std::string_view timeStamp, std::string_view password) {
   std::string text(timeStamp);
   text += password;
   return MD5Hex(text);
 }
 
-TLineResult ReceiveMultiLine(TLineReader& reader, std::vector<std::string>& lines, size_t maxBytes,
-                             const std::function<bool()>& turn) {
-  size_t total = 0;
+size_t HeldLineCost(size_t length) {
+  // A short string lives inside its object; a longer one adds its bytes, the closing NUL and
+  // the allocator's own bookkeeping.
+  constexpr size_t kInline = 15;
+  return sizeof(std::string) + (length > kInline ? length + 1 + 16 : 0);
+}
+
+TLineResult ReceiveMultiLine(TLineReader& reader, std::vector<std::string>& lines,
+                             TReplyBudget& budget, const std::function<bool()>& turn) {
+  size_t bytes = 0;
+  size_t memory = lines.size() * sizeof(std::string);
+  std::string text;          // the lines one after the other
+  std::vector<size_t> ends;  // where each line ends in `text`
+  auto hand_out = [&] {
+    lines.reserve(lines.size() + ends.size());
+    size_t start = 0;
+    for (size_t end : ends) {
+      lines.emplace_back(text, start, end - start);
+      start = end;
+    }
+  };
   std::string line;
   for (;;) {
     TLineResult result = reader.ReadLine(line);
-    if (result != TLineResult::lrLine) return result;
+    if (result != TLineResult::lrLine) {
+      hand_out();
+      return result;
+    }
     const bool end = line == ".";
     if (!end) {
-      if (line.size() > 1 && line[0] == '.') line.erase(0, 1);
-      total += line.size() + 2;
-      if (total > maxBytes) return TLineResult::lrTooLong;
-      lines.push_back(std::move(line));
-      line.clear();
+      const size_t skip = line.size() > 1 && line[0] == '.' ? 1 : 0;
+      bytes += line.size() - skip + 2;
+      memory += HeldLineCost(line.size() - skip);
+      if (bytes > budget.MaxBytes) return TLineResult::lrTooLong;
+      if (memory > budget.MaxMemory) {
+        budget.OverMemory = true;
+        return TLineResult::lrTooLong;
+      }
+      text.append(line, skip);
+      ends.push_back(text.size());
     }
     // A reply that is complete is taken even when the turn asks to stop.
     const bool go = !turn || turn();
-    if (end) return TLineResult::lrLine;
-    if (!go) return TLineResult::lrCancelled;
+    if (end) {
+      hand_out();
+      return TLineResult::lrLine;
+    }
+    if (!go) {
+      hand_out();
+      return TLineResult::lrCancelled;
+    }
   }
+}
+
+TLineResult ReceiveMultiLine(TLineReader& reader, std::vector<std::string>& lines, size_t maxBytes,
+                             const std::function<bool()>& turn) {
+  TReplyBudget budget{.MaxBytes = maxBytes};
+  return ReceiveMultiLine(reader, lines, budget, turn);
 }
 
 TIoResult TCountingSource::Receive(char* buffer, size_t capacity, size_t& received) {

@@ -31,19 +31,38 @@ int32_t Pop3Number(std::string_view text, int word, int32_t fallback);
 // The time stamp of a greeting text: from its first "<" to the next ">", both included;
 // empty when there is none. Servers may put words before and after it.
 std::string ApopTimeStamp(std::string_view greeting);
+// Whether a time stamp has the form of a message id, "<" printable ASCII holding "@" ">", the
+// only form APOP is used with: a server posing as the real one could otherwise choose any
+// challenge, which is what the known attacks on the digest need.
+bool IsApopTimeStamp(std::string_view timeStamp);
 // The APOP digest of a time stamp and a password: the MD5 of the two, one after the other,
 // as 32 lower-case hexadecimal digits.
 std::string ApopDigest(std::string_view timeStamp, std::string_view password);
+
+// What one multi-line reply may cost: the bytes of its lines on the wire (CR LF counted), and
+// the memory they take once held as separate lines (HeldLineCost each). Both bounds matter: a
+// reply of many short lines costs far more held than on the wire.
+struct TReplyBudget {
+  size_t MaxBytes = SIZE_MAX;
+  size_t MaxMemory = SIZE_MAX;
+  bool OverMemory = false;  // set when MaxMemory stopped the reception
+};
+// The memory one line of `length` bytes takes held as a string of its own.
+size_t HeldLineCost(size_t length);
 
 // The lines of a multi-line reply after its status line, read up to the line "." that ends
 // it (the peer's CR LF "." CR LF, wherever it was cut), dot-unstuffed: a line longer than one
 // character that begins with "." loses that dot. Lines may end in CR LF or LF alone.
 //
 // `turn` runs after every line read, the terminator included; when it returns false before
-// the terminator the reception stops with lrCancelled. A reply whose lines exceed `maxBytes` in all
-// stops with lrTooLong (a peer that never ends must not exhaust the memory). lrLine means the
-// terminator was read; any other result is the reader's reason for stopping, and `lines`
-// then holds what came before.
+// the terminator the reception stops with lrCancelled. A reply over either bound of `budget`
+// stops with lrTooLong (a peer that never ends, or sends endless empty lines, must not exhaust
+// the memory). lrLine means the terminator was read; any other result is the reader's reason
+// for stopping, and `lines` then holds what came before (nothing after lrTooLong). Until the
+// end the lines are kept in one buffer, a few bytes each, and become strings only once.
+TLineResult ReceiveMultiLine(TLineReader& reader, std::vector<std::string>& lines,
+                             TReplyBudget& budget, const std::function<bool()>& turn);
+// The same with only the wire bound.
 TLineResult ReceiveMultiLine(TLineReader& reader, std::vector<std::string>& lines, size_t maxBytes,
                              const std::function<bool()>& turn);
 

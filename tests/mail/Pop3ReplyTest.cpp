@@ -115,6 +115,17 @@ TEST(ApopTest, TimeStampAndDigest) {
     SCOPED_TRACE(c.greeting);
     EXPECT_EQ(ApopTimeStamp(c.greeting), c.stamp);
   }
+  for (auto [stamp, ok] : {std::pair{"<1896.697170952@dbc.mtview.ca.us>", true},
+                           {"<a@b>", true},
+                           {"<1896.697170952>", false},
+                           {"<a@>", false},
+                           {"<a b@c>", false},
+                           {"<a\x01@c>", false},
+                           {"<a\x80@c>", false},
+                           {"", false}}) {
+    SCOPED_TRACE(stamp);
+    EXPECT_EQ(IsApopTimeStamp(stamp), ok);
+  }
   // md5sum of "<1896.697170952@dbc.mtview.ca.us>tanstaafl".
   EXPECT_EQ(ApopDigest("<1896.697170952@dbc.mtview.ca.us>", "tanstaafl"),
             "a6f0dd348916c9ee9539661f94c75203");
@@ -186,6 +197,19 @@ TEST(ReceiveMultiLineTest, TurnAndBound) {
       std::vector<std::string> lines;
       EXPECT_EQ(ReceiveMultiLine(reader, lines, bound, nullptr),
                 bound == 10 ? TLineResult::lrLine : TLineResult::lrTooLong);
+    }
+  }
+  {
+    SCOPED_TRACE("the memory the lines take held has a bound of its own");
+    for (size_t bound : {2 * HeldLineCost(3) - 1, 2 * HeldLineCost(3)}) {
+      TCutSource source(bytes, {});
+      TLineReader reader(source);
+      std::vector<std::string> lines;
+      TReplyBudget budget{.MaxBytes = 1000, .MaxMemory = bound};
+      const bool over = bound < 2 * HeldLineCost(3);
+      EXPECT_EQ(ReceiveMultiLine(reader, lines, budget, nullptr),
+                over ? TLineResult::lrTooLong : TLineResult::lrLine);
+      EXPECT_EQ(budget.OverMemory, over);
     }
   }
   {

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -125,19 +131,32 @@ TEST(Pop3Test, ApopHashesTheTimeStampWhereverTheGreetingIsCut) {
   }
 }
 
-TEST(Pop3Test, ApopWithoutTimeStampFailsWithoutSendingTheLogin) {
-  TScriptedServer server;
-  server.Send("+OK POP3 server ready\r\n").Start();
-  PopRun run(server);
-  run.pop.APOP = true;
-  run.pop.Connect();
-  EXPECT_FALSE(run.pop.Login());
-  EXPECT_TRUE(run.pop.ErrorFlag());
-  EXPECT_FALSE(run.pop.Connected());
-  EXPECT_TRUE(Commands(run, server).empty());
-  EXPECT_EQ(run.log,
-            (Lines{"connect", "disconnect",
-                   "error 2001 APOP is not possible: the server's greeting holds no time stamp."}));
+// APOP is used only with a time stamp of message-id form: a server posing as the real one
+// must not be able to choose the challenge. Nothing of the login goes out otherwise.
+TEST(Pop3Test, ApopWithoutAProperTimeStampFailsWithoutSendingTheLogin) {
+  const std::string none = "APOP is not possible: the server's greeting holds no time stamp.";
+  const std::string bad =
+      "APOP is not possible: the server's time stamp is not of the form <...@...>.";
+  const std::pair<std::string, std::string> cases[] = {
+      {"+OK POP3 server ready\r\n", none},
+      {"+OK ready <1234.5678>\r\n", bad},
+      {"+OK ready <12\x01\x7f@host>\r\n", bad},
+      {"+OK ready <12 34@host>\r\n", bad},
+      {"+OK ready <@>\r\n", bad},
+  };
+  for (const auto& [greeting, text] : cases) {
+    SCOPED_TRACE(greeting);
+    TScriptedServer server;
+    server.Send(greeting).Start();
+    PopRun run(server);
+    run.pop.APOP = true;
+    run.pop.Connect();
+    EXPECT_FALSE(run.pop.Login());
+    EXPECT_TRUE(run.pop.ErrorFlag());
+    EXPECT_FALSE(run.pop.Connected());
+    EXPECT_TRUE(Commands(run, server).empty());
+    EXPECT_EQ(run.log, (Lines{"connect", "disconnect", "error 2001 " + text}));
+  }
 }
 
 // A refusal at every step: the step's code with the server's text, the connection closed,
@@ -455,7 +474,8 @@ TEST(Pop3Test, CancelWhileWaitingForAStatusLine) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
   EXPECT_TRUE(run.pop.Connected());
   EXPECT_TRUE(run.pop.ErrorFlag());
-  EXPECT_EQ(Commands(run, server), (Lines{"LIST 1", "UIDL", "STAT", "QUIT"}));
+  // LIST and RETR go out together.
+  EXPECT_EQ(Commands(run, server), (Lines{"LIST 1", "RETR 1", "UIDL", "STAT", "QUIT"}));
   EXPECT_EQ(run.log, (Lines{"connect", "before 1", "disconnect"}));
 }
 
@@ -471,6 +491,66 @@ TEST(Pop3Test, ReplyOverTheBoundIsRefused) {
   EXPECT_EQ(run.log.back(), "error 2004 Reply too long.");
   run.pop.Quit();
   server.Join();
+}
+
+// Size in bytes the process holds now, and the most it has held.
+size_t ResidentBytes() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+size_t PeakResidentBytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<size_t>(usage.ru_maxrss) * 1024;
+}
+
+// Empty lines cost 2 bytes on the wire and a whole string each once held: a mail of endless
+// empty lines is refused at the memory bound, far below the wire bound, and the process never
+// grows by anything near what the lines would take. The fetch runs in a child process, whose
+// peak size is its own.
+TEST(Pop3Test, MailOfEndlessEmptyLinesIsRefusedAtTheMemoryBound) {
+  constexpr size_t kBound = size_t{8} << 20;
+  std::string lines;
+  for (int i = 0; i < (4 << 20); ++i) lines += "\r\n";  // 8 MiB sent, 128 MiB as strings
+  TScriptedServer server;
+  server.Send(kGreeting).Reply("+OK 1 10\r\n").Reply("+OK\r\n" + lines + ".\r\n");
+  server.Silent().Start();
+  int result[2];
+  ASSERT_EQ(pipe(result), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    PopRun run(server);
+    run.pop.MaxReplyMemory = kBound;
+    const size_t before = ResidentBytes();
+    run.pop.Connect();
+    TMailMessage msg;
+    const bool fetched = run.pop.Retrieve(1, msg);
+    const std::string report = std::to_string(fetched) + " " +
+                               std::to_string((PeakResidentBytes() - before) >> 20) + " " +
+                               run.log.back();
+    (void)!write(result[1], report.data(), report.size());
+    _exit(0);
+  }
+  close(result[1]);
+  std::string report;
+  char buf[256];
+  for (ssize_t n; (n = read(result[0], buf, sizeof buf)) > 0;) report.append(buf, n);
+  close(result[0]);
+  waitpid(child, nullptr, 0);
+  server.Join();
+  std::istringstream in(report);
+  bool fetched = true;
+  size_t grown_mib = 0;
+  std::string text;
+  in >> fetched >> grown_mib;
+  std::getline(in >> std::ws, text);
+  EXPECT_FALSE(fetched);
+  EXPECT_EQ(text, "error 2004 Mail too large: it would take more than 8 MiB of memory.");
+  EXPECT_LT(grown_mib, kBound >> 20);
 }
 
 TEST(Pop3Test, WithoutConnection) {

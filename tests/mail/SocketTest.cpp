@@ -94,6 +94,32 @@ TEST(ClientSocketTest, AddressSkipsLookupAndExchangesBytes) {
   EXPECT_EQ(server.Received(), std::vector<std::string>{"ping"});
 }
 
+// Every part of a dotted address is decimal, leading zeros or not: the connection reaches the
+// listener on the address the digits name (the octal reading would give 127.0.0.8, or fail).
+TEST(ClientSocketTest, DottedAddressPartsAreDecimal) {
+  const std::pair<const char*, const char*> cases[] = {{"127.000.000.010", "127.0.0.10"},
+                                                       {"127.0.0.09", "127.0.0.9"},
+                                                       {"0127.0.0.011", "127.0.0.11"}};
+  for (auto [given, listening] : cases) {
+    SCOPED_TRACE(given);
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    ASSERT_EQ(inet_pton(AF_INET, listening, &addr.sin_addr), 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+    TClientSocket socket;
+    socket.Port = TScriptedServer::PortOf(fd);
+    socket.TimeOut = 2000;
+    socket.SetAddress(given);
+    EXPECT_EQ(socket.Address(), listening);
+    EXPECT_NO_THROW(socket.Open());
+    EXPECT_TRUE(socket.Connected());
+    socket.Close();
+    ::close(fd);
+  }
+}
+
 TEST(ClientSocketTest, RefusedConnectionRaisesConnectError) {
   int port;
   {
