@@ -174,6 +174,7 @@ std::string Encode(std::string_view sjis, size_t lead, bool allWords) {
   bool fold_due = false;   // a fold point was passed; words may be cut before the next one
   bool last_word = false;  // the last character went into an encoded word
   bool last_kana = false;  // ... and was half-width katakana
+  size_t blanks_end = 0;   // end of the run of blanks last looked ahead over
   while (i < n) {
     const char c = sjis[i];
     const size_t len = CharLength(sjis, i);
@@ -181,9 +182,11 @@ std::string Encode(std::string_view sjis, size_t lead, bool allWords) {
     // Decoders drop the blanks between two encoded words, so blanks that stand between two
     // Japanese runs travel inside the words.
     if (!word && last_word && IsBlank(c)) {
-      size_t j = i;
-      while (j < n && IsBlank(sjis[j])) ++j;
-      word = j < n && IsWordChar(sjis[j]);
+      if (i >= blanks_end) {  // judged once for a whole run of blanks
+        blanks_end = i;
+        while (blanks_end < n && IsBlank(sjis[blanks_end])) ++blanks_end;
+      }
+      word = blanks_end < n && IsWordChar(sjis[blanks_end]);
     }
     if (i > 0) {
       if (word) {
