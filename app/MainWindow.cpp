@@ -206,6 +206,7 @@ void TMainWindow::CreateMenus() {
       [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
+  ViewMenu->OnShowEraChanged = [this] { SyncDate(MC->Year(), MC->Month(), MC->Day()); };
 
   QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
   transfer->addAction(HSOutput);
@@ -271,7 +272,7 @@ void TMainWindow::FormShow() {
 void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
   MC->SetDate(y, m, d);
   WC->SetDate(y, m, d);
-  DatePanel->setText(QStringLiteral("%1/%2").arg(y, 4, 10, QChar(u'0')).arg(m, 2, 10, QChar(u'0')));
+  ShowDatePanel(*DatePanel, y, m, ViewMenu->ShowsEra());
 }
 
 void TMainWindow::CopyDayLists() {

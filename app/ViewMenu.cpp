@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QLabel>
 #include <QMenu>
 
 #include "app/MonthlyCalendar.h"
+#include "base/Cp932.h"
 #include "base/IniFile.h"
+#include "calendar/JapaneseEra.h"
 
 namespace moriva {
 namespace {
@@ -38,6 +41,10 @@ TViewMenu::TViewMenu(QMenu& menu, TMonthlyCalendar& calendar, std::function<void
   ShowRokuyo->setCheckable(true);
   connect(ShowRokuyo, &QAction::triggered, this,
           [this, guarded](bool on) { guarded([this, on] { SetShowRokuyo(on, true); }); });
+  ShowEra = menu.addAction(QStringLiteral("和暦を表示"));
+  ShowEra->setCheckable(true);
+  connect(ShowEra, &QAction::triggered, this,
+          [this, guarded](bool on) { guarded([this, on] { SetShowEra(on, true); }); });
 }
 
 void TViewMenu::LoadSettings() {
@@ -46,6 +53,7 @@ void TViewMenu::LoadSettings() {
                     .value_or(THolidaySet::Current),
                 false);
   SetShowRokuyo(ReadProfileString(kSection, "rokuyo", "", file) == "true", false);
+  SetShowEra(ReadProfileString(kSection, "era", "", file) == "true", false);
 }
 
 void TViewMenu::SetHolidaySet(THolidaySet set, bool remember) {
@@ -61,6 +69,32 @@ void TViewMenu::SetShowRokuyo(bool on, bool remember) {
   ShowRokuyo->setChecked(on);
   calendar_.SetShowRokuyo(on);
   if (remember) WriteProfileString(kSection, "rokuyo", on ? "true" : "false", settingsFile_());
+}
+
+void TViewMenu::SetShowEra(bool on, bool remember) {
+  ShowEra->setChecked(on);
+  if (OnShowEraChanged) OnShowEraChanged();
+  if (remember) WriteProfileString(kSection, "era", on ? "true" : "false", settingsFile_());
+}
+
+bool TViewMenu::ShowsEra() const {
+  return ShowEra->isChecked();
+}
+
+QString DatePanelText(int32_t year, uint8_t month, bool era) {
+  const QString western =
+      QStringLiteral("%1/%2").arg(year, 4, 10, QChar(u'0')).arg(month, 2, 10, QChar(u'0'));
+  const std::string years = era ? EraYearsOfMonth(year, month) : std::string();
+  if (years.empty()) return western;
+  return western + u'\n' + QString::fromStdU16String(Cp932ToUtf16(years));
+}
+
+void ShowDatePanel(QLabel& panel, int32_t year, uint8_t month, bool era) {
+  const QString caption = DatePanelText(year, month, era);
+  QFont font = panel.font();
+  font.setPixelSize(caption.contains(u'\n') ? 14 : 19);
+  panel.setFont(font);
+  panel.setText(caption);
 }
 
 }  // namespace moriva

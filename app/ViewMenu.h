@@ -1,15 +1,18 @@
 #pragma once
 // The 表示 menu of the main window: which holidays the calendars show (現行の祝日, today's law,
 // or 旧来の祝日, the program's old fifteen lines) and whether the month view shows the rokuyo
-// (六曜を表示). Both are remembered in the settings file, section [calendar]: "holidays" =
-// current | classic (missing or unknown: current) and "rokuyo" = true | false.
+// (六曜を表示), and whether the date panel shows the Japanese era year (和暦を表示). All are
+// remembered in the settings file, section [calendar]: "holidays" = current | classic (missing
+// or unknown: current), "rokuyo" and "era" = true | false.
 #include <QObject>
+#include <QString>
 #include <filesystem>
 #include <functional>
 
 #include "calendar/HolidayLines.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace moriva {
@@ -30,12 +33,17 @@ class TViewMenu : public QObject {
   QAction* HolidaysCurrent = nullptr;  // 現行の祝日
   QAction* HolidaysClassic = nullptr;  // 旧来の祝日
   QAction* ShowRokuyo = nullptr;       // 六曜を表示
+  QAction* ShowEra = nullptr;          // 和暦を表示
+  // Runs when the era switch changes, so that the date panel is written again.
+  std::function<void()> OnShowEraChanged;
 
   // Reads both settings and applies them to the calendar and the menu.
   void LoadSettings();
   // Applies a rule set; `remember` also writes it to the settings file.
   void SetHolidaySet(THolidaySet set, bool remember);
   void SetShowRokuyo(bool on, bool remember);
+  void SetShowEra(bool on, bool remember);
+  bool ShowsEra() const;
   THolidaySet HolidaySet() const { return set_; }
 
  private:
@@ -44,5 +52,11 @@ class TViewMenu : public QObject {
   std::function<std::filesystem::path()> settingsFile_;
   THolidaySet set_ = THolidaySet::Current;
 };
+
+// The date panel's caption: "yyyy/mm", with the era year(s) of the month on a second line when
+// `era` is on and the month lies in an era.
+QString DatePanelText(int32_t year, uint8_t month, bool era);
+// Writes that caption into the panel, in a smaller font when it takes two lines.
+void ShowDatePanel(QLabel& panel, int32_t year, uint8_t month, bool era);
 
 }  // namespace moriva

@@ -19,6 +19,10 @@ constexpr TCliCommand kCommands[] = {
     {"holidays", "YEAR [--holidays current|classic]",
      "the holidays of a year with their names (current: today's law; classic: the old rules)",
      HolidaysCommand},
+    {"era", "DATE",
+     "a date YYYY-MM-DD as its era date (令和元年5月1日), an era date (令和9年1月10日, R9.1.10) "
+     "as YYYY-MM-DD",
+     EraCommand},
     {"calendar", "[YYYY-MM] [--rokuyo] [--holidays current|classic]",
      "a month as a grid (default: this month)", CalendarCommand},
     {"agenda", "FILE.mrv [FROM [TO]] [--today YYYY-MM-DD]",

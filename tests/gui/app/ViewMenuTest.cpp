@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,6 +77,28 @@ TEST_F(ViewMenuTest, RuleSetAndRokuyoAreChosenAndRemembered) {
   form->ViewMenu->ShowRokuyo->trigger();
   EXPECT_EQ(Names(*form), "国民の休日");
   EXPECT_EQ(ReadFileBytes(Ini()), "[calendar]\r\nholidays=current\r\nrokuyo=false\r\n");
+}
+
+// 和暦を表示 adds the month's era year(s) under the western month, remembered across starts.
+TEST_F(ViewMenuTest, EraYearInTheDatePanel) {
+  {
+    auto form = Start();
+    EXPECT_FALSE(form->ViewMenu->ShowEra->isChecked());
+    form->SyncDate(1989, 1, 10);
+    EXPECT_EQ(form->DatePanel->text(), QStringLiteral("1989/01"));
+    form->ViewMenu->ShowEra->trigger();
+    EXPECT_EQ(form->DatePanel->text(), QStringLiteral("1989/01\n昭和64年/平成元年"));
+    form->SyncDate(2026, 12, 1);
+    EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2026/12\n令和8年"));
+    const QFontMetrics metrics(form->DatePanel->font());
+    EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("昭和64年/平成元年")), 133);
+    EXPECT_LE(2 * metrics.height(), form->DatePanel->height());
+  }
+  EXPECT_EQ(ReadProfileString("calendar", "era", "", Ini()), "true");
+  auto form = Start();
+  EXPECT_TRUE(form->ViewMenu->ShowEra->isChecked());
+  form->SyncDate(1867, 12, 1);  // before the first era: the western month alone
+  EXPECT_EQ(form->DatePanel->text(), QStringLiteral("1867/12"));
 }
 
 // At the window's default size every rokuyo name fits the narrowest day cell.
