@@ -117,6 +117,8 @@ TTlsSession::TTlsSession(int fd, const std::string& server, const std::string& c
   BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(fd)));
   SSL_set_bio(ssl_, bio, bio);
   SSL_set_mode(ssl_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+  // Whole receives instead of a header read and a body read per record: half the calls.
+  SSL_set_read_ahead(ssl_, 1);
   SSL_set_connect_state(ssl_);
 }
 
