@@ -16,6 +16,7 @@
 
 #include "app/AppIcon.h"
 #include "app/FormFont.h"
+#include "app/GoToDateDialog.h"
 #include "app/MenuBarStyle.h"
 #include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
@@ -178,6 +179,10 @@ void TMainWindow::CreateActions() {
   Version = make("バージョン", -1, [this] { VersionExecute(); });
   Setting = make("設定", -1, [this] { SettingExecute(); });
   JumpToday = make("今日へ", -1, [this] { JumpTodayExecute(); });
+  GoToDate = make("日付へ移動", -1, [this] { GoToDateExecute(); });
+  GoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  GoToDate->setShortcutContext(Qt::WindowShortcut);
+  addAction(GoToDate);
   HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
   HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
   PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
@@ -201,12 +206,14 @@ void TMainWindow::CreateMenus() {
   file->addAction(Closes);
 
   // The holiday rules and the rokuyo as the settings file remembers them.
+  QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   ViewMenu = new TViewMenu(
-      *menuBar()->addMenu(QStringLiteral("表示(&V)")), *MC, [this] { CopyDayLists(); },
-      [this] { return document_->SettingsFile(); },
+      *view, *MC, [this] { CopyDayLists(); }, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
   ViewMenu->OnShowEraChanged = [this] { SyncDate(MC->Year(), MC->Month(), MC->Day()); };
+  view->addSeparator();
+  view->addAction(GoToDate);
 
   QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
   transfer->addAction(HSOutput);
@@ -220,6 +227,7 @@ void TMainWindow::CreateMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->addAction(JumpToday);
+  PopupMenu1->addAction(GoToDate);
   PopupMenu1->addAction(AddSche);
 }
 
@@ -351,6 +359,15 @@ void TMainWindow::ClosesExecute() {
 
 void TMainWindow::JumpTodayExecute() {
   MC->GoToday();
+}
+
+void TMainWindow::GoToDateExecute() {
+  TGoToDateDialog form(MC->Year(), this);
+  if (form.exec() != QDialog::Accepted || !form.Day) return;
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(*form.Day, y, m, d);
+  SyncDate(y, m, d);
 }
 
 void TMainWindow::VersionExecute() {

@@ -72,6 +72,7 @@ class TMainWindow : public QMainWindow {
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
   QAction* JumpToday = nullptr;
+  QAction* GoToDate = nullptr;    // 日付へ移動 (Ctrl+G)
   TViewMenu* ViewMenu = nullptr;  // 表示: the holiday rule set and the rokuyo
 
   // --- Operations -------------------------------------------------------------------
@@ -94,6 +95,8 @@ class TMainWindow : public QMainWindow {
   void PopCancelExecute();
   bool Transferring() const { return transferring_; }
   void JumpTodayExecute();
+  // Asks for a date (TGoToDateDialog) and moves both calendars there.
+  void GoToDateExecute();
   void VersionExecute();
   void SettingExecute();
 
