@@ -123,8 +123,9 @@ class TPop3Client {
   bool GetUIDLs(TLineList& list);
   // The unique id of one message; "" and OnError 2006 when refused.
   std::string GetUIDL(uint16_t number);
-  // The header block (TOP n 0) or the whole message (RETR n) into `msg`: its RawMail becomes
-  // the dot-unstuffed lines, parsed at once (Parse; RawMail is then cleared unless the
+  // The header block (TOP n 0) or the whole message (RETR n) into `msg`, asked in one write
+  // together with LIST n (the size for the progress), so no round trip waits for LIST: its RawMail
+  // becomes the dot-unstuffed lines, parsed at once (Parse; RawMail is then cleared unless the
   // message's ClearRawMailAfterParse is off), and its Size the size LIST gave (100 when LIST
   // gave none).
   // OnError 2004 when refused or broken off; false then and when cancelled (no event; the
