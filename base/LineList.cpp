@@ -1,6 +1,7 @@
 #include "base/LineList.h"
 
 #include <cstring>
+#include <functional>
 
 #include "base/Cp932.h"
 #include "base/Exception.h"
@@ -128,6 +129,14 @@ std::string TLineList::Text() const {
 }
 
 void TLineList::SetText(std::string_view text) {
+  // A text held inside one of the list's own short strings would move when the list grows.
+  const auto* slots = reinterpret_cast<const char*>(lines_.data());
+  const std::less<const char*> before;
+  if (!before(text.data(), slots) &&
+      before(text.data(), slots + lines_.size() * sizeof(std::string))) {
+    Assign(SplitLines(text));
+    return;
+  }
   // The lines are written into the strings already there, whose buffers are reused, so that
   // reading a file over a list of about its size allocates almost nothing.
   size_t n = 0;

@@ -40,11 +40,18 @@ TEST(LineList, SetTextSplitsAtEveryLineEnd) {
       {std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
       {std::string("\0abc", 4), {}},
   };
+  // Also over the lines of the case before, whose strings are reused.
+  TLineList reused{"a line long enough to live on the heap", "x", "y", "z", "w"};
   for (const auto& c : cases) {
     TLineList l;
     l.SetText(c.text);
     EXPECT_EQ(l.Lines(), c.lines) << testing::PrintToString(c.text);
+    reused.SetText(c.text);
+    EXPECT_EQ(reused.Lines(), c.lines) << testing::PrintToString(c.text);
   }
+  TLineList self{"a\nb\nc"};  // a text held in the list itself
+  self.SetText(self[0]);
+  EXPECT_EQ(self.Lines(), (Lines{"a", "b", "c"}));
 }
 
 TEST(LineList, TextEndsEveryLineWithCrLf) {
@@ -63,7 +70,11 @@ TEST(LineList, IndexOfIgnoresAsciiCaseOnly) {
   TLineList kana{"\x83\x41"};
   EXPECT_EQ(kana.IndexOf("\x83\x61"), -1);
   EXPECT_EQ(kana.IndexOf("\x83\x41"), 0);
-  EXPECT_TRUE(moriva::SameTextAscii("A\x83\x41" "b", "a\x83\x41" "B"));
+  EXPECT_TRUE(
+      moriva::SameTextAscii("A\x83\x41"
+                            "b",
+                            "a\x83\x41"
+                            "B"));
 }
 
 TEST(LineList, ChangeNoticesAreBracketed) {
