@@ -38,8 +38,10 @@ class Converter {
 
   using UnitLength = size_t (*)(const char* p, size_t left);
 
-  // Converts `in`; an unconvertible input unit (whose length `unit` tells) becomes `fallback`.
-  std::string Run(const char* in, size_t in_len, UnitLength unit, std::string_view fallback) {
+  // Converts `in`; an unconvertible input unit (whose length `unit` tells) becomes `fallback`,
+  // and is counted in *replaced when asked for.
+  std::string Run(const char* in, size_t in_len, UnitLength unit, std::string_view fallback,
+                  size_t* replaced = nullptr) {
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     out.resize(in_len * 2 + 16);
@@ -59,6 +61,7 @@ class Converter {
         if (out.size() - used < fallback.size()) out.resize(out.size() * 2 + fallback.size());
         std::memcpy(out.data() + used, fallback.data(), fallback.size());
         used += fallback.size();
+        if (replaced) ++*replaced;
         size_t skip = unit(src, src_left);
         src += skip;
         src_left -= skip;
@@ -100,6 +103,11 @@ std::string Cp932ToUtf8(std::string_view s) {
 std::string Utf8ToCp932(std::string_view s) {
   if (IsAscii(s)) return std::string(s);
   return Conv<Direction::kUtf8ToCp932>().Run(s.data(), s.size(), Utf8Unit, "?");
+}
+
+std::string Utf8ToCp932(std::string_view s, std::string_view fallback, size_t& replaced) {
+  if (IsAscii(s)) return std::string(s);
+  return Conv<Direction::kUtf8ToCp932>().Run(s.data(), s.size(), Utf8Unit, fallback, &replaced);
 }
 
 std::u16string Cp932ToUtf16(std::string_view s) {

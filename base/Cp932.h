@@ -21,6 +21,9 @@ inline size_t CharLength(std::string_view s, size_t i) {
 // conversion does with its default character); nothing throws.
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
+// The same with a chosen CP932 `fallback` for each character (or malformed UTF-8 sequence)
+// that has no counterpart; `replaced` is increased by their number.
+std::string Utf8ToCp932(std::string_view utf8, std::string_view fallback, size_t& replaced);
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
 

@@ -53,6 +53,8 @@ int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int IcsExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int XmlExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err);

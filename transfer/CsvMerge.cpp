@@ -1,12 +1,11 @@
 #include "transfer/CsvMerge.h"
 
-#include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "base/CommaText.h"
 #include "base/Cp932.h"
 #include "schedule/ScheduleLine.h"
+#include "transfer/LineMerge.h"
 
 namespace moriva {
 namespace {
@@ -19,84 +18,6 @@ std::string AsciiUpperCase(std::string_view s) {
     if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 32);
   return out;
 }
-
-// A hash that agrees with SameTextAscii (FNV-1a over the case-folded bytes).
-uint32_t FoldedHash(std::string_view s) {
-  uint32_t h = 2166136261u;
-  for (size_t i = 0; i < s.size();) {
-    size_t n = CharLength(s, i);
-    h = (h ^ static_cast<unsigned char>(n == 1 ? AsciiLower(s[i]) : s[i])) * 16777619u;
-    if (n == 2) h = (h ^ static_cast<unsigned char>(s[i + 1])) * 16777619u;
-    i += n;
-  }
-  return h;
-}
-
-// The lines of a list by their case-folded text: an open-addressing table of (hash, index)
-// pairs in one array. A lookup touches one run of slots and compares texts only where the
-// hashes agree, so a merge stays linear even when the schedule outgrows the caches.
-class TLineIndex {
- public:
-  TLineIndex(const TLineList& list, size_t expectedAdds) : lines_(list.Lines()) {
-    Resize(lines_.size() + expectedAdds);
-    for (size_t i = 0; i < lines_.size(); ++i) Add(i, FoldedHash(lines_[i]));
-  }
-
-  bool Contains(std::string_view line, uint32_t hash) const {
-    for (size_t p = hash & mask_; slots_[p].index != kEmpty; p = (p + 1) & mask_)
-      if (slots_[p].hash == hash && SameTextAscii(lines_[slots_[p].index], line)) return true;
-    return false;
-  }
-
-  // Records line `index` of the list, whose folded hash is `hash`.
-  void Add(size_t index, uint32_t hash) {
-    if (2 * (count_ + 1) > slots_.size()) Resize(2 * (count_ + 1));
-    Place(index, hash);
-    ++count_;
-  }
-
- private:
-  // Slots of 8 bytes keep the table small next to the lines themselves; a list never holds
-  // anywhere near 2^32 lines (each takes far more than one byte of memory).
-  static constexpr uint32_t kEmpty = UINT32_MAX;
-  struct Slot {
-    uint32_t hash = 0;
-    uint32_t index = kEmpty;
-  };
-
-  void Place(size_t index, uint32_t hash) {
-    size_t p = hash & mask_;
-    while (slots_[p].index != kEmpty) p = (p + 1) & mask_;
-    slots_[p] = {hash, static_cast<uint32_t>(index)};
-  }
-
-  // At most half of the slots are used, so probe runs stay short.
-  void Resize(size_t entries) {
-    size_t capacity = 16;
-    while (capacity < 2 * entries) capacity <<= 1;
-    std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(capacity));
-    mask_ = capacity - 1;
-    for (const Slot& s : old)
-      if (s.index != kEmpty) Place(s.index, s.hash);
-  }
-
-  const std::vector<std::string>& lines_;
-  std::vector<Slot> slots_;
-  size_t mask_ = 0;
-  size_t count_ = 0;
-};
-
-// Keeps the list's scope of change notices balanced when something throws.
-class UpdateScope {
- public:
-  explicit UpdateScope(TLineList& list) : list_(list) { list_.BeginUpdate(); }
-  ~UpdateScope() { list_.EndUpdate(); }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-
- private:
-  TLineList& list_;
-};
 
 bool StartsNewRecord(std::string_view line) {
   return line.empty() || (line[0] == '"' && !(line.size() >= 2 && line[1] == ','));
@@ -140,8 +61,7 @@ TAddResult AddCsvRecord(std::string_view record, TLineList& specialDayList) {
 
 TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList) {
   TMergeResult result;
-  TLineIndex present(specialDayList, csvLines.Count());
-  UpdateScope scope(specialDayList);
+  TScheduleMerger merger(specialDayList, csvLines.Count());
   const std::vector<std::string>& lines = csvLines.Lines();
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) {
@@ -159,9 +79,7 @@ TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList)
     std::optional<std::string> line = CsvRecordToScheduleLine(record);
     if (!line) {
       ++result.Skipped;
-    } else if (const uint32_t hash = FoldedHash(*line); !present.Contains(*line, hash)) {
-      specialDayList.Add(std::move(*line));
-      present.Add(specialDayList.Count() - 1, hash);
+    } else if (merger.Add(std::move(*line))) {
       ++result.Added;
     } else {
       ++result.Duplicates;

@@ -82,3 +82,35 @@ TEST_F(ScheduleCommandsTest, CsvImportMergesOnceAndSavesTheFile) {
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 }
+
+TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {
+  const fs::path ics = dir_ / "plan.ics";
+  const fs::path mrv = dir_ / "plan.mrv";
+  fs::copy_file(Data("mixed.mrv"), mrv);
+  TCliRun r = Run("ics-export " + mrv.string() + " " + ics.string() + " --tz Asia/Tokyo");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("wrote ", 0), 0u);
+  const std::string before = ReadFileBytes(mrv);
+  TCliRun back = Run("ics-import " + mrv.string() + " " + ics.string() + " --tz Asia/Tokyo");
+  EXPECT_EQ(back.code, 0);
+  EXPECT_NE(back.out.find("added 0,"), std::string::npos) << back.out;
+  EXPECT_EQ(ReadFileBytes(mrv), before);
+
+  WriteFileAtomically(ics,
+                      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260101\r\n"
+                      "RRULE:FREQ=MONTHLY\r\nSUMMARY:M\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  TCliRun window =
+      Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-03-01 --to 2026-04-30");
+  EXPECT_EQ(window.out, "同期完了しました。\nadded 2, already present 0, skipped 0, made safe 0\n");
+  EXPECT_EQ(
+      Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-05-01 --to 2026-04-30")
+          .code,
+      2);
+
+  WriteFileAtomically(ics, "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n");
+  TCliRun refused = Run("ics-import " + mrv.string() + " " + ics.string());
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_EQ(refused.err, "moriva-cli ics-import: ファイル " + ics.string() +
+                             " は iCalendar ファイルとして読めません (2 行目: END:VCALENDAR "
+                             "の前にファイルが終わっています)\n");
+}

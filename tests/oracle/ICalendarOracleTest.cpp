@@ -1,0 +1,60 @@
+// The exported iCalendar file read back by an independent reader: Python's icalendar package.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "base/Cp932.h"
+#include "tests/oracle/OracleTool.h"
+#include "transfer/ICalendarExport.h"
+
+using namespace moriva;
+using moriva::oracle::RunTool;
+using moriva::oracle::ShellQuote;
+using moriva::oracle::TempDir;
+
+namespace {
+
+// One line per event: UID, DTSTART with its UTC offset, SUMMARY, LOCATION, the alarms'
+// action, trigger and description, RRULE.
+constexpr const char* kReader = R"(
+import sys, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+assert str(cal['VERSION']) == '2.0' and str(cal['CALSCALE']) == 'GREGORIAN'
+for ev in cal.walk('VEVENT'):
+    start = ev.decoded('DTSTART')
+    alarms = ['%s %s %s' % (a['ACTION'], a.decoded('TRIGGER'), a['DESCRIPTION'])
+              for a in ev.walk('VALARM')]
+    rule = ev['RRULE'].to_ical().decode() if 'RRULE' in ev else '-'
+    print('|'.join([str(ev['UID']), start.isoformat(), str(ev['SUMMARY']),
+                    str(ev.get('LOCATION', '-')), ','.join(alarms) or '-', rule]))
+)";
+
+}  // namespace
+
+TEST(ICalendarOracleTest, PythonReadsTheSameEvents) {
+  const std::string longSubject = "とても長い件名" + std::string(40, 'x') + "で折り返される";
+  const TLineList list{
+      Sj("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
+      Sj("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
+      Sj("2026,2026,7,1,,,\"" + longSubject + "- - 9:30:0- FALSE\""),
+      Sj("1,2,2,成人の日"),
+      "2026,2026,3,1,,,Day",
+  };
+  TempDir dir;
+  const std::string ics =
+      dir.Write("out.ics", BuildICalendar(list, TICalZone("Europe/Berlin"), 1796000000).Text);
+  const std::string script = dir.Write("reader.py", kReader);
+  std::istringstream out(RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(ics)));
+  std::vector<std::string> events;
+  for (std::string line; std::getline(out, line);) events.push_back(line);
+  const std::vector<std::string> expected = {
+      ScheduleLineUid(list[0], 0) +
+          "|2026-12-24T18:05:00+01:00|会議|会議室 A, B|DISPLAY 0:00:00 会議|-",
+      ScheduleLineUid(list[0], 1) +
+          "|2026-12-24T18:05:00+01:00|会議|会議室 A, B|DISPLAY 0:00:00 会議|-",
+      ScheduleLineUid(list[2], 0) + "|2026-07-01T09:30:00+02:00|" + longSubject + "|-|-|-",
+      ScheduleLineUid(list[3], 0) + "|1970-01-12|成人の日|-|-|FREQ=YEARLY;BYDAY=2MO;BYMONTH=1",
+      ScheduleLineUid(list[4], 0) + "|2026-03-01|Day|-|-|-",
+  };
+  EXPECT_EQ(events, expected);
+}
