@@ -188,6 +188,10 @@ void TMainWindow::CreateActions() {
   PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
   CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
   CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
+  IcsIn = make("iCalendar 読込", 14,
+               [&doc] { IcsInExecute(doc, TICalZone(LocalTimeZoneName()), TodayJulius()); });
+  IcsOut = make("iCalendar 書出", 14,
+                [&doc] { IcsOutExecute(doc, TICalZone(LocalTimeZoneName()), std::time(nullptr)); });
 }
 
 void TMainWindow::CreateMenus() {
@@ -201,6 +205,8 @@ void TMainWindow::CreateMenus() {
   file->addSeparator();
   file->addAction(CsvIn);
   file->addAction(CsvOut);
+  file->addAction(IcsIn);
+  file->addAction(IcsOut);
   file->addAction(XmlOut);
   file->addSeparator();
   file->addAction(Closes);
@@ -307,8 +313,8 @@ void TMainWindow::AddScheExecute() {
 
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
-  for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, XmlOut, HSOutput, HSInput,
-                     Closes, Setting}) {
+  for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut,
+                     HSOutput, HSInput, Closes, Setting}) {
     a->setEnabled(!on);
   }
 }

@@ -64,6 +64,8 @@ class TMainWindow : public QMainWindow {
   QAction* SaveSche = nullptr;
   QAction* CsvIn = nullptr;
   QAction* CsvOut = nullptr;
+  QAction* IcsIn = nullptr;
+  QAction* IcsOut = nullptr;
   QAction* XmlOut = nullptr;
   QAction* HSOutput = nullptr;
   QAction* HSInput = nullptr;

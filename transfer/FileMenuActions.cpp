@@ -3,6 +3,8 @@
 #include "base/Exception.h"
 #include "schedule/ScheduleFile.h"
 #include "transfer/CsvMerge.h"
+#include "transfer/ICalendarExport.h"
+#include "transfer/ICalendarImport.h"
 #include "transfer/PhoneCsv.h"
 #include "xml/DomDocument.h"
 #include "xml/XmlExport.h"
@@ -54,6 +56,39 @@ bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
   doc.ListEdited();
   doc.Dialogs().ShowMessage(MergeCompletionMessage(result), {}, TMsgIcon::None);
   return true;
+}
+
+void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp) {
+  TDialogs& dialogs = doc.Dialogs();
+  const TICalExport ics = BuildICalendar(doc.List(), zone, stamp);
+  const fs::path stem =
+      doc.ScheFileName().empty() ? fs::path("schedule") : doc.ScheFileName().stem();
+  std::optional<fs::path> chosen =
+      dialogs.ChooseSaveFile(kICalFileFilter, fs::path(stem) += kICalFileExtension);
+  if (!chosen) return;
+  try {
+    SaveICalendar(WithDefaultExtension(*chosen, kICalFileExtension), ics.Text);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+    return;
+  }
+  if (ics.LeftOut > 0) dialogs.ShowWarning(ICalLeftOutMessage(ics.LeftOut), kWarningCaption);
+}
+
+void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, ICalInWarningText())) return;
+  std::optional<fs::path> chosen = dialogs.ChooseOpenFile(kICalFileFilter);
+  if (!chosen) return;
+  TICalMergeResult result;
+  try {
+    result = MergeICalendarFile(*chosen, doc.List(), zone, DefaultICalWindow(today));
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+    return;
+  }
+  doc.ListEdited();
+  dialogs.ShowMessage(ICalMergeMessage(result), {}, TMsgIcon::None);
 }
 
 void XmlOutExecute(TScheduleDocument& doc) {

@@ -1,12 +1,15 @@
 #pragma once
 // The file menu's exchange actions: CSV出力 (the handset's file written where the user chooses),
-// CSV読込 (a handset file merged into the schedule) and XML出力. Each asks and chooses files
+// CSV読込 (a handset file merged into the schedule), iCalendar 書出 and iCalendar 読込 (the
+// schedule to and from every other calendar program) and XML出力. Each asks and chooses files
 // through the document's dialogs and reports failures in error boxes; the schedule is changed
 // only by a merge, which then marks the document modified.
+#include <ctime>
 #include <filesystem>
 
 #include "calendar/Julius.h"
 #include "schedule/ScheduleDocument.h"
+#include "transfer/ICalendar.h"
 
 namespace moriva {
 
@@ -27,6 +30,18 @@ void CsvInExecute(TScheduleDocument& doc);
 // modified and the completion message is shown. A file that cannot be read is reported and
 // changes nothing. Returns whether the file was read.
 bool MergeCsvFileInto(TScheduleDocument& doc, const std::filesystem::path& path);
+
+// Lets the user choose the file (".ics" added to a name without extension, the schedule's own
+// name proposed) and writes every line as an iCalendar event in `zone`, `stamp` as DTSTAMP.
+// Lines iCalendar cannot express are left out and counted in a warning. Changes no schedule
+// data.
+void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp);
+
+// Asks as CSV読込 does, lets the user choose an iCalendar file and merges it: repeating events
+// over the days from a year before `today` to two years after. Then, as after a CSV merge, the
+// week view copies the lists, the document is modified and the counts are shown; a file that
+// cannot be read or is refused is reported and changes nothing.
+void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today);
 
 // Builds the XML tree of every line, then lets the user choose the file (".xml" added to a
 // name without extension) and writes it. A cancelled dialog writes nothing.

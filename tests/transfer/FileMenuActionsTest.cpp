@@ -104,4 +104,38 @@ TEST_F(FileMenuActionsTest, XmlOutAddsTheExtensionAndACancelWritesNothing) {
   EXPECT_TRUE(dialogs_.MessageTexts().empty());
 }
 
+TEST_F(FileMenuActionsTest, IcsOutThenIcsInAddsNothingAndARefusedFileChangesNothing) {
+  list_.Add("2020,2010,1,1,,,Wraps");  // iCalendar cannot say this: left out, and told
+  const TICalZone zone("Asia/Tokyo");
+  dialogs_.AnswerFile(dir_ / "plan");
+  IcsOutExecute(doc_, zone, 0);
+  const auto save = dialogs_.CallsOf(Kind::SaveFile).at(0);
+  EXPECT_EQ(save.ProposedName, fs::path("schedule.ics"));
+  EXPECT_EQ(save.Filter, "iCalendarファイル(*.ics)|*.ics|全て(*.*)|*.*");
+  EXPECT_EQ(dialogs_.MessageTexts(), Lines{"iCalendar で表せない行 1 件は書き出しませんでした。"});
+  EXPECT_FALSE(doc_.Modified);
+
+  dialogs_.AnswerNo();
+  IcsInExecute(doc_, zone, today_);
+  EXPECT_EQ(dialogs_.CallsOf(Kind::OpenFile).size(), 0u);
+  EXPECT_EQ(dialogs_.CallsOf(Kind::AskYesNo).back().Default, TMsgDefault::No);
+
+  dialogs_.AnswerYes();
+  dialogs_.AnswerFile(dir_ / "plan.ics");
+  IcsInExecute(doc_, zone, today_);
+  EXPECT_EQ(dialogs_.MessageTexts().back(),
+            "同期完了しました。\r\n追加 0 件，登録済み 2 件，読み飛ばし 0 件");
+  EXPECT_EQ(list_.Count(), 3u);
+  EXPECT_TRUE(doc_.Modified);
+
+  doc_.Modified = false;
+  WriteFileAtomically(dir_ / "bad.ics", "BEGIN:VCALENDAR\r\n");
+  dialogs_.AnswerYes();
+  dialogs_.AnswerFile(dir_ / "bad.ics");
+  IcsInExecute(doc_, zone, today_);
+  EXPECT_EQ(dialogs_.CallsOf(Kind::Message).back().Icon, TMsgIcon::Error);
+  EXPECT_FALSE(doc_.Modified);
+  EXPECT_EQ(list_.Count(), 3u);
+}
+
 }  // namespace
