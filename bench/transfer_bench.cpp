@@ -2,6 +2,9 @@
 // the records already present (in another letter case), half new. The duplicate test goes
 // through an index of the schedule's lines, so 50 000 into 50 000 should cost about ten times
 // 5 000 into 5 000 (at most 15 times).
+//
+// iCalendar beside CSV, on the same items: the export of n items to a file, and the import of
+// n events (half present, as above) into an n-line schedule.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,6 +15,8 @@
 #include "base/LineList.h"
 #include "schedule/ScheduleLine.h"
 #include "transfer/CsvMerge.h"
+#include "transfer/ICalendarExport.h"
+#include "transfer/ICalendarImport.h"
 #include "transfer/PhoneCsv.h"
 
 namespace fs = std::filesystem;
@@ -71,8 +76,88 @@ void BM_MergeCsvFile(benchmark::State& state) {
   state.counters["present"] = static_cast<double>(result.Duplicates);
 }
 
+fs::path TempFile(const std::string& name) {
+  return fs::temp_directory_path() /
+         ("moriva_transfer_bench_" + std::to_string(getpid()) + "_" + name);
+}
+
+// The same n items as an iCalendar file from another program: times in Asia/Tokyo with its
+// VTIMEZONE, no line of ours to restore; the even items in another letter case.
+fs::path MakeIcs(int n) {
+  const TICalZone zone("Asia/Tokyo");
+  std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\n" +
+                    ICalString(zone.VTimeZone().get());
+  char start[32];
+  for (int i = 0; i < n; ++i) {
+    std::string subject = Cp932ToUtf8(Subject(i));
+    if (i % 2 == 0) subject.replace(subject.find("Item"), 4, "ITEM");
+    std::snprintf(start, sizeof start, "%04d%02d%02dT%02d0000", 2000 + i % 30, 1 + i % 12,
+                  1 + i % 28, i % 24);
+    ics += "BEGIN:VEVENT\r\nUID:" + std::to_string(i) +
+           "@bench\r\nDTSTAMP:20261207T000000Z\r\nDTSTART;TZID=Asia/Tokyo:" + start +
+           "\r\nSUMMARY:" + subject + "\r\nLOCATION:会議室\r\n" +
+           (i % 3 == 0 ? "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:PT0S\r\nEND:VALARM\r\n" : "") +
+           "END:VEVENT\r\n";
+  }
+  ics += "END:VCALENDAR\r\n";
+  const fs::path path = TempFile(std::to_string(n) + ".ics");
+  WriteFileAtomically(path, ics);
+  return path;
+}
+
+void BM_ImportIcsFile(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const TMergeData data = MakeData(n);
+  fs::remove(data.csv);
+  const fs::path ics = MakeIcs(n);
+  const TICalZone zone("Asia/Tokyo");
+  const TICalWindow window = DefaultICalWindow(DateToJulius(2026, 12, 7));
+  TICalMergeResult result;
+  TLineList store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    store = data.store;
+    state.ResumeTiming();
+    result = MergeICalendarFile(ics, store, zone, window);
+    benchmark::DoNotOptimize(store);
+  }
+  fs::remove(ics);
+  if (result.Added + result.Duplicates != static_cast<size_t>(n) ||
+      result.Duplicates != static_cast<size_t>((n + 1) / 2))
+    state.SkipWithError("unexpected merge result");
+}
+
+// Export of the n-line schedule of MakeData, every item dated from 2000 on.
+template <bool kIcs>
+void BM_Export(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const TMergeData data = MakeData(n);
+  fs::remove(data.csv);
+  const fs::path out = TempFile(kIcs ? "out.ics" : "out.csv");
+  const TICalZone zone("Asia/Tokyo");
+  const JuliusDay today = DateToJulius(2000, 1, 1);
+  for (auto _ : state) {
+    if constexpr (kIcs)
+      SaveICalendar(out, BuildICalendar(data.store, zone, 0).Text);
+    else
+      SavePhoneCsv(out, BuildPhoneCsv(data.store, today));
+  }
+  fs::remove(out);
+}
+
+void BM_ExportCsvFile(benchmark::State& state) {
+  BM_Export<false>(state);
+}
+void BM_ExportIcsFile(benchmark::State& state) {
+  BM_Export<true>(state);
+}
+
 }  // namespace
 
 BENCHMARK(BM_MergeCsvFile)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeCsvFile)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportIcsFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportCsvFile)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportIcsFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
