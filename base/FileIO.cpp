@@ -68,6 +68,13 @@ std::string TempName(const std::string& targetName) {
   return "." + targetName.substr(0, kKept) + std::string(kEnding);
 }
 
+mode_t CurrentUmask() {
+  // umask can only be read by setting it; nothing else in the program changes it.
+  const mode_t m = umask(0);
+  umask(m);
+  return m;
+}
+
 fs::path ResolveTarget(const fs::path& path) {
   std::error_code ec;
   fs::path target = path;
@@ -118,7 +125,7 @@ std::string ReadFileBytes(const fs::path& path) {
   return data;
 }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+void WriteFileAtomically(const fs::path& path, std::string_view bytes, TFileAccess access) {
   fs::path target = ResolveTarget(path);
   std::error_code ec;
   if (fs::is_directory(target, ec)) throw EFileError(CannotCreateMessage(path));
@@ -127,13 +134,11 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   TempFile tmp((dir / TempName(target.filename().string())).string());
   if (!tmp.ok()) throw EFileError(CannotCreateMessage(path));
 
+  // mkstemp makes the file 0600; the final bits are set only once the bytes are in.
   struct stat st {};
-  mode_t mode = 0666 & ~[] {
-    mode_t m = umask(0);
-    umask(m);
-    return m;
-  }();
+  mode_t mode = access == TFileAccess::FollowUmask ? 0666 & ~CurrentUmask() : 0600;
   if (stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (access == TFileAccess::OwnerOnly) mode &= ~mode_t{077};
   if (!WriteAll(tmp.fd(), bytes) || fchmod(tmp.fd(), mode) != 0 || fsync(tmp.fd()) != 0 ||
       !tmp.CloseNow())
     throw EFileError(CannotCreateMessage(path));

@@ -93,6 +93,18 @@ size_t SectionEnd(const std::vector<std::string>& lines, size_t header) {
   return i;
 }
 
+// Whether any key whose name ends in "password" has a value: such a file is the owner's alone.
+bool HoldsPassword(const std::vector<std::string>& lines) {
+  constexpr std::string_view kPassword = "password";
+  for (const std::string& line : lines) {
+    std::optional<KeyLine> kl = ParseKeyLine(line);
+    if (kl && !kl->value.empty() && kl->key.size() >= kPassword.size() &&
+        SameTextAscii(kl->key.substr(kl->key.size() - kPassword.size()), kPassword))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string CannotWriteMessage(const fs::path& path) {
@@ -151,7 +163,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 void TIniFile::Save() const {
   if (unreadable_) throw EFileError(CannotWriteMessage(path_));
   try {
-    WriteFileAtomically(path_, TLineList(lines_).Text());
+    WriteFileAtomically(
+        path_, TLineList(lines_).Text(),
+        HoldsPassword(lines_) ? TFileAccess::OwnerOnly : TFileAccess::PrivateWhenNew);
   } catch (const EFileError&) {
     throw EFileError(CannotWriteMessage(path_));
   }

@@ -13,7 +13,9 @@
 //   section at the end of the file, or creates the file; every other line (other sections and
 //   keys, comments, blank lines) is kept as it was;
 // - the file is written atomically, lines ending in CR LF; a failure throws EFileError
-//   "%s に書き込めません" and leaves the old file as it was.
+//   "%s に書き込めません" and leaves the old file as it was;
+// - a new file is the owner's alone (0600); an existing one keeps its permission bits unless a
+//   key whose name ends in "password" has a value, which takes group and others' bits away.
 // Names and values are CP932 bytes as the file holds them; paths are the platform's.
 #include <filesystem>
 #include <string>

@@ -155,8 +155,8 @@ void TLineList::LoadFromFile(const std::filesystem::path& path) {
   SetText(ReadFileBytes(path));
 }
 
-void TLineList::SaveToFile(const std::filesystem::path& path) const {
-  WriteFileAtomically(path, Text());
+void TLineList::SaveToFile(const std::filesystem::path& path, TFileAccess access) const {
+  WriteFileAtomically(path, Text(), access);
 }
 
 void TLineList::EndUpdate() {

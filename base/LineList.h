@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileIO.h"
+
 namespace moriva {
 
 class TLineList {
@@ -48,8 +50,10 @@ class TLineList {
   // text after the last line end is a last line; an empty text gives an empty list.
   void SetText(std::string_view text);
 
-  void LoadFromFile(const std::filesystem::path& path);      // EFileError when unreadable
-  void SaveToFile(const std::filesystem::path& path) const;  // atomic; EFileError on failure
+  void LoadFromFile(const std::filesystem::path& path);  // EFileError when unreadable
+  // Atomic; EFileError on failure.
+  void SaveToFile(const std::filesystem::path& path,
+                  TFileAccess access = TFileAccess::FollowUmask) const;
 
   // Change notices are held back inside a bracket and given once at its end if needed.
   void BeginUpdate() { ++update_count_; }

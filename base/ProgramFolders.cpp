@@ -1,6 +1,7 @@
 #include "base/ProgramFolders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -59,8 +60,16 @@ TProgramFolders ChooseProgramFolders(const fs::path& programDir, bool installed,
 }
 
 void MakeProgramFolder(const fs::path& folder) {
+  // Each missing folder on the way, outermost first, is made the owner's alone; folders that
+  // exist already keep what the user gave them.
+  std::vector<fs::path> missing;
   std::error_code ec;
-  fs::create_directories(folder, ec);
+  for (fs::path p = folder; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+    missing.push_back(p);
+    if (p == p.parent_path()) break;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+    if (mkdir(it->c_str(), 0700) == 0) chmod(it->c_str(), 0700);
 }
 
 }  // namespace moriva

@@ -43,8 +43,10 @@ bool IsInstalledProgramFolder(const std::filesystem::path& programDir);
 TProgramFolders ChooseProgramFolders(const std::filesystem::path& programDir, bool installed,
                                      const TEnvironment& env);
 
-// Makes `folder` and its missing parents. The program makes its own folders through this one
-// function only. A failure is not reported here: it shows up as the file that cannot be written.
+// Makes `folder` and its missing parents, each the owner's alone (0700): what the program
+// keeps there is nobody else's business. Folders that exist are left as they are. The program
+// makes its own folders through this one function only. A failure is not reported here: it
+// shows up as the file that cannot be written.
 void MakeProgramFolder(const std::filesystem::path& folder);
 
 }  // namespace moriva

@@ -165,9 +165,9 @@ void TAttachedFile::DecodeUU() {
   SetBody(DecodeUUBlock(EncodedLines));
 }
 
-void TAttachedFile::SaveToFile(const std::filesystem::path& path) const {
+void TAttachedFile::SaveToFile(const std::filesystem::path& path, TFileAccess access) const {
   if (!body_) throw Exception("AttachedFile.Body = nil");
-  WriteFileAtomically(path, body_->Bytes());
+  WriteFileAtomically(path, body_->Bytes(), access);
 }
 
 // ---- TAttachedFiles ----

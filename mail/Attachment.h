@@ -77,7 +77,8 @@ class TAttachedFile {
   void DecodeUU();
   // Writes Body to `path`, atomically. Throws Exception "AttachedFile.Body = nil" when there
   // is no content buffer, EFileError when the file cannot be written.
-  void SaveToFile(const std::filesystem::path& path) const;
+  void SaveToFile(const std::filesystem::path& path,
+                  TFileAccess access = TFileAccess::FollowUmask) const;
 
  private:
   void Pump() const {

@@ -74,8 +74,8 @@ TLineList BuildPhoneCsv(const TLineList& specialDayList, int32_t today, size_t* 
   return TLineList(std::move(lines));
 }
 
-void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv) {
-  csv.SaveToFile(path);
+void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv, TFileAccess access) {
+  csv.SaveToFile(path, access);
 }
 
 }  // namespace moriva

@@ -58,6 +58,8 @@ std::string ScheduleLineToCsvRow(std::string_view line, int32_t today);
 TLineList BuildPhoneCsv(const TLineList& specialDayList, int32_t today, size_t* leftOut = nullptr);
 
 // Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".
-void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv);
+// A file the user chose follows the umask; the one in "outgoing" is the owner's alone.
+void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv,
+                  TFileAccess access = TFileAccess::FollowUmask);
 
 }  // namespace moriva

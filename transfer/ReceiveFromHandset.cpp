@@ -125,7 +125,7 @@ class TReceiveRun {
     for (size_t i = 0; i < mail.AttachedFiles.Count(); ++i) {
       const TAttachedFile& file = mail.AttachedFiles[i];
       const fs::path path = folder / fs::path(file.FileName);
-      file.SaveToFile(path);
+      file.SaveToFile(path, TFileAccess::OwnerOnly);  // the user's appointments
       bool listed = false;
       for (const fs::path& p : file_list_) listed = listed || p == path;
       if (!listed) file_list_.push_back(path);
@@ -288,7 +288,7 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   if (stored && known.Text() == *stored) return {run.Count(), outcome, true};
   try {
     MakeProgramFolder(context.Folders.Data);
-    known.SaveToFile(uidl_file);
+    known.SaveToFile(uidl_file, TFileAccess::OwnerOnly);
   } catch (const Exception& e) {
     // The mails will come again next time; the merge takes each item once.
     run.Panel(kStatusPanel, kUidlErrorText);

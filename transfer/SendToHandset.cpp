@@ -60,7 +60,7 @@ std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir
   const std::filesystem::path file = folder / kPhoneCsvFileName;
   MakeProgramFolder(folder);
   // A folder that could not be made shows up as the file that cannot be created.
-  SavePhoneCsv(file, csv);
+  SavePhoneCsv(file, csv, TFileAccess::OwnerOnly);
   return file;
 }
 

@@ -74,6 +74,9 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   const fs::path mrv = dir.Path() / "s.mrv";
   const std::string schedule = Sj("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   WriteFileAtomically(mrv, schedule);
+  const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::others_read;
+  fs::permissions(mrv, shared);
   const std::string file = oracle::ShellQuote(mrv.string());
 
   CliResult sent = Cli(dir, d + " send " + file + " --today 2026-12-07");
@@ -93,6 +96,18 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   EXPECT_THAT(got.out, HasSubstr("\nmrv\n"));
   EXPECT_THAT(got.out, HasSubstr("同期完了しました。\n1 件受信しました。\n"));
   EXPECT_EQ(ReadFileBytes(mrv), schedule + Sj("2027,2027,4,1,,,\"散歩- 公園- 7:0:0- FALSE\"\r\n"));
+
+  // What the program keeps is the user's alone; the schedule the user chose is not its to guard.
+  const std::pair<fs::path, fs::perms> modes[] = {
+      {ini, fs::perms::owner_read | fs::perms::owner_write},
+      {dir.Path() / "uidl.ini", fs::perms::owner_read | fs::perms::owner_write},
+      {dir.Path() / "outgoing", fs::perms::owner_all},
+      {dir.Path() / "outgoing" / "SCHEDULE.CSV", fs::perms::owner_read | fs::perms::owner_write},
+      {dir.Path() / "incoming", fs::perms::owner_all},
+      {dir.Path() / "incoming" / "HS.CSV", fs::perms::owner_read | fs::perms::owner_write},
+  };
+  for (const auto& [path, perms] : modes) EXPECT_EQ(fs::status(path).permissions(), perms) << path;
+  EXPECT_EQ(fs::status(mrv).permissions(), shared);
 
   got = Cli(dir, "receive " + file + " " + d);
   EXPECT_EQ(got.code, 0) << got.err;

@@ -66,5 +66,10 @@ wait "$window" || status=$?
 window=""
 [ "$status" -eq 0 ] || { cat "$scratch/window.log" >&2; fail "window ended with $status"; }
 grep -q "^mrvfile=$scratch/s.mrv" "$scratch/config/moriva/hs110.ini" || fail "settings not written"
+# A first run makes its folders and settings for the user alone.
+for f in config config/moriva data/moriva; do
+  [ "$(stat -c %a "$scratch/$f")" = 700 ] || fail "$f is $(stat -c %a "$scratch/$f")"
+done
+[ "$(stat -c %a "$scratch/config/moriva/hs110.ini")" = 600 ] || fail "hs110.ini not private"
 [ "$(ls "$root/usr/bin")" = "$(printf 'moriva\nmoriva-cli')" ] || fail "files beside the program"
 echo "package ok: $(basename "$deb")"
