@@ -99,10 +99,12 @@ std::vector<std::string> KnownIds(const fs::path& uidl) {
 // content lists the first mailbox; the new one, after the second mailbox's receive, more ids.
 TWriterUnderTest IdListWriter(const TReceiveFolder& folder,
                               const std::vector<TBoxMail> (&boxes)[2]) {
-  return {"uidl", [&folder, &boxes](const fs::path& p, int version) {
+  return {"uidl",
+          [&folder, &boxes](const fs::path& p, int version) {
             folder.Link(kUidlFileName, p);
             folder.Receive(boxes[version], KnownIds(p), folder.Path() / kUidlFileName);
-          }};
+          },
+          true};
 }
 
 TEST(WriteFaults, IdListKeepsOldOrNewContentAndTheReceiveFails) {
@@ -139,7 +141,8 @@ TEST(WriteFaults, ReceivedAttachmentKeepsOldOrNewContentAndTheReceiveFails) {
                                 folder.Receive({{"m1", "mrv", name, data[version]}}, {}, saved);
                             if (files != std::vector<fs::path>{saved})
                               throw std::runtime_error("not listed");
-                          }},
+                          },
+                          true},
                          "HS.CSV");
 }
 
