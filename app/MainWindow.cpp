@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/AppIcon.h"
+#include "app/FileDrop.h"
 #include "app/FormFont.h"
 #include "app/GoToDateDialog.h"
 #include "app/MenuBarStyle.h"
@@ -30,6 +31,7 @@
 #include "calendar/DayListReport.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
+#include "transfer/DroppedFiles.h"
 #include "transfer/FileMenuActions.h"
 #include "transfer/HandsetTransfer.h"
 
@@ -105,6 +107,14 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   Pop3->OnError = ErrorBoxHandler(dialogs_);
   // Enter anywhere in the window opens the editor, before the focused control sees it.
   qApp->installEventFilter(this);
+  // A dropped schedule opens as 読込 opens one, a CSV or iCalendar file merges as the menu's.
+  new TFileDrop(
+      *this, [this](const TPaths& paths) { return LoadSche->isEnabled() && AnyDroppable(paths); },
+      [this](const TPaths& paths) {
+        Guarded([&] {
+          OpenDroppedFiles(*document_, paths, TICalZone(LocalTimeZoneName()), TodayJulius());
+        });
+      });
 }
 
 TMainWindow::~TMainWindow() {

@@ -36,9 +36,13 @@ QString PathToQString(const std::filesystem::path& path) {
   return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
+}  // namespace
+
 std::filesystem::path QStringToPath(const QString& text) {
   return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
+
+namespace {
 
 // The patterns of one Windows filter pair in Qt's blank-separated form.
 QString QtPatterns(const QString& patterns) {

@@ -84,6 +84,9 @@ QStringList QtNameFilters(std::string_view filter);
 // is of the form "*.ext" ("mrv" for "Moriva(*.mrv)|*.mrv|…"), else empty.
 QString DefaultSuffix(std::string_view filter);
 
+// A file name from Qt (a dialog's choice, a dropped file) as the file system spells it.
+std::filesystem::path QStringToPath(const QString& text);
+
 // A UTF-8 message text for a box: CR LF, CR and LF each become one line break.
 QString MessageText(std::string_view text);
 

@@ -78,7 +78,7 @@ void TScheduleDocument::NewScheExecute() {
   Modified = true;
 }
 
-void TScheduleDocument::LoadScheExecute() {
+void TScheduleDocument::LoadScheExecute(const std::optional<fs::path>& file) {
   // Loading replaces the list, so unsaved changes are offered for saving first, as on closing;
   // Cancel, or a save that did not happen, keeps everything as it is.
   if (Modified) {
@@ -92,7 +92,7 @@ void TScheduleDocument::LoadScheExecute() {
         break;
     }
   }
-  std::optional<fs::path> chosen = dialogs_.ChooseOpenFile(kScheduleFileFilter);
+  std::optional<fs::path> chosen = file ? file : dialogs_.ChooseOpenFile(kScheduleFileFilter);
   if (chosen) LoadScheFrom(*chosen);
 }
 

@@ -45,8 +45,9 @@ class TScheduleDocument {
   bool SaveScheTo(const std::filesystem::path& path);
 
   void NewScheExecute();
-  // With unsaved changes, asks the close question with Yes, No and Cancel first.
-  void LoadScheExecute();
+  // With unsaved changes, asks the close question with Yes, No and Cancel first; then loads
+  // `file` when given (a file dropped on the window), else the file the user chooses.
+  void LoadScheExecute(const std::optional<std::filesystem::path>& file = std::nullopt);
   void SaveScheExecute();
 
   // The close question: whether the window may close. Writes the current file name to the

@@ -38,10 +38,10 @@ void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
   }
 }
 
-void CsvInExecute(TScheduleDocument& doc) {
+void CsvInExecute(TScheduleDocument& doc, const std::optional<fs::path>& file) {
   TDialogs& dialogs = doc.Dialogs();
   if (!AskToContinue(dialogs, CsvInWarningText())) return;
-  std::optional<fs::path> chosen = dialogs.ChooseOpenFile(kCsvFileFilter);
+  std::optional<fs::path> chosen = file ? file : dialogs.ChooseOpenFile(kCsvFileFilter);
   if (chosen) MergeCsvFileInto(doc, *chosen);
 }
 
@@ -75,10 +75,11 @@ void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp) 
   if (ics.LeftOut > 0) dialogs.ShowWarning(ICalLeftOutMessage(ics.LeftOut), kWarningCaption);
 }
 
-void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today) {
+void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today,
+                  const std::optional<fs::path>& file) {
   TDialogs& dialogs = doc.Dialogs();
   if (!AskToContinue(dialogs, ICalInWarningText())) return;
-  std::optional<fs::path> chosen = dialogs.ChooseOpenFile(kICalFileFilter);
+  std::optional<fs::path> chosen = file ? file : dialogs.ChooseOpenFile(kICalFileFilter);
   if (!chosen) return;
   TICalMergeResult result;
   try {

@@ -6,6 +6,7 @@
 // only by a merge, which then marks the document modified.
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "calendar/Julius.h"
 #include "schedule/ScheduleDocument.h"
@@ -23,8 +24,10 @@ inline constexpr std::string_view kWarningCaption = "警告";
 // chooses (".csv" added to a name without extension, ConfirmSaveName). Changes no schedule data.
 void CsvOutExecute(TScheduleDocument& doc, JuliusDay today);
 
-// Asks, lets the user choose a CSV file and merges it (MergeCsvFileInto).
-void CsvInExecute(TScheduleDocument& doc);
+// Asks, lets the user choose a CSV file and merges it (MergeCsvFileInto). With `file` given (a
+// file dropped on the window) it asks the same question and merges that file, choosing none.
+void CsvInExecute(TScheduleDocument& doc,
+                  const std::optional<std::filesystem::path>& file = std::nullopt);
 
 // Merges the file into the schedule; then the week view copies the lists, the document is
 // modified and the completion message is shown. A file that cannot be read is reported and
@@ -40,8 +43,10 @@ void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp);
 // Asks as CSV読込 does, lets the user choose an iCalendar file and merges it: repeating events
 // over the days from a year before `today` to two years after. Then, as after a CSV merge, the
 // week view copies the lists, the document is modified and the counts are shown; a file that
-// cannot be read or is refused is reported and changes nothing.
-void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today);
+// cannot be read or is refused is reported and changes nothing. With `file` given, as
+// CsvInExecute.
+void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today,
+                  const std::optional<std::filesystem::path>& file = std::nullopt);
 
 // Builds the XML tree of every line, then lets the user choose the file (".xml" added to a
 // name without extension) and writes it. A cancelled dialog writes nothing.
