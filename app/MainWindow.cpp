@@ -27,6 +27,7 @@
 #include "app/VersionWindow.h"
 #include "app/ViewMenu.h"
 #include "app/WeeklyCalendar.h"
+#include "app/WindowGeometry.h"
 #include "base/Cp932.h"
 #include "calendar/DayListReport.h"
 #include "schedule/ScheduleFile.h"
@@ -40,6 +41,11 @@ namespace {
 
 // The day both calendars are designed on (13 July 2001); start-up moves them to today.
 constexpr JuliusDay kDesignDay = 2452104;
+// The window's designed size (its smallest), the month calendar's width at it, and where the
+// window comes up when it has no remembered place.
+constexpr QSize kDesignedSize(574, 300);
+constexpr int kMonthWidth = 176;
+constexpr QPoint kStartCorner(10, 10);
 
 QString FromCp932(std::string_view text) {
   return QString::fromStdU16String(Cp932ToUtf16(text));
@@ -87,7 +93,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   setWindowTitle(QStringLiteral("Moriva"));
   setWindowIcon(ProgramIcon());
   setFont(FormFont(12));
-  resize(574, 300);
+  resize(kDesignedSize);
 
   SetupCalendars();
   // The week view's copy holds the committed schedule: an item being typed in the open editor
@@ -129,7 +135,7 @@ void TMainWindow::SetupCalendars() {
   layout->setSpacing(0);
 
   MC = new TMonthlyCalendar(central);
-  MC->setFixedWidth(176);
+  MC->setFixedWidth(kMonthWidth);
   MC->SetFirstDayOfWeek(dowSun);
   MC->SetNeighborColor(QColor(192, 192, 192));
   MC->SetDayOfWeekBkColor(QColor(0, 0, 128));
@@ -154,6 +160,8 @@ void TMainWindow::SetupCalendars() {
   layout->addWidget(MC);
   layout->addWidget(WC, 1);
   setCentralWidget(central);
+  // Enlarging the window enlarges both calendars, their cells and fonts.
+  new TCalendarGrowth(*this, *central, *MC, *WC, kDesignedSize, kMonthWidth);
 
   MC->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) { SyncDate(y, m, d); };
   WC->OnDayChange = MC->OnDayChange;
@@ -284,7 +292,7 @@ void TMainWindow::CreateToolBar() {
 }
 
 void TMainWindow::FormShow() {
-  move(10, 10);
+  if (!RestoreWindowPlacement(*this, document_->SettingsFile())) move(kStartCorner);
   document_->Reopen(firstArgument_);
   CopyDayLists();
   MC->GoToday();
@@ -418,6 +426,12 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   // A running transfer holds the window's state on its stack; it has to end first.
   if (!transferring_) Guarded([&] { mayClose = FormCloseQuery(); });
   if (mayClose) {
+    try {
+      SaveWindowPlacement(*this, document_->SettingsFile(), kStartCorner, kDesignedSize);
+    } catch (const std::exception&) {
+      // Only the window's place is lost; a settings file that cannot be written has been
+      // reported by the close question already.
+    }
     event->accept();
   } else {
     event->ignore();
