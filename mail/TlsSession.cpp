@@ -6,10 +6,13 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace moriva {
 
@@ -93,19 +96,62 @@ std::string CertificateReason(long result) {
   return what + " (" + X509_verify_cert_error_string(result) + ")";
 }
 
+// What decides a context's trusted certificates: the extra PEM file as it is now (a file
+// rewritten in place gets a new context) and where the library looks for the system's store.
+std::string TrustKey(const std::string& caFile) {
+  std::string key = caFile;
+  struct stat st {};
+  if (!caFile.empty() && ::stat(caFile.c_str(), &st) == 0)
+    key += '|' + std::to_string(st.st_ino) + '|' + std::to_string(st.st_size) + '|' +
+           std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec);
+  for (const char* name : {"SSL_CERT_FILE", "SSL_CERT_DIR"}) {
+    const char* value = std::getenv(name);
+    key += '|' + std::string(value ? value : "");
+  }
+  return key;
+}
+
+SSL_CTX* NewContext(const std::string& caFile) {
+  SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+  if (!ctx) throw ETlsError("TLS を初期化できません");
+  SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+  SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+  SSL_CTX_set_default_verify_paths(ctx);
+  if (!caFile.empty() && SSL_CTX_load_verify_locations(ctx, caFile.c_str(), nullptr) != 1) {
+    ERR_clear_error();
+    SSL_CTX_free(ctx);
+    throw ETlsError("証明書ファイル " + caFile + " を読めません");
+  }
+  return ctx;
+}
+
+// Reading the system's trust store takes tens of milliseconds of processor time (it parses
+// every certificate of the bundle), more than decrypting megabytes of mail: the context is
+// made once and kept for later connections with the same trust. The caller gets its own
+// reference.
+SSL_CTX* SharedContext(const std::string& caFile) {
+  struct TCache {
+    std::mutex lock;
+    std::string key;
+    SSL_CTX* ctx = nullptr;
+  };
+  static TCache* cache = new TCache;  // never freed: a session may outlive static destruction
+  const std::string key = TrustKey(caFile);
+  std::lock_guard<std::mutex> hold(cache->lock);
+  if (!cache->ctx || cache->key != key) {
+    SSL_CTX* fresh = NewContext(caFile);
+    if (cache->ctx) SSL_CTX_free(cache->ctx);
+    cache->ctx = fresh;
+    cache->key = key;
+  }
+  SSL_CTX_up_ref(cache->ctx);
+  return cache->ctx;
+}
+
 }  // namespace
 
 TTlsSession::TTlsSession(int fd, const std::string& server, const std::string& caFile) {
-  ctx_ = SSL_CTX_new(TLS_client_method());
-  if (!ctx_) throw ETlsError("TLS を初期化できません");
-  SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
-  SSL_CTX_set_verify(ctx_, SSL_VERIFY_PEER, nullptr);
-  SSL_CTX_set_default_verify_paths(ctx_);
-  if (!caFile.empty() && SSL_CTX_load_verify_locations(ctx_, caFile.c_str(), nullptr) != 1) {
-    ERR_clear_error();
-    SSL_CTX_free(ctx_);
-    throw ETlsError("証明書ファイル " + caFile + " を読めません");
-  }
+  ctx_ = SharedContext(caFile);
   ssl_ = SSL_new(ctx_);
   if (IsIpAddress(server)) {
     X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), server.c_str());
