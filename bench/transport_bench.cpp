@@ -84,7 +84,8 @@ void Retrieve200(benchmark::State& state, const TServer& server) {
     }
     for (int n = 1; n <= kMails; ++n) {
       TMailMessage msg;
-      if (!pop.Retrieve(static_cast<uint16_t>(n), msg) || msg.AttachedFiles.Count() != 1) {
+      const uint16_t next = n < kMails ? static_cast<uint16_t>(n + 1) : 0;
+      if (!pop.Retrieve(static_cast<uint16_t>(n), msg, next) || msg.AttachedFiles.Count() != 1) {
         state.SkipWithError("fetch failed");
         return;
       }

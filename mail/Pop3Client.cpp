@@ -33,6 +33,7 @@ TPop3Client::TPop3Client() {
   };
   socket_.OnDisconnect = [this](TClientSocket&) {
     connected_ = false;
+    ahead_number_ = 0;
     if (OnDisconnect) OnDisconnect(*this);
   };
   socket_.OnLookup = [this](TClientSocket& s) {
@@ -76,6 +77,7 @@ bool TPop3Client::SendTexts(std::initializer_list<std::string> texts) {
     IoFailed("Not connected.");
     return false;
   }
+  if (!DropFetchAhead()) return false;
   if (ProcessMessages) ProcessMessages();
   socket_.TimeOut = TimeOut;
   std::string all;
@@ -141,6 +143,7 @@ void TPop3Client::Connect() {
   // A second Connect starts a new dialogue; the old connection would only give stale lines.
   socket_.Close();
   reader_.Clear();
+  ahead_number_ = 0;
   error_flag_ = false;
   io_failed_ = false;
   reply_status_.clear();
@@ -270,13 +273,32 @@ void TPop3Client::UpdateProgress(uint64_t bytes, int64_t size) {
   }
 }
 
-bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& command) {
-  if (!connected_) throw Exception("Not connected.");
-  if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
+bool TPop3Client::SendFetch(uint16_t number, const std::string& command) {
   const std::string n = std::to_string(number);
   // LIST and the fetch go out together: the fetch does not depend on the size, and waiting
   // for the LIST reply first would cost one round trip per mail.
-  SendTexts({"LIST " + n + kCrLf, command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf});
+  return SendTexts(
+      {"LIST " + n + kCrLf, command + " " + n + (command == "TOP" ? " 0" : "") + kCrLf});
+}
+
+bool TPop3Client::DropFetchAhead() {
+  if (ahead_number_ == 0) return true;
+  ahead_number_ = 0;
+  ReadReply();  // LIST
+  if (io_failed_ || reply_cancelled_) return false;
+  if (!ReadReply()) return !io_failed_ && !reply_cancelled_;  // a refusal brings no lines
+  std::vector<std::string> lines;
+  return ReceiveLines(lines, nullptr);
+}
+
+bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& command,
+                        uint16_t next) {
+  if (!connected_) throw Exception("Not connected.");
+  if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
+  if (ahead_number_ == number && ahead_command_ == command)
+    ahead_number_ = 0;  // already asked for
+  else
+    SendFetch(number, command);
   ReadReply();  // a refused LIST only leaves the size unknown
   if (io_failed_ || reply_cancelled_) {
     Fail(kPop3FetchError);
@@ -301,21 +323,28 @@ bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& c
   // The last step may have moved NextProgress past 100 before the reply was complete: the
   // owner is still told that the fetch is done.
   if (reported_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  // The unique id is asked before the next fetch goes out: replies come in order.
+  std::string uidl;
+  if (GetUIDLsOnRetrieve) uidl = GetUIDL(number);
+  if (next != 0 && connected_ && !io_failed_ && SendFetch(next, command)) {
+    ahead_number_ = next;
+    ahead_command_ = command;
+  }
   // The lines become the message's raw lines and are parsed at once (without a copy).
   msg.RawMail.Assign(std::move(lines));
   Parse(msg);
   msg.Size = size;
-  if (GetUIDLsOnRetrieve) msg.UIDL = GetUIDL(number);
+  if (GetUIDLsOnRetrieve) msg.UIDL = std::move(uidl);
   if (OnAfterRetrieve) OnAfterRetrieve(*this);
   return true;
 }
 
-bool TPop3Client::RetrieveHeader(uint16_t number, TMailMessage& msg) {
-  return Fetch(number, msg, "TOP");
+bool TPop3Client::RetrieveHeader(uint16_t number, TMailMessage& msg, uint16_t next) {
+  return Fetch(number, msg, "TOP", next);
 }
 
-bool TPop3Client::Retrieve(uint16_t number, TMailMessage& msg) {
-  return Fetch(number, msg, "RETR");
+bool TPop3Client::Retrieve(uint16_t number, TMailMessage& msg, uint16_t next) {
+  return Fetch(number, msg, "RETR", next);
 }
 
 bool TPop3Client::GetUIDLs(TLineList& list) {
@@ -335,6 +364,7 @@ bool TPop3Client::GetUIDLs(TLineList& list) {
 
 void TPop3Client::Quit() {
   if (!connected_) return;
+  ahead_number_ = 0;  // the connection closes: a reply still coming does not matter
   SendText(std::string("QUIT") + kCrLf);
   socket_.Close();
   connected_ = false;

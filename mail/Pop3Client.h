@@ -130,8 +130,12 @@ class TPop3Client {
   // gave none).
   // OnError 2004 when refused or broken off; false then and when cancelled (no event; the
   // connection stays open for Quit). Throws Exception "Not connected." without a connection.
-  bool RetrieveHeader(uint16_t number, TMailMessage& msg);
-  bool Retrieve(uint16_t number, TMailMessage& msg);
+  // `next`, when not 0, is the message the caller will fetch next the same way: its commands
+  // go out as soon as this message has arrived, so the server sends it while this one is
+  // parsed. A different call next costs nothing but the unread reply, which is read and
+  // dropped first.
+  bool RetrieveHeader(uint16_t number, TMailMessage& msg, uint16_t next = 0);
+  bool Retrieve(uint16_t number, TMailMessage& msg, uint16_t next = 0);
   // Asks the running operation to stop: a wait for the server ends at its next slice, a
   // multi-line reception at its next line. The operation then fails without OnError and
   // leaves the connection open, but the rest of the reply is left unread, so only Quit is of
@@ -153,7 +157,11 @@ class TPop3Client {
   // The TLS steps of Connect (Pop3Security.cpp); both report their own failures.
   bool StartTls();
   bool Stls();
-  bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command);
+  bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command, uint16_t next);
+  // The commands of a fetch (LIST n and RETR n, or TOP n 0) in one write.
+  bool SendFetch(uint16_t number, const std::string& command);
+  // Reads and drops the replies of a fetch sent ahead that is not wanted after all.
+  bool DropFetchAhead();
   // Sends several commands in one write (each still reported by OnSendTextToSocket).
   bool SendTexts(std::initializer_list<std::string> texts);
   // Ends a failed operation through ReportError, or quietly when Cancel ended it.
@@ -184,6 +192,9 @@ class TPop3Client {
   uint16_t percent_ = 0;
   uint16_t next_progress_ = 0;
   uint16_t reported_ = 0;  // the last Percent OnRetrieveProgress was given in this fetch
+  // A fetch whose commands went out ahead of its call (0: none); its replies are unread.
+  uint16_t ahead_number_ = 0;
+  std::string ahead_command_;
 };
 
 }  // namespace moriva

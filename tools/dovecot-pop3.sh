@@ -7,7 +7,7 @@
 #                                      CERT_DIR/server.pem and .key): STLS on PORT, implicit TLS
 #                                      on TLSPORT (also written into STATE_FILE)
 #   dovecot-pop3.sh stop STATE_FILE    stops that server by its pid and removes its folder
-# Users user01..user16 have the passwords secret01..secret16 (plain, so APOP works); the mail
+# Users user01..user20 have the passwords secret01..secret20 (plain, so APOP works); the mail
 # of user NN lives in DIR/mail/userNN/Maildir.
 set -euo pipefail
 cmd=${1:?start or stop}
@@ -45,7 +45,7 @@ else
 fi
 : > "$dir/passwd"
 users=()
-for i in $(seq -w 1 16); do
+for i in $(seq -w 1 20); do
   echo "user$i:{PLAIN}secret$i::::::" >> "$dir/passwd"
   mkdir -p "$dir/mail/user$i/Maildir/new" "$dir/mail/user$i/Maildir/cur" "$dir/mail/user$i/Maildir/tmp"
   users+=("user$i")

@@ -121,5 +121,54 @@ TEST(Pop3DovecotTest, StatUidlTopAndRetrieveOfPreparedMails) {
   EXPECT_FALSE(pop.Connected());
 }
 
+// Fetches asked for ahead (`next`) bring the same mails as fetches one by one, whether the next
+// call is the one announced or another command, which then finds its own reply.
+TEST(Pop3DovecotTest, FetchesAskedAheadBringTheSameMailsWhateverComesNext) {
+  Mailbox box(17);
+  std::vector<std::vector<std::string>> mails;
+  for (int i = 0; i < 4; ++i)
+    mails.push_back({"Subject: mail " + std::to_string(i), "", std::string(30000 + i, 'a' + i)});
+  for (size_t i = 0; i < mails.size(); ++i) box.Put(static_cast<int>(i), mails[i]);
+  struct Call {
+    char what;  // 'R' Retrieve, 'T' RetrieveHeader, 'U' GetUIDL
+    uint16_t number, next;
+  } calls[] = {{'R', 1, 2}, {'R', 2, 3}, {'T', 3, 0}, {'R', 3, 4},
+               {'U', 2, 0}, {'R', 4, 1}, {'T', 1, 2}, {'T', 2, 3}};
+  for (bool uidls : {false, true}) {
+    SCOPED_TRACE(uidls ? "with UIDL after each fetch" : "fetches only");
+    TPop3Client pop;
+    std::vector<int> errors;
+    box.Setup(pop, errors);
+    pop.GetUIDLsOnRetrieve = uidls;
+    pop.Connect();
+    ASSERT_TRUE(pop.Login());
+    TLineList ids;
+    ASSERT_TRUE(pop.GetUIDLs(ids));
+    for (const Call& c : calls) {
+      SCOPED_TRACE(std::string(1, c.what) + std::to_string(c.number));
+      const std::vector<std::string>& mail = mails[c.number - 1];
+      const std::string id = ids[c.number - 1].substr(ids[c.number - 1].find(' ') + 1);
+      if (c.what == 'U') {
+        EXPECT_EQ(pop.GetUIDL(c.number), id);
+        continue;
+      }
+      TMailMessage msg;
+      msg.ClearRawMailAfterParse = false;
+      if (c.what == 'R') {
+        ASSERT_TRUE(pop.Retrieve(c.number, msg, c.next));
+        EXPECT_EQ(msg.RawMail.Lines(), mail);
+      } else {
+        ASSERT_TRUE(pop.RetrieveHeader(c.number, msg, c.next));
+        EXPECT_EQ(msg.RawMail.Lines(), std::vector<std::string>(mail.begin(), mail.begin() + 2));
+      }
+      EXPECT_EQ(msg.UIDL, uidls ? id : "");
+      EXPECT_GT(msg.Size, 30000);
+    }
+    EXPECT_TRUE(errors.empty());
+    pop.Quit();  // with a fetch still on its way
+    EXPECT_FALSE(pop.Connected());
+  }
+}
+
 }  // namespace
 }  // namespace moriva
