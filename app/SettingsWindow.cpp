@@ -15,6 +15,7 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/MailSettings.h"
+#include "base/SecretStore.h"
 #include "mail/MailSecurity.h"
 
 namespace moriva {
@@ -137,6 +138,8 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   EditCAFile = new TEnterAdvanceEdit(security);
   EditCAFile->setGeometry(12, 204, 291, 21);
   caLabel->setBuddy(EditCAFile);
+  PasswordPlace = new QLabel(security);
+  PasswordPlace->setGeometry(12, 240, 291, 16);
 
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
@@ -171,6 +174,13 @@ void TSettingsWindow::LoadFields() {
   EditSMTPUser->setText(FromCp932(s.SmtpUser));
   EditSMTPPassword->setText(FromCp932(s.SmtpPassword));
   EditCAFile->setText(FromCp932(s.CaFile));
+  const QString place = DesktopSecretStore().Available()
+                            ? QStringLiteral("パスワードはデスクトップのキーリングに保存されます")
+                            : QStringLiteral("パスワードは %1 に保存されます (本人のみ読み取り可)")
+                                  .arg(QString::fromStdString(settingsFile_.filename().string()));
+  PasswordPlace->setText(place);
+  EditPassword->setToolTip(place);
+  EditSMTPPassword->setToolTip(place);
   if (!passwordError.empty()) dialogs_.ShowError(passwordError);
 }
 

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -57,6 +58,7 @@ class TSettingsWindow : public QDialog {
   TEnterAdvanceEdit* EditSMTPPassword = nullptr;
   QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"
   TEnterAdvanceEdit* EditCAFile = nullptr;
+  QLabel* PasswordPlace = nullptr;  // one line: where the passwords are kept
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;
 

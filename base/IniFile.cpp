@@ -114,6 +114,7 @@ std::string CannotWriteMessage(const fs::path& path) {
 TIniFile::TIniFile(fs::path path) : path_(std::move(path)) {
   try {
     lines_ = SplitLines(ReadFileBytes(path_));
+    held_password_ = HoldsPassword(lines_);
   } catch (const EFileError&) {
     std::error_code ec;
     fs::file_status st = fs::status(path_, ec);
@@ -163,9 +164,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 void TIniFile::Save() const {
   if (unreadable_) throw EFileError(CannotWriteMessage(path_));
   try {
-    WriteFileAtomically(
-        path_, TLineList(lines_).Text(),
-        HoldsPassword(lines_) ? TFileAccess::OwnerOnly : TFileAccess::PrivateWhenNew);
+    WriteFileAtomically(path_, TLineList(lines_).Text(),
+                        held_password_ || HoldsPassword(lines_) ? TFileAccess::OwnerOnly
+                                                                : TFileAccess::PrivateWhenNew);
   } catch (const EFileError&) {
     throw EFileError(CannotWriteMessage(path_));
   }

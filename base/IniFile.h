@@ -15,7 +15,8 @@
 // - the file is written atomically, lines ending in CR LF; a failure throws EFileError
 //   "%s に書き込めません" and leaves the old file as it was;
 // - a new file is the owner's alone (0600); an existing one keeps its permission bits unless a
-//   key whose name ends in "password" has a value, which takes group and others' bits away.
+//   key whose name ends in "password" has (or had, when read) a value, which takes group and
+//   others' bits away.
 // Names and values are CP932 bytes as the file holds them; paths are the platform's.
 #include <filesystem>
 #include <string>
@@ -44,6 +45,7 @@ class TIniFile {
   std::filesystem::path path_;
   std::vector<std::string> lines_;
   bool unreadable_ = false;
+  bool held_password_ = false;  // as read: a password moved elsewhere still leaves the file private
 };
 
 // One read or one write, opening and closing the file each time, as every user of a setting

@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/IniFile.h"
 #include "base/IntText.h"
+#include "base/SecretSettings.h"
 
 namespace moriva {
 namespace {
@@ -27,8 +28,8 @@ TMailSettings ReadAll(const TIniFile& ini, std::string& passwordError, bool thro
   s.UserId = Read(ini, "userid");
   passwordError.clear();
   try {
-    s.Password = DecodePassword(Read(ini, "password"));
-  } catch (const EConvertError& e) {
+    s.Password = ReadSecretSetting(ini, kMailSection, "password");
+  } catch (const Exception& e) {
     if (throwOnPassword) throw;
     passwordError = e.what();
   }
@@ -37,8 +38,8 @@ TMailSettings ReadAll(const TIniFile& ini, std::string& passwordError, bool thro
   s.SmtpUser = Read(ini, "smtpuser");
   s.CaFile = Read(ini, "cafile");
   try {
-    s.SmtpPassword = DecodePassword(Read(ini, "smtppassword"));
-  } catch (const EConvertError& e) {
+    s.SmtpPassword = ReadSecretSetting(ini, kMailSection, "smtppassword");
+  } catch (const Exception& e) {
     if (throwOnPassword) throw;
     if (passwordError.empty()) passwordError = e.what();
   }
@@ -68,7 +69,7 @@ void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSet
   ini.WriteString(kMailSection, "sendermail", s.SenderMail);
   ini.WriteString(kMailSection, "pop", s.POP);
   ini.WriteString(kMailSection, "userid", s.UserId);
-  ini.WriteString(kMailSection, "password", EncodePassword(s.Password));
+  WriteSecretSetting(ini, kMailSection, "password", s.Password);
   ini.WriteString(kMailSection, "apop", s.APOP ? kTrue : kFalse);
   ini.WriteString(kMailSection, "nouidl", s.NoUIDL ? kTrue : kFalse);
   // Keys a file never had are not added empty: a missing security key has a meaning of its own.
@@ -79,7 +80,8 @@ void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSet
   optional("smtpsecurity", s.SmtpSecurity);
   optional("popsecurity", s.PopSecurity);
   optional("smtpuser", s.SmtpUser);
-  optional("smtppassword", EncodePassword(s.SmtpPassword));
+  WriteSecretSetting(ini, kMailSection, "smtppassword", s.SmtpPassword, DesktopSecretStore(),
+                     false);
   optional("cafile", s.CaFile);
   ini.Save();
 }

@@ -23,7 +23,7 @@ struct TMailSettings {
   std::string SenderMail;  // "sendermail": sender's mail address
   std::string POP;         // "pop": POP3 server
   std::string UserId;      // "userid": POP3 user
-  std::string Password;    // "password", held here in plain form (stored scrambled)
+  std::string Password;    // "password", held here in plain form (see SecretSettings.h)
   bool APOP = false;       // "apop": log in with APOP
   bool NoUIDL = false;     // "nouidl": do not keep the list of examined mails
   // How the connections are protected: "smtpsecurity" none / starttls / tls and "popsecurity"
@@ -32,7 +32,7 @@ struct TMailSettings {
   std::string SmtpSecurity;
   std::string PopSecurity;
   std::string SmtpUser;      // "smtpuser": SMTP AUTH user; empty for no AUTH
-  std::string SmtpPassword;  // "smtppassword", held in plain form (stored scrambled)
+  std::string SmtpPassword;  // "smtppassword", held in plain form (see SecretSettings.h)
   std::string CaFile;        // "cafile": PEM file of extra trusted certificates; empty for none
   // "prestr": a mail from the handset carries this subject (compared in lower case). Only ever
   // put there by hand; WriteMailSettings leaves it as it is.
@@ -40,8 +40,9 @@ struct TMailSettings {
 };
 
 // Reads the settings from `settingsFile` (a missing file or key reads as empty, "prestr" as
-// "mrv"). A stored password that cannot be decoded throws EConvertError
-// "'%s' は整数ではありません".
+// "mrv"); the passwords through ReadSecretSetting. A stored password that cannot be decoded
+// throws EConvertError "'%s' は整数ではありません", one in a keyring that does not answer
+// ESecretError.
 TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile);
 
 // As above, but a password that cannot be decoded is read as empty and the error's text is put
@@ -50,14 +51,15 @@ TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile);
 TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile,
                                std::string& passwordError);
 
-// Writes the nine keys from "hs110email" to "nouidl" in that order, the password scrambled and
+// Writes the nine keys from "hs110email" to "nouidl" in that order, the password through
+// WriteSecretSetting (into the keyring, or scrambled into the file) and
 // the booleans as "true" / "false", then the TLS keys ("smtpsecurity", "popsecurity",
-// "smtpuser", "smtppassword" scrambled, "cafile"), each only when it has a value or the file
+// "smtpuser", "smtppassword" as the password, "cafile"), each only when it has a value or the file
 // already holds it, in one atomic write of the file: a failure (EFileError "%s に書き込めません")
 // leaves the whole file as it was. Other keys and sections, "prestr" among them, are kept.
 void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSettings& settings);
 
-// True for the keys whose values are stored scrambled ("password", "smtppassword").
+// True for the password keys ("password", "smtppassword").
 bool IsScrambledMailKey(std::string_view key);
 
 // The stored form of a password: three decimal digits per byte, the byte's code plus a fixed

@@ -1,14 +1,19 @@
 // moriva-cli config, send and receive: the mail set-up and both roads to the handset, for
 // scripts and cron. The settings, "uidl.ini", "outgoing" and "incoming" are those of the
 // program's folders (see moriva-cli --help), or of DIR with --dir.
+#include <termios.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 #include <string>
 
 #include "base/Cp932.h"
 #include "base/IniFile.h"
 #include "base/MailSettings.h"
+#include "base/SecretSettings.h"
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
@@ -83,6 +88,26 @@ bool IsBooleanKey(std::string_view key) {
   return key == "apop" || key == "nouidl";
 }
 
+// One line of standard input, without its line end. On a terminal the prompt goes to stderr
+// and what is typed is not shown.
+std::string ReadSecretLine(std::string_view key, std::ostream& err) {
+  const bool terminal = isatty(STDIN_FILENO);
+  termios saved{};
+  const bool quiet = terminal && tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (terminal) err << key << ": " << std::flush;
+  if (quiet) {
+    termios silent = saved;
+    silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    silent.c_lflag |= ECHONL;
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+  }
+  std::string line;
+  std::getline(std::cin, line);
+  if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
 // Ctrl+C during a receive asks it to stop after the mail in hand; uidl.ini then still
 // records what was handled.
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -111,7 +136,7 @@ TProgramFolders CliProgramFolders() {
   return ChooseProgramFolders(dir, IsInstalledProgramFolder(dir), SystemEnvironment());
 }
 
-int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const TFoldersArg folders = FoldersArg(args);
   const fs::path settings = SettingsFilePath(folders.Folders.Config);
   const std::vector<std::string> pos = args.Positional(1, 2);
@@ -121,19 +146,22 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (!known) throw EUsageError("unknown key " + key);
 
   if (pos.size() == 1) {
+    const TIniFile ini(settings);
     const std::string value =
-        ReadProfileString(kMailSection, key, key == "prestr" ? kDefaultSubjectWord : "", settings);
+        ini.ReadString(kMailSection, key, key == "prestr" ? kDefaultSubjectWord : "");
     if (IsScrambledMailKey(key))
-      out << Cp932ToUtf8(DecodePassword(value)) << '\n';
+      out << Cp932ToUtf8(ReadSecretSetting(ini, kMailSection, key)) << '\n';
     else if (IsBooleanKey(key))
       out << (value == "true" ? "true" : "false") << '\n';
     else
       out << Cp932ToUtf8(value) << '\n';
     return 0;
   }
-  const std::string& value = pos[1];
-  std::string stored = Utf8ToCp932(value);
-  if (IsScrambledMailKey(key)) stored = EncodePassword(stored);
+  const bool secret = IsScrambledMailKey(key);
+  if (secret && pos[1] != "-")
+    err << "moriva-cli config: warning: a password on the command line can be seen by other "
+           "users and stays in the shell's history; give - to type it instead\n";
+  const std::string value = secret && pos[1] == "-" ? ReadSecretLine(key, err) : pos[1];
   if (IsBooleanKey(key) && value != "true" && value != "false")
     throw EUsageError(key + " takes true or false");
   if (key == "smtpsecurity" && !ParseMailSecurity(value, false))
@@ -141,7 +169,14 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (key == "popsecurity" && !ParseMailSecurity(value, true))
     throw EUsageError("popsecurity takes none, stls or tls");
   if (!folders.Given) MakeProgramFolder(folders.Folders.Config);
-  WriteProfileString(kMailSection, key, stored, settings);
+  TIniFile ini(settings);
+  if (secret)
+    WriteSecretSetting(ini, kMailSection, key, Utf8ToCp932(value));
+  else
+    ini.WriteString(kMailSection, key, Utf8ToCp932(value));
+  // Any write is the moment an old scrambled password moves into the keyring.
+  MoveSecretsToStore(ini, kMailSection, {"password", "smtppassword"});
+  ini.Save();
   return 0;
 }
 
