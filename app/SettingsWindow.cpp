@@ -175,8 +175,8 @@ void TSettingsWindow::LoadFields() {
   EditSMTPPassword->setText(FromCp932(s.SmtpPassword));
   EditCAFile->setText(FromCp932(s.CaFile));
   const QString place = DesktopSecretStore().Available()
-                            ? QStringLiteral("パスワードはデスクトップのキーリングに保存されます")
-                            : QStringLiteral("パスワードは %1 に保存されます (本人のみ読み取り可)")
+                            ? QStringLiteral("パスワードの保存先: デスクトップのキーリング")
+                            : QStringLiteral("パスワードの保存先: %1 (本人のみ読み取り可)")
                                   .arg(QString::fromStdString(settingsFile_.filename().string()));
   PasswordPlace->setText(place);
   EditPassword->setToolTip(place);
