@@ -1,8 +1,9 @@
 #include "transfer/ICalendarExport.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
 #include "Version.h"
 #include "base/Cp932.h"
@@ -59,28 +60,28 @@ void AddText(icalcomponent* ev, icalproperty* p) {
   icalcomponent_add_property(ev, p);
 }
 
-TICalComponent NewEvent(std::string_view line, std::string_view uid, std::string_view summary,
+TICalComponent NewEvent(std::string_view line, std::string_view uid, const std::string& summary,
                         time_t stamp) {
   TICalComponent ev(icalcomponent_new_vevent());
   const std::string uidText(uid);
   AddText(ev.get(), icalproperty_new_uid(uidText.c_str()));
   AddText(ev.get(), icalproperty_new_dtstamp(
                         icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone())));
-  AddText(ev.get(), icalproperty_new_summary(Cp932ToUtf8(summary).c_str()));
+  AddText(ev.get(), icalproperty_new_summary(summary.c_str()));
   icalproperty* x = icalproperty_new_x(Cp932ToUtf8(line).c_str());
   icalproperty_set_x_name(x, kICalLineProperty);
   AddText(ev.get(), x);
   return ev;
 }
 
-void AddAlarm(icalcomponent* ev, std::string_view subject) {
+void AddAlarm(icalcomponent* ev, const std::string& subject) {
   icalcomponent* alarm = icalcomponent_new_valarm();
   icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
   icaltriggertype trigger{};
   trigger.time = icaltime_null_time();
   trigger.duration = icaldurationtype_from_int(0);
   icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-  icalcomponent_add_property(alarm, icalproperty_new_description(Cp932ToUtf8(subject).c_str()));
+  icalcomponent_add_property(alarm, icalproperty_new_description(subject.c_str()));
   icalcomponent_add_component(ev, alarm);
 }
 
@@ -88,7 +89,8 @@ void AddAlarm(icalcomponent* ev, std::string_view subject) {
 // it an all-day event rather than losing it).
 TICalComponent ItemEvent(std::string_view line, std::string_view uid, const TDayListItem& day,
                          const TItemParts& parts, const TICalZone& zone, time_t stamp) {
-  TICalComponent ev = NewEvent(line, uid, parts.Subject, stamp);
+  const std::string subject = Cp932ToUtf8(parts.Subject);
+  TICalComponent ev = NewEvent(line, uid, subject, stamp);
   icaltimetype start = DateValue(day.FromYear, day.Month, day.Day);
   if (std::optional<std::pair<int, int>> hm = ParseItemTime(parts.Time)) {
     start.is_date = 0;
@@ -100,7 +102,7 @@ TICalComponent ItemEvent(std::string_view line, std::string_view uid, const TDay
   icalcomponent_set_dtstart(ev.get(), start);
   if (!parts.Place.empty())
     AddText(ev.get(), icalproperty_new_location(Cp932ToUtf8(parts.Place).c_str()));
-  if (parts.Alarm()) AddAlarm(ev.get(), parts.Subject);
+  if (parts.Alarm()) AddAlarm(ev.get(), subject);
   return ev;
 }
 
@@ -164,7 +166,7 @@ TICalComponent RuleEvent(std::string_view line, std::string_view uid, const TDay
   uint8_t m, d;
   JuliusToDate(*first, y, m, d);
 
-  TICalComponent ev = NewEvent(line, uid, r.Name, stamp);
+  TICalComponent ev = NewEvent(line, uid, Cp932ToUtf8(r.Name), stamp);
   icalcomponent_set_dtstart(ev.get(), DateValue(y, m, d));
   if (rule) {
     if (hasTo) {
@@ -179,13 +181,51 @@ TICalComponent RuleEvent(std::string_view line, std::string_view uid, const TDay
 
 }  // namespace
 
-std::string ScheduleLineUid(std::string_view line, size_t occurrence) {
+namespace {
+
+uint64_t LineHash(std::string_view line) {
   uint64_t h = 14695981039346656037ull;  // FNV-1a, 64 bits
   for (unsigned char c : line) h = (h ^ c) * 1099511628211ull;
-  char text[64];
-  std::snprintf(text, sizeof text, "%016llx-%zu@moriva", static_cast<unsigned long long>(h),
-                occurrence);
-  return text;
+  return h;
+}
+
+// "<16 hex digits of the hash>-<occurrence>@moriva".
+std::string UidText(uint64_t h, size_t occurrence) {
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, h >>= 4) text[i] = "0123456789abcdef"[h & 15];
+  return text + '-' + std::to_string(occurrence) + "@moriva";
+}
+
+// How many lines of each hash came before: an open-addressing table, one probe per line in
+// practice (a node-based map cost more than the hashing of the lines itself).
+class TOccurrences {
+ public:
+  explicit TOccurrences(size_t lines) {
+    size_t size = 16;
+    while (size < 2 * lines) size *= 2;
+    slots_.resize(size);
+  }
+  size_t Next(uint64_t hash) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>(hash ^ (hash >> 32)) & mask;; i = (i + 1) & mask) {
+      TSlot& slot = slots_[i];
+      if (slot.count == 0) slot.hash = hash;
+      if (slot.hash == hash) return slot.count++;
+    }
+  }
+
+ private:
+  struct TSlot {
+    uint64_t hash = 0;
+    size_t count = 0;  // 0: empty
+  };
+  std::vector<TSlot> slots_;
+};
+
+}  // namespace
+
+std::string ScheduleLineUid(std::string_view line, size_t occurrence) {
+  return UidText(LineHash(line), occurrence);
 }
 
 TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
@@ -213,17 +253,23 @@ TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t 
   out.Text.resize(out.Text.size() - kEnd.size());  // the events go before the end line
   if (TICalComponent vtz = zone.VTimeZone()) out.Text += ICalString(vtz.get());
 
-  std::unordered_map<std::string_view, size_t> seen;
-  seen.reserve(list.Count());
+  // Equal lines are told apart by how many came before them. The count goes by the line's
+  // hash: two different lines of one hash (never seen in practice) still get different UIDs,
+  // only numbered on from each other.
+  TOccurrences seen(list.Count());
+  out.Text.reserve(out.Text.size() + list.Count() * 512);
   for (const std::string& line : list) {
     if (line.empty()) continue;
-    const size_t occurrence = seen[line]++;
-    TICalComponent ev = ScheduleLineToVEvent(line, ScheduleLineUid(line, occurrence), zone, stamp);
+    const uint64_t hash = LineHash(line);
+    const size_t occurrence = seen.Next(hash);
+    TICalComponent ev = ScheduleLineToVEvent(line, UidText(hash, occurrence), zone, stamp);
     if (!ev) {
       ++out.LeftOut;
       continue;
     }
-    out.Text += ICalString(ev.get());
+    char* text = icalcomponent_as_ical_string_r(ev.get());
+    if (text) out.Text += text;
+    free(text);
     ++out.Events;
   }
   out.Text += kEnd;

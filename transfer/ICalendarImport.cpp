@@ -87,6 +87,68 @@ bool IsDamaged(icalcomponent* ev) {
   return false;
 }
 
+// The properties of an event the import looks at, found in one pass over its list: every
+// lookup by kind walks the whole list again, which cost more than the rest of the import.
+struct TEventProps {
+  icalproperty* start = nullptr;
+  icalproperty* summary = nullptr;
+  icalproperty* location = nullptr;
+  icalproperty* uid = nullptr;
+  icalproperty* status = nullptr;
+  bool damaged = false;  // libical left an error note
+  bool extension = false;
+  bool rrule = false, rdate = false, recurrenceId = false;
+};
+
+TEventProps ScanEvent(icalcomponent* ev) {
+  TEventProps e;
+  auto first = [](icalproperty*& slot, icalproperty* p) {
+    if (!slot) slot = p;
+  };
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_ANY_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_ANY_PROPERTY)) {
+    switch (icalproperty_isa(p)) {
+      case ICAL_DTSTART_PROPERTY:
+        first(e.start, p);
+        break;
+      case ICAL_SUMMARY_PROPERTY:
+        first(e.summary, p);
+        break;
+      case ICAL_LOCATION_PROPERTY:
+        first(e.location, p);
+        break;
+      case ICAL_UID_PROPERTY:
+        first(e.uid, p);
+        break;
+      case ICAL_STATUS_PROPERTY:
+        first(e.status, p);
+        break;
+      case ICAL_XLICERROR_PROPERTY:
+        e.damaged = true;
+        break;
+      case ICAL_X_PROPERTY:
+        e.extension = true;
+        break;
+      case ICAL_RRULE_PROPERTY:
+        e.rrule = true;
+        break;
+      case ICAL_RDATE_PROPERTY:
+        e.rdate = true;
+        break;
+      case ICAL_RECURRENCEID_PROPERTY:
+        e.recurrenceId = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return e;
+}
+
+std::string UidOf(const TEventProps& e) {
+  return e.uid ? ICalText(icalproperty_get_uid(e.uid)) : std::string();
+}
+
 // Text from the file made fit for a schedule line (see the header); CP932.
 std::string SafeText(const char* utf8, bool& changed) {
   std::string s;
@@ -226,24 +288,29 @@ TICalWindow DefaultICalWindow(JuliusDay today) {
   return {sameDay(y - 1), sameDay(y + 2)};
 }
 
-bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
-                           const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
-                           const TICalWindow& window, TICalEventLines& out) {
+namespace {
+
+bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* calendar,
+                const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
+                const TICalWindow& window, TICalEventLines& out) {
   out = {};
-  if (IsDamaged(ev)) return false;
-  icalproperty* startProp = icalcomponent_get_first_property(ev, ICAL_DTSTART_PROPERTY);
+  if (props.damaged && IsDamaged(ev)) return false;
+  icalproperty* startProp = props.start;
   if (!startProp) return false;
   TZoneResolver zones(calendar);
   const icaltimetype start = zones.Resolve(startProp, icalproperty_get_dtstart(startProp));
   if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) return false;
 
-  if (std::optional<std::string> kept = KeptLine(ev, zones, zone)) {
-    out.Lines.push_back(std::move(*kept));
-    return true;
-  }
+  if (props.extension)
+    if (std::optional<std::string> kept = KeptLine(ev, zones, zone)) {
+      out.Lines.push_back(std::move(*kept));
+      return true;
+    }
 
-  const std::string subject = SafeText(icalcomponent_get_summary(ev), out.MadeSafe);
-  const std::string place = SafeText(icalcomponent_get_location(ev), out.MadeSafe);
+  const std::string subject =
+      SafeText(props.summary ? icalproperty_get_summary(props.summary) : nullptr, out.MadeSafe);
+  const std::string place =
+      SafeText(props.location ? icalproperty_get_location(props.location) : nullptr, out.MadeSafe);
   const bool alarm = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT) != nullptr;
   auto addLine = [&](icaltimetype t) {
     const icaltimetype local = ToUserTime(t, zone);
@@ -254,9 +321,7 @@ bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
                                          std::to_string(hour), std::to_string(minute), alarm));
   };
 
-  const bool repeats = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY) ||
-                       icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY);
-  if (!repeats || icalcomponent_get_first_property(ev, ICAL_RECURRENCEID_PROPERTY)) {
+  if (!(props.rrule || props.rdate) || props.recurrenceId) {
     addLine(start);
     return !out.Lines.empty();
   }
@@ -283,6 +348,14 @@ bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
   return true;
 }
 
+}  // namespace
+
+bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
+                           const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
+                           const TICalWindow& window, TICalEventLines& out) {
+  return EventLines(ev, ScanEvent(ev), calendar, overrides, zone, window, out);
+}
+
 TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
                                 const TICalZone& zone, const TICalWindow& window) {
   TICalComponent root = ParseICalendar(text);
@@ -296,20 +369,19 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList
   TScheduleMerger merger(specialDayList, 0);
   TICalEventLines lines;
   for (icalcomponent* cal : calendars) {
-    std::vector<icalcomponent*> events;
+    std::vector<std::pair<icalcomponent*, TEventProps>> events;
     std::unordered_map<std::string, std::vector<icalcomponent*>> overrides;
     for (icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); ev;
          ev = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
-      events.push_back(ev);
-      if (icalcomponent_get_first_property(ev, ICAL_RECURRENCEID_PROPERTY))
-        overrides[ICalText(icalcomponent_get_uid(ev))].push_back(ev);
+      events.emplace_back(ev, ScanEvent(ev));
+      if (events.back().second.recurrenceId) overrides[UidOf(events.back().second)].push_back(ev);
     }
     static const std::vector<icalcomponent*> kNone;
-    for (icalcomponent* ev : events) {
-      if (icalcomponent_get_status(ev) == ICAL_STATUS_CANCELLED) continue;
-      auto o = overrides.find(ICalText(icalcomponent_get_uid(ev)));
-      if (!VEventToScheduleLines(ev, cal, o == overrides.end() ? kNone : o->second, zone, window,
-                                 lines)) {
+    for (const auto& [ev, props] : events) {
+      if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) continue;
+      auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
+      if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window,
+                      lines)) {
         ++result.Skipped;
         continue;
       }

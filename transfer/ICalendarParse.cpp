@@ -24,11 +24,14 @@ struct TLineFeed {
       f->ended = true;
       return nullptr;
     }
-    size_t end = f->text.find_first_of(std::string_view("\n\0", 2), f->pos);
-    if (end == std::string_view::npos)
-      end = f->text.size();
-    else if (f->text[end] == '\n')
-      ++end;
+    // The line ends after its LF, or before a NUL, or with the text.
+    const char* from = f->text.data() + f->pos;
+    size_t left = f->text.size() - f->pos;
+    if (const void* lf = std::memchr(from, '\n', left))
+      left = static_cast<size_t>(static_cast<const char*>(lf) - from) + 1;
+    if (const void* nul = std::memchr(from, '\0', left))
+      left = static_cast<size_t>(static_cast<const char*>(nul) - from);
+    const size_t end = f->pos + left;
     const size_t n = std::min(end - f->pos, size - 1);
     std::memcpy(buf, f->text.data() + f->pos, n);
     buf[n] = '\0';
