@@ -113,6 +113,9 @@ class TCalendarView : public QFrame {
   // automatic ones.
   virtual std::string GetDayText(int32_t y, uint8_t m, uint8_t d) const;
 
+  // The parsed holiday and special-day rules as the calendar draws them (for printing).
+  const TDayRules& Rules() const { return rules_; }
+
   // The off-screen image (client size), for tests and for printing.
   const QImage& Image() const { return image_; }
   int ClientWidth() const { return contentsRect().width(); }

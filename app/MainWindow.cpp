@@ -20,6 +20,7 @@
 #include "app/GoToDateDialog.h"
 #include "app/MenuBarStyle.h"
 #include "app/MonthlyCalendar.h"
+#include "app/PrintMenu.h"
 #include "app/QtDialogs.h"
 #include "app/ReminderNotifier.h"
 #include "app/ScheduleEditorWindow.h"
@@ -227,6 +228,12 @@ void TMainWindow::CreateMenus() {
   file->addAction(IcsOut);
   file->addAction(XmlOut);
   file->addSeparator();
+  // 印刷 (Ctrl+P) and PDF 出力: the month sheet or the agenda of a range.
+  PrintMenu = new TPrintMenu(*this, *MC, dialogs_,
+                             [this](const std::function<void()>& handler) { Guarded(handler); });
+  file->addAction(PrintMenu->Print);
+  file->addAction(PrintMenu->PdfOut);
+  file->addSeparator();
   file->addAction(Closes);
 
   // The holiday rules and the rokuyo as the settings file remembers them.
@@ -332,7 +339,7 @@ void TMainWindow::AddScheExecute() {
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
   for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut,
-                     HSOutput, HSInput, Closes, Setting}) {
+                     HSOutput, HSInput, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
 }

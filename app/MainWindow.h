@@ -29,6 +29,7 @@ class TWeeklyCalendar;
 class TQtStatusPanels;
 class TReminderNotifier;
 class TViewMenu;
+class TPrintMenu;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -76,6 +77,7 @@ class TMainWindow : public QMainWindow {
   QAction* JumpToday = nullptr;
   QAction* GoToDate = nullptr;    // 日付へ移動 (Ctrl+G)
   TViewMenu* ViewMenu = nullptr;  // 表示: the holiday rule set and the rokuyo
+  TPrintMenu* PrintMenu = nullptr;  // 印刷 and PDF 出力 in the file menu
 
   // --- Operations -------------------------------------------------------------------
   // The start-up sequence; runs once, when the window is first shown.
