@@ -152,9 +152,16 @@ bool TAttachedFile::EncodeBase64() {
 }
 
 void TAttachedFile::DecodeBase64() {
+  DecodeBase64(EncodedLines.Lines());
+}
+
+void TAttachedFile::DecodeBase64(std::span<const std::string> lines) {
+  size_t encoded = 0;
+  for (const std::string& line : lines) encoded += line.size();
   TMemoryStream bytes;
+  bytes.Reserve(encoded / 4 * 3 + 3);  // no copying of the buffer as it grows
   TBase64DecodingStream decoder(bytes);
-  for (const std::string& line : EncodedLines) {
+  for (const std::string& line : lines) {
     decoder.Write(line);
     Pump();
   }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,8 @@ class TAttachedFile {
   bool EncodeBase64();
   // Body := the base64 decoding of EncodedLines.
   void DecodeBase64();
+  // Body := the base64 decoding of `lines` (EncodedLines is left alone).
+  void DecodeBase64(std::span<const std::string> lines);
   // Body := the uudecoding of EncodedLines (see DecodeUUBlock); on "Oops..." Body is
   // unchanged.
   void DecodeUU();

@@ -54,6 +54,8 @@ class TMemoryStream : public TStream {
   void SetSize(int64_t size);
   void Clear();
   const std::string& Bytes() const { return data_; }
+  // Room for `bytes` in all, so that writes up to that size do not move the buffer.
+  void Reserve(size_t bytes) { data_.reserve(bytes); }
   // Hands the bytes over and leaves the stream empty.
   std::string TakeBytes();
 

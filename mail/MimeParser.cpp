@@ -160,17 +160,15 @@ TAttachedFile& AddAttachment(TMailMessage& msg, TLineSpan lines, const std::stri
   item.ContentType = LowerText(contentType);
   // The content comes with the item; it is never read from a file.
   item.FilePath.clear();
-  if (encoding == "BASE64" || encoding == "X-UUENCODE") {
+  if (encoding == "BASE64") {
+    item.DecodeBase64(lines);  // straight from the mail's lines, without a copy of them
+  } else if (encoding == "X-UUENCODE") {
     item.EncodedLines.Assign(std::vector<std::string>(lines.begin(), lines.end()));
-    if (encoding == "BASE64") {
-      item.DecodeBase64();
-    } else {
-      try {
-        item.DecodeUU();
-      } catch (const Exception&) {
-        // A broken uuencoded block is kept as it came rather than lost.
-        item.SetBody(JoinLines(lines));
-      }
+    try {
+      item.DecodeUU();
+    } catch (const Exception&) {
+      // A broken uuencoded block is kept as it came rather than lost.
+      item.SetBody(JoinLines(lines));
     }
     item.EncodedLines.Clear();
   } else if (encoding == "QUOTED-PRINTABLE") {
