@@ -24,6 +24,7 @@
 #include "app/QtDialogs.h"
 #include "app/ReminderNotifier.h"
 #include "app/ScheduleEditorWindow.h"
+#include "app/SearchPanel.h"
 #include "app/SettingsWindow.h"
 #include "app/VersionWindow.h"
 #include "app/ViewMenu.h"
@@ -236,6 +237,16 @@ void TMainWindow::CreateMenus() {
   file->addSeparator();
   file->addAction(Closes);
 
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  Search = new TSearchPanel(MC->SpecialDayList(), this);
+  Search->OnJump = [this](JuliusDay day) {
+    int32_t y;
+    uint8_t m, d;
+    JuliusToDate(day, y, m, d);
+    SyncDate(y, m, d);
+  };
+  Search->AddActionsTo(*edit, *this);
+
   // The holiday rules and the rokuyo as the settings file remembers them.
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   ViewMenu = new TViewMenu(
@@ -319,6 +330,7 @@ void TMainWindow::CopyDayLists() {
   WC->SetHolidayList(MC->HolidayList());
   WC->SetSpecialDayList(MC->SpecialDayList());
   Reminders->Check();
+  if (Search) Search->ListChanged();
 }
 
 bool TMainWindow::FormCloseQuery() {

@@ -28,6 +28,7 @@ class TSmtpClient;
 class TWeeklyCalendar;
 class TQtStatusPanels;
 class TReminderNotifier;
+class TSearchPanel;
 class TViewMenu;
 class TPrintMenu;
 
@@ -75,9 +76,10 @@ class TMainWindow : public QMainWindow {
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
   QAction* JumpToday = nullptr;
-  QAction* GoToDate = nullptr;    // 日付へ移動 (Ctrl+G)
-  TViewMenu* ViewMenu = nullptr;  // 表示: the holiday rule set and the rokuyo
+  QAction* GoToDate = nullptr;      // 日付へ移動 (Ctrl+G)
+  TViewMenu* ViewMenu = nullptr;    // 表示: the holiday rule set and the rokuyo
   TPrintMenu* PrintMenu = nullptr;  // 印刷 and PDF 出力 in the file menu
+  TSearchPanel* Search = nullptr;   // 検索 (Ctrl+F, F3, Shift+F3), in the 編集 menu
 
   // --- Operations -------------------------------------------------------------------
   // The start-up sequence; runs once, when the window is first shown.

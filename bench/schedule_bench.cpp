@@ -1,6 +1,7 @@
 // Loading and saving a schedule file of 100 000 lines (about 5 MB), side by side with copying
 // the same file with cp, so that the ratio says how far the line handling and the atomic,
-// flushed save are from a plain copy on this machine.
+// flushed save are from a plain copy on this machine. Searching the same number of lines for
+// one word with about 1 000 hits: the first screenful and the whole list, in both orders.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "base/LineList.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
+#include "schedule/ScheduleSearch.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -87,8 +89,50 @@ void BM_CopyWithCp(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(file)));
 }
 
+// Subjects and places as people write them, in both widths; one line in a hundred holds the
+// word searched for, half of those in half-width katakana.
+const TLineList& SearchCorpus() {
+  static const TLineList list = [] {
+    const char* const subjects[] = {"打ち合わせ",       "定例会議",      "ＰＴＡ総会",
+                                    "Lunch with Ken",   "ｼｭｯﾁｮｳ 大阪",   "歯医者",
+                                    "誕生日パーティー", "Project Review"};
+    const char* const places[] = {"第三会議室", "本社 5F", "ｵﾝﾗｲﾝ", "", "Room B"};
+    std::vector<std::string> lines;
+    lines.reserve(kLines);
+    for (int i = 0; i < kLines; ++i) {
+      std::string subject = Sj(subjects[i % 8]);
+      if (i % 100 == 7) subject = Sj(i % 200 == 7 ? "ﾐｰﾃｨﾝｸﾞ" : "週次ミーティング");
+      lines.push_back(MakeScheduleLine(2000 + i % 30, 1 + i % 12, 1 + i % 28, subject,
+                                       Sj(places[i % 5]), std::to_string(i % 24),
+                                       std::to_string(i % 12 * 5), i % 3 == 0));
+    }
+    return TLineList(std::move(lines));
+  }();
+  return list;
+}
+
+// Arg 0: newest first, 1: by date. Arg 1: how many hits are asked for (0: all).
+void BM_Search(benchmark::State& state) {
+  const TSearchOrder order = state.range(0) == 0 ? TSearchOrder::Newest : TSearchOrder::ByDate;
+  const size_t limit = state.range(1) == 0 ? SIZE_MAX : static_cast<size_t>(state.range(1));
+  const std::string word = Sj("ミーティング");
+  size_t hits = 0;
+  for (auto _ : state) {
+    std::vector<TAgendaItem> found = SearchSchedule(SearchCorpus(), word, order, limit);
+    hits = found.size();
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["hits"] = static_cast<double>(hits);
+}
+
 }  // namespace
 
+// The first screenful is the 20 rows the search window shows at its first size.
+BENCHMARK(BM_Search)
+    ->ArgsProduct({{0, 1}, {20, 0}})
+    ->ArgNames({"by_date", "limit"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_LoadScheduleFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadScheduleFileFresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveScheduleFile)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -7,17 +7,23 @@
 
 namespace moriva {
 
+std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index) {
+  std::vector<std::string> f = SplitCommaText(line);
+  if (f.size() != 7 || f[0] != f[1] || !f[4].empty() || !f[5].empty()) return std::nullopt;
+  std::optional<int32_t> day = StoredDateToJulius(f[0], f[2], f[3]);
+  if (!day) return std::nullopt;
+  std::optional<TItemParts> parts = SplitItemText(f[6]);
+  if (!parts) return std::nullopt;
+  return TAgendaItem{*day, index, std::move(*parts)};
+}
+
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
                                        std::optional<int32_t> to) {
   std::vector<TAgendaItem> items;
   for (size_t i = 0; i < list.Count(); ++i) {
-    std::vector<std::string> f = SplitCommaText(list[i]);
-    if (f.size() != 7 || f[0] != f[1] || !f[4].empty() || !f[5].empty()) continue;
-    std::optional<int32_t> day = StoredDateToJulius(f[0], f[2], f[3]);
-    if (!day || (from && *day < *from) || (to && *day > *to)) continue;
-    std::optional<TItemParts> parts = SplitItemText(f[6]);
-    if (!parts) continue;
-    items.push_back({*day, i, std::move(*parts)});
+    std::optional<TAgendaItem> item = ReadAgendaLine(list[i], i);
+    if (!item || (from && item->Day < *from) || (to && item->Day > *to)) continue;
+    items.push_back(std::move(*item));
   }
   std::stable_sort(items.begin(), items.end(),
                    [](const TAgendaItem& a, const TAgendaItem& b) { return a.Day < b.Day; });

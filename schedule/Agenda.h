@@ -1,6 +1,6 @@
 #pragma once
 // The schedule as a person reads it: the items of a range of days, by date. Used by
-// moriva-cli; the windows list one day at a time through ListDayItems instead.
+// moriva-cli and the search; the editor lists one day at a time through ListDayItems instead.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -20,6 +20,9 @@ struct TAgendaItem {
 
   bool operator==(const TAgendaItem&) const = default;
 };
+
+// Line `index` of the list as an item, when it counts as one (see CollectAgenda).
+std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index);
 
 // The items dated from..to (both inclusive; an absent bound is open), ordered by date, the
 // items of one day in list order. A line counts as an item when it has exactly seven fields,
