@@ -59,6 +59,7 @@ int XmlExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int EraCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace moriva

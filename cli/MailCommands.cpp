@@ -1,6 +1,7 @@
-// moriva-cli config, send and receive: the mail set-up and both roads to the handset, for
-// scripts and cron. The settings, "uidl.ini", "outgoing" and "incoming" are those of the
-// program's folders (see moriva-cli --help), or of DIR with --dir.
+// moriva-cli config, send, receive and caldav-sync: the transfer set-up, both roads to the
+// handset and the calendar server sync, for scripts and cron. The settings, "uidl.ini",
+// "caldav.ini", "outgoing" and "incoming" are those of the program's folders (see
+// moriva-cli --help), or of DIR with --dir.
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/IniFile.h"
 #include "base/MailSettings.h"
@@ -18,6 +20,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
 #include "schedule/ScheduleFile.h"
+#include "transfer/CalDavState.h"
+#include "transfer/CalDavSync.h"
 #include "transfer/CsvMerge.h"
 #include "transfer/HandsetTransfer.h"
 
@@ -84,6 +88,10 @@ constexpr std::string_view kMailKeys[] = {
     "userid",     "password",     "apop",   "nouidl",       "prestr",
     "smtpuser",   "smtppassword", "cafile", "smtpsecurity", "popsecurity"};
 
+// The calendar server's keys are written "caldav.url" and so on: the section's own names
+// ("password", "cafile") are taken by the mail keys.
+constexpr std::string_view kCalDavPrefix = "caldav.";
+
 bool IsBooleanKey(std::string_view key) {
   return key == "apop" || key == "nouidl";
 }
@@ -140,24 +148,30 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const TFoldersArg folders = FoldersArg(args);
   const fs::path settings = SettingsFilePath(folders.Folders.Config);
   const std::vector<std::string> pos = args.Positional(1, 2);
-  const std::string& key = pos[0];
+  std::string_view section = kMailSection;
+  std::string key = pos[0];
   bool known = false;
   for (std::string_view k : kMailKeys) known = known || k == key;
-  if (!known) throw EUsageError("unknown key " + key);
+  if (key.starts_with(kCalDavPrefix)) {
+    key.erase(0, kCalDavPrefix.size());
+    section = kCalDavSection;
+    for (std::string_view k : kCalDavKeys) known = known || k == key;
+  }
+  if (!known) throw EUsageError("unknown key " + pos[0]);
+  const bool secret = section == kCalDavSection ? key == "password" : IsScrambledMailKey(key);
 
   if (pos.size() == 1) {
     const TIniFile ini(settings);
     const std::string value =
-        ini.ReadString(kMailSection, key, key == "prestr" ? kDefaultSubjectWord : "");
-    if (IsScrambledMailKey(key))
-      out << Cp932ToUtf8(ReadSecretSetting(ini, kMailSection, key)) << '\n';
+        ini.ReadString(section, key, key == "prestr" ? kDefaultSubjectWord : "");
+    if (secret)
+      out << Cp932ToUtf8(ReadSecretSetting(ini, section, key)) << '\n';
     else if (IsBooleanKey(key))
       out << (value == "true" ? "true" : "false") << '\n';
     else
       out << Cp932ToUtf8(value) << '\n';
     return 0;
   }
-  const bool secret = IsScrambledMailKey(key);
   if (secret && pos[1] != "-")
     err << "moriva-cli config: warning: a password on the command line can be seen by other "
            "users and stays in the shell's history; give - to type it instead\n";
@@ -171,11 +185,12 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   if (!folders.Given) MakeProgramFolder(folders.Folders.Config);
   TIniFile ini(settings);
   if (secret)
-    WriteSecretSetting(ini, kMailSection, key, Utf8ToCp932(value));
+    WriteSecretSetting(ini, section, key, Utf8ToCp932(value));
   else
-    ini.WriteString(kMailSection, key, Utf8ToCp932(value));
+    ini.WriteString(section, key, Utf8ToCp932(value));
   // Any write is the moment an old scrambled password moves into the keyring.
   MoveSecretsToStore(ini, kMailSection, {"password", "smtppassword"});
+  MoveSecretsToStore(ini, kCalDavSection, {"password"});
   ini.Save();
   return 0;
 }
@@ -218,6 +233,34 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   }
   out << ReceivedCountText(r.Received.Count) << '\n';
   return r.Received.Outcome == TReceiveOutcome::Done ? 0 : 1;
+}
+
+int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const TFoldersArg folders = FoldersArg(args);
+  std::optional<std::string> tz = args.Option("tz");
+  std::optional<std::string> today = args.Option("today");
+  const std::vector<std::string> pos = args.Positional(1, 1);
+  const TICalZone zone(tz ? *tz : LocalTimeZoneName());
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+
+  TCliStatus status(out);
+  TInterruptScope interrupt;
+  TCalDavSyncInput in;
+  in.Settings = ReadCalDavSettings(SettingsFilePath(folders.Folders.Config));
+  in.StateFile = folders.Folders.Data / kCalDavStateFileName;
+  in.ScheduleFile = fs::absolute(pos[0]).lexically_normal().string();
+  in.Zone = &zone;
+  in.Window = DefaultICalWindow(today ? ParseDateArg(*today) : TodayJulius());
+  in.Stamp = std::time(nullptr);
+  in.Status = &status;
+  in.SaveSchedule = [&](const TLineList& l) { SaveScheduleFile(pos[0], l); };
+  if (!folders.Given) MakeProgramFolder(folders.Folders.Data);
+  THttpClient http;
+  http.CancelRequested = [] { return g_interrupted != 0; };
+  const TCalDavSyncResult r = SyncCalDav(http, in, list);
+  out << TCliDialogs::Lines(CalDavDoneMessage(r)) << '\n';
+  return 0;
 }
 
 }  // namespace moriva

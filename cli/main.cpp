@@ -38,11 +38,16 @@ constexpr TCliCommand kCommands[] = {
      IcsImportCommand},
     {"xml-export", "FILE.mrv OUT.xml", "the schedule as an XML file (Shift_JIS)", XmlExportCommand},
     {"config", "KEY [VALUE] [--dir DIR]",
-     "print or set one mail setting (section email of hs110.ini)", ConfigCommand},
+     "print or set one mail setting (section email of hs110.ini), or caldav.url, caldav.user, "
+     "caldav.password, caldav.cafile (section caldav)",
+     ConfigCommand},
     {"send", "FILE.mrv [--dir DIR] [--today YYYY-MM-DD]",
      "mail the items from today on to the handset as SCHEDULE.CSV", SendCommand},
     {"receive", "FILE.mrv [--dir DIR]",
      "fetch the handset's new schedule mails and merge the first file received", ReceiveCommand},
+    {"caldav-sync", "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD]",
+     "two-way sync of the schedule file with the CalDAV calendar of the settings",
+     CalDavSyncCommand},
 };
 
 void WriteUsage(std::ostream& out) {

@@ -23,6 +23,10 @@ class ETlsError : public Exception {
   using Exception::Exception;
 };
 
+// A failed certificate check (an X509_V_ERR_* code) in the user's words, with the library's
+// own name for it; shared by every TLS road (mail and HTTP).
+std::string CertificateReason(long verifyResult);
+
 // How one step of a session went.
 enum class TTlsStep {
   tsDone,       // the handshake is complete, or bytes moved

@@ -7,7 +7,8 @@ pkgs=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-de
       xvfb xauth imagemagick dovecot-pop3d python3-aiosmtpd libxml2-utils clang-format clang libclang-rt-14-dev curl ccache xdotool
       dpkg-dev file desktop-file-utils appstream shared-mime-info dbus python3-dbus python3-gi
       libssl-dev openssl qt6-translations-l10n libical-dev tzdata python3-icalendar
-      libsecret-1-dev gnome-keyring libsecret-tools poppler-utils)
+      libsecret-1-dev gnome-keyring libsecret-tools poppler-utils
+      libcurl4-openssl-dev libxml2-dev radicale python3-caldav eatmydata)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -241,17 +241,21 @@ TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
   return RuleEvent(line, uid, r, stamp);
 }
 
-TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp) {
+std::string ICalendarHead(const TICalZone& zone) {
   TICalComponent cal(icalcomponent_new_vcalendar());
   icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
   icalcomponent_add_property(
       cal.get(), icalproperty_new_prodid("-//Moriva//Moriva " MORIVA_VERSION_TEXT "//JA"));
   icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+  std::string text = ICalString(cal.get());
+  text.resize(text.size() - kICalendarTail.size());  // the events go before the end line
+  if (TICalComponent vtz = zone.VTimeZone()) text += ICalString(vtz.get());
+  return text;
+}
+
+TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp) {
   TICalExport out;
-  out.Text = ICalString(cal.get());
-  constexpr std::string_view kEnd = "END:VCALENDAR\r\n";
-  out.Text.resize(out.Text.size() - kEnd.size());  // the events go before the end line
-  if (TICalComponent vtz = zone.VTimeZone()) out.Text += ICalString(vtz.get());
+  out.Text = ICalendarHead(zone);
 
   // Equal lines are told apart by how many came before them. The count goes by the line's
   // hash: two different lines of one hash (never seen in practice) still get different UIDs,
@@ -272,7 +276,7 @@ TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t 
     free(text);
     ++out.Events;
   }
-  out.Text += kEnd;
+  out.Text += kICalendarTail;
   return out;
 }
 

@@ -41,6 +41,11 @@ std::string ScheduleLineUid(std::string_view line, size_t occurrence);
 TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
                                     const TICalZone& zone, time_t stamp);
 
+// A document's text before its first event (the header and the zone's VTIMEZONE), and its
+// last line: a document of chosen events is the head, the events and the tail.
+std::string ICalendarHead(const TICalZone& zone);
+inline constexpr std::string_view kICalendarTail = "END:VCALENDAR\r\n";
+
 struct TICalExport {
   std::string Text;    // the whole document
   size_t Events = 0;   // VEVENTs written

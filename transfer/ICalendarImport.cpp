@@ -356,17 +356,15 @@ bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
   return EventLines(ev, ScanEvent(ev), calendar, overrides, zone, window, out);
 }
 
-TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
-                                const TICalZone& zone, const TICalWindow& window) {
-  TICalComponent root = ParseICalendar(text);
+size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
+                             const std::function<void(TICalEventLines&)>& take) {
   std::vector<icalcomponent*> calendars;
-  if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root.get());
-  for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-       c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+  if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root);
+  for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
+       c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
     calendars.push_back(c);
 
-  TICalMergeResult result;
-  TScheduleMerger merger(specialDayList, 0);
+  size_t skipped = 0;
   TICalEventLines lines;
   for (icalcomponent* cal : calendars) {
     std::vector<std::pair<icalcomponent*, TEventProps>> events;
@@ -381,15 +379,25 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList
       if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) continue;
       auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
       if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window,
-                      lines)) {
-        ++result.Skipped;
-        continue;
-      }
-      if (lines.MadeSafe) ++result.MadeSafe;
-      for (std::string& line : lines.Lines)
-        ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
+                      lines))
+        ++skipped;
+      else
+        take(lines);
     }
   }
+  return skipped;
+}
+
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
+                                const TICalZone& zone, const TICalWindow& window) {
+  TICalComponent root = ParseICalendar(text);
+  TICalMergeResult result;
+  TScheduleMerger merger(specialDayList, 0);
+  result.Skipped = CollectICalendarLines(root.get(), zone, window, [&](TICalEventLines& lines) {
+    if (lines.MadeSafe) ++result.MadeSafe;
+    for (std::string& line : lines.Lines)
+      ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
+  });
   return result;
 }
 

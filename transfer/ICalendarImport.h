@@ -20,6 +20,7 @@
 //   date or rule is skipped and counted.
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,12 @@ struct TICalEventLines {
 bool VEventToScheduleLines(icalcomponent* vevent, icalcomponent* calendar,
                            const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
                            const TICalWindow& window, TICalEventLines& out);
+
+// Every event of a parsed document (ParseICalendar's result) turned into lines, as the merge
+// below takes them: `take` gets each event's lines in file order, cancelled events are passed
+// over. Returns the number of broken events skipped.
+size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
+                             const std::function<void(TICalEventLines&)>& take);
 
 struct TICalMergeResult {
   size_t Added = 0;       // lines appended

@@ -1,0 +1,191 @@
+// Two-way sync against Radicale, with Python's caldav package as the phone on the other side.
+#include <gmock/gmock.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "base/FileIO.h"
+
+#include "tests/integration/caldav/CalDavPeer.h"
+
+namespace moriva::caldavtest {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
+
+TEST_F(CalDavTest, FirstSyncOfAThousandItemsThenANoChangeSyncSendsOnlyTheListing) {
+  TLineList list;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 1000; ++i) {
+    const int m = i % 12 + 1, d = i % 28 + 1, h = i % 24;
+    list.Add(Utf8ToCp932(Item(2027, m, d, "予定 " + std::to_string(i), h, i % 60)));
+    char start[32];
+    snprintf(start, sizeof start, "2027%02d%02dT%02d%02d00|", m, d, h, i % 60);
+    expected.push_back(start + ("予定 " + std::to_string(i)));
+  }
+  const std::vector<std::string> local = list.Lines();
+
+  TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Sent, 1000u);
+  EXPECT_FALSE(r.Changed);
+  EXPECT_EQ(PhoneEvents(), Sorted(expected));
+
+  for (int run = 0; run < 2; ++run) {
+    size_t requests = 0;
+    EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
+    EXPECT_EQ(requests, 1u);
+  }
+  EXPECT_EQ(list.Lines(), local);
+}
+
+TEST_F(CalDavTest, ThePhoneAddsChangesAndDeletesAndTheScheduleFollows) {
+  const std::string mine = Item(2026, 12, 5, "Mine");
+  TLineList list{mine};
+  Phone("add p1 20261210T120000 Lunch");
+  Phone("add p2 20261212 Dentist");
+  TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Received, 2u);
+  EXPECT_EQ(r.Sent, 1u);
+  EXPECT_THAT(list.Lines(), UnorderedElementsAre(mine, Item(2026, 12, 10, "Lunch", 12),
+                                                 Item(2026, 12, 12, "Dentist", 0)));
+
+  Phone("change p1 Supper 20261211T190000");
+  Phone("delete p2");
+  r = Sync(list);
+  EXPECT_EQ(r.Received, 1u);
+  EXPECT_EQ(r.Removed, 1u);
+  EXPECT_EQ(r.Sent, 0u);
+  EXPECT_THAT(list.Lines(), UnorderedElementsAre(mine, Item(2026, 12, 11, "Supper", 19)));
+}
+
+TEST_F(CalDavTest, MorivaAddsEditsAndDeletesAndThePhoneSeesIt) {
+  TLineList list{Item(2026, 12, 1, "A"), Item(2026, 12, 2, "B")};
+  Sync(list);
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261201T100000|A", "20261202T100000|B"));
+
+  list.Put(0, Item(2026, 12, 3, "A edited", 9, 30));
+  list.Delete(1);
+  list.Add(Item(2026, 12, 4, "C"));
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Sent, 2u);
+  EXPECT_EQ(r.Removed, 2u);
+  EXPECT_FALSE(r.Changed);
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261203T093000|A edited", "20261204T100000|C"));
+}
+
+TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
+  TLineList list{Item(2026, 12, 1, "Meeting")};
+  Sync(list);
+  Phone("change " + PhoneUid("Meeting") + " Meeting-phone");
+  list.Put(0, Item(2026, 12, 1, "Meeting-desk", 11));
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Conflicts, 1u);
+  EXPECT_THAT(list.Lines(), UnorderedElementsAre(Item(2026, 12, 1, "Meeting-desk", 11),
+                                                 Item(2026, 12, 1, "Meeting-phone")));
+  EXPECT_THAT(PhoneEvents(),
+              ElementsAre("20261201T100000|Meeting-phone", "20261201T110000|Meeting-desk"));
+  EXPECT_THAT(CalDavDoneMessage(r), HasSubstr("競合 1 件"));
+  size_t requests = 0;
+  EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
+  EXPECT_EQ(requests, 1u);
+}
+
+TEST_F(CalDavTest, AWeeklyEventFromThePhoneIsNeverSentBack) {
+  Phone("add w1 20261201T090000 Weekly 'FREQ=WEEKLY;COUNT=5'");
+  TLineList list;
+  EXPECT_EQ(Sync(list).Received, 1u);
+  std::vector<std::string> days;
+  for (int d : {1, 8, 15, 22, 29}) days.push_back(Item(2026, 12, d, "Weekly", 9));
+  EXPECT_EQ(list.Lines(), days);
+
+  // One day deleted here leaves the series on the server alone.
+  list.Delete(2);
+  EXPECT_EQ(Sync(list), TCalDavSyncResult{});
+  EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261201T090000|Weekly"});
+
+  Phone("delete w1");
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Removed, 1u);
+  EXPECT_TRUE(list.Empty());
+}
+
+TEST_F(CalDavTest, RefusalsSayWhyAndChangeNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(TCalDavSettings&)> change;
+    bool tls;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"wrong password", [](TCalDavSettings& s) { s.Password = "wrong"; }, false,
+       "ログインできませんでした"},
+      {"unknown collection",
+       [this](TCalDavSettings& s) { s.Url = server_.Values.at("URL") + "/user01/nosuch/"; }, false,
+       "カレンダーが見つかりません"},
+      {"no URL", [](TCalDavSettings& s) { s.Url.clear(); }, false, "CalDAV の設定をしてください"},
+      {"certificate from another CA",
+       [](TCalDavSettings& s) { s.CaFile = std::string(MORIVA_TLS_DIR) + "/otherca.pem"; }, true,
+       "証明書の発行者が信頼されていません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string suffix = "-" + std::to_string(&c - cases);
+    Open(c.tls, suffix);
+    Phone("add p1 20261210T120000 Lunch");
+    c.change(settings_);
+    TLineList list{Item(2026, 12, 1, "Mine")};
+    const TLineList before = list;
+    try {
+      Sync(list);
+      ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+      EXPECT_THAT(e.what(), HasSubstr(c.message));
+    }
+    EXPECT_EQ(list, before);
+    EXPECT_FALSE(std::filesystem::exists(StateFile()));
+    Open(c.tls, suffix, false);  // the same collection, with the right settings again
+    EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261210T120000|Lunch"});
+  }
+}
+
+TEST_F(CalDavTest, OverTlsWithThePrivateCa) {
+  Open(true, "-tls");
+  Phone("add p1 20261210T120000 Lunch");
+  TLineList list{Item(2026, 12, 1, "Mine")};
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Sent, 1u);
+  EXPECT_EQ(r.Received, 1u);
+  EXPECT_EQ(PhoneEvents(),
+            (std::vector<std::string>{"20261201T100000|Mine", "20261210T120000|Lunch"}));
+}
+
+TEST_F(CalDavTest, CommandLineSavesTheScheduleAndExitsOneOnARefusal) {
+  Phone("add p1 20261210T120000 Lunch");
+  const std::filesystem::path dir = dir_.Path(), mrv = dir / "s.mrv";
+  const std::string mine = Item(2026, 12, 1, "Mine");
+  WriteFileAtomically(mrv, mine + "\r\n");
+  auto cli = [&](const std::string& args) {
+    const std::string cmd = std::string(MORIVA_BINARY_DIR) + "/moriva-cli " + args + " --dir " +
+                            oracle::ShellQuote(dir.string()) + " >" + (dir / "out").string() +
+                            " 2>" + (dir / "err").string();
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(cli("config caldav.url " + oracle::ShellQuote(settings_.Url)), 0);
+  ASSERT_EQ(cli("config caldav.user user01"), 0);
+  ASSERT_EQ(cli("config caldav.password secret01"), 0);
+  const std::string sync =
+      "caldav-sync " + oracle::ShellQuote(mrv.string()) + " --tz Asia/Tokyo --today 2026-12-01";
+  EXPECT_EQ(cli(sync), 0);
+  EXPECT_THAT(ReadFileBytes(dir / "out"), HasSubstr("送信 1 件，受信 1 件"));
+  EXPECT_EQ(ReadFileBytes(mrv), mine + "\r\n" + Item(2026, 12, 10, "Lunch", 12) + "\r\n");
+
+  ASSERT_EQ(cli("config caldav.password wrong"), 0);
+  EXPECT_EQ(cli(sync), 1);
+  EXPECT_THAT(ReadFileBytes(dir / "err"), HasSubstr("ログインできませんでした"));
+}
+
+}  // namespace
+}  // namespace moriva::caldavtest

@@ -1,0 +1,125 @@
+#include "transfer/CalDavServer.h"
+
+namespace moriva {
+namespace {
+
+bool IsSuccess(long status) {
+  return status >= 200 && status <= 299;
+}
+
+}  // namespace
+
+void ThrowCalDavStatus(long status, const std::string& what) {
+  switch (status) {
+    case 401:
+      throw ECalDavError(
+          "CalDAV サーバーにログインできませんでした。ユーザー名とパスワードを確かめてください。");
+    case 403:
+      throw ECalDavError("CalDAV のカレンダーを使う権限がありません。");
+    case 404:
+      throw ECalDavError("CalDAV のカレンダーが見つかりません。URL を確かめてください。");
+    default:
+      throw ECalDavError("CalDAV サーバーがエラーを返しました (" + what + " " +
+                         std::to_string(status) + ")");
+  }
+}
+
+TCalDavServer::TCalDavServer(THttpClient& http, std::string collectionUrl)
+    : http_(http), url_(std::move(collectionUrl)) {
+  if (!url_.ends_with('/')) url_ += '/';
+  origin_ = UrlOrigin(url_);
+  path_ = UrlPath(url_);
+}
+
+THttpResponse TCalDavServer::Send(const std::string& method, const std::string& href,
+                                  std::vector<std::string> headers, std::string body) {
+  THttpRequest r;
+  r.Method = method;
+  r.Url = href.empty() ? url_ : UrlOrigin(href).empty() ? origin_ + href : href;
+  r.Headers = std::move(headers);
+  r.Body = std::move(body);
+  return http_.Send(r);
+}
+
+TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whole) const {
+  TDavMultiStatus ms = ParseMultiStatus(body);
+  TCalDavListing out;
+  out.Whole = whole;
+  out.Token = std::move(ms.SyncToken);
+  const std::string self = HrefKey(path_);
+  for (TDavEntry& e : ms.Entries) {
+    const std::string key = HrefKey(e.Href);
+    if (key == self || key + '/' == self || e.IsCollection) continue;
+    if (e.Status == 404) {
+      if (!whole) out.Removed.push_back(std::move(e.Href));
+    } else if (IsSuccess(e.Status)) {
+      out.Members.push_back(std::move(e));
+    }
+  }
+  return out;
+}
+
+TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) {
+  const std::vector<std::string> xml = {"Content-Type: application/xml; charset=utf-8"};
+  if (!usePropfind) {
+    std::vector<std::string> headers = xml;
+    headers.push_back("Depth: 0");
+    bool whole = token.empty();
+    THttpResponse r = Send("REPORT", "", headers, SyncCollectionBody(token));
+    // A token the server no longer knows (its history was cut, the collection was made anew)
+    // means listing everything again.
+    if (!token.empty() && (r.Status == 403 || r.Status == 409 || r.Status == 400 ||
+                           r.Status == 412 || r.Status == 507)) {
+      whole = true;
+      r = Send("REPORT", "", headers, SyncCollectionBody(""));
+    }
+    if (r.Status == 207) {
+      TCalDavListing listing = FromMultiStatus(r.Body, whole);
+      if (!listing.Whole || !listing.Token.empty()) return listing;
+    } else if (r.Status == 401 || r.Status == 404 || (r.Status >= 500 && r.Status != 501)) {
+      ThrowCalDavStatus(r.Status, "REPORT");
+    }
+  }
+  std::vector<std::string> headers = xml;
+  headers.push_back("Depth: 1");
+  THttpResponse r = Send("PROPFIND", "", headers, PropfindEtagsBody());
+  if (r.Status != 207) ThrowCalDavStatus(r.Status, "PROPFIND");
+  usePropfind = true;
+  TCalDavListing listing = FromMultiStatus(r.Body, true);
+  listing.Token.clear();
+  return listing;
+}
+
+std::vector<TDavEntry> TCalDavServer::Fetch(const std::vector<std::string>& hrefs) {
+  std::vector<TDavEntry> out;
+  for (size_t from = 0; from < hrefs.size(); from += kMultigetBatch) {
+    const std::vector<std::string> batch(
+        hrefs.begin() + from, hrefs.begin() + std::min(hrefs.size(), from + kMultigetBatch));
+    THttpResponse r =
+        Send("REPORT", "", {"Content-Type: application/xml; charset=utf-8", "Depth: 1"},
+             CalendarMultigetBody(batch));
+    if (r.Status != 207) ThrowCalDavStatus(r.Status, "REPORT");
+    for (TDavEntry& e : ParseMultiStatus(r.Body).Entries) out.push_back(std::move(e));
+  }
+  return out;
+}
+
+std::optional<std::string> TCalDavServer::Create(const std::string& href,
+                                                 const std::string& icalendar) {
+  THttpResponse r = Send(
+      "PUT", href, {"Content-Type: text/calendar; charset=utf-8", "If-None-Match: *"}, icalendar);
+  if (r.Status == 412) return std::nullopt;
+  if (!IsSuccess(r.Status)) ThrowCalDavStatus(r.Status, "PUT");
+  return r.ETag;
+}
+
+bool TCalDavServer::Remove(const std::string& href, const std::string& etag) {
+  std::vector<std::string> headers;
+  if (!etag.empty()) headers.push_back("If-Match: " + etag);
+  THttpResponse r = Send("DELETE", href, headers);
+  if (r.Status == 412) return false;
+  if (r.Status == 404 || IsSuccess(r.Status)) return true;
+  ThrowCalDavStatus(r.Status, "DELETE");
+}
+
+}  // namespace moriva

@@ -1,0 +1,296 @@
+#include "transfer/CalDavSync.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "transfer/CalDavState.h"
+#include "transfer/HandsetTransfer.h"
+#include "transfer/ICalendarExport.h"
+
+namespace moriva {
+namespace {
+
+// What one fetched resource says.
+struct TServerEvent {
+  std::vector<std::string> Lines;
+  std::string Uid;
+  bool Readable = true;
+};
+
+TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in) {
+  TServerEvent out;
+  try {
+    TICalComponent root = ParseICalendar(data);
+    icalcomponent* ev = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+    for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+         !ev && c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+      ev = icalcomponent_get_first_component(c, ICAL_VEVENT_COMPONENT);
+    if (ev) out.Uid = ICalText(icalcomponent_get_uid(ev));
+    CollectICalendarLines(root.get(), *in.Zone, in.Window, [&](TICalEventLines& lines) {
+      for (std::string& l : lines.Lines) out.Lines.push_back(std::move(l));
+    });
+  } catch (const EICalendarError&) {
+    out.Readable = false;
+  }
+  return out;
+}
+
+// The schedule's lines that no resource has claimed yet, by text.
+class TFreeLines {
+ public:
+  explicit TFreeLines(const TLineList& list) {
+    const auto& lines = list.Lines();
+    for (size_t i = lines.size(); i-- > 0;)
+      if (!lines[i].empty()) free_[lines[i]].push_back(i);
+  }
+  // Takes a line of this text, the first in list order; its index, or nothing.
+  std::optional<size_t> Claim(const std::string& line) {
+    auto it = free_.find(line);
+    if (it == free_.end() || it->second.empty()) return std::nullopt;
+    const size_t i = it->second.back();
+    it->second.pop_back();
+    return i;
+  }
+  // The indices nobody claimed, in list order.
+  std::vector<size_t> Left() const {
+    std::vector<size_t> out;
+    for (const auto& [line, indices] : free_) out.insert(out.end(), indices.begin(), indices.end());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<size_t>> free_;
+};
+
+class TSyncRun {
+ public:
+  TSyncRun(THttpClient& http, const TCalDavSyncInput& in, TLineList& list)
+      : in_(in), list_(list), server_(http, in.Settings.Url), remove_(list.Count(), false) {}
+
+  TCalDavSyncResult Run();
+
+ private:
+  void Status(std::string_view text) {
+    if (in_.Status) in_.Status->SetPanelText(kStatusPanel, text);
+  }
+  void Progress(size_t done, size_t total) {
+    if (in_.Status)
+      in_.Status->SetPanelText(kPositionPanel, std::to_string(done) + "/" + std::to_string(total));
+  }
+  // Replaces the lines a resource stood for (`present`: the indices still in the list) by
+  // `lines`: equal lines keep their place, a line the schedule holds unclaimed is taken as it
+  // is, the rest is added. Returns whether the schedule changed.
+  bool Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines);
+  void PushLocalLines(std::vector<TCalDavResource>& kept);
+  std::string FreshName(const std::string& line, std::string& uid);
+
+  const TCalDavSyncInput& in_;
+  TLineList& list_;
+  TCalDavServer server_;
+  TCalDavState state_;
+  TCalDavSyncResult result_;
+  std::vector<bool> remove_;
+  std::vector<std::string> added_;
+  std::unordered_set<std::string> usedKeys_;
+  std::optional<TFreeLines> free_;
+};
+
+bool TSyncRun::Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines) {
+  std::unordered_map<std::string_view, std::vector<size_t>> old;
+  for (size_t i : present) old[list_[i]].push_back(i);
+  bool changed = false;
+  for (const std::string& line : lines) {
+    auto it = old.find(line);
+    if (it != old.end() && !it->second.empty()) {
+      it->second.pop_back();
+    } else if (!free_->Claim(line)) {
+      added_.push_back(line);
+      changed = true;
+    }
+  }
+  for (auto& [text, indices] : old)
+    for (size_t i : indices) {
+      remove_[i] = true;
+      changed = true;
+    }
+  return changed;
+}
+
+std::string TSyncRun::FreshName(const std::string& line, std::string& uid) {
+  for (size_t n = 0;; ++n) {
+    uid = ScheduleLineUid(line, n);
+    const std::string href =
+        server_.CollectionPath() + "moriva-" + uid.substr(0, uid.find('@')) + ".ics";
+    if (usedKeys_.insert(HrefKey(href)).second) return href;
+  }
+}
+
+void TSyncRun::PushLocalLines(std::vector<TCalDavResource>& kept) {
+  const std::vector<size_t> left = free_->Left();
+  const std::string head = ICalendarHead(*in_.Zone);
+  size_t done = 0;
+  for (size_t i : left) {
+    Progress(++done, left.size());
+    const std::string& line = list_[i];
+    std::string uid;
+    const std::string href = FreshName(line, uid);
+    TICalComponent ev = ScheduleLineToVEvent(line, uid, *in_.Zone, in_.Stamp);
+    if (!ev) {
+      ++result_.LeftOut;
+      continue;
+    }
+    std::optional<std::string> etag =
+        server_.Create(href, head + ICalString(ev.get()) + std::string(kICalendarTail));
+    // One of that name exists already: the next listing brings it, and it claims this line.
+    if (!etag) continue;
+    kept.push_back({href, *etag, uid, {line}});
+    ++result_.Sent;
+  }
+}
+
+TCalDavSyncResult TSyncRun::Run() {
+  state_ = LoadCalDavState(in_.StateFile);
+  if (state_.Url != in_.Settings.Url || state_.ScheduleFile != in_.ScheduleFile)
+    state_ = TCalDavState{in_.Settings.Url, in_.ScheduleFile, {}, false, {}};
+
+  Status("CalDAV サーバーへ接続中...");
+  TCalDavListing listing = server_.List(state_.SyncToken, state_.UsePropfind);
+
+  // What changed on the server.
+  std::unordered_map<std::string, size_t> known;
+  for (size_t i = 0; i < state_.Resources.size(); ++i)
+    known.emplace(HrefKey(state_.Resources[i].Href), i);
+  std::vector<bool> gone(state_.Resources.size(), false);
+  std::vector<std::string> fetch;
+  std::unordered_set<std::string> listed;
+  for (const TDavEntry& e : listing.Members) {
+    const std::string key = HrefKey(e.Href);
+    listed.insert(key);
+    usedKeys_.insert(key);
+    auto it = known.find(key);
+    if (it == known.end() || e.ETag.empty() || e.ETag != state_.Resources[it->second].ETag)
+      fetch.push_back(e.Href);
+  }
+  for (const std::string& href : listing.Removed)
+    if (auto it = known.find(HrefKey(href)); it != known.end()) gone[it->second] = true;
+  if (listing.Whole)
+    for (const auto& [key, i] : known)
+      if (!listed.count(key)) gone[i] = true;
+
+  Status("予定を受信しています...");
+  std::unordered_map<std::string, TDavEntry> fetched;
+  std::vector<TDavEntry> fresh;  // server resources the state does not know
+  size_t answered = 0;
+  for (TDavEntry& e : server_.Fetch(fetch)) {
+    const std::string key = HrefKey(e.Href);
+    auto it = known.find(key);
+    if (e.Status == 404) {
+      ++answered;
+      if (it != known.end()) gone[it->second] = true;
+    } else if (e.Status >= 200 && e.Status <= 299) {
+      if (it == known.end())
+        fresh.push_back(std::move(e));
+      else
+        fetched.emplace(key, std::move(e));
+    }
+  }
+  const bool fetchedAll = answered + fetched.size() + fresh.size() >= fetch.size();
+
+  // Every resource claims the lines it stood for before anything is taken or added.
+  free_.emplace(list_);
+  std::vector<std::vector<size_t>> present(state_.Resources.size());
+  for (size_t r = 0; r < state_.Resources.size(); ++r) {
+    usedKeys_.insert(HrefKey(state_.Resources[r].Href));
+    for (const std::string& line : state_.Resources[r].Lines)
+      if (std::optional<size_t> i = free_->Claim(line)) present[r].push_back(*i);
+  }
+
+  std::vector<TCalDavResource> kept;
+  std::vector<size_t> toDelete;
+  for (size_t r = 0; r < state_.Resources.size(); ++r) {
+    TCalDavResource& res = state_.Resources[r];
+    const bool locallyChanged = present[r].size() < res.Lines.size();
+    if (gone[r]) {
+      if (Replace(present[r], {})) ++result_.Removed;
+      continue;
+    }
+    auto f = fetched.find(HrefKey(res.Href));
+    if (f != fetched.end()) {
+      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_);
+      if (!ev.Readable) ++result_.Skipped;
+      if (locallyChanged) ++result_.Conflicts;
+      if (Replace(present[r], ev.Lines)) ++result_.Received;
+      kept.push_back({res.Href, f->second.ETag, ev.Uid, std::move(ev.Lines)});
+      continue;
+    }
+    if (!res.Lines.empty() && present[r].empty()) {
+      toDelete.push_back(r);
+      continue;
+    }
+    if (locallyChanged) {
+      res.Lines.clear();
+      for (size_t i : present[r]) res.Lines.push_back(list_[i]);
+    }
+    kept.push_back(std::move(res));
+  }
+  for (TDavEntry& e : fresh) {
+    TServerEvent ev = ReadServerEvent(e.CalendarData, in_);
+    if (!ev.Readable) ++result_.Skipped;
+    if (Replace({}, ev.Lines)) ++result_.Received;
+    kept.push_back({e.Href, e.ETag, ev.Uid, std::move(ev.Lines)});
+  }
+
+  Status("予定を送信しています...");
+  for (size_t r : toDelete) {
+    TCalDavResource& res = state_.Resources[r];
+    if (server_.Remove(res.Href, res.ETag))
+      ++result_.Removed;
+    else
+      kept.push_back(std::move(res));  // changed there meanwhile: the next run brings it back
+  }
+  PushLocalLines(kept);
+
+  // Every request went through: now the schedule, then the state.
+  if (!added_.empty() || std::find(remove_.begin(), remove_.end(), true) != remove_.end()) {
+    std::vector<std::string> lines;
+    lines.reserve(list_.Count() + added_.size());
+    for (size_t i = 0; i < list_.Count(); ++i)
+      if (!remove_[i]) lines.push_back(list_[i]);
+    for (std::string& l : added_) lines.push_back(std::move(l));
+    list_.Assign(std::move(lines));
+    result_.Changed = true;
+    if (in_.SaveSchedule) in_.SaveSchedule(list_);
+  }
+  state_.Resources = std::move(kept);
+  // A change the fetch did not return must be listed again next time.
+  if (fetchedAll) state_.SyncToken = listing.Token;
+  SaveCalDavState(in_.StateFile, state_);
+  return result_;
+}
+
+}  // namespace
+
+TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, TLineList& list) {
+  if (input.Settings.Url.empty()) throw ECalDavError(std::string(kCalDavSettingsMissingText));
+  http.SetCredentials(input.Settings.User, input.Settings.Password);
+  http.SetCaFile(input.Settings.CaFile);
+  return TSyncRun(http, input, list).Run();
+}
+
+std::string CalDavDoneMessage(const TCalDavSyncResult& r) {
+  std::string text = "CalDAV 同期完了しました。\r\n送信 " + std::to_string(r.Sent) + " 件，受信 " +
+                     std::to_string(r.Received) + " 件，削除 " + std::to_string(r.Removed) +
+                     " 件，競合 " + std::to_string(r.Conflicts) + " 件";
+  if (r.Conflicts > 0) text += "\r\n両方で変更された予定は，両方の版を残しました。";
+  if (r.LeftOut > 0)
+    text += "\r\niCalendar で表せない行 " + std::to_string(r.LeftOut) +
+            " 件はこの予定表だけに残しました。";
+  if (r.Skipped > 0) text += "\r\n読めなかったサーバーの予定 " + std::to_string(r.Skipped) + " 件";
+  return text;
+}
+
+}  // namespace moriva

@@ -1,0 +1,75 @@
+#pragma once
+// Two-way sync between the schedule and one calendar collection on a CalDAV server.
+//
+// Each server resource stands for the schedule lines it was turned into (an event one line, a
+// repeating event one line per day in the window); "caldav.ini" remembers which. A run lists
+// the collection (from the sync token when the server keeps one), fetches what is new or
+// changed there, and then:
+// - a server resource new or changed: its lines replace the lines it stood for; a line equal
+//   to one the schedule holds and no resource claims is taken as that line, not added twice;
+// - a server resource gone: the lines it stood for are removed; lines changed locally since
+//   are no longer its lines, and stay;
+// - a resource whose lines were all deleted locally: DELETE with If-Match (a resource changed
+//   on the server meanwhile is kept and comes back at the next run);
+// - a schedule line no resource stands for: PUT as a new event (If-None-Match: *);
+// - changed on both sides (the server changed a resource some of whose lines were changed
+//   locally): the server's version comes in and the local lines go up as new events; counted
+//   as a conflict kept twice.
+// Lines iCalendar cannot express stay local and are counted.
+//
+// Safe to interrupt: the list is changed, the schedule saved (through `SaveSchedule`) and
+// "caldav.ini" written only after every request succeeded, in that order. A run cut short
+// by a failed request changes nothing here (a failed save leaves the changed list unsaved and
+// the state unwritten); what it did on the server shows up in the next run's listing, whose
+// resources then claim the equal local lines instead of doubling them.
+#include <cstddef>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "base/CalDavSettings.h"
+#include "base/Dialogs.h"
+#include "base/LineList.h"
+#include "transfer/CalDavServer.h"
+#include "transfer/HttpClient.h"
+#include "transfer/ICalendarImport.h"
+
+namespace moriva {
+
+struct TCalDavSyncInput {
+  TCalDavSettings Settings;
+  std::filesystem::path StateFile;  // "caldav.ini"
+  // The schedule file's name: a state made with another file (or another URL) is not used,
+  // so that syncing a different schedule never deletes the first one's events.
+  std::string ScheduleFile;
+  const TICalZone* Zone = nullptr;
+  TICalWindow Window;  // repeating events are expanded over it
+  time_t Stamp = 0;    // DTSTAMP of the events sent
+  TStatusSink* Status = nullptr;
+  // Saves the changed list before the state is written; not called when nothing changed.
+  std::function<void(const TLineList&)> SaveSchedule;
+};
+
+struct TCalDavSyncResult {
+  size_t Sent = 0;       // events put on the server
+  size_t Received = 0;   // server events that changed the schedule
+  size_t Removed = 0;    // events deleted on the server, and events removed from the schedule
+  size_t Conflicts = 0;  // changed on both sides, kept twice
+  size_t LeftOut = 0;    // lines iCalendar cannot express, kept here only
+  size_t Skipped = 0;    // server resources that could not be read
+  bool Changed = false;  // the list changed
+
+  bool operator==(const TCalDavSyncResult&) const = default;
+};
+
+// Runs one sync. Throws ECalDavError (settings missing, the server refused), EHttpError (no
+// connection, certificate, time-out, cancel), EWebDavError (an unreadable reply) or EFileError;
+// `list` and both files are then as they were.
+TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, TLineList& list);
+
+// Status panel texts and the closing message (UTF-8).
+inline constexpr std::string_view kCalDavSettingsMissingText = "CalDAV の設定をしてください。";
+std::string CalDavDoneMessage(const TCalDavSyncResult& r);
+
+}  // namespace moriva

@@ -1,0 +1,82 @@
+#pragma once
+// A small HTTP(S) client on libcurl for the calendar server: one request at a time over one
+// kept-alive connection. Waiting follows the mail clients' model: the transfer is driven in
+// slices of about 50 ms, between which ProcessMessages runs and the cancel flag is checked, and
+// a transfer that moves no byte for TimeOut seconds ends with an error.
+//
+// Only http:// and https:// URLs are followed, and redirects are not: a server that moved
+// must be named anew in the settings. Over https the certificate must chain to the system's
+// trust store or to the certificates of the optional PEM file and must name the server.
+// Basic authentication is sent with every request when a user is set.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Exception.h"
+
+typedef void CURL;
+typedef void CURLM;
+
+namespace moriva {
+
+// The request could not be carried out: no connection, a TLS failure, a time-out, a cancel,
+// a reply too large. The text says which, in the user's words.
+class EHttpError : public Exception {
+ public:
+  EHttpError(const std::string& message, bool cancelled = false)
+      : Exception(message), Cancelled(cancelled) {}
+  bool Cancelled;
+};
+
+struct THttpRequest {
+  std::string Method;  // "PROPFIND", "REPORT", "PUT", "DELETE", ...
+  std::string Url;
+  std::vector<std::string> Headers;  // "Name: value" lines
+  std::string Body;                  // sent when not empty
+};
+
+struct THttpResponse {
+  long Status = 0;
+  std::string ETag;  // the ETag header as sent (quotes included); empty when none
+  std::string Body;
+};
+
+// Replies beyond this size end the request: a calendar server never needs more, and a hostile
+// one must not fill the memory.
+inline constexpr size_t kMaxHttpReplyBytes = 256u << 20;
+
+class THttpClient {
+ public:
+  THttpClient();
+  ~THttpClient();
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  // Basic authentication; an empty user sends none.
+  void SetCredentials(std::string user, std::string password);
+  // A PEM file of certificates trusted beside the system's; empty for none.
+  void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
+
+  // Sends one request and waits for the whole reply; any HTTP status is returned, transport
+  // failures throw EHttpError.
+  THttpResponse Send(const THttpRequest& request);
+
+  // Requests sent so far (also those that failed).
+  size_t RequestCount() const { return requests_; }
+
+  int TimeOut = 60;  // seconds without progress
+  std::function<void()> ProcessMessages;
+  std::function<bool()> CancelRequested;
+  // Called after each completed exchange with its number (1, 2, ...), before the reply is
+  // handed back: lets a caller stop a run right after the server acted on a request.
+  std::function<void(size_t number)> AfterExchange;
+
+ private:
+  CURLM* multi_ = nullptr;
+  CURL* easy_ = nullptr;
+  std::string user_, password_, caFile_;
+  size_t requests_ = 0;
+};
+
+}  // namespace moriva
