@@ -184,18 +184,12 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
                                 std::vector<fs::path>& fileList,
                                 const std::function<void(int)>& beforeRecording) {
   const TMailSettings settings = ReadMailSettings(SettingsFilePath(context.Folders.Config));
-  const std::optional<TMailSecurity> security = ParseMailSecurity(settings.PopSecurity, true);
-  const TServerAddress server =
-      SplitServerAddress(settings.POP, DefaultPop3Port(security.value_or(TMailSecurity::msNone)));
-  pop.Host = server.Host;
-  pop.Port = server.Port;
-  pop.Security = security.value_or(TMailSecurity::msNone);
-  pop.CaFile = Cp932ToUtf8(settings.CaFile);  // a path: the file system speaks UTF-8
+  const bool knownSecurity = AimClient(pop, settings.POP, settings.PopSecurity, settings.CaFile);
   pop.UserId = settings.UserId;
   pop.UserPasswd = settings.Password;
   pop.APOP = settings.APOP;
   pop.GetUIDLsOnRetrieve = true;
-  if (pop.Host.empty() || pop.UserId.empty() || !security) {
+  if (pop.Host.empty() || pop.UserId.empty() || !knownSecurity) {
     context.Dialogs.ShowError(kReceiveSettingsMissingText);
     return {0, TReceiveOutcome::NotConfigured, false};
   }

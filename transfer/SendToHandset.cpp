@@ -86,13 +86,7 @@ TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context,
   std::string passwordError;
   const TMailSettings settings =
       ReadMailSettings(SettingsFilePath(context.Folders.Config), passwordError);
-  const std::optional<TMailSecurity> security = ParseMailSecurity(settings.SmtpSecurity, false);
-  const TServerAddress server =
-      SplitServerAddress(settings.SMTP, DefaultSmtpPort(security.value_or(TMailSecurity::msNone)));
-  smtp.Host = server.Host;
-  smtp.Port = server.Port;
-  smtp.Security = security.value_or(TMailSecurity::msNone);
-  smtp.CaFile = Cp932ToUtf8(settings.CaFile);  // a path: the file system speaks UTF-8
+  const bool knownSecurity = AimClient(smtp, settings.SMTP, settings.SmtpSecurity, settings.CaFile);
   smtp.AuthUser = settings.SmtpUser;
   smtp.AuthPassword = settings.SmtpPassword;
   // Only a user who wrote "none" has agreed to send the password unencrypted.
@@ -100,7 +94,7 @@ TSendResult SendToPhone(TSmtpClient& smtp, const TTransferContext& context,
   msg.SendTo = settings.HS110EMail;
   msg.UserName = settings.Sender;
   msg.From = settings.SenderMail;
-  if (smtp.Host.empty() || msg.SendTo.empty() || !security) {
+  if (smtp.Host.empty() || msg.SendTo.empty() || !knownSecurity) {
     context.Dialogs.ShowError(kSendSettingsMissingText);
     return TSendResult::NotConfigured;
   }

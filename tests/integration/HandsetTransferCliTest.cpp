@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -15,6 +14,7 @@
 #include "base/MailSettings.h"
 #include "tests/integration/MailTestServers.h"
 #include "tests/oracle/OracleTool.h"
+#include "tests/support/CliRun.h"
 
 namespace moriva {
 namespace {
@@ -22,23 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-struct CliResult {
-  int code = -1;
-  std::string out, err;
-};
-
 // Runs moriva-cli with `args` (already quoted for the shell).
-CliResult Cli(const oracle::TempDir& dir, const std::string& args) {
-  const fs::path out = dir.Path() / "cli.out", err = dir.Path() / "cli.err";
-  const std::string command = oracle::ShellQuote(std::string(MORIVA_BINARY_DIR) + "/moriva-cli") +
-                              " " + args + " >" + oracle::ShellQuote(out.string()) + " 2>" +
-                              oracle::ShellQuote(err.string());
-  const int status = std::system(command.c_str());
-  CliResult r;
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = ReadFileBytes(out);
-  r.err = ReadFileBytes(err);
-  return r;
+TCliRun Cli(const oracle::TempDir& dir, const std::string& args) {
+  return RunCaptured(MorivaCli() + " " + args, dir.Path());
 }
 
 TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
@@ -60,7 +46,7 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   for (const auto& [key, value] : config) {
     SCOPED_TRACE(key);
     EXPECT_EQ(Cli(dir, d + " config " + key + " " + oracle::ShellQuote(value)).code, 0);
-    const CliResult shown = Cli(dir, "config " + key + " " + d);
+    const TCliRun shown = Cli(dir, "config " + key + " " + d);
     EXPECT_EQ(shown.out, value + "\n");
   }
   // Stored as the settings window stores them: CP932 text, a scrambled password.
@@ -79,7 +65,7 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   fs::permissions(mrv, shared);
   const std::string file = oracle::ShellQuote(mrv.string());
 
-  CliResult sent = Cli(dir, d + " send " + file + " --today 2026-12-07");
+  TCliRun sent = Cli(dir, d + " send " + file + " --today 2026-12-07");
   EXPECT_EQ(sent.code, 0) << sent.err;
   EXPECT_EQ(sent.out, "送信完了しました。\n");
   const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(phone);
@@ -90,7 +76,7 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
       "mrv", "HS.CSV",
       mailroad::HandsetCsv(delivered[0].Attachment,
                            {Sj("\"散歩\",\"公園\",\"2027/4/1\",\"7:0:0\",\"false\"")})));
-  CliResult got = Cli(dir, d + " receive " + file);
+  TCliRun got = Cli(dir, d + " receive " + file);
   EXPECT_EQ(got.code, 0) << got.err;
   EXPECT_THAT(got.out, HasSubstr("サーバーへ接続中...\n"));
   EXPECT_THAT(got.out, HasSubstr("\nmrv\n"));

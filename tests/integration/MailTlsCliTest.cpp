@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -15,6 +14,7 @@
 #include "base/FileIO.h"
 #include "tests/integration/MailTestServers.h"
 #include "tests/oracle/OracleTool.h"
+#include "tests/support/CliRun.h"
 
 namespace moriva {
 namespace {
@@ -22,23 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-struct CliResult {
-  int code = -1;
-  std::string out, err;
-};
-
-CliResult Cli(const oracle::TempDir& dir, const std::string& args) {
-  const fs::path out = dir.Path() / "cli.out", err = dir.Path() / "cli.err";
-  const std::string command = oracle::ShellQuote(std::string(MORIVA_BINARY_DIR) + "/moriva-cli") +
-                              " --dir " + oracle::ShellQuote(dir.Path().string()) + " " + args +
-                              " >" + oracle::ShellQuote(out.string()) + " 2>" +
-                              oracle::ShellQuote(err.string());
-  const int status = std::system(command.c_str());
-  CliResult r;
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = ReadFileBytes(out);
-  r.err = ReadFileBytes(err);
-  return r;
+TCliRun Cli(const oracle::TempDir& dir, const std::string& args) {
+  return RunCaptured(MorivaCli() + " --dir " + oracle::ShellQuote(dir.Path().string()) + " " + args,
+                     dir.Path());
 }
 
 void Configure(const oracle::TempDir& dir, const std::map<std::string, std::string>& settings) {
@@ -86,14 +72,14 @@ TEST(MailTlsCliTest, SendsAndReceivesThroughEveryEncryptedRoad) {
     WriteFileAtomically(mrv, kSchedule);
     const std::string file = oracle::ShellQuote(mrv.string());
 
-    CliResult sent = Cli(dir, "send " + file + " --today 2026-12-07");
+    TCliRun sent = Cli(dir, "send " + file + " --today 2026-12-07");
     EXPECT_EQ(sent.code, 0) << sent.err;
     const auto delivered = mailroad::DeliveredTo(phone, smtp);
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0].Attachment, ReadFileBytes(dir.Path() / "outgoing" / "SCHEDULE.CSV"));
 
     box.Put(mailroad::HandsetMail("mrv", "HS.CSV", mailroad::HandsetCsv(delivered[0].Attachment)));
-    CliResult got = Cli(dir, "receive " + file);
+    TCliRun got = Cli(dir, "receive " + file);
     EXPECT_EQ(got.code, 0) << got.err;
     EXPECT_THAT(got.out, HasSubstr("1 件受信しました。\n"));
     EXPECT_TRUE(fs::exists(dir.Path() / "incoming" / "HS.CSV"));
@@ -177,7 +163,7 @@ TEST(MailTlsCliTest, EveryFailureIsNamedAndChangesNothing) {
     WriteFileAtomically(mrv, kSchedule);
     WriteFileAtomically(uidl, "old-id\r\n");
 
-    const CliResult r = Cli(dir, (c.send ? "send --today 2026-12-07 " : "receive ") + mrv.string());
+    const TCliRun r = Cli(dir, (c.send ? "send --today 2026-12-07 " : "receive ") + mrv.string());
     EXPECT_EQ(r.code, 1);
     EXPECT_THAT(r.err, HasSubstr(c.message));
     EXPECT_THAT(r.err,

@@ -8,8 +8,7 @@
 #include "transfer/ICalendarExport.h"
 
 using namespace moriva;
-using moriva::oracle::RunTool;
-using moriva::oracle::ShellQuote;
+using moriva::oracle::RunPython;
 using moriva::oracle::TempDir;
 
 namespace {
@@ -43,8 +42,7 @@ TEST(ICalendarOracleTest, PythonReadsTheSameEvents) {
   TempDir dir;
   const std::string ics =
       dir.Write("out.ics", BuildICalendar(list, TICalZone("Europe/Berlin"), 1796000000).Text);
-  const std::string script = dir.Write("reader.py", kReader);
-  std::istringstream out(RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(ics)));
+  std::istringstream out(RunPython(dir, kReader, ics));
   std::vector<std::string> events;
   for (std::string line; std::getline(out, line);) events.push_back(line);
   const std::vector<std::string> expected = {

@@ -12,8 +12,7 @@
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;
-using moriva::oracle::RunTool;
-using moriva::oracle::ShellQuote;
+using moriva::oracle::RunPython;
 using moriva::oracle::TempDir;
 
 namespace {
@@ -56,9 +55,7 @@ struct ReadBack {
 
 ReadBack ReadWithPython(const TempDir& dir, const TMailMessage& m) {
   std::string mail = dir.Write("mail.eml", m.RawMail.Text());
-  std::string script = dir.Write("reader.py", kReader);
-  std::istringstream out(
-      RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(mail)));
+  std::istringstream out(RunPython(dir, kReader, mail));
   ReadBack r;
   std::string key, line;
   while (std::getline(out, line)) {
@@ -211,11 +208,9 @@ else:
       {"shift_jis", {"予定.csv"}},
   };
   TempDir dir;
-  const std::string script = dir.Write("writer.py", kWriter);
   for (const auto& [charset, names] : cases) {
     SCOPED_TRACE(charset);
-    const std::string mail =
-        RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(charset));
+    const std::string mail = RunPython(dir, kWriter, charset);
     std::vector<std::string> lines = SplitLines(mail);
     int blanked = 0;
     for (std::string& line : lines)

@@ -68,6 +68,13 @@ inline std::string RunTool(const std::string& command) {
   return out;
 }
 
+// Runs the Python program whose text is `program` with the one argument `arg`, and returns what
+// it printed.
+inline std::string RunPython(const TempDir& dir, std::string_view program, std::string_view arg) {
+  const std::string script = dir.Write("program.py", program);
+  return RunTool("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(arg));
+}
+
 // Runs `command` with `input` as its standard input (through a file in `dir`).
 inline std::string RunWithInput(const TempDir& dir, const std::string& command,
                                 std::string_view input) {

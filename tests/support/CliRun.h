@@ -17,13 +17,29 @@
 #include <string>
 
 #include "base/FileIO.h"
+#include "tests/oracle/OracleTool.h"
 
 namespace moriva {
 
 struct TCliRun {
-  int code;  // the exit code, or -1 when the program did not exit normally
+  int code = -1;  // the exit code, or -1 when the program did not exit normally
   std::string out, err;
 };
+
+// Runs the shell command line `command`; what it prints goes through the files "out" and "err"
+// of `folder`, so a large output cannot block it.
+inline TCliRun RunCaptured(const std::string& command, const std::filesystem::path& folder) {
+  const std::filesystem::path out = folder / "out", err = folder / "err";
+  const std::string line = "(" + command + ") >" + oracle::ShellQuote(out.string()) + " 2>" +
+                           oracle::ShellQuote(err.string());
+  const int status = std::system(line.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+}
+
+// moriva-cli of this build, quoted for the shell.
+inline std::string MorivaCli() {
+  return oracle::ShellQuote(std::string(MORIVA_BINARY_DIR) + "/moriva-cli");
+}
 
 class TCliTest : public ::testing::Test {
  protected:
@@ -39,13 +55,7 @@ class TCliTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // `args` go through the shell as they stand; quote what needs it.
-  TCliRun Run(const std::string& args) const {
-    const std::string cmd = std::string(MORIVA_BINARY_DIR) + "/moriva-cli " + args + " >" +
-                            (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir_ / "out"),
-            ReadFileBytes(dir_ / "err")};
-  }
+  TCliRun Run(const std::string& args) const { return RunCaptured(MorivaCli() + " " + args, dir_); }
 
   std::filesystem::path dir_;
 

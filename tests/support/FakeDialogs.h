@@ -65,47 +65,20 @@ class TFakeDialogs : public TDialogs {
 
   bool AskYesNo(std::string_view text, std::string_view caption, TMsgIcon icon,
                 TMsgDefault defaultButton) override {
-    Call c;
-    c.What = Kind::AskYesNo;
-    c.Text = text;
-    c.Caption = caption;
-    c.Icon = icon;
+    Call c = Box(Kind::AskYesNo, text, caption, icon);
     c.Default = defaultButton;
-    if (!YesNoAnswers.empty()) {
-      c.Answer = YesNoAnswers.front();
-      YesNoAnswers.pop_front();
-    } else if (DefaultYesNo) {
-      c.Answer = *DefaultYesNo;
-    } else {
-      Calls.push_back(c);
-      throw NoAnswer("unexpected question: " + c.Text);
-    }
-    Calls.push_back(c);
-    if (OnCall) OnCall(c);
-    return c.Answer;
+    return Answer(std::move(c), &Call::Answer, YesNoAnswers, DefaultYesNo,
+                  "unexpected question: " + std::string(text));
   }
 
   TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
                             TMsgIcon icon) override {
-    Call c;
-    c.What = Kind::AskYesNoCancel;
-    c.Text = text;
-    c.Caption = caption;
-    c.Icon = icon;
-    Calls.push_back(c);
-    if (ThreeWayAnswers.empty()) throw NoAnswer("unexpected question: " + c.Text);
-    Calls.back().ThreeWay = ThreeWayAnswers.front();
-    ThreeWayAnswers.pop_front();
-    if (OnCall) OnCall(Calls.back());
-    return Calls.back().ThreeWay;
+    return Answer(Box(Kind::AskYesNoCancel, text, caption, icon), &Call::ThreeWay, ThreeWayAnswers,
+                  {}, "unexpected question: " + std::string(text));
   }
 
   void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override {
-    Call c;
-    c.What = Kind::Message;
-    c.Text = text;
-    c.Caption = caption;
-    c.Icon = icon;
+    const Call c = Box(Kind::Message, text, caption, icon);
     Calls.push_back(c);
     if (OnCall) OnCall(c);
   }
@@ -120,16 +93,12 @@ class TFakeDialogs : public TDialogs {
   }
 
   void BeginBusy() override {
-    Call c;
-    c.What = Kind::BeginBusy;
-    Calls.push_back(c);
+    Calls.push_back(Box(Kind::BeginBusy));
     ++BusyDepth;
     if (BusyDepth > MaxBusyDepth) MaxBusyDepth = BusyDepth;
   }
   void EndBusy() override {
-    Call c;
-    c.What = Kind::EndBusy;
-    Calls.push_back(c);
+    Calls.push_back(Box(Kind::EndBusy));
     --BusyDepth;
   }
 
@@ -157,21 +126,44 @@ class TFakeDialogs : public TDialogs {
   void Reset() { *this = TFakeDialogs(); }
 
  private:
+  static Call Box(Kind what, std::string_view text = {}, std::string_view caption = {},
+                  TMsgIcon icon = TMsgIcon::None) {
+    Call c;
+    c.What = what;
+    c.Text = text;
+    c.Caption = caption;
+    c.Icon = icon;
+    return c;
+  }
+
   std::optional<std::filesystem::path> ChooseFile(Kind kind, std::string_view filter,
                                                   const std::filesystem::path& proposedName) {
-    Call c;
-    c.What = kind;
+    Call c = Box(kind);
     c.Filter = filter;
     c.ProposedName = proposedName;
-    if (FileAnswers.empty()) {
-      Calls.push_back(c);
-      throw NoAnswer("unexpected file dialog with filter " + c.Filter);
+    return Answer(std::move(c), &Call::Chosen, FileAnswers, {},
+                  "unexpected file dialog with filter " + std::string(filter));
+  }
+
+  // Records `c` with the first prepared answer (else `fallback`) in its member `given`, and
+  // returns that answer. With neither, `c` is recorded unanswered and NoAnswer(`unplanned`)
+  // thrown, so an unplanned box is both seen and stopped.
+  template <class T>
+  T Answer(Call c, T Call::*given, std::deque<T>& answers, const std::optional<T>& fallback,
+           const std::string& unplanned) {
+    if (answers.empty() && !fallback) {
+      Calls.push_back(std::move(c));
+      throw NoAnswer(unplanned);
     }
-    c.Chosen = FileAnswers.front();
-    FileAnswers.pop_front();
+    if (answers.empty()) {
+      c.*given = *fallback;
+    } else {
+      c.*given = std::move(answers.front());
+      answers.pop_front();
+    }
     Calls.push_back(c);
     if (OnCall) OnCall(c);
-    return c.Chosen;
+    return c.*given;
   }
 };
 

@@ -39,6 +39,23 @@ TLineList Merged(const std::string& csv) {
   return list;
 }
 
+struct TScriptedReceive {
+  TReceiveAndMerge Result;
+  std::vector<std::string> Heard;  // the commands the server read
+};
+
+// A receive into `schedule` from a fresh server playing `steps`, hanging up at `dropAt`.
+TScriptedReceive ReceiveFrom(ReceiveRun& run, const std::vector<TPop3Step>& steps,
+                             TLineList& schedule, size_t dropAt = static_cast<size_t>(-1)) {
+  TScriptedServer server;
+  PlayDialogue(server, steps, dropAt);
+  server.Start();
+  run.f.WriteSettings(LocalSettings(0, server.Port(), "taro", "secret"));
+  TReceiveAndMerge result = ReceiveIntoSchedule(run.pop, run.f.context, schedule);
+  server.Join();
+  return {std::move(result), server.Received()};
+}
+
 TEST(HandsetTransferDropTest,
      HangUpAfterEachCommandRecordsWhatWasStoredAndTheNextReceiveFetchesTheRest) {
   // The handset sends its whole schedule each time, so the later file holds the earlier one.
@@ -70,16 +87,13 @@ TEST(HandsetTransferDropTest,
       }
     }
 
-    TScriptedServer dropping;
-    PlayDialogue(dropping, full, drop);
-    dropping.Start();
-    ReceiveRun run(dropping.Port());
+    ReceiveRun run(0);
     WriteFileAtomically(run.f.UidlFile(), IdFile(known));
     TLineList schedule;
-    const TReceiveAndMerge r = ReceiveIntoSchedule(run.pop, run.f.context, schedule);
-    dropping.Join();
+    const TScriptedReceive dropped = ReceiveFrom(run, full, schedule, drop);
+    const TReceiveAndMerge& r = dropped.Result;
 
-    EXPECT_EQ(dropping.Received(), Commands(full, drop + 1));
+    EXPECT_EQ(dropped.Heard, Commands(full, drop + 1));
     EXPECT_EQ(r.Received.Outcome,
               drop < 2 ? TReceiveOutcome::CannotConnect : TReceiveOutcome::Failed);
     EXPECT_FALSE(ErrorTexts(run.f.dialogs).empty());  // the user is told
@@ -92,16 +106,11 @@ TEST(HandsetTransferDropTest,
 
     // The server is well again: exactly the mails not stored are fetched, each once.
     const std::vector<TPop3Step> rest = ReceiveDialogue(box, stored);
-    TScriptedServer healthy;
-    PlayDialogue(healthy, rest);
-    healthy.Start();
-    run.f.WriteSettings(LocalSettings(0, healthy.Port(), "taro", "secret"));
-    const TReceiveAndMerge again = ReceiveIntoSchedule(run.pop, run.f.context, schedule);
-    healthy.Join();
+    const TScriptedReceive again = ReceiveFrom(run, rest, schedule);
     std::vector<std::string> expected = Commands(rest, rest.size());
     expected.push_back("QUIT");
-    EXPECT_EQ(healthy.Received(), expected);
-    EXPECT_EQ(again.Received.Outcome, TReceiveOutcome::Done);
+    EXPECT_EQ(again.Heard, expected);
+    EXPECT_EQ(again.Result.Received.Outcome, TReceiveOutcome::Done);
     EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), IdFile({"old1", "s2", "o3", "s4", "o5"}));
     EXPECT_EQ(schedule, Merged(later));
   }
@@ -112,10 +121,7 @@ TEST(HandsetTransferDropTest,
 TEST(HandsetTransferDropTest, AFileThatCannotBeMergedLeavesItsMailUnrecorded) {
   const std::vector<TBoxMail> box = {{"s1", "mrv", "HS.CSV", kHandsetCsv}, {"o2", "Hello"}};
   const std::vector<TPop3Step> full = ReceiveDialogue(box, {});
-  TScriptedServer first;
-  PlayDialogue(first, full);
-  first.Start();
-  ReceiveRun run(first.Port());
+  ReceiveRun run(0);
   const fs::path file = run.f.Incoming() / "HS.CSV";
   run.f.context.ProcessMessages = [&] {
     if (fs::is_regular_file(file)) {
@@ -124,20 +130,13 @@ TEST(HandsetTransferDropTest, AFileThatCannotBeMergedLeavesItsMailUnrecorded) {
     }
   };
   TLineList schedule;
-  EXPECT_THROW(ReceiveIntoSchedule(run.pop, run.f.context, schedule), EFileError);
-  first.Join();
+  EXPECT_THROW(ReceiveFrom(run, full, schedule), EFileError);
   EXPECT_FALSE(fs::exists(run.f.UidlFile()));
   EXPECT_FALSE(run.pop.Connected());
 
   fs::remove(file);
   run.f.context.ProcessMessages = nullptr;
-  TScriptedServer again;
-  PlayDialogue(again, full);
-  again.Start();
-  run.f.WriteSettings(LocalSettings(0, again.Port(), "taro", "secret"));
-  const TReceiveAndMerge r = ReceiveIntoSchedule(run.pop, run.f.context, schedule);
-  again.Join();
-  EXPECT_EQ(r.Received.Outcome, TReceiveOutcome::Done);
+  EXPECT_EQ(ReceiveFrom(run, full, schedule).Result.Received.Outcome, TReceiveOutcome::Done);
   EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), IdFile({"s1", "o2"}));
   EXPECT_EQ(schedule, Merged(kHandsetCsv));
 }

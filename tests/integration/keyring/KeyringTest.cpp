@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
@@ -14,6 +13,7 @@
 #include "base/MailSettings.h"
 #include "tests/integration/MailTestServers.h"
 #include "tests/oracle/OracleTool.h"
+#include "tests/support/CliRun.h"
 
 namespace moriva {
 namespace {
@@ -24,27 +24,17 @@ using ::testing::HasSubstr;
 
 constexpr const char* kNoBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus";
 
-struct TShellRun {
-  int code = -1;
-  std::string out, err;
-};
-
 // A shell command line, with the keyring's bus in the environment.
-TShellRun Shell(const oracle::TempDir& dir, const std::string& command) {
-  const fs::path out = dir.Path() / "run.out", err = dir.Path() / "run.err";
-  const std::string line =
-      "(" + command + ") >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
-  const int status = std::system(line.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+TCliRun Shell(const oracle::TempDir& dir, const std::string& command) {
+  return RunCaptured(command, dir.Path());
 }
 
 std::string CliIn(const oracle::TempDir& dir) {
-  return ShellQuote(std::string(MORIVA_BINARY_DIR) + "/moriva-cli") + " --dir " +
-         ShellQuote(dir.Path().string());
+  return MorivaCli() + " --dir " + ShellQuote(dir.Path().string());
 }
 
-TShellRun Config(const oracle::TempDir& dir, const std::string& key, const std::string& value,
-                 const std::string& env = "") {
+TCliRun Config(const oracle::TempDir& dir, const std::string& key, const std::string& value,
+               const std::string& env = "") {
   if (key.ends_with("password"))  // typed on stdin, as a user should
     return Shell(dir, "printf '%s\\n' " + ShellQuote(value) + " | " + env + " " + CliIn(dir) +
                           " config " + key + " -");
@@ -101,7 +91,7 @@ TEST_F(KeyringTest, PasswordsLiveInTheKeyringAndTheServersStillTakeThem) {
   };
   for (const auto& [key, value] : settings) {
     SCOPED_TRACE(key);
-    const TShellRun r = Config(dir, key, value);
+    const TCliRun r = Config(dir, key, value);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "") << "no warning for a password typed on stdin";
   }
@@ -114,7 +104,7 @@ TEST_F(KeyringTest, PasswordsLiveInTheKeyringAndTheServersStillTakeThem) {
   EXPECT_EQ(ModeOf(dir.Path() / "hs110.ini"), 0600u);
 
   // Another settings folder keeps a password of its own; one on the command line is warned of.
-  const TShellRun loud = Shell(other, CliIn(other) + " config password other-one");
+  const TCliRun loud = Shell(other, CliIn(other) + " config password other-one");
   EXPECT_EQ(loud.code, 0);
   EXPECT_THAT(loud.err, HasSubstr("warning"));
   EXPECT_EQ(Lookup(other, "password"), "other-one");
@@ -122,13 +112,13 @@ TEST_F(KeyringTest, PasswordsLiveInTheKeyringAndTheServersStillTakeThem) {
 
   const fs::path mrv = dir.Path() / "s.mrv";
   WriteFileAtomically(mrv, "2027,2027,1,5,,,\"a- b- 10:30:0- TRUE\"\r\n");
-  const TShellRun sent =
+  const TCliRun sent =
       Shell(dir, CliIn(dir) + " send " + ShellQuote(mrv.string()) + " --today 2026-12-07");
   EXPECT_EQ(sent.code, 0) << sent.err;  // SMTP AUTH with the keyring's password
   const auto delivered = mailroad::DeliveredTo(phone, smtp);
   ASSERT_EQ(delivered.size(), 1u);
   box.Put(mailroad::HandsetMail("mrv", "HS.CSV", mailroad::HandsetCsv(delivered[0].Attachment)));
-  const TShellRun got = Shell(dir, CliIn(dir) + " receive " + ShellQuote(mrv.string()));
+  const TCliRun got = Shell(dir, CliIn(dir) + " receive " + ShellQuote(mrv.string()));
   EXPECT_EQ(got.code, 0) << got.err;  // the POP3 login with it
   EXPECT_THAT(got.out, HasSubstr("1 件受信しました。"));
 }
@@ -176,7 +166,7 @@ TEST_F(KeyringTest, WithoutABusThePasswordStaysScrambledInAPrivateFile) {
   // A keyring that held the password but does not answer now is named, not taken as empty.
   WriteProfileString("email", "password", "", dir.Path() / "hs110.ini");
   WriteProfileString("email", "secrets", "keyring", dir.Path() / "hs110.ini");
-  const TShellRun r = Shell(dir, env + " " + CliIn(dir) + " config password");
+  const TCliRun r = Shell(dir, env + " " + CliIn(dir) + " config password");
   EXPECT_NE(r.code, 0);
   EXPECT_THAT(r.err, HasSubstr("キーリング"));
 }
