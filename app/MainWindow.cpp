@@ -34,6 +34,7 @@
 #include "calendar/DayListReport.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
+#include "transfer/CalDavSyncAction.h"
 #include "transfer/DroppedFiles.h"
 #include "transfer/FileMenuActions.h"
 #include "transfer/HandsetTransfer.h"
@@ -206,6 +207,7 @@ void TMainWindow::CreateActions() {
   HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
   HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
   PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
+  CalDavSync = make("CalDAV 同期", 7, [this] { CalDavSyncExecute(); });
   CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
   CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
   IcsIn = make("iCalendar 読込", 14,
@@ -261,6 +263,7 @@ void TMainWindow::CreateMenus() {
   transfer->addAction(HSOutput);
   transfer->addSeparator();
   transfer->addAction(HSInput);
+  transfer->addAction(CalDavSync);
   transfer->addAction(PopCancel);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
@@ -350,8 +353,9 @@ void TMainWindow::AddScheExecute() {
 
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
-  for (QAction* a : {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut,
-                     HSOutput, HSInput, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
+  for (QAction* a :
+       {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut, HSOutput,
+        HSInput, CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
 }
@@ -392,8 +396,21 @@ void TMainWindow::HSInputExecute() {
   StatusBar1->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));
 }
 
+void TMainWindow::CalDavSyncExecute() {
+  if (transferring_) return;
+  TTransferScope scope([this](bool on) { SetTransferring(on); });
+  calDavCancel_ = false;
+  TTransferContext context(dialogs_, Folders);
+  context.Status = StatusBar1;
+  context.ProcessMessages = [] { QCoreApplication::processEvents(); };
+  context.CancelRequested = [this] { return calDavCancel_; };
+  SyncDocumentWithCalDav(*document_, context, TICalZone(LocalTimeZoneName()), TodayJulius(),
+                         std::time(nullptr));
+}
+
 void TMainWindow::PopCancelExecute() {
   Pop3->Cancel();
+  calDavCancel_ = true;
 }
 
 void TMainWindow::ClosesExecute() {

@@ -71,7 +71,8 @@ class TMainWindow : public QMainWindow {
   QAction* XmlOut = nullptr;
   QAction* HSOutput = nullptr;
   QAction* HSInput = nullptr;
-  QAction* PopCancel = nullptr;
+  QAction* PopCancel = nullptr;   // 受信キャンセル: stops a receive or a CalDAV sync
+  QAction* CalDavSync = nullptr;  // CalDAV 同期
   QAction* Closes = nullptr;
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
@@ -98,6 +99,8 @@ class TMainWindow : public QMainWindow {
   // 受信キャンセル, which is always enabled, stays so.
   void HSOutputExecute();
   void HSInputExecute();
+  // Two-way sync with the CalDAV calendar of the settings (SyncDocumentWithCalDav).
+  void CalDavSyncExecute();
   void PopCancelExecute();
   bool Transferring() const { return transferring_; }
   void JumpTodayExecute();
@@ -135,6 +138,7 @@ class TMainWindow : public QMainWindow {
   QMenu* PopupMenu1 = nullptr;
   bool shown_ = false;
   bool transferring_ = false;
+  bool calDavCancel_ = false;  // set by 受信キャンセル while a CalDAV sync runs
 };
 
 }  // namespace moriva

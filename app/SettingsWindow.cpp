@@ -12,8 +12,10 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/FormFont.h"
+#include "base/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
+#include "base/IniFile.h"
 #include "base/MailSettings.h"
 #include "base/SecretStore.h"
 #include "mail/MailSecurity.h"
@@ -141,6 +143,20 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   PasswordPlace = new QLabel(security);
   PasswordPlace->setGeometry(12, 240, 291, 16);
 
+  auto* calDav = new QWidget;
+  PageControl1->addTab(calDav, QStringLiteral("CalDAV"));
+  GroupBox5 = new QGroupBox(QStringLiteral("カレンダーサーバー (CalDAV)"), calDav);
+  GroupBox5->setGeometry(6, 6, 297, 160);
+  auto* urlLabel = new QLabel(QStringLiteral("カレンダーの URL (https://...)"), GroupBox5);
+  urlLabel->setGeometry(12, 23, 270, 16);
+  EditCalDavUrl = AddEditRow(GroupBox5, 44, {});
+  EditCalDavUrl->setGeometry(12, 44, 273, 21);
+  urlLabel->setBuddy(EditCalDavUrl);
+  EditCalDavUser = AddEditRow(GroupBox5, 74, QStringLiteral("ユーザID"));
+  EditCalDavPassword = AddEditRow(GroupBox5, 102, QStringLiteral("パスワード"));
+  StarPassword(EditCalDavPassword);
+  EditCalDavCaFile = AddEditRow(GroupBox5, 130, QStringLiteral("証明書 (PEM ファイル)"));
+
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
   OKBtn->setDefault(true);
@@ -150,10 +166,11 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   connect(AbortBtn, &QPushButton::clicked, this, [this] { done(kAbort); });
 
   // Within each group the tab order follows the rows; then the buttons.
-  QWidget* order[] = {EditHS110EMail, EditSMTP,       EditSender,   EditSenderEMail,
-                      EditPOP,        EditUserId,     EditPassword, ckAPOP,
-                      ckUIDL,         cbSMTPSecurity, EditSMTPUser, EditSMTPPassword,
-                      cbPOPSecurity,  EditCAFile,     OKBtn,        AbortBtn};
+  QWidget* order[] = {
+      EditHS110EMail, EditSMTP,           EditSender,       EditSenderEMail, EditPOP,
+      EditUserId,     EditPassword,       ckAPOP,           ckUIDL,          cbSMTPSecurity,
+      EditSMTPUser,   EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
+      EditCalDavUser, EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -174,6 +191,13 @@ void TSettingsWindow::LoadFields() {
   EditSMTPUser->setText(FromCp932(s.SmtpUser));
   EditSMTPPassword->setText(FromCp932(s.SmtpPassword));
   EditCAFile->setText(FromCp932(s.CaFile));
+  std::string calDavError;
+  const TCalDavSettings c = ReadCalDavSettings(settingsFile_, calDavError);
+  EditCalDavUrl->setText(FromCp932(c.Url));
+  EditCalDavUser->setText(FromCp932(c.User));
+  EditCalDavPassword->setText(FromCp932(c.Password));
+  EditCalDavCaFile->setText(FromCp932(c.CaFile));
+  if (passwordError.empty()) passwordError = calDavError;
   const QString place = DesktopSecretStore().Available()
                             ? QStringLiteral("パスワードの保存先: デスクトップのキーリング")
                             : QStringLiteral("パスワードの保存先: %1 (本人のみ読み取り可)")
@@ -181,6 +205,7 @@ void TSettingsWindow::LoadFields() {
   PasswordPlace->setText(place);
   EditPassword->setToolTip(place);
   EditSMTPPassword->setToolTip(place);
+  EditCalDavPassword->setToolTip(place);
   if (!passwordError.empty()) dialogs_.ShowError(passwordError);
 }
 
@@ -201,6 +226,12 @@ void TSettingsWindow::SaveFields() {
   s.SmtpPassword = ToCp932(EditSMTPPassword->text());
   s.CaFile = ToCp932(EditCAFile->text());
   WriteMailSettings(settingsFile_, s);
+  const TCalDavSettings c{ToCp932(EditCalDavUrl->text()), ToCp932(EditCalDavUser->text()),
+                          ToCp932(EditCalDavPassword->text()), ToCp932(EditCalDavCaFile->text())};
+  // A file without a calendar server gets no empty section for one.
+  if (c != TCalDavSettings{} ||
+      !ReadProfileString(kCalDavSection, "url", "\x01", settingsFile_).starts_with('\x01'))
+    WriteCalDavSettings(settingsFile_, c);
 }
 
 int TSettingsWindow::ShowSettings() {

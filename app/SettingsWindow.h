@@ -1,5 +1,6 @@
 #pragma once
-// The settings window: the mail accounts for sending to and receiving from the handset. It is
+// The settings window: the mail accounts for sending to and receiving from the handset, and
+// the calendar server of the CalDAV sync. It is
 // created for one modal run: ShowSettings loads the fields from the settings file, shows the
 // window, and writes the fields back only when the user ends it with OK.
 #include <QDialog>
@@ -58,6 +59,12 @@ class TSettingsWindow : public QDialog {
   TEnterAdvanceEdit* EditSMTPPassword = nullptr;
   QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"
   TEnterAdvanceEdit* EditCAFile = nullptr;
+  // Third page: the calendar server the CalDAV sync uses.
+  QGroupBox* GroupBox5 = nullptr;
+  TEnterAdvanceEdit* EditCalDavUrl = nullptr;
+  TEnterAdvanceEdit* EditCalDavUser = nullptr;
+  TEnterAdvanceEdit* EditCalDavPassword = nullptr;
+  TEnterAdvanceEdit* EditCalDavCaFile = nullptr;
   QLabel* PasswordPlace = nullptr;  // one line: where the passwords are kept
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;

@@ -249,7 +249,7 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   TCalDavSyncInput in;
   in.Settings = ReadCalDavSettings(SettingsFilePath(folders.Folders.Config));
   in.StateFile = folders.Folders.Data / kCalDavStateFileName;
-  in.ScheduleFile = fs::absolute(pos[0]).lexically_normal().string();
+  in.ScheduleFile = CalDavScheduleKey(pos[0]);
   in.Zone = &zone;
   in.Window = DefaultICalWindow(today ? ParseDateArg(*today) : TodayJulius());
   in.Stamp = std::time(nullptr);

@@ -281,6 +281,13 @@ TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, T
   return TSyncRun(http, input, list).Run();
 }
 
+std::string CalDavScheduleKey(const std::filesystem::path& scheduleFile) {
+  if (scheduleFile.empty()) return {};
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(scheduleFile, ec);
+  return (ec ? scheduleFile : full).lexically_normal().string();
+}
+
 std::string CalDavDoneMessage(const TCalDavSyncResult& r) {
   std::string text = "CalDAV 同期完了しました。\r\n送信 " + std::to_string(r.Sent) + " 件，受信 " +
                      std::to_string(r.Received) + " 件，削除 " + std::to_string(r.Removed) +

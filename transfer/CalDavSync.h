@@ -68,6 +68,10 @@ struct TCalDavSyncResult {
 // `list` and both files are then as they were.
 TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, TLineList& list);
 
+// The form of a schedule file's name kept in "caldav.ini": absolute and without "." or "..",
+// so one file is recognised however it was named; "" for an untitled schedule.
+std::string CalDavScheduleKey(const std::filesystem::path& scheduleFile);
+
 // Status panel texts and the closing message (UTF-8).
 inline constexpr std::string_view kCalDavSettingsMissingText = "CalDAV の設定をしてください。";
 std::string CalDavDoneMessage(const TCalDavSyncResult& r);

@@ -99,6 +99,8 @@ void THttpClient::SetCredentials(std::string user, std::string password) {
 }
 
 THttpResponse THttpClient::Send(const THttpRequest& request) {
+  // A cancel asked for between two requests stops the next one before it leaves.
+  if (CancelRequested && CancelRequested()) throw EHttpError("中止しました", true);
   ++requests_;
   // A reset keeps the open connection, so requests after the first reuse it.
   curl_easy_reset(easy_);

@@ -13,6 +13,7 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/SettingsWindow.h"
+#include "base/CalDavSettings.h"
 #include "base/FileIO.h"
 #include "base/MailSettings.h"
 #include "tests/gui/support/QtModal.h"
@@ -53,7 +54,7 @@ TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesTheKeys) {
   });
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(texts.join(QString()), QString());
-  EXPECT_EQ(texts.size(), 10);
+  EXPECT_EQ(texts.size(), 14);
   EXPECT_FALSE(anyChecked);
   // New settings are offered the encryption today's providers ask for.
   EXPECT_EQ(File(),
@@ -66,9 +67,10 @@ TEST_F(SettingsWindowTest, NoFileOpensEmptyAndOkWritesTheKeys) {
 TEST_F(SettingsWindowTest, LoadsTheFileAndWritesWhatWasTyped) {
   WriteFileAtomically(ini_, "[email]\r\nsmtp=smtp.example\r\nsender=\x90\x58\r\npassword=" +
                                 EncodePassword("secret") +
-                                "\r\napop=TRUE\r\nnouidl=true\r\nprestr=Sched\r\n");
+                                "\r\napop=TRUE\r\nnouidl=true\r\nprestr=Sched\r\n"
+                                "[caldav]\r\nuser=me\r\ncafile=/ca.pem\r\n");
   TSettingsWindow form(dialogs_, ini_);
-  QString smtp, sender, password;
+  QString smtp, sender, password, calDavUser;
   bool apop = true, uidl = false;
   Run(form, [&](TSettingsWindow& f) {
     smtp = f.EditSMTP->text();
@@ -76,13 +78,17 @@ TEST_F(SettingsWindowTest, LoadsTheFileAndWritesWhatWasTyped) {
     password = f.EditPassword->text();
     apop = f.ckAPOP->isChecked();
     uidl = f.ckUIDL->isChecked();
+    calDavUser = f.EditCalDavUser->text();
     f.EditPOP->setText(QStringLiteral("pop.example"));
     f.EditPassword->setText(QStringLiteral("n3w"));
+    f.EditCalDavUrl->setText(QStringLiteral("https://dav.example/cal/予定/"));
+    f.EditCalDavPassword->setText(QStringLiteral("c4l"));
     f.OKBtn->click();
   });
   EXPECT_EQ(smtp, QStringLiteral("smtp.example"));
   EXPECT_EQ(sender, QStringLiteral("森"));  // the file's CP932 shown as text
   EXPECT_EQ(password, QStringLiteral("secret"));
+  EXPECT_EQ(calDavUser, QStringLiteral("me"));
   EXPECT_FALSE(apop);  // "TRUE" is not "true"
   EXPECT_TRUE(uidl);
 
@@ -93,6 +99,8 @@ TEST_F(SettingsWindowTest, LoadsTheFileAndWritesWhatWasTyped) {
   EXPECT_FALSE(s.APOP);
   EXPECT_EQ(s.SubjectWord, "Sched");  // never written, still there
   EXPECT_NE(File().find("apop=false\r\n"), std::string::npos);
+  EXPECT_EQ(ReadCalDavSettings(ini_),
+            (TCalDavSettings{"https://dav.example/cal/\x97\x5c\x92\xe8/", "me", "c4l", "/ca.pem"}));
 }
 
 TEST_F(SettingsWindowTest, EveryOtherEndingLeavesTheFileByteIdentical) {
@@ -188,7 +196,9 @@ TEST_F(SettingsWindowTest, LayoutAsDesigned) {
   TSettingsWindow form(dialogs_, ini_);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("設定"));
   EXPECT_EQ(form.size(), QSize(333, 382));
-  EXPECT_EQ(form.PageControl1->count(), 2);
+  EXPECT_EQ(form.PageControl1->count(), 3);
+  EXPECT_EQ(form.PageControl1->tabText(2), QStringLiteral("CalDAV"));
+  EXPECT_EQ(form.EditCalDavPassword->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("E-Mail設定"));
   EXPECT_EQ(form.PageControl1->tabText(1), QStringLiteral("暗号化と認証"));
   EXPECT_EQ(form.ckAPOP->focusPolicy() & Qt::TabFocus, 0);

@@ -1,0 +1,61 @@
+#include "transfer/CalDavSyncAction.h"
+
+#include <filesystem>
+
+#include "base/CalDavSettings.h"
+#include "schedule/ScheduleFile.h"
+#include "transfer/CalDavState.h"
+
+namespace moriva {
+
+std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& document,
+                                                        const TTransferContext& context,
+                                                        const TICalZone& zone, JuliusDay today,
+                                                        time_t now) {
+  TCalDavSyncInput in;
+  in.Settings = ReadCalDavSettings(SettingsFilePath(context.Folders.Config));
+  if (in.Settings.Url.empty()) {
+    context.Dialogs.ShowError(kCalDavSettingsMissingText);
+    return std::nullopt;
+  }
+  MakeProgramFolder(context.Folders.Data);
+  in.StateFile = context.Folders.Data / kCalDavStateFileName;
+  in.ScheduleFile = CalDavScheduleKey(document.ScheFileName());
+  in.Zone = &zone;
+  in.Window = DefaultICalWindow(today);
+  in.Stamp = now;
+  in.Status = context.Status;
+  in.SaveSchedule = [&document](const TLineList&) {
+    document.ListEdited();
+    if (!document.SaveScheTo(document.ScheFileName()))
+      throw ECalDavError(std::string(kCalDavNotSavedText));
+  };
+  THttpClient http;
+  http.ProcessMessages = context.ProcessMessages;
+  http.CancelRequested = context.CancelRequested;
+  auto status = [&context](std::string_view text) {
+    if (context.Status) context.Status->SetPanelText(kStatusPanel, text);
+  };
+  try {
+    std::optional<TCalDavSyncResult> r;
+    {
+      TBusyCursor busy(context.Dialogs);
+      r = SyncCalDav(http, in, document.List());
+    }
+    status(kCalDavDoneStatus);
+    context.Dialogs.ShowMessage(CalDavDoneMessage(*r), {}, TMsgIcon::None);
+    return r;
+  } catch (const EHttpError& e) {
+    if (!e.Cancelled) {
+      status(e.what());
+      throw;
+    }
+    status(kCalDavCancelledText);
+    return std::nullopt;
+  } catch (const Exception& e) {
+    status(e.what());
+    throw;
+  }
+}
+
+}  // namespace moriva
