@@ -21,7 +21,8 @@ inline TServerState LoadServerState(const std::string& path) {
     size_t eq = line.find('=');
     if (eq != std::string::npos) state.Values[line.substr(0, eq)] = line.substr(eq + 1);
   }
-  state.Port = std::stoi(state.Values.at("PORT"));
+  if (auto port = state.Values.find("PORT"); port != state.Values.end())
+    state.Port = std::stoi(port->second);
   return state;
 }
 
@@ -38,6 +39,10 @@ inline TServerState Pop3TlsServer() {
 }
 inline TServerState SmtpTlsServer() {
   return LoadServerState(MORIVA_SMTP_TLS_STATE);
+}
+// The address of the private session bus with an unlocked keyring on it.
+inline std::string KeyringBus() {
+  return LoadServerState(MORIVA_KEYRING_STATE).Values.at("ADDRESS");
 }
 inline std::string TlsFile(const std::string& name) {
   return std::string(MORIVA_TLS_DIR) + "/" + name;

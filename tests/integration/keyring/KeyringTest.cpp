@@ -59,16 +59,7 @@ std::string Ini(const oracle::TempDir& dir, const char* key) {
 class KeyringTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const testing::TServerState bus = [] {
-      std::ifstream in(MORIVA_KEYRING_STATE);
-      testing::TServerState s;
-      for (std::string line; std::getline(in, line);)
-        if (size_t eq = line.find('='); eq != std::string::npos)
-          s.Values[line.substr(0, eq)] = line.substr(eq + 1);
-      return s;
-    }();
-    ASSERT_TRUE(bus.Values.contains("ADDRESS")) << "start the keyring fixture";
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.Values.at("ADDRESS").c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", testing::KeyringBus().c_str(), 1);
   }
 };
 

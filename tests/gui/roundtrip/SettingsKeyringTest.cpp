@@ -1,0 +1,66 @@
+// The settings window with and without a keyring: the line that tells the user where the
+// passwords are kept, and a password typed into the window kept there (secret-tool reads the
+// keyring independently).
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <cstdlib>
+
+#include "app/EnterAdvanceControls.h"
+#include "app/SettingsWindow.h"
+#include "base/IniFile.h"
+#include "base/MailSettings.h"
+#include "schedule/ScheduleFile.h"
+#include "tests/gui/support/QtModal.h"
+#include "tests/integration/ServerState.h"
+#include "tests/oracle/OracleTool.h"
+#include "tests/support/CliRun.h"
+#include "tests/support/FakeDialogs.h"
+
+namespace moriva {
+namespace {
+
+using oracle::ShellQuote;
+
+TEST(SettingsKeyringTest, TheWindowSaysWhereThePasswordGoesAndPutsItThere) {
+  struct Case {
+    std::string bus;
+    QString line;
+    bool inKeyring;
+  };
+  // Without a bus first: once a process has reached a session bus, it keeps it.
+  const Case cases[] = {
+      {"unix:path=/nonexistent/moriva-test-bus",
+       QStringLiteral("パスワードの保存先: hs110.ini (本人のみ読み取り可)"), false},
+      {testing::KeyringBus(), QStringLiteral("パスワードの保存先: デスクトップのキーリング"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bus);
+    setenv("DBUS_SESSION_BUS_ADDRESS", c.bus.c_str(), 1);
+    oracle::TempDir dir;
+    const std::filesystem::path ini = SettingsFilePath(dir.Path());
+    TFakeDialogs dialogs;
+    TSettingsWindow form(dialogs, ini);
+    QString line;
+    WhenModal([&](QWidget*) {
+      line = form.PasswordPlace->text();
+      form.EditPassword->setText(QStringLiteral("pass word"));
+      form.OKBtn->click();
+    });
+    ASSERT_EQ(form.ShowSettings(), QDialog::Accepted);
+    EXPECT_EQ(line, c.line);
+    EXPECT_EQ(ReadProfileString("email", "password", "", ini),
+              c.inKeyring ? "" : EncodePassword("pass word"));
+    const TCliRun lookup =
+        RunCaptured("secret-tool lookup application moriva setting password folder " +
+                        ShellQuote(dir.Path().string()),
+                    dir.Path());
+    EXPECT_EQ(lookup.out, c.inKeyring ? "pass word" : "");
+    EXPECT_EQ(ReadMailSettings(ini).Password, "pass word");
+    EXPECT_TRUE(dialogs.Calls.empty());
+  }
+}
+
+}  // namespace
+}  // namespace moriva
