@@ -17,11 +17,14 @@ bool HasKey(const TIniFile& ini, std::string_view section, std::string_view key)
 
 }  // namespace
 
-TSecretKey SecretKeyFor(const fs::path& settingsFile, std::string_view setting) {
+TSecretKey SecretKeyFor(const fs::path& settingsFile, std::string_view section,
+                        std::string_view key) {
   std::error_code ec;
   fs::path folder = fs::absolute(settingsFile, ec).lexically_normal().parent_path();
   if (ec) folder = settingsFile.parent_path();
-  return {std::string(setting), folder};
+  std::string setting(key);
+  if (section != kMailSection) setting = std::string(section) + "." + setting;
+  return {std::move(setting), folder};
 }
 
 std::string ReadSecretSetting(const TIniFile& ini, std::string_view section, std::string_view key,
@@ -29,13 +32,14 @@ std::string ReadSecretSetting(const TIniFile& ini, std::string_view section, std
   const std::string stored = ini.ReadString(section, key, "");
   if (!stored.empty() || ini.ReadString(section, kSecretsKey, "") != kSecretsInKeyring)
     return DecodePassword(stored);
-  if (std::optional<std::string> found = store.Lookup(SecretKeyFor(ini.Path(), key))) return *found;
+  if (std::optional<std::string> found = store.Lookup(SecretKeyFor(ini.Path(), section, key)))
+    return *found;
   throw ESecretError("パスワードを保存したキーリングに接続できません");
 }
 
 bool WriteSecretSetting(TIniFile& ini, std::string_view section, std::string_view key,
                         std::string_view password, TSecretStore& store, bool addKey) {
-  const bool inKeyring = store.Store(SecretKeyFor(ini.Path(), key), password);
+  const bool inKeyring = store.Store(SecretKeyFor(ini.Path(), section, key), password);
   const std::string stored = inKeyring ? std::string() : EncodePassword(password);
   if (addKey || !stored.empty() || HasKey(ini, section, key)) ini.WriteString(section, key, stored);
   if (inKeyring) ini.WriteString(section, kSecretsKey, kSecretsInKeyring);

@@ -19,9 +19,12 @@ namespace moriva {
 inline constexpr std::string_view kSecretsKey = "secrets";
 inline constexpr std::string_view kSecretsInKeyring = "keyring";
 
-// What finds the password of `setting` of this settings file in the store: its folder, made
-// absolute.
-TSecretKey SecretKeyFor(const std::filesystem::path& settingsFile, std::string_view setting);
+// What finds the password under [section] `key` of this settings file in the store: the
+// folder, made absolute, and the key's name, outside [email] with its section before it
+// ("caldav.password", as moriva-cli config names it), so that no two passwords of one folder
+// share an entry.
+TSecretKey SecretKeyFor(const std::filesystem::path& settingsFile, std::string_view section,
+                        std::string_view key);
 
 // The password under [section] `key` of `ini`. A value in the file is read as the scrambled
 // form (EConvertError "'%s' は整数ではありません" when it is not one); an empty value in a

@@ -1,8 +1,9 @@
 #pragma once
 // Where the program keeps passwords: the desktop's keyring (the Secret Service), which only the
 // logged-in user can open. Each password is found by three attributes: application "moriva",
-// setting (the settings key, "password" or "smtppassword") and folder (the absolute settings
-// folder, so two copies of the program with folders of their own keep separate passwords).
+// setting (the settings key, "password", "smtppassword" or "caldav.password") and folder (the
+// absolute settings folder, so two copies of the program with folders of their own keep separate
+// passwords).
 #include <filesystem>
 #include <optional>
 #include <string>

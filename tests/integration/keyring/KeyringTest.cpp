@@ -99,6 +99,9 @@ TEST_F(KeyringTest, PasswordsLiveInTheKeyringAndTheServersStillTakeThem) {
   EXPECT_EQ(loud.code, 0);
   EXPECT_THAT(loud.err, HasSubstr("warning"));
   EXPECT_EQ(Lookup(other, "password"), "other-one");
+  // The calendar server's password, also a "password" key of the same file, has its own entry.
+  EXPECT_EQ(Config(dir, "caldav.password", "dav-secret").code, 0);
+  EXPECT_EQ(Lookup(dir, "caldav.password"), "dav-secret");
   EXPECT_EQ(Lookup(dir, "password"), box.password);
 
   const fs::path mrv = dir.Path() / "s.mrv";
