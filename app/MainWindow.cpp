@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/AppIcon.h"
+#include "app/EditMenu.h"
 #include "app/FileDrop.h"
 #include "app/FormFont.h"
 #include "app/GoToDateDialog.h"
@@ -240,6 +241,9 @@ void TMainWindow::CreateMenus() {
   file->addAction(Closes);
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  EditMenu = new TEditMenu(*edit, *this, *document_,
+                           [this](const std::function<void()>& handler) { Guarded(handler); });
+  edit->addSeparator();
   Search = new TSearchPanel(MC->SpecialDayList(), this);
   Search->OnJump = [this](JuliusDay day) {
     int32_t y;
@@ -334,6 +338,7 @@ void TMainWindow::CopyDayLists() {
   WC->SetSpecialDayList(MC->SpecialDayList());
   Reminders->Check();
   if (Search) Search->ListChanged();
+  if (EditMenu) EditMenu->Refresh();
 }
 
 bool TMainWindow::FormCloseQuery() {
@@ -344,7 +349,8 @@ void TMainWindow::AddScheExecute() {
   TScheduleEditorWindow form(MC->SpecialDayList(), MC->Year(), MC->Month(), MC->Day(), dialogs_,
                              this);
   if (form.RunEditor() == QDialog::Accepted) {
-    document_->ListEdited();  // the week view copies the list; the schedule is modified
+    // One step of the undo history; the week view copies the list; the schedule is modified.
+    document_->ListEdited(AddSche->text().toStdString());
   } else {
     // Everything done while the editor was open is undone from the week view's copy.
     MC->SpecialDayList().Assign(WC->SpecialDayList());
@@ -358,6 +364,7 @@ void TMainWindow::SetTransferring(bool on) {
         HSInput, CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
+  EditMenu->SetBlocked(on);
 }
 
 namespace {
@@ -390,7 +397,7 @@ void TMainWindow::HSInputExecute() {
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
   const TReceiveAndMerge r = ReceiveIntoSchedule(*Pop3, context, MC->SpecialDayList());
   if (r.Merged) {
-    document_->ListEdited();
+    document_->ListEdited(HSInput->text().toStdString());
     dialogs_.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
   }
   StatusBar1->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));

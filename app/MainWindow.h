@@ -29,6 +29,7 @@ class TWeeklyCalendar;
 class TQtStatusPanels;
 class TReminderNotifier;
 class TSearchPanel;
+class TEditMenu;
 class TViewMenu;
 class TPrintMenu;
 
@@ -81,6 +82,7 @@ class TMainWindow : public QMainWindow {
   TViewMenu* ViewMenu = nullptr;    // 表示: the holiday rule set and the rokuyo
   TPrintMenu* PrintMenu = nullptr;  // 印刷 and PDF 出力 in the file menu
   TSearchPanel* Search = nullptr;   // 検索 (Ctrl+F, F3, Shift+F3), in the 編集 menu
+  TEditMenu* EditMenu = nullptr;    // 元に戻す (Ctrl+Z) and やり直し (Ctrl+Y)
 
   // --- Operations -------------------------------------------------------------------
   // The start-up sequence; runs once, when the window is first shown.

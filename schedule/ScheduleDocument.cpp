@@ -10,7 +10,27 @@ namespace fs = std::filesystem;
 namespace moriva {
 
 TScheduleDocument::TScheduleDocument(TLineList& master, TDialogs& dialogs, fs::path exeDir)
-    : master_(master), dialogs_(dialogs), exe_dir_(std::move(exeDir)), title_(kUntitledTitle) {}
+    : master_(master), dialogs_(dialogs), exe_dir_(std::move(exeDir)), title_(kUntitledTitle) {
+  history_.Reset(master_, true);
+}
+
+void TScheduleDocument::ListEdited(std::string label) {
+  history_.Commit(master_, std::move(label));
+  ListChanged();
+  Modified = true;
+}
+
+void TScheduleDocument::Undo() {
+  if (!history_.Undo(master_)) return;
+  Modified = !history_.AtSaved();
+  ListChanged();
+}
+
+void TScheduleDocument::Redo() {
+  if (!history_.Redo(master_)) return;
+  Modified = !history_.AtSaved();
+  ListChanged();
+}
 
 fs::path TScheduleDocument::SettingsFile() const {
   return SettingsFilePath(exe_dir_);
@@ -33,6 +53,7 @@ void TScheduleDocument::Reopen(const std::optional<std::string>& firstArgument) 
   // the file that could not be read, or remember a file that does not open.
   sche_file_name_.clear();
   master_.Clear();
+  history_.Reset(master_, true);
   SetTitle(std::string(kUntitledTitle));
   ListChanged();
 }
@@ -45,6 +66,7 @@ bool TScheduleDocument::LoadScheFrom(const fs::path& path) {
     return false;
   }
   sche_file_name_ = path;
+  history_.Reset(master_, true);
   SetTitle(TitleAfterLoad(path));
   ListChanged();
   // The list is now exactly the file's: nothing to offer for saving.
@@ -63,6 +85,7 @@ bool TScheduleDocument::SaveScheTo(const fs::path& path) {
     dialogs_.ShowError(e.what());
     return false;
   }
+  history_.MarkSaved();
   Modified = false;
   return true;
 }
@@ -74,6 +97,7 @@ void TScheduleDocument::NewScheExecute() {
   sche_file_name_.clear();
   SetTitle(std::string(kUntitledTitle));
   master_.Clear();
+  history_.Reset(master_, false);
   ListChanged();
   Modified = true;
 }

@@ -14,6 +14,7 @@
 
 #include "base/Dialogs.h"
 #include "base/LineList.h"
+#include "schedule/UndoHistory.h"
 
 namespace moriva {
 
@@ -54,12 +55,18 @@ class TScheduleDocument {
   // settings file whenever the user did not decline saving.
   bool CloseQuery();
 
-  // The master list was changed from outside (editor OK, CSV merge): the week view copies
-  // it again and the list is marked modified.
-  void ListEdited() {
-    ListChanged();
-    Modified = true;
-  }
+  // The master list was changed from outside (editor OK, CSV merge): the change becomes one
+  // step of the undo history named `label` (UTF-8, the action's caption), the week view copies
+  // the list again and the list is marked modified (also when nothing changed, as the editor's
+  // OK always marks it).
+  void ListEdited(std::string label = {});
+
+  // 元に戻す and やり直し: the last committed change taken back, or the last one taken back done
+  // again. Modified follows the history: back at the state the file holds, it is cleared.
+  // Nothing happens when there is nothing to undo or redo.
+  void Undo();
+  void Redo();
+  const TUndoHistory& History() const { return history_; }
 
   TLineList& List() { return master_; }
   const TLineList& List() const { return master_; }
@@ -76,6 +83,8 @@ class TScheduleDocument {
   std::filesystem::path exe_dir_;
   std::filesystem::path sche_file_name_;
   std::string title_;
+  // Cleared by 新規 and 読込: their lists are no edit of the previous one.
+  TUndoHistory history_;
 };
 
 }  // namespace moriva

@@ -26,7 +26,7 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
   in.Stamp = now;
   in.Status = context.Status;
   in.SaveSchedule = [&document](const TLineList&) {
-    document.ListEdited();
+    document.ListEdited("CalDAV 同期");  // one step of the undo history
     if (!document.SaveScheTo(document.ScheFileName()))
       throw ECalDavError(std::string(kCalDavNotSavedText));
   };

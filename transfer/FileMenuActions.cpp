@@ -53,7 +53,7 @@ bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
     doc.Dialogs().ShowError(e.what());
     return false;
   }
-  doc.ListEdited();
+  doc.ListEdited("CSV読込");
   doc.Dialogs().ShowMessage(MergeCompletionMessage(result), {}, TMsgIcon::None);
   return true;
 }
@@ -88,7 +88,7 @@ void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today
     dialogs.ShowError(e.what());
     return;
   }
-  doc.ListEdited();
+  doc.ListEdited("iCalendar 読込");
   dialogs.ShowMessage(ICalMergeMessage(result), {}, TMsgIcon::None);
 }
 

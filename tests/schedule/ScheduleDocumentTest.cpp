@@ -251,3 +251,64 @@ TEST_F(ScheduleDocumentTest, JapanesePathIsRememberedAsCp932) {
 }
 
 }  // namespace
+
+// Each committed change is one step; Modified follows the history to and from the saved state;
+// a new change drops what was undone; 新規 and 読込 start a new history.
+TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
+  WriteFile(dir_ / "a.mrv", {kItem});
+  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
+  const TUndoHistory& history = doc_.History();
+  EXPECT_FALSE(history.CanUndo());
+
+  list_.Add(kOther);
+  doc_.ListEdited("CSV読込");
+  list_.Put(0, kOther);
+  doc_.ListEdited("予定編集");
+  doc_.ListEdited("予定編集");  // nothing changed: no step, but modified as before
+  EXPECT_EQ(history.UndoLabel(), "予定編集");
+
+  const int changes = listChanges_;
+  const struct {
+    void (TScheduleDocument::*act)();
+    Lines master;
+    bool modified;
+    std::string undo, redo;
+  } steps[] = {
+      {&TScheduleDocument::Undo, {kItem, kOther}, true, "CSV読込", "予定編集"},
+      {&TScheduleDocument::Undo, {kItem}, false, "", "CSV読込"},  // the file's state again
+      {&TScheduleDocument::Undo, {kItem}, false, "", "CSV読込"},  // nothing left: nothing done
+      {&TScheduleDocument::Redo, {kItem, kOther}, true, "CSV読込", "予定編集"},
+      {&TScheduleDocument::Redo, {kOther, kOther}, true, "予定編集", ""},
+      {&TScheduleDocument::Redo, {kOther, kOther}, true, "予定編集", ""},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    (doc_.*steps[i].act)();
+    EXPECT_EQ(Master(), steps[i].master);
+    EXPECT_EQ(doc_.Modified, steps[i].modified);
+    EXPECT_EQ(history.UndoLabel(), steps[i].undo);
+    EXPECT_EQ(history.RedoLabel(), steps[i].redo);
+  }
+  EXPECT_EQ(listChanges_, changes + 4);  // the week view copies after each real step only
+
+  // Saved in the middle: undoing to there clears Modified, a new change drops the redo step and
+  // with it the saved state, which can then no longer be reached.
+  doc_.Undo();
+  ASSERT_TRUE(doc_.SaveScheTo(dir_ / "a.mrv"));
+  doc_.Undo();
+  EXPECT_TRUE(doc_.Modified);
+  doc_.Redo();
+  EXPECT_FALSE(doc_.Modified);
+  doc_.Undo();
+  list_.Add(kItem);
+  doc_.ListEdited("予定編集");
+  doc_.Undo();
+  EXPECT_EQ(Master(), Lines{kItem});
+  EXPECT_TRUE(doc_.Modified);
+  EXPECT_EQ(history.RedoLabel(), "予定編集");
+
+  dialogs_.AnswerYes();
+  doc_.NewScheExecute();
+  EXPECT_FALSE(history.CanUndo() || history.CanRedo());
+  EXPECT_TRUE(doc_.Modified);
+}
