@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 #include <string>
 
 #include "app/EnterAdvanceControls.h"
@@ -198,6 +199,10 @@ void TSettingsWindow::LoadFields() {
   EditCalDavPassword->setText(FromCp932(c.Password));
   EditCalDavCaFile->setText(FromCp932(c.CaFile));
   if (passwordError.empty()) passwordError = calDavError;
+  unreadPasswords_.clear();
+  if (!passwordError.empty())
+    for (const QLineEdit* box : {EditPassword, EditSMTPPassword, EditCalDavPassword})
+      if (box->text().isEmpty()) unreadPasswords_.push_back(box);
   const QString place = DesktopSecretStore().Available()
                             ? QStringLiteral("パスワードの保存先: デスクトップのキーリング")
                             : QStringLiteral("パスワードの保存先: %1 (本人のみ読み取り可)")
@@ -210,6 +215,20 @@ void TSettingsWindow::LoadFields() {
 }
 
 void TSettingsWindow::SaveFields() {
+  // A password the window could not read and the user left empty is not erased: the keyring
+  // may answer by now, and what is stored then is written back as it is.
+  TMailSettings stored;
+  TCalDavSettings storedCalDav;
+  if (!unreadPasswords_.empty()) {
+    std::string stillUnread;
+    stored = ReadMailSettings(settingsFile_, stillUnread);
+    storedCalDav = ReadCalDavSettings(settingsFile_, stillUnread);
+  }
+  const auto password = [this](const QLineEdit* box, const std::string& storedValue) {
+    const bool unread =
+        std::find(unreadPasswords_.begin(), unreadPasswords_.end(), box) != unreadPasswords_.end();
+    return unread && box->text().isEmpty() ? storedValue : ToCp932(box->text());
+  };
   TMailSettings s;
   s.HS110EMail = ToCp932(EditHS110EMail->text());
   s.SMTP = ToCp932(EditSMTP->text());
@@ -217,17 +236,18 @@ void TSettingsWindow::SaveFields() {
   s.SenderMail = ToCp932(EditSenderEMail->text());
   s.POP = ToCp932(EditPOP->text());
   s.UserId = ToCp932(EditUserId->text());
-  s.Password = ToCp932(EditPassword->text());
+  s.Password = password(EditPassword, stored.Password);
   s.APOP = ckAPOP->isChecked();
   s.NoUIDL = ckUIDL->isChecked();
   s.SmtpSecurity = cbSMTPSecurity->currentData().toString().toStdString();
   s.PopSecurity = cbPOPSecurity->currentData().toString().toStdString();
   s.SmtpUser = ToCp932(EditSMTPUser->text());
-  s.SmtpPassword = ToCp932(EditSMTPPassword->text());
+  s.SmtpPassword = password(EditSMTPPassword, stored.SmtpPassword);
   s.CaFile = ToCp932(EditCAFile->text());
   WriteMailSettings(settingsFile_, s);
   const TCalDavSettings c{ToCp932(EditCalDavUrl->text()), ToCp932(EditCalDavUser->text()),
-                          ToCp932(EditCalDavPassword->text()), ToCp932(EditCalDavCaFile->text())};
+                          password(EditCalDavPassword, storedCalDav.Password),
+                          ToCp932(EditCalDavCaFile->text())};
   // A file without a calendar server gets no empty section for one.
   if (c != TCalDavSettings{} ||
       !ReadProfileString(kCalDavSection, "url", "\x01", settingsFile_).starts_with('\x01'))

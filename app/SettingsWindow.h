@@ -5,6 +5,7 @@
 // window, and writes the fields back only when the user ends it with OK.
 #include <QDialog>
 #include <filesystem>
+#include <vector>
 
 #include "base/Dialogs.h"
 
@@ -12,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
@@ -75,6 +77,9 @@ class TSettingsWindow : public QDialog {
  private:
   TDialogs& dialogs_;
   std::filesystem::path settingsFile_;
+  // The password boxes shown empty because their password could not be read (a keyring that
+  // did not answer, a value that does not decode).
+  std::vector<const QLineEdit*> unreadPasswords_;
 };
 
 }  // namespace moriva
