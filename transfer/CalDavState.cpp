@@ -1,8 +1,5 @@
 #include "transfer/CalDavState.h"
 
-#include <system_error>
-
-#include "base/FileIO.h"
 #include "base/LineList.h"
 
 namespace moriva {
@@ -59,16 +56,6 @@ TCalDavState ParseCalDavState(std::string_view text) {
     }
   }
   return s;
-}
-
-TCalDavState LoadCalDavState(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec) && !ec) return {};
-  return ParseCalDavState(ReadFileBytes(path));
-}
-
-void SaveCalDavState(const std::filesystem::path& path, const TCalDavState& state) {
-  WriteFileAtomically(path, CalDavStateText(state), TFileAccess::OwnerOnly);
 }
 
 }  // namespace moriva

@@ -8,10 +8,10 @@
 //   [caldav]              url=, file=, token=, listing=sync or propfind
 //   [resource]            href=, etag=, uid=, then one line= per schedule line
 //
-// The file is written whole and atomically, for its owner alone. Values run to the line's
+// The sync writes the file whole and atomically, for its owner alone, and only when it
+// changed. Values run to the line's
 // end as they are (schedule lines are CP932 and never hold a line break); unknown keys are
 // ignored.
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,10 +41,5 @@ struct TCalDavState {
 
 std::string CalDavStateText(const TCalDavState& state);
 TCalDavState ParseCalDavState(std::string_view text);
-
-// A missing file reads as an empty state; one that exists but cannot be read throws EFileError.
-TCalDavState LoadCalDavState(const std::filesystem::path& path);
-// EFileError "ファイル %s を作成できません" leaves the old file as it was.
-void SaveCalDavState(const std::filesystem::path& path, const TCalDavState& state);
 
 }  // namespace moriva

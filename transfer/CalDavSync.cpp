@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/FileIO.h"
 #include "transfer/CalDavState.h"
 #include "transfer/HandsetTransfer.h"
 #include "transfer/ICalendarExport.h"
@@ -38,32 +39,45 @@ TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in
   return out;
 }
 
-// The schedule's lines that no resource has claimed yet, by text.
+// The schedule's lines that no resource has claimed yet, by text: per distinct text the first
+// unclaimed index, the rest chained through `next_`, so a large schedule costs one table entry
+// per text and no allocation per line. The texts are views into the list, which must not change
+// while this lives.
 class TFreeLines {
  public:
-  explicit TFreeLines(const TLineList& list) {
+  explicit TFreeLines(const TLineList& list) : next_(list.Count(), kNone) {
     const auto& lines = list.Lines();
-    for (size_t i = lines.size(); i-- > 0;)
-      if (!lines[i].empty()) free_[lines[i]].push_back(i);
+    first_.reserve(lines.size());
+    for (size_t i = lines.size(); i-- > 0;) {
+      if (lines[i].empty()) continue;
+      auto [it, fresh] = first_.try_emplace(lines[i], i);
+      if (!fresh) {
+        next_[i] = it->second;
+        it->second = i;
+      }
+    }
   }
   // Takes a line of this text, the first in list order; its index, or nothing.
-  std::optional<size_t> Claim(const std::string& line) {
-    auto it = free_.find(line);
-    if (it == free_.end() || it->second.empty()) return std::nullopt;
-    const size_t i = it->second.back();
-    it->second.pop_back();
+  std::optional<size_t> Claim(std::string_view line) {
+    auto it = first_.find(line);
+    if (it == first_.end() || it->second == kNone) return std::nullopt;
+    const size_t i = it->second;
+    it->second = next_[i];
     return i;
   }
   // The indices nobody claimed, in list order.
   std::vector<size_t> Left() const {
     std::vector<size_t> out;
-    for (const auto& [line, indices] : free_) out.insert(out.end(), indices.begin(), indices.end());
+    for (const auto& [line, head] : first_)
+      for (size_t i = head; i != kNone; i = next_[i]) out.push_back(i);
     std::sort(out.begin(), out.end());
     return out;
   }
 
  private:
-  std::unordered_map<std::string, std::vector<size_t>> free_;
+  static constexpr size_t kNone = SIZE_MAX;
+  std::unordered_map<std::string_view, size_t> first_;
+  std::vector<size_t> next_;
 };
 
 class TSyncRun {
@@ -92,10 +106,12 @@ class TSyncRun {
   TLineList& list_;
   TCalDavServer server_;
   TCalDavState state_;
+  std::string savedText_;  // the state file as it was read
   TCalDavSyncResult result_;
   std::vector<bool> remove_;
   std::vector<std::string> added_;
-  std::unordered_set<std::string> usedKeys_;
+  std::unordered_map<std::string, size_t> known_;  // the state's resources by HrefKey
+  std::unordered_set<std::string> usedKeys_;       // hrefs the listing named besides
   std::optional<TFreeLines> free_;
 };
 
@@ -125,7 +141,8 @@ std::string TSyncRun::FreshName(const std::string& line, std::string& uid) {
     uid = ScheduleLineUid(line, n);
     const std::string href =
         server_.CollectionPath() + "moriva-" + uid.substr(0, uid.find('@')) + ".ics";
-    if (usedKeys_.insert(HrefKey(href)).second) return href;
+    const std::string key = HrefKey(href);
+    if (!known_.count(key) && usedKeys_.insert(key).second) return href;
   }
 }
 
@@ -153,7 +170,9 @@ void TSyncRun::PushLocalLines(std::vector<TCalDavResource>& kept) {
 }
 
 TCalDavSyncResult TSyncRun::Run() {
-  state_ = LoadCalDavState(in_.StateFile);
+  std::error_code ec;
+  if (std::filesystem::exists(in_.StateFile, ec)) savedText_ = ReadFileBytes(in_.StateFile);
+  state_ = ParseCalDavState(savedText_);
   if (state_.Url != in_.Settings.Url || state_.ScheduleFile != in_.ScheduleFile)
     state_ = TCalDavState{in_.Settings.Url, in_.ScheduleFile, {}, false, {}};
 
@@ -161,7 +180,8 @@ TCalDavSyncResult TSyncRun::Run() {
   TCalDavListing listing = server_.List(state_.SyncToken, state_.UsePropfind);
 
   // What changed on the server.
-  std::unordered_map<std::string, size_t> known;
+  std::unordered_map<std::string, size_t>& known = known_;
+  known.reserve(state_.Resources.size());
   for (size_t i = 0; i < state_.Resources.size(); ++i)
     known.emplace(HrefKey(state_.Resources[i].Href), i);
   std::vector<bool> gone(state_.Resources.size(), false);
@@ -204,7 +224,6 @@ TCalDavSyncResult TSyncRun::Run() {
   free_.emplace(list_);
   std::vector<std::vector<size_t>> present(state_.Resources.size());
   for (size_t r = 0; r < state_.Resources.size(); ++r) {
-    usedKeys_.insert(HrefKey(state_.Resources[r].Href));
     for (const std::string& line : state_.Resources[r].Lines)
       if (std::optional<size_t> i = free_->Claim(line)) present[r].push_back(*i);
   }
@@ -268,7 +287,10 @@ TCalDavSyncResult TSyncRun::Run() {
   state_.Resources = std::move(kept);
   // A change the fetch did not return must be listed again next time.
   if (fetchedAll) state_.SyncToken = listing.Token;
-  SaveCalDavState(in_.StateFile, state_);
+  // A run that changed nothing leaves the file alone: a large calendar's state is megabytes,
+  // and writing it safely (a flush to disk) would cost more than the whole listing.
+  if (std::string text = CalDavStateText(state_); text != savedText_)
+    WriteFileAtomically(in_.StateFile, text, TFileAccess::OwnerOnly);
   return result_;
 }
 
