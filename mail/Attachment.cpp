@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "base/FileIO.h"
+#include "base/PercentCoding.h"
 
 namespace moriva {
 namespace {
@@ -13,13 +14,6 @@ constexpr const char* kDefaultContentType = "application/octet-stream";
 constexpr size_t kEncodeBlock = 1024;
 constexpr size_t kUuLineBytes = 45;
 constexpr size_t kUuLineChars = 60;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // The 6-bit value of a uuencoding character: the backquote and the blank both stand for 0,
 // "!" to "_" for 1 to 63.
@@ -88,7 +82,7 @@ std::string DecodeQuotedText(std::string_view text) {
       // A soft break: the "=" and its line end vanish, and nothing after the line end.
       i += (text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n') ? 2 : 1;
     } else if (i + 2 < text.size()) {
-      int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
+      int hi = HexDigitValue(text[i + 1]), lo = HexDigitValue(text[i + 2]);
       out += (hi < 0 || lo < 0) ? '@' : static_cast<char>(hi * 16 + lo);
       i += 2;
     } else {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
+#include "base/PercentCoding.h"
 #include "mail/JapaneseCodes.h"
 
 namespace moriva {
@@ -113,27 +114,6 @@ std::vector<std::pair<std::string, std::string>> Parameters(std::string_view lin
     params.emplace_back(std::move(name), std::move(value));
   }
   return params;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-}
-
-std::string PercentDecode(std::string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    int hi, lo;
-    if (text[i] == '%' && i + 2 < text.size() && (hi = HexValue(text[i + 1])) >= 0 &&
-        (lo = HexValue(text[i + 2])) >= 0) {
-      out += static_cast<char>(hi * 16 + lo);
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
 }
 
 // A parameter in the extended form other mailers use for names beyond ASCII: "key*=" with

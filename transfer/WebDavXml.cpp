@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "base/PercentCoding.h"
+
 namespace moriva {
 namespace {
 
@@ -90,13 +92,6 @@ void AppendEscaped(std::string& out, std::string_view s) {
   }
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 constexpr std::string_view kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 
 }  // namespace
@@ -155,18 +150,7 @@ std::string CalendarMultigetBody(const std::vector<std::string>& hrefs) {
 
 std::string HrefKey(std::string_view href) {
   std::string path = UrlOrigin(href).empty() ? std::string(href) : UrlPath(href);
-  std::string out;
-  for (size_t i = 0; i < path.size(); ++i) {
-    int hi, lo;
-    if (path[i] == '%' && i + 2 < path.size() && (hi = HexValue(path[i + 1])) >= 0 &&
-        (lo = HexValue(path[i + 2])) >= 0) {
-      out += static_cast<char>(hi * 16 + lo);
-      i += 2;
-    } else {
-      out += path[i];
-    }
-  }
-  return out;
+  return PercentDecode(path);
 }
 
 std::string UrlOrigin(std::string_view url) {
