@@ -20,6 +20,19 @@ bool In(u8 c, u8 lo, u8 hi) {
   return c >= lo && c <= hi;
 }
 
+// F0-FE lead EUC characters, but FA-FC also lead the extension kanji of the Windows code page
+// (the 髙 and 﨑 of many family names) and F0-F9 its user-defined characters; taking such text
+// for EUC would garble all of it. A second byte only one code has decides; for FA-FC, whose EUC
+// rows hold no standard character, a second byte both codes have leaves the question open.
+int HighLeadCode(std::string_view s, size_t lead) {
+  const u8 c = At(s, lead);
+  if (c > 0xFC || lead + 1 >= s.size()) return jcEuc;
+  const u8 d = At(s, lead + 1);
+  if (In(d, 0x40, 0x7E) || In(d, 0x80, 0xA0)) return jcSjis;
+  if (In(c, 0xFA, 0xFC) && In(d, 0xA1, 0xFC)) return jcEucOrSjis;
+  return jcEuc;
+}
+
 // Full-width JIS X 0208 counterparts of the half-width katakana A1-DF (row << 8 | cell).
 constexpr uint16_t kHalfKana[63] = {
     0x2123, 0x2156, 0x2157, 0x2122, 0x2126, 0x2572, 0x2521, 0x2523,  // ｡｢｣､･ｦｧｨ
@@ -349,7 +362,8 @@ int DetectJapaneseCode(std::string_view text) {
         r = jcSjis;
       }
     } else if (In(c, 0xF0, 0xFE)) {
-      r = jcEuc;
+      r = HighLeadCode(text, i - 1);
+      if (r == jcEucOrSjis) ++i;  // past the pair's second byte
     } else if (In(c, 0xE0, 0xEF)) {
       u8 d = At(text, i++);
       if (In(d, 0x40, 0x7E) || In(d, 0x80, 0xA0))

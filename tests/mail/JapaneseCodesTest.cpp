@@ -77,7 +77,14 @@ TEST(DetectJapaneseCode, Table) {
       {"\xE0\xC0"
        "a",
        jcEucOrSjis},
-      {"\xA4\xF3\x97\x5C", jcEuc},  // the first decision holds
+      {"\xA4\xF3\x97\x5C", jcEuc},   // the first decision holds
+      {"\xFB\xFC\x8B\xB4", jcSjis},  // 髙橋: open after the extension kanji, 8B decides
+      {"\xFC\xA1"
+       "a",
+       jcEucOrSjis},
+      {"\xFA\xFD"
+       "a",
+       jcEuc},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.text));
