@@ -22,7 +22,9 @@ bool IsFoldBlank(const std::string& line) {
 }
 
 std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
+  // An escape opens a JIS text that some phones put into headers without encoding it; cut,
+  // the text would be read as ASCII and no longer match.
+  while (!s.empty() && IsTrimmed(s.front()) && s.front() != '\x1B') s.remove_prefix(1);
   while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
   return s;
 }

@@ -42,6 +42,7 @@ TEST(HeaderValue, TakesTheTextAfterTheKeyUpToASemicolon) {
       {"NAME", "Content-Type: text/csv; name=\"A.CSV\"", "=\"A.CSV\""},
       {"NAME", "Content-Type: text/csv", ""},
       {"BOUNDARY", "x; boundary=abc; y", "=abc"},
+      {"SUBJECT:", "Subject: \x1B$BM=Dj\x1B(B ", "\x1B$BM=Dj\x1B(B"},  // keeps its escape
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
