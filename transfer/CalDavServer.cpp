@@ -113,6 +113,15 @@ std::optional<std::string> TCalDavServer::Create(const std::string& href,
   return r.ETag;
 }
 
+std::optional<std::string> TCalDavServer::Update(const std::string& href, const std::string& etag,
+                                                 const std::string& icalendar) {
+  THttpResponse r = Send(
+      "PUT", href, {"Content-Type: text/calendar; charset=utf-8", "If-Match: " + etag}, icalendar);
+  if (r.Status == 412) return std::nullopt;
+  if (!IsSuccess(r.Status)) ThrowCalDavStatus(r.Status, "PUT");
+  return r.ETag;
+}
+
 bool TCalDavServer::Remove(const std::string& href, const std::string& etag) {
   std::vector<std::string> headers;
   if (!etag.empty()) headers.push_back("If-Match: " + etag);

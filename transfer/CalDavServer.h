@@ -45,6 +45,11 @@ class TCalDavServer {
   // nothing when a resource of that href exists already.
   std::optional<std::string> Create(const std::string& href, const std::string& icalendar);
 
+  // PUT over a resource as it was at `etag` (If-Match; not empty), keeping its href: the new
+  // ETag ("" when the server gives none), or nothing when it changed or went away since.
+  std::optional<std::string> Update(const std::string& href, const std::string& etag,
+                                    const std::string& icalendar);
+
   // DELETE with If-Match: true when the resource is gone (also when it was gone already),
   // false when it changed on the server since `etag`.
   bool Remove(const std::string& href, const std::string& etag);

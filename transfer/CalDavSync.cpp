@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/FileIO.h"
+#include "calendar/DayListItem.h"
 #include "transfer/CalDavState.h"
 #include "transfer/HandsetTransfer.h"
 #include "transfer/ICalendarExport.h"
@@ -38,6 +39,22 @@ TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in
   }
   return out;
 }
+
+// The date of a line that stands for one day (an item as the editor writes it), as
+// year * 10000 + month * 100 + day; nothing for rule lines and other forms.
+std::optional<int64_t> SingleDate(std::string_view line) {
+  TDayListItem r;
+  if (ParseDayListLine(line, r) != TDayLineKind::Rule || !r.IsSingleDay() || r.DayOfWeek != 0 ||
+      r.WeekNo != 0)
+    return std::nullopt;
+  return int64_t{r.FromYear} * 10000 + r.Month * 100 + r.Day;
+}
+
+// A resource whose one line was replaced here by another line of the same date: an edit.
+struct TEdit {
+  size_t Resource;
+  size_t Line;
+};
 
 // The schedule's lines that no resource has claimed yet, by text: per distinct text the first
 // unclaimed index, the rest chained through `next_`, so a large schedule costs one table entry
@@ -99,7 +116,13 @@ class TSyncRun {
   // `lines`: equal lines keep their place, a line the schedule holds unclaimed is taken as it
   // is, the rest is added. Returns whether the schedule changed.
   bool Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines);
-  void PushLocalLines(std::vector<TCalDavResource>& kept);
+  std::vector<TEdit> PairEdits(std::vector<size_t>& toDelete);
+  void SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavResource>& kept,
+                 std::vector<size_t>& toDelete, std::vector<size_t>& unsent);
+  void PushLocalLines(const std::vector<size_t>& lines, std::vector<TCalDavResource>& kept);
+  std::string Document(const TICalComponent& ev) const {
+    return head_ + ICalString(ev.get()) + std::string(kICalendarTail);
+  }
   std::string FreshName(const std::string& line, std::string& uid);
 
   const TCalDavSyncInput& in_;
@@ -113,6 +136,7 @@ class TSyncRun {
   std::unordered_map<std::string, size_t> known_;  // the state's resources by HrefKey
   std::unordered_set<std::string> usedKeys_;       // hrefs the listing named besides
   std::optional<TFreeLines> free_;
+  std::string head_;  // of every document sent
 };
 
 bool TSyncRun::Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines) {
@@ -146,9 +170,70 @@ std::string TSyncRun::FreshName(const std::string& line, std::string& uid) {
   }
 }
 
-void TSyncRun::PushLocalLines(std::vector<TCalDavResource>& kept) {
-  const std::vector<size_t> left = free_->Left();
-  const std::string head = ICalendarHead(*in_.Zone);
+// The editor changes an item in place and never moves it to another day, so an edit shows up
+// as a resource whose one line is gone and a new line of the same date. Such a pair is taken
+// as an edit only when nothing else on that date could be: two gone resources or two new
+// lines on one date (an item edited and another added, say) are left to DELETE and PUT, which
+// loses nothing either. Resources of several lines (repeating events) are never paired. The
+// lines of the pairs are claimed; the resources leave `toDelete`.
+std::vector<TEdit> TSyncRun::PairEdits(std::vector<size_t>& toDelete) {
+  struct TDate {
+    size_t Gone = 0, New = 0;
+    size_t Resource = 0, Line = 0;
+  };
+  std::unordered_map<int64_t, TDate> dates;
+  for (size_t r : toDelete) {
+    const TCalDavResource& res = state_.Resources[r];
+    if (res.Lines.size() != 1 || res.ETag.empty()) continue;
+    if (std::optional<int64_t> date = SingleDate(res.Lines[0])) {
+      TDate& d = dates[*date];
+      ++d.Gone;
+      d.Resource = r;
+    }
+  }
+  std::vector<TEdit> edits;
+  if (dates.empty()) return edits;
+  for (size_t i : free_->Left())
+    if (std::optional<int64_t> date = SingleDate(list_[i]))
+      if (auto it = dates.find(*date); it != dates.end()) {
+        ++it->second.New;
+        it->second.Line = i;
+      }
+  for (const auto& [date, d] : dates)
+    if (d.Gone == 1 && d.New == 1) {
+      edits.push_back({d.Resource, d.Line});
+      free_->Claim(list_[d.Line]);  // no equal line elsewhere: it would share the date
+      std::erase(toDelete, d.Resource);
+    }
+  std::sort(edits.begin(), edits.end(),
+            [](const TEdit& a, const TEdit& b) { return a.Line < b.Line; });
+  return edits;
+}
+
+// PUT over each edited resource as the server last showed it. One changed there meanwhile is
+// kept as it was (the next run brings the server's version and counts a conflict) and its new
+// line goes up as a new event, as does a line iCalendar cannot express (its resource is then
+// deleted as before).
+void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavResource>& kept,
+                         std::vector<size_t>& toDelete, std::vector<size_t>& unsent) {
+  for (const TEdit& e : edits) {
+    TCalDavResource& res = state_.Resources[e.Resource];
+    const std::string& line = list_[e.Line];
+    TICalComponent ev = ScheduleLineToVEvent(line, res.Uid, *in_.Zone, in_.Stamp);
+    if (!ev) {
+      toDelete.push_back(e.Resource);
+      unsent.push_back(e.Line);
+    } else if (std::optional<std::string> etag = server_.Update(res.Href, res.ETag, Document(ev))) {
+      kept.push_back({res.Href, *etag, res.Uid, {line}});
+      ++result_.Sent;
+    } else {
+      kept.push_back(std::move(res));
+      unsent.push_back(e.Line);
+    }
+  }
+}
+
+void TSyncRun::PushLocalLines(const std::vector<size_t>& left, std::vector<TCalDavResource>& kept) {
   size_t done = 0;
   for (size_t i : left) {
     Progress(++done, left.size());
@@ -160,8 +245,7 @@ void TSyncRun::PushLocalLines(std::vector<TCalDavResource>& kept) {
       ++result_.LeftOut;
       continue;
     }
-    std::optional<std::string> etag =
-        server_.Create(href, head + ICalString(ev.get()) + std::string(kICalendarTail));
+    std::optional<std::string> etag = server_.Create(href, Document(ev));
     // One of that name exists already: the next listing brings it, and it claims this line.
     if (!etag) continue;
     kept.push_back({href, *etag, uid, {line}});
@@ -241,8 +325,12 @@ TCalDavSyncResult TSyncRun::Run() {
     if (f != fetched.end()) {
       TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_);
       if (!ev.Readable) ++result_.Skipped;
-      if (locallyChanged) ++result_.Conflicts;
-      if (Replace(present[r], ev.Lines)) ++result_.Received;
+      // A server version the schedule already holds as it is (an edit sent by a run cut off
+      // before it wrote the state) is no conflict.
+      if (Replace(present[r], ev.Lines)) {
+        ++result_.Received;
+        if (locallyChanged) ++result_.Conflicts;
+      }
       kept.push_back({res.Href, f->second.ETag, ev.Uid, std::move(ev.Lines)});
       continue;
     }
@@ -264,6 +352,9 @@ TCalDavSyncResult TSyncRun::Run() {
   }
 
   Status("予定を送信しています...");
+  head_ = ICalendarHead(*in_.Zone);
+  std::vector<size_t> unsent;
+  SendEdits(PairEdits(toDelete), kept, toDelete, unsent);
   for (size_t r : toDelete) {
     TCalDavResource& res = state_.Resources[r];
     if (server_.Remove(res.Href, res.ETag))
@@ -271,7 +362,12 @@ TCalDavSyncResult TSyncRun::Run() {
     else
       kept.push_back(std::move(res));  // changed there meanwhile: the next run brings it back
   }
-  PushLocalLines(kept);
+  std::vector<size_t> left = free_->Left();
+  if (!unsent.empty()) {
+    left.insert(left.end(), unsent.begin(), unsent.end());
+    std::sort(left.begin(), left.end());
+  }
+  PushLocalLines(left, kept);
 
   // Every request went through: now the schedule, then the state.
   if (!added_.empty() || std::find(remove_.begin(), remove_.end(), true) != remove_.end()) {

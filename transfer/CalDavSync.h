@@ -9,19 +9,25 @@
 //   to one the schedule holds and no resource claims is taken as that line, not added twice;
 // - a server resource gone: the lines it stood for are removed; lines changed locally since
 //   are no longer its lines, and stay;
+// - an edit: schedule lines carry no identity, but the editor changes an item in place on its
+//   own day, so a resource of one line whose line is gone here, with exactly one new line of
+//   the same date (and no other gone resource on that date), is taken as edited: PUT of the
+//   new line over it with If-Match, keeping its href and UID, so the phone sees the same event
+//   changed; where two could pair, nothing is guessed (DELETE and PUT as below);
 // - a resource whose lines were all deleted locally: DELETE with If-Match (a resource changed
-//   on the server meanwhile is kept and comes back at the next run);
+//   on the server meanwhile, by an edit as well, is kept and comes back at the next run);
 // - a schedule line no resource stands for: PUT as a new event (If-None-Match: *);
 // - changed on both sides (the server changed a resource some of whose lines were changed
 //   locally): the server's version comes in and the local lines go up as new events; counted
-//   as a conflict kept twice.
+//   as a conflict kept twice, unless the server's version is what the schedule holds already.
 // Lines iCalendar cannot express stay local and are counted.
 //
 // Safe to interrupt: the list is changed, the schedule saved (through `SaveSchedule`) and
 // "caldav.ini" written only after every request succeeded, in that order. A run cut short
 // by a failed request changes nothing here (a failed save leaves the changed list unsaved and
 // the state unwritten); what it did on the server shows up in the next run's listing, whose
-// resources then claim the equal local lines instead of doubling them.
+// resources then claim the equal local lines instead of doubling them (an edited resource
+// comes back changed with the edited line, which it claims: no conflict, nothing doubled).
 #include <cstddef>
 #include <ctime>
 #include <filesystem>
@@ -52,7 +58,7 @@ struct TCalDavSyncInput {
 };
 
 struct TCalDavSyncResult {
-  size_t Sent = 0;       // events put on the server
+  size_t Sent = 0;       // events put on the server, edits among them
   size_t Received = 0;   // server events that changed the schedule
   size_t Removed = 0;    // events deleted on the server, and events removed from the schedule
   size_t Conflicts = 0;  // changed on both sides, kept twice

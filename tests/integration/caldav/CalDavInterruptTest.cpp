@@ -8,11 +8,13 @@
 namespace moriva::caldavtest {
 namespace {
 
+using ::testing::EndsWith;
 using ::testing::UnorderedElementsAre;
 
 TEST_F(CalDavTest, ASyncCutAfterAnyRequestConvergesAtTheNext) {
   const std::string a = Item(2026, 12, 1, "A"), b = Item(2026, 12, 2, "B"),
                     c = Item(2026, 12, 3, "C"), d = Item(2026, 12, 4, "D"),
+                    edited = Item(2026, 12, 1, "A edited", 11),
                     phone = Item(2026, 12, 10, "Phone", 12);
   for (const bool restart : {false, true}) {
     // The last round fails the save of the schedule, after every request went through.
@@ -23,9 +25,12 @@ TEST_F(CalDavTest, ASyncCutAfterAnyRequestConvergesAtTheNext) {
       std::filesystem::remove(StateFile());
       TLineList list{a, b, c};
       Sync(list);
-      // Changes on both sides: the phone adds one and deletes B; here D is added, C deleted.
+      // Changes on both sides: the phone adds one and deletes B; here A is edited (it stays
+      // the same event), D added, C deleted.
+      const std::map<std::string, std::string> uids = PhoneUids();
       Phone("add p1 20261210T120000 Phone");
-      Phone("delete " + PhoneUid("B"));
+      Phone("delete " + uids.at("B"));
+      list.Put(0, edited);
       list.Delete(2);
       list.Add(d);
 
@@ -51,13 +56,14 @@ TEST_F(CalDavTest, ASyncCutAfterAnyRequestConvergesAtTheNext) {
       // A request that failed leaves the caller's list as it was (a failed save comes after
       // the list took the changes).
       if (!saveFails) {
-        EXPECT_THAT(list.Lines(), UnorderedElementsAre(a, b, d));
+        EXPECT_THAT(list.Lines(), UnorderedElementsAre(edited, b, d));
       }
 
-      Sync(list);
-      EXPECT_THAT(list.Lines(), UnorderedElementsAre(a, d, phone));
-      EXPECT_THAT(PhoneEvents(), UnorderedElementsAre("20261201T100000|A", "20261204T100000|D",
-                                                      "20261210T120000|Phone"));
+      EXPECT_EQ(Sync(list).Conflicts, 0u);
+      EXPECT_THAT(list.Lines(), UnorderedElementsAre(edited, d, phone));
+      EXPECT_THAT(PhoneRows(), UnorderedElementsAre(uids.at("A") + "|20261201T110000|A edited",
+                                                    EndsWith("|20261204T100000|D"),
+                                                    EndsWith("|20261210T120000|Phone")));
       EXPECT_EQ(Sync(list), TCalDavSyncResult{});
       if (saveFails) break;
     }

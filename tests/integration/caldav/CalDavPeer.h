@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,16 +58,29 @@ class CalDavTest : public ::testing::Test {
     if (!settings_.CaFile.empty()) cmd += "--cafile " + oracle::ShellQuote(settings_.CaFile) + " ";
     return oracle::RunTool(cmd + args);
   }
+  // The phone's events as "UID|START|SUMMARY", sorted.
+  std::vector<std::string> PhoneRows() {
+    std::vector<std::string> out;
+    for (std::string& row : SplitLines(Phone("list")))
+      if (!row.empty()) out.push_back(std::move(row));
+    return out;
+  }
   // The phone's events as "START|SUMMARY", sorted (the UIDs are the writers' business).
   std::vector<std::string> PhoneEvents() {
     std::vector<std::string> out;
-    for (const std::string& row : SplitLines(Phone("list")))
-      if (!row.empty()) out.push_back(row.substr(row.find('|') + 1));
+    for (const std::string& row : PhoneRows()) out.push_back(row.substr(row.find('|') + 1));
     return Sorted(out);
   }
+  // The phone's UIDs by summary.
+  std::map<std::string, std::string> PhoneUids() {
+    std::map<std::string, std::string> out;
+    for (const std::string& row : PhoneRows())
+      out[row.substr(row.rfind('|') + 1)] = row.substr(0, row.find('|'));
+    return out;
+  }
   std::string PhoneUid(const std::string& summary) {
-    for (const std::string& row : SplitLines(Phone("list")))
-      if (row.ends_with("|" + summary)) return row.substr(0, row.find('|'));
+    const std::map<std::string, std::string> uids = PhoneUids();
+    if (auto it = uids.find(summary); it != uids.end()) return it->second;
     ADD_FAILURE() << "the phone has no event " << summary;
     return {};
   }

@@ -11,8 +11,10 @@
 namespace moriva::caldavtest {
 namespace {
 
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::UnorderedElementsAre;
 
 TEST_F(CalDavTest, FirstSyncOfAThousandItemsThenANoChangeSyncSendsOnlyTheListing) {
@@ -61,35 +63,62 @@ TEST_F(CalDavTest, ThePhoneAddsChangesAndDeletesAndTheScheduleFollows) {
 }
 
 TEST_F(CalDavTest, MorivaAddsEditsAndDeletesAndThePhoneSeesIt) {
-  TLineList list{Item(2026, 12, 1, "A"), Item(2026, 12, 2, "B")};
+  TLineList list{Item(2026, 12, 1, "A"), Item(2026, 12, 2, "B"), Item(2026, 12, 5, "E"),
+                 Item(2026, 12, 5, "F")};
   Sync(list);
-  EXPECT_THAT(PhoneEvents(), ElementsAre("20261201T100000|A", "20261202T100000|B"));
+  const std::map<std::string, std::string> before = PhoneUids();
+  EXPECT_EQ(before.size(), 4u);
 
-  list.Put(0, Item(2026, 12, 3, "A edited", 9, 30));
+  // A edited on its day stays the same event. E and F, both edited on one day, could pair
+  // either way round: they are deleted and sent anew.
+  list.Put(0, Item(2026, 12, 1, "A edited", 9, 30));
   list.Delete(1);
+  list.Put(1, Item(2026, 12, 5, "E edited"));
+  list.Put(2, Item(2026, 12, 5, "F edited", 11));
   list.Add(Item(2026, 12, 4, "C"));
   const TCalDavSyncResult r = Sync(list);
-  EXPECT_EQ(r.Sent, 2u);
-  EXPECT_EQ(r.Removed, 2u);
+  EXPECT_EQ(r.Sent, 4u);
+  EXPECT_EQ(r.Removed, 3u);
   EXPECT_FALSE(r.Changed);
-  EXPECT_THAT(PhoneEvents(), ElementsAre("20261203T093000|A edited", "20261204T100000|C"));
-}
-
-TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
-  TLineList list{Item(2026, 12, 1, "Meeting")};
-  Sync(list);
-  Phone("change " + PhoneUid("Meeting") + " Meeting-phone");
-  list.Put(0, Item(2026, 12, 1, "Meeting-desk", 11));
-  const TCalDavSyncResult r = Sync(list);
-  EXPECT_EQ(r.Conflicts, 1u);
-  EXPECT_THAT(list.Lines(), UnorderedElementsAre(Item(2026, 12, 1, "Meeting-desk", 11),
-                                                 Item(2026, 12, 1, "Meeting-phone")));
-  EXPECT_THAT(PhoneEvents(),
-              ElementsAre("20261201T100000|Meeting-phone", "20261201T110000|Meeting-desk"));
-  EXPECT_THAT(CalDavDoneMessage(r), HasSubstr("競合 1 件"));
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261201T093000|A edited", "20261204T100000|C",
+                                         "20261205T100000|E edited", "20261205T110000|F edited"));
+  const std::map<std::string, std::string> after = PhoneUids();
+  EXPECT_EQ(after.at("A edited"), before.at("A"));
+  for (const char* edited : {"E edited", "F edited"})
+    EXPECT_THAT(after.at(edited), Not(AnyOf(before.at("E"), before.at("F"))));
   size_t requests = 0;
   EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
   EXPECT_EQ(requests, 1u);
+}
+
+TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
+  // The phone changes the item before the sync, or while the edit made here is on its way
+  // (after the listing: the edit's If-Match then fails).
+  for (const bool meanwhile : {false, true}) {
+    SCOPED_TRACE(meanwhile ? "changed during the sync" : "changed before it");
+    Open(false, meanwhile ? "-meanwhile" : "");
+    TLineList list{Item(2026, 12, 1, "Meeting")};
+    Sync(list);
+    const std::string change = "change " + PhoneUid("Meeting") + " Meeting-phone";
+    if (!meanwhile) Phone(change);
+    list.Put(0, Item(2026, 12, 1, "Meeting-desk", 11));
+    TCalDavSyncResult r = Sync(list, nullptr, [&](size_t n) {
+      if (meanwhile && n == 1) Phone(change);
+    });
+    if (meanwhile) {
+      EXPECT_EQ(r.Sent, 1u);  // the edited line, as a new event
+      r = Sync(list);         // and the phone's version comes in now
+    }
+    EXPECT_EQ(r.Conflicts, 1u);
+    EXPECT_THAT(list.Lines(), UnorderedElementsAre(Item(2026, 12, 1, "Meeting-desk", 11),
+                                                   Item(2026, 12, 1, "Meeting-phone")));
+    EXPECT_THAT(PhoneEvents(),
+                ElementsAre("20261201T100000|Meeting-phone", "20261201T110000|Meeting-desk"));
+    EXPECT_THAT(CalDavDoneMessage(r), HasSubstr("競合 1 件"));
+    size_t requests = 0;
+    EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
+    EXPECT_EQ(requests, 1u);
+  }
 }
 
 TEST_F(CalDavTest, AWeeklyEventFromThePhoneIsNeverSentBack) {
