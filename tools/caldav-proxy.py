@@ -1,0 +1,221 @@
+#!/usr/bin/python3
+"""A forwarding proxy in front of the test Radicale that can play a calendar server without
+the sync-collection report, or one that has forgotten a sync token. Every other request goes
+to the server unchanged. 127.0.0.1 only, on a free port.
+
+  caldav-proxy.py start STATE BACKEND_STATE
+                        starts the proxy detached; it forwards to the URL= of BACKEND_STATE
+                        (read at each request, so a restarted server is found again) and
+                        writes PORT=, PID= and URL= lines into STATE
+  caldav-proxy.py stop STATE
+                        stops that proxy by its pid
+  caldav-proxy.py refuse STATE ANSWER
+                        how a sync-collection REPORT is answered from now on:
+                          none      forwarded (the default)
+                          403       403 with a DAV:supported-report error
+                          400, 405, 501
+                                    a bare refusal with that status
+                          stale-403, stale-409
+                                    the next report carrying a token is refused with that
+                                    status and a DAV:valid-sync-token error; then none again
+  caldav-proxy.py counts STATE
+                        prints the requests since the last count, one "KEY N" line per key,
+                        sorted, and starts counting afresh; the key is the method, for a REPORT
+                        followed by the local name of its root element (REPORT:sync-collection)
+"""
+import http.client
+import http.server
+import os
+import subprocess
+import sys
+import threading
+import time
+import urllib.request
+import xml.etree.ElementTree as ET
+
+CONTROL = "/.proxy/"
+HOP_BY_HOP = {"connection", "keep-alive", "proxy-connection", "te", "trailer",
+              "transfer-encoding", "upgrade", "expect", "content-length"}
+METHODS = ["GET", "HEAD", "PUT", "POST", "DELETE", "OPTIONS", "PROPFIND", "PROPPATCH",
+           "REPORT", "MKCALENDAR", "MKCOL", "MOVE", "COPY", "LOCK", "UNLOCK"]
+DAV_ERROR = ('<?xml version="1.0" encoding="utf-8"?>\n'
+             '<D:error xmlns:D="DAV:"><D:%s/></D:error>\n')
+
+
+def read_state(path):
+    values = {}
+    with open(path) as f:
+        for line in f:
+            name, sep, value = line.rstrip("\n").partition("=")
+            if sep:
+                values[name] = value
+    return values
+
+
+class Proxy(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def __init__(self, backend_state):
+        super().__init__(("127.0.0.1", 0), Handler)
+        self.backend_state = backend_state
+        self.lock = threading.Lock()
+        self.counts = {}
+        self.refusal = "none"
+
+
+def report_of(body):
+    """The root element's local name and the sync token of a REPORT body."""
+    try:
+        root = ET.fromstring(body)
+    except ET.ParseError:
+        return "", ""
+    token = root.find("{DAV:}sync-token")
+    return root.tag.rpartition("}")[2], (token.text or "").strip() if token is not None else ""
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, format, *args):
+        pass
+
+    def answer(self, status, body=b"", headers=()):
+        self.send_response_only(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def control(self, body):
+        server = self.server
+        with server.lock:
+            if self.path == CONTROL + "refuse":
+                server.refusal = body.decode().strip()
+                return self.answer(204)
+            if self.path == CONTROL + "counts":
+                text = "".join("%s %d\n" % kv for kv in sorted(server.counts.items()))
+                server.counts = {}
+                return self.answer(200, text.encode(), [("Content-Type", "text/plain")])
+        self.answer(404)
+
+    # The refusal a server without the report (or without the token's history) would send, or
+    # None to forward the request.
+    def refusal(self, kind, token):
+        server = self.server
+        with server.lock:
+            mode = server.refusal
+            if kind != "sync-collection" or mode == "none":
+                return None
+            if mode.startswith("stale-"):
+                if not token:
+                    return None
+                server.refusal = "none"
+                return int(mode[6:]), DAV_ERROR % "valid-sync-token"
+            if mode == "403":
+                return 403, DAV_ERROR % "supported-report"
+            return int(mode), ""
+
+    def forward(self, body):
+        backend = read_state(self.server.backend_state)["URL"]
+        host, _, port = backend.partition("://")[2].partition(":")
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
+        conn = http.client.HTTPConnection(host, int(port), timeout=120)
+        try:
+            conn.request(self.command, self.path, body=body if body else None, headers=headers)
+            reply = conn.getresponse()
+            data = reply.read()
+            kept = [(k, v) for k, v in reply.getheaders() if k.lower() not in HOP_BY_HOP]
+        finally:
+            conn.close()
+        self.answer(reply.status, data, kept)
+
+    def handle_any(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else b""
+        if self.path.startswith(CONTROL):
+            return self.control(body)
+        kind, token = report_of(body) if self.command == "REPORT" else ("", "")
+        key = self.command + (":" + kind if kind else "")
+        with self.server.lock:
+            self.server.counts[key] = self.server.counts.get(key, 0) + 1
+        refused = self.refusal(kind, token)
+        if refused is None:
+            return self.forward(body)
+        status, text = refused
+        headers = [("Content-Type", "application/xml; charset=utf-8")] if text else []
+        if status == 405:
+            headers.append(("Allow", "OPTIONS, GET, HEAD, PUT, DELETE, PROPFIND"))
+        self.answer(status, text.encode(), headers)
+
+
+for _method in METHODS:
+    setattr(Handler, "do_" + _method, Handler.handle_any)
+
+
+def serve(state, backend_state):
+    proxy = Proxy(backend_state)
+    port = proxy.server_address[1]
+    with open(state + ".tmp", "w") as f:
+        f.write("PORT=%d\nPID=%d\nURL=http://127.0.0.1:%d\n" % (port, os.getpid(), port))
+    os.replace(state + ".tmp", state)
+    proxy.serve_forever()
+
+
+def stop(state):
+    if not os.path.exists(state):
+        return
+    pid = int(read_state(state).get("PID", "0"))
+    if pid:
+        try:
+            os.kill(pid, 15)
+        except ProcessLookupError:
+            pass
+    os.remove(state)
+
+
+def start(state, backend_state):
+    stop(state)  # one left over from an interrupted run
+    with open(state + ".log", "ab") as log:
+        child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", state,
+                                  backend_state], stdin=subprocess.DEVNULL, stdout=log,
+                                 stderr=log, start_new_session=True)
+    for _ in range(100):
+        if os.path.exists(state):
+            return 0
+        if child.poll() is not None:
+            break
+        time.sleep(0.05)
+    print("the proxy did not start; see %s.log" % state, file=sys.stderr)
+    return 1
+
+
+def control(state, path, body=None):
+    url = read_state(state)["URL"] + CONTROL + path
+    method = "PUT" if body is not None else "POST"
+    request = urllib.request.Request(url, data=(body or "").encode(), method=method)
+    with urllib.request.urlopen(request, timeout=10) as reply:
+        return reply.read().decode()
+
+
+def main(argv):
+    command, state = argv[1], argv[2]
+    if command == "start":
+        return start(state, argv[3])
+    if command == "serve":
+        serve(state, argv[3])
+    elif command == "stop":
+        stop(state)
+    elif command == "refuse":
+        control(state, "refuse", argv[3])
+    elif command == "counts":
+        sys.stdout.write(control(state, "counts"))
+    else:
+        print("unknown command " + command, file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
