@@ -54,6 +54,10 @@ void ForEachLine(std::string_view text, F&& line) {
 
 }  // namespace
 
+void VisitLines(std::string_view text, const std::function<void(std::string_view)>& line) {
+  ForEachLine(text, [&line](const char* begin, size_t length) { line({begin, length}); });
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
   ForEachLine(text,

@@ -72,6 +72,8 @@ class TLineList {
 
 // Splits a text into lines by the line list's rule.
 std::vector<std::string> SplitLines(std::string_view text);
+// Calls `line` with each line of a text, by the same rule, without copying the lines.
+void VisitLines(std::string_view text, const std::function<void(std::string_view)>& line);
 
 // The lower-case form of an ASCII letter; every other byte unchanged.
 constexpr char AsciiLower(char c) {
