@@ -20,6 +20,7 @@
 #include "base/MailSettings.h"
 #include "base/SecretStore.h"
 #include "mail/MailSecurity.h"
+#include "transfer/CalDavServer.h"
 
 namespace moriva {
 namespace {
@@ -161,7 +162,7 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
   OKBtn->setDefault(true);
-  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(OKBtn, &QPushButton::clicked, this, &TSettingsWindow::AcceptIfValid);
   AbortBtn = new QPushButton(QStringLiteral("中止"), this);
   AbortBtn->setGeometry(174, 348, 75, 25);
   connect(AbortBtn, &QPushButton::clicked, this, [this] { done(kAbort); });
@@ -173,6 +174,20 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
       EditSMTPUser,   EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
       EditCalDavUser, EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void TSettingsWindow::AcceptIfValid() {
+  // A URL pasted with a space or a line end around it is meant without them.
+  EditCalDavUrl->setText(EditCalDavUrl->text().trimmed());
+  const std::string url = ToCp932(EditCalDavUrl->text());
+  if (!url.empty() && !IsHttpUrl(url)) {
+    // Refused here, where it can be mended, rather than at the first sync.
+    dialogs_.ShowError(kCalDavUrlSchemeText);
+    PageControl1->setCurrentWidget(GroupBox5->parentWidget());
+    EditCalDavUrl->setFocus();
+    return;
+  }
+  accept();
 }
 
 void TSettingsWindow::LoadFields() {

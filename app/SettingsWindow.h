@@ -37,6 +37,10 @@ class TSettingsWindow : public QDialog {
   // again. A file that cannot be written is reported; the file is then left as it was.
   int ShowSettings();
 
+  // OK: a CalDAV URL that is neither http:// nor https:// is reported and the window stays
+  // open on it; otherwise the window closes as accepted.
+  void AcceptIfValid();
+
   // The two halves of ShowSettings, for the window's own use and for tests.
   void LoadFields();
   void SaveFields();

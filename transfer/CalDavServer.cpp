@@ -1,5 +1,9 @@
 #include "transfer/CalDavServer.h"
 
+#include <cctype>
+
+#include "base/Cp932.h"
+
 namespace moriva {
 namespace {
 
@@ -7,13 +11,42 @@ bool IsSuccess(long status) {
   return status >= 200 && status <= 299;
 }
 
+bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
+  if (s.size() < lowerPrefix.size()) return false;
+  for (size_t i = 0; i < lowerPrefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(s[i])) != lowerPrefix[i]) return false;
+  return true;
+}
+
+// The settings' URL (CP932) as the wire wants it: UTF-8, with the bytes a URL cannot hold
+// as they are written as escapes, so a calendar named in Japanese is found.
+std::string WireUrl(std::string_view cp932) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : Cp932ToUtf8(cp932)) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b > 0x20 && b < 0x7f) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+bool IsHttpUrl(std::string_view url) {
+  return StartsWithNoCase(url, "https://") || StartsWithNoCase(url, "http://");
+}
 
 void ThrowCalDavStatus(long status, const std::string& what) {
   switch (status) {
     case 401:
       throw ECalDavError(
-          "CalDAV サーバーにログインできませんでした。ユーザー名とパスワードを確かめてください。");
+          "CalDAV サーバーにログインできませんでした。ユーザIDとパスワードを確かめてください。");
     case 403:
       throw ECalDavError("CalDAV のカレンダーを使う権限がありません。");
     case 404:
@@ -25,7 +58,8 @@ void ThrowCalDavStatus(long status, const std::string& what) {
 }
 
 TCalDavServer::TCalDavServer(THttpClient& http, std::string collectionUrl)
-    : http_(http), url_(std::move(collectionUrl)) {
+    : http_(http), url_(WireUrl(collectionUrl)) {
+  if (!IsHttpUrl(url_)) throw ECalDavError(std::string(kCalDavUrlSchemeText));
   if (!url_.ends_with('/')) url_ += '/';
   origin_ = UrlOrigin(url_);
   path_ = UrlPath(url_);
@@ -49,7 +83,11 @@ TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whol
   const std::string self = HrefKey(path_);
   for (TDavEntry& e : ms.Entries) {
     const std::string key = HrefKey(e.Href);
-    if (key == self || key + '/' == self || e.IsCollection) continue;
+    const bool isSelf = key == self || key + '/' == self;
+    // Only a server that reports the collection's type is taken at its word.
+    if (isSelf && e.IsCollection && !e.IsCalendar && IsSuccess(e.Status))
+      throw ECalDavError(std::string(kCalDavNotCalendarText));
+    if (isSelf || e.IsCollection) continue;
     if (e.Status == 404) {
       if (!whole) out.Removed.push_back(std::move(e.Href));
     } else if (IsSuccess(e.Status)) {
@@ -59,8 +97,19 @@ TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whol
   return out;
 }
 
+void TCalDavServer::CheckIsCalendar() {
+  THttpResponse r =
+      Send("PROPFIND", "", {"Content-Type: application/xml; charset=utf-8", "Depth: 0"},
+           PropfindEtagsBody());
+  if (r.Status == 401 || r.Status == 404) ThrowCalDavStatus(r.Status, "PROPFIND");
+  // Any other answer leaves the question to the listing.
+  if (r.Status == 207) FromMultiStatus(r.Body, true);
+}
+
 TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) {
   const std::vector<std::string> xml = {"Content-Type: application/xml; charset=utf-8"};
+  // A first listing asks once what the URL names; the Depth 1 PROPFIND reports it anyway.
+  if (token.empty() && !usePropfind) CheckIsCalendar();
   if (!usePropfind) {
     std::vector<std::string> headers = xml;
     headers.push_back("Depth: 0");

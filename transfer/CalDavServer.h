@@ -3,6 +3,7 @@
 // turned into what the sync needs and its refusals into errors in the user's words.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Exception.h"
@@ -24,18 +25,34 @@ struct TCalDavListing {
   std::string Token;                 // the token to list from next time; empty for none
 };
 
+// Only these URLs name a calendar: anything else would leave it to guessing whether the
+// password may travel unencrypted.
+inline constexpr std::string_view kCalDavUrlSchemeText =
+    "CalDAV の URL は https:// (暗号化しないサーバーは http://) で始めてください。";
+bool IsHttpUrl(std::string_view url);
+
+// The URL names a collection that holds no calendar (the user's home, the server's root):
+// events put there would never reach a phone.
+inline constexpr std::string_view kCalDavNotCalendarText =
+    "この URL は CalDAV のカレンダーではありません。"
+    "設定の CalDAV ページでカレンダーの URL を指定してください。";
+
 // Hrefs per calendar-multiget: large enough that a first sync of thousands of events takes a
 // few requests, small enough for any server's request limits.
 inline constexpr size_t kMultigetBatch = 500;
 
 class TCalDavServer {
  public:
+  // `collectionUrl` as the settings hold it (CP932). ECalDavError kCalDavUrlSchemeText for a
+  // URL that is not http:// or https://.
   TCalDavServer(THttpClient& http, std::string collectionUrl);
 
   // The collection's resources: a sync-collection report from `token` ("" for all of them);
   // when the token is no longer valid, the whole collection again; when the server has no
   // sync report (or `usePropfind` says so already), a Depth 1 PROPFIND, and `usePropfind` is
-  // set. The collection itself and sub-collections are left out.
+  // set. The collection itself and sub-collections are left out. Without a token, the
+  // collection is first asked whether it is a calendar (ECalDavError kCalDavNotCalendarText
+  // when it says it is not).
   TCalDavListing List(const std::string& token, bool& usePropfind);
 
   // The ETags and calendar data of the resources, in batches of kMultigetBatch.
@@ -61,6 +78,7 @@ class TCalDavServer {
   THttpResponse Send(const std::string& method, const std::string& href,
                      std::vector<std::string> headers, std::string body = {});
   TCalDavListing FromMultiStatus(const std::string& body, bool whole) const;
+  void CheckIsCalendar();
 
   THttpClient& http_;
   std::string url_;

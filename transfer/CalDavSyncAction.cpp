@@ -36,6 +36,8 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
   auto status = [&context](std::string_view text) {
     if (context.Status) context.Status->SetPanelText(kStatusPanel, text);
   };
+  // The count of an earlier run must not pass for this one's progress.
+  if (context.Status) context.Status->SetPanelText(kPositionPanel, "");
   try {
     std::optional<TCalDavSyncResult> r;
     {

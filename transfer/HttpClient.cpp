@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/Cp932.h"
 #include "mail/TlsSession.h"
 
 namespace moriva {
@@ -56,7 +57,29 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-std::string FailureText(CURLcode code, CURL* easy, const char* detail) {
+// "host:port" of a URL for the messages; the URL itself when curl cannot read it.
+std::string ServerOf(const std::string& url) {
+  std::string out = url;
+  if (CURLU* u = curl_url()) {
+    char* host = nullptr;
+    char* port = nullptr;
+    if (curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK)
+      out = std::string(host) + ":" + port;
+    curl_free(host);
+    curl_free(port);
+    curl_url_cleanup(u);
+  }
+  return out;
+}
+
+// The failure in the user's words: which server or file, and what to look at. curl's own
+// text is English and says nothing a user could act on, so only its number is kept for the
+// rare failures without a text of our own.
+std::string FailureText(CURLcode code, CURL* easy, const std::string& url,
+                        const std::string& caFile) {
+  const std::string server = "サーバー " + ServerOf(url);
   switch (code) {
     case CURLE_PEER_FAILED_VERIFICATION: {
       long verify = 0;
@@ -64,18 +87,29 @@ std::string FailureText(CURLcode code, CURL* easy, const char* detail) {
       return "サーバーの" + CertificateReason(verify);
     }
     case CURLE_SSL_CACERT_BADFILE:
-      return std::string("証明書ファイルを読めません (") + detail + ")";
+      return "証明書ファイル " + Cp932ToUtf8(caFile) + " を読めません";
     case CURLE_OPERATION_TIMEDOUT:
       return "サーバーが応答しません (時間切れ)";
     case CURLE_COULDNT_RESOLVE_HOST:
+      return server.substr(0, server.rfind(':')) + " が見つかりません。URL を確かめてください。";
     case CURLE_COULDNT_CONNECT:
-      return std::string("サーバーへ接続できませんでした。 (") + detail + ")";
+      return server + " へ接続できませんでした。サーバーが動いているか，URL を確かめてください。";
+    case CURLE_SSL_CONNECT_ERROR:
+      return server +
+             " と TLS で接続できません。暗号化しないサーバーなら URL を http:// で始めてください。";
+    case CURLE_GOT_NOTHING:
+      return server +
+             " から応答がありません。暗号化するサーバーなら URL を https:// で始めてください。";
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+      return server + " との接続が途中で切れました。";
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_URL_MALFORMAT:
       return "URL は http:// か https:// で始めてください";
     default:
-      return std::string("サーバーとの通信に失敗しました (") +
-             (*detail ? detail : curl_easy_strerror(code)) + ")";
+      return "サーバーとの通信に失敗しました (エラー " + std::to_string(static_cast<int>(code)) +
+             ")";
   }
 }
 
@@ -105,12 +139,10 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   // A reset keeps the open connection, so requests after the first reuse it.
   curl_easy_reset(easy_);
   TReply reply;
-  char detail[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(easy_, CURLOPT_URL, request.Url.c_str());
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, request.Method.c_str());
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, detail);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &reply);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, OnHeader);
@@ -123,7 +155,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   curl_easy_setopt(easy_, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
   if (!caFile_.empty()) {
     // The file adds to the system's store rather than replacing it.
-    curl_easy_setopt(easy_, CURLOPT_CAINFO, caFile_.c_str());
+    curl_easy_setopt(easy_, CURLOPT_CAINFO, Cp932ToUtf8(caFile_).c_str());
     curl_easy_setopt(easy_, CURLOPT_CAPATH, "/etc/ssl/certs");
   }
   if (!user_.empty()) {
@@ -167,7 +199,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   curl_multi_remove_handle(multi_, easy_);
   if (cancelled) throw EHttpError("中止しました", true);
   if (reply.TooLarge) throw EHttpError("サーバーの応答が大きすぎます");
-  if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, detail));
+  if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, request.Url, caFile_));
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply.Response.Status);
   if (AfterExchange) AfterExchange(requests_);
   return std::move(reply.Response);

@@ -55,7 +55,8 @@ class THttpClient {
 
   // Basic authentication; an empty user sends none.
   void SetCredentials(std::string user, std::string password);
-  // A PEM file of certificates trusted beside the system's; empty for none.
+  // A PEM file of certificates trusted beside the system's, named as the settings hold it
+  // (CP932); empty for none.
   void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
 
   // Sends one request and waits for the whole reply; any HTTP status is returned, transport

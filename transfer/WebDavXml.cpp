@@ -66,8 +66,10 @@ void ReadResponse(const xmlNode* response, TDavEntry& e) {
     const xmlNode* prop = Child(ps, kDav, "prop");
     if (const xmlNode* etag = Child(prop, kDav, "getetag")) e.ETag = Trimmed(Text(etag));
     if (const xmlNode* data = Child(prop, kCalDav, "calendar-data")) e.CalendarData = Text(data);
-    if (const xmlNode* type = Child(prop, kDav, "resourcetype"))
+    if (const xmlNode* type = Child(prop, kDav, "resourcetype")) {
       e.IsCollection = Child(type, kDav, "collection") != nullptr;
+      e.IsCalendar = Child(type, kCalDav, "calendar") != nullptr;
+    }
   }
 }
 

@@ -29,6 +29,7 @@ struct TDavEntry {
   std::string ETag;           // getetag, quotes included; empty when not given
   std::string CalendarData;   // calendar-data (UTF-8); empty when not asked or not given
   bool IsCollection = false;  // resourcetype names a collection
+  bool IsCalendar = false;    // resourcetype names a calendar collection
 };
 
 struct TDavMultiStatus {

@@ -19,6 +19,7 @@
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
 #include "tests/support/FakeDialogs.h"
+#include "transfer/CalDavServer.h"
 
 namespace moriva {
 namespace {
@@ -190,6 +191,44 @@ TEST_F(SettingsWindowTest, KeyboardOnlyRunFollowsTheTabOrder) {
   EXPECT_EQ(s.Password, "pw");
   EXPECT_FALSE(s.APOP);
   EXPECT_TRUE(s.NoUIDL);
+}
+
+// A calendar URL is kept only when it says http:// or https://: anything else would leave the
+// password's way unencrypted to a guess. The window says so and stays open on the box.
+TEST_F(SettingsWindowTest, CalendarUrlWithoutSchemeIsRefusedWhereItCanBeMended) {
+  struct Case {
+    QString typed;
+    bool refused;
+    std::string stored;
+  };
+  const Case cases[] = {
+      {QStringLiteral("dav.example/cal"), true, ""},
+      {QStringLiteral("dav.example:8443/https://x/"), true, ""},
+      {QStringLiteral(" https://dav.example/cal/\t"), false, "https://dav.example/cal/"},
+      {QStringLiteral("HTTP://dav.example/cal"), false, "HTTP://dav.example/cal"},
+      {QString(), false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    std::filesystem::remove(ini_);
+    dialogs_.Calls.clear();
+    TSettingsWindow form(dialogs_, ini_);
+    bool open = false, onTheBox = false;
+    const int result = Run(form, [&](TSettingsWindow& f) {
+      f.EditCalDavUrl->setText(c.typed);
+      f.OKBtn->click();
+      open = f.isVisible();
+      onTheBox = f.PageControl1->currentIndex() == 2 && f.focusWidget() == f.EditCalDavUrl;
+      if (open) f.AbortBtn->click();
+    });
+    EXPECT_EQ(open, c.refused);
+    EXPECT_EQ(onTheBox, c.refused);
+    EXPECT_EQ(result, c.refused ? TSettingsWindow::kAbort : QDialog::Accepted);
+    EXPECT_EQ(dialogs_.MessageTexts(),
+              c.refused ? std::vector<std::string>{std::string(kCalDavUrlSchemeText)}
+                        : std::vector<std::string>{});
+    EXPECT_EQ(ReadCalDavSettings(ini_).Url, c.stored);
+  }
 }
 
 TEST_F(SettingsWindowTest, LayoutAsDesigned) {

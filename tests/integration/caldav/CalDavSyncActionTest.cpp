@@ -2,7 +2,10 @@
 // through its own save, the closing message and the status panel; a cancel is quiet.
 #include <gmock/gmock.h>
 
+#include <regex>
+
 #include "base/CalDavSettings.h"
+#include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/integration/caldav/CalDavPeer.h"
@@ -51,6 +54,61 @@ TEST_F(CalDavTest, TheWindowActionSavesTheDocumentAndTellsTheCounts) {
   EXPECT_EQ(run(), std::nullopt);
   EXPECT_TRUE(dialogs.MessageTexts().empty());
   EXPECT_EQ(status.Panels[kStatusPanel], kCalDavCancelledText);
+}
+
+// Settings a user gets wrong, each told in Japanese naming what to mend, with the schedule,
+// the state and the server left alone; a certificate file named in Japanese is found.
+TEST_F(CalDavTest, TheWindowActionTellsWhatToMendInTheSettings) {
+  const std::filesystem::path dir = dir_.Path(), mrv = dir / "s.mrv";
+  const std::string plain = server_.Values.at("URL"), tls = Radicale(true).Values.at("URL");
+  const std::string cal = "/user01/thewindowactiontellswhattomendinthesettings/";
+  const std::string tlsCa = std::string(MORIVA_TLS_DIR) + "/ca.pem";
+  std::filesystem::copy_file(tlsCa, dir / "証明書.pem");
+  Open(true);  // the same collection on the TLS server
+  struct Case {
+    std::string url, caFile, expected;
+  };
+  const Case cases[] = {
+      {plain.substr(plain.find("://") + 3) + cal, "", std::string(kCalDavUrlSchemeText)},
+      {plain + "/user01/", "", std::string(kCalDavNotCalendarText)},
+      {"http://127.0.0.1:1" + cal, "", "サーバー 127.0.0.1:1 へ接続できませんでした。"},
+      {"https" + plain.substr(4) + cal, tlsCa, "TLS で接続できません。"},
+      {"http" + tls.substr(5) + cal, "", "から応答がありません。"},
+      {tls + cal, (dir / "none.pem").string(), "証明書ファイル " + (dir / "none.pem").string()},
+      {tls + cal, Utf8ToCp932((dir / "証明書.pem").string()), std::string(kCalDavDoneStatus)},
+  };
+  const std::string mine = Item(2026, 12, 1, "Mine") + "\r\n";
+  TFakeDialogs dialogs;
+  TFakeStatusSink status;
+  TTransferContext context(dialogs, TProgramFolders{dir, dir});
+  context.Status = &status;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url + " " + c.caFile);
+    WriteFileAtomically(mrv, mine);
+    std::filesystem::remove(dir / "caldav.ini");
+    TLineList master;
+    TScheduleDocument doc(master, dialogs, dir);
+    ASSERT_TRUE(doc.LoadScheFrom(mrv));
+    WriteCalDavSettings(SettingsFilePath(dir), {c.url, "user01", "secret01", c.caFile});
+    status.Panels[kPositionPanel] = "9/9";  // an earlier run's count
+    try {
+      SyncDocumentWithCalDav(doc, context, TICalZone("Asia/Tokyo"), DateToJulius(2026, 12, 1), 0);
+    } catch (const Exception&) {
+    }
+    // What is left once the names the user typed are taken out reads as Japanese.
+    const std::string& said = status.Panels[kStatusPanel];
+    EXPECT_THAT(said, HasSubstr(c.expected));
+    std::string words = said;
+    if (const size_t at = words.find(c.caFile); !c.caFile.empty() && at != std::string::npos)
+      words.erase(at, c.caFile.size());
+    words = std::regex_replace(words, std::regex("CalDAV|URL|TLS|https?://"), "");
+    EXPECT_FALSE(std::regex_search(words, std::regex("[A-Za-z]{3}"))) << said;
+    if (c.expected == kCalDavDoneStatus) continue;
+    EXPECT_EQ(status.Panels[kPositionPanel], "");
+    EXPECT_EQ(ReadFileBytes(mrv), mine);
+    EXPECT_FALSE(std::filesystem::exists(dir / "caldav.ini"));
+  }
+  EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261201T100000|Mine"});
 }
 
 }  // namespace
