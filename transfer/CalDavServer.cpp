@@ -108,8 +108,6 @@ void TCalDavServer::CheckIsCalendar() {
 
 TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) {
   const std::vector<std::string> xml = {"Content-Type: application/xml; charset=utf-8"};
-  // A first listing asks once what the URL names; the Depth 1 PROPFIND reports it anyway.
-  if (token.empty() && !usePropfind) CheckIsCalendar();
   if (!usePropfind) {
     std::vector<std::string> headers = xml;
     headers.push_back("Depth: 0");
@@ -124,7 +122,12 @@ TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) 
     }
     if (r.Status == 207) {
       TCalDavListing listing = FromMultiStatus(r.Body, whole);
-      if (!listing.Whole || !listing.Token.empty()) return listing;
+      if (!listing.Whole || !listing.Token.empty()) {
+        // A first listing asks once what the URL names (the report does not say; a Depth 1
+        // PROPFIND does, so the servers listed that way need no extra question).
+        if (token.empty()) CheckIsCalendar();
+        return listing;
+      }
     } else if (r.Status == 401 || r.Status == 404 || (r.Status >= 500 && r.Status != 501)) {
       ThrowCalDavStatus(r.Status, "REPORT");
     }

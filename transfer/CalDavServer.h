@@ -50,9 +50,9 @@ class TCalDavServer {
   // The collection's resources: a sync-collection report from `token` ("" for all of them);
   // when the token is no longer valid, the whole collection again; when the server has no
   // sync report (or `usePropfind` says so already), a Depth 1 PROPFIND, and `usePropfind` is
-  // set. The collection itself and sub-collections are left out. Without a token, the
-  // collection is first asked whether it is a calendar (ECalDavError kCalDavNotCalendarText
-  // when it says it is not).
+  // set. The collection itself and sub-collections are left out. A collection that says
+  // it is no calendar is refused (ECalDavError kCalDavNotCalendarText): on a first listing
+  // through the report it is asked, the PROPFIND tells it anyway.
   TCalDavListing List(const std::string& token, bool& usePropfind);
 
   // The ETags and calendar data of the resources, in batches of kMultigetBatch.
