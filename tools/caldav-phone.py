@@ -4,15 +4,27 @@ calendar with Moriva.
 
   caldav-phone.py URL USER PASSWORD [--cafile PEM] COMMAND ARGS...
     mkcalendar                       makes the collection URL (MKCALENDAR)
-    add UID START SUMMARY [RRULE]    a new event; START as 20261210T100000 (floating) or
-                                     20261210 (all day); RRULE such as FREQ=WEEKLY;COUNT=5
+    add UID START SUMMARY [RRULE [LINE...]]
+                                     a new event; START as 20261210T100000 (floating) or
+                                     20261210 (all day); RRULE such as FREQ=WEEKLY;COUNT=5, or
+                                     - for none; LINEs are further content lines of the event
+                                     (DTEND:..., BEGIN:VALARM, ...)
     change UID SUMMARY [START]       gives the event a new summary (and start)
     delete UID                       deletes the event
     list                             one line per event: UID|START|SUMMARY, sorted
+    show UID                         START|END|SUMMARY|DESCRIPTION|REMINDERS of one event, the
+                                     reminders as minutes from the start (-15,-60)
 """
 import sys
 
 import caldav
+
+
+def text_of(t):
+    """A date-time as 20261210T100000 (its wall-clock time), a date as 20261210."""
+    if t is None:
+        return ""
+    return t.strftime("%Y%m%dT%H%M%S") if hasattr(t, "hour") else t.strftime("%Y%m%d")
 
 
 def main(argv):
@@ -29,7 +41,8 @@ def main(argv):
     cal = client.calendar(url=url)
     if command == "add":
         uid, start, summary = args[:3]
-        rrule = "RRULE:%s\r\n" % args[3] if len(args) > 3 else ""
+        rrule = "RRULE:%s\r\n" % args[3] if len(args) > 3 and args[3] != "-" else ""
+        rrule += "".join(line + "\r\n" for line in args[4:])
         value = ";VALUE=DATE" if len(start) == 8 else ""
         cal.save_event(
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test phone//EN\r\n"
@@ -45,13 +58,24 @@ def main(argv):
         event.save()
     elif command == "delete":
         cal.event_by_uid(args[0]).delete()
+    elif command == "show":
+        v = cal.event_by_uid(args[0]).vobject_instance.vevent
+        start = v.dtstart.value
+        end = None
+        if hasattr(v, "dtend"):
+            end = v.dtend.value
+        elif hasattr(v, "duration"):
+            end = start + v.duration.value
+        description = v.description.value if hasattr(v, "description") else ""
+        reminders = [str(int(a.trigger.value.total_seconds() // 60))
+                     for a in v.contents.get("valarm", [])]
+        print("%s|%s|%s|%s|%s" % (text_of(start), text_of(end), v.summary.value, description,
+                                  ",".join(reminders)))
     elif command == "list":
         rows = []
         for event in cal.events():
             v = event.vobject_instance.vevent
-            start = v.dtstart.value
-            text = start.strftime("%Y%m%dT%H%M%S") if hasattr(start, "hour") else start.strftime("%Y%m%d")
-            rows.append("%s|%s|%s" % (v.uid.value, text, v.summary.value))
+            rows.append("%s|%s|%s" % (v.uid.value, text_of(v.dtstart.value), v.summary.value))
         for row in sorted(rows):
             print(row)
     else:

@@ -8,6 +8,7 @@
 
 #include "base/FileIO.h"
 #include "calendar/DayListItem.h"
+#include "transfer/CalDavEdit.h"
 #include "transfer/CalDavState.h"
 #include "transfer/HandsetTransfer.h"
 #include "transfer/ICalendarExport.h"
@@ -210,25 +211,42 @@ std::vector<TEdit> TSyncRun::PairEdits(std::vector<size_t>& toDelete) {
   return edits;
 }
 
-// PUT over each edited resource as the server last showed it. One changed there meanwhile is
-// kept as it was (the next run brings the server's version and counts a conflict) and its new
-// line goes up as a new event, as does a line iCalendar cannot express (its resource is then
-// deleted as before).
+// Each edited resource is fetched as it is now (one request for them all) and PUT over with
+// If-Match, changed as the line says and keeping the rest (see CalDavEdit.h). One changed or
+// gone there meanwhile is kept as it was (the next run brings the server's version and counts
+// a conflict) and its new line goes up as a new event. A series, or a line iCalendar cannot
+// express, is no edit after all: DELETE and PUT as for any other line.
 void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavResource>& kept,
                          std::vector<size_t>& toDelete, std::vector<size_t>& unsent) {
+  if (edits.empty()) return;
+  std::vector<std::string> hrefs;
+  for (const TEdit& e : edits) hrefs.push_back(state_.Resources[e.Resource].Href);
+  std::unordered_map<std::string, TDavEntry> now;
+  for (TDavEntry& entry : server_.Fetch(hrefs)) now.emplace(HrefKey(entry.Href), std::move(entry));
+
   for (const TEdit& e : edits) {
     TCalDavResource& res = state_.Resources[e.Resource];
     const std::string& line = list_[e.Line];
+    unsent.push_back(e.Line);  // unless it goes up as the edit
     TICalComponent ev = ScheduleLineToVEvent(line, res.Uid, *in_.Zone, in_.Stamp);
-    if (!ev) {
+    auto it = now.find(HrefKey(res.Href));
+    if (it == now.end() || it->second.Status < 200 || it->second.Status > 299) {
+      kept.push_back(std::move(res));  // gone there meanwhile: the next listing says so
+      continue;
+    }
+    TEditedEvent merged;
+    if (ev) merged = MergeEditedEvent(it->second.CalendarData, ev.get(), *in_.Zone);
+    if (!ev || merged.Kind == TEditedEvent::TKind::Repeating) {
       toDelete.push_back(e.Resource);
-      unsent.push_back(e.Line);
-    } else if (std::optional<std::string> etag = server_.Update(res.Href, res.ETag, Document(ev))) {
+      continue;
+    }
+    if (merged.Kind == TEditedEvent::TKind::Unreadable) merged.Document = Document(ev);
+    if (std::optional<std::string> etag = server_.Update(res.Href, res.ETag, merged.Document)) {
+      unsent.pop_back();
       kept.push_back({res.Href, *etag, res.Uid, {line}});
       ++result_.Sent;
     } else {
       kept.push_back(std::move(res));
-      unsent.push_back(e.Line);
     }
   }
 }

@@ -11,9 +11,11 @@
 //   are no longer its lines, and stay;
 // - an edit: schedule lines carry no identity, but the editor changes an item in place on its
 //   own day, so a resource of one line whose line is gone here, with exactly one new line of
-//   the same date (and no other gone resource on that date), is taken as edited: PUT of the
-//   new line over it with If-Match, keeping its href and UID, so the phone sees the same event
-//   changed; where two could pair, nothing is guessed (DELETE and PUT as below);
+//   the same date (and no other gone resource on that date), is taken as edited: the event is
+//   fetched and PUT back with If-Match, changed as the line says and otherwise as it was (same
+//   href and UID, its notes, reminders and length; CalDavEdit.h), so the phone sees the same
+//   event changed; where two could pair, or the event is a series, nothing is guessed (DELETE
+//   and PUT as below);
 // - a resource whose lines were all deleted locally: DELETE with If-Match (a resource changed
 //   on the server meanwhile, by an edit as well, is kept and comes back at the next run);
 // - a schedule line no resource stands for: PUT as a new event (If-None-Match: *);

@@ -91,6 +91,54 @@ TEST_F(CalDavTest, MorivaAddsEditsAndDeletesAndThePhoneSeesIt) {
   EXPECT_EQ(requests, 1u);
 }
 
+TEST_F(CalDavTest, AnEventEditedHereKeepsWhatALineCannotSay) {
+  auto line = [](int d, const char* subject, int h, int m, bool alarm) {
+    return MakeScheduleLine(2026, 12, d, subject, "", std::to_string(h), std::to_string(m), alarm);
+  };
+  struct Case {
+    const char* uid;
+    const char* phoneAdds;
+    std::string from, to;
+    const char* shown;  // START|END|SUMMARY|DESCRIPTION|REMINDERS after the edit
+  };
+  const Case cases[] = {
+      {"e1",
+       "20261210T120000 Lunch - DTEND:20261210T130000 'DESCRIPTION:Bring the papers' "
+       "BEGIN:VALARM ACTION:DISPLAY TRIGGER:-PT15M DESCRIPTION:Lunch END:VALARM",
+       line(10, "Lunch", 12, 0, true), line(10, "Lunch moved", 13, 30, true),
+       "20261210T133000|20261210T143000|Lunch moved|Bring the papers|-15"},
+      {"e2", "20261212 Birthday - 'DTEND;VALUE=DATE:20261213'", line(12, "Birthday", 0, 0, false),
+       line(12, "Birthday party", 0, 0, false), "20261212|20261213|Birthday party||"},
+      {"e3",
+       "20261214T090000 Call - BEGIN:VALARM ACTION:DISPLAY TRIGGER:-PT1H DESCRIPTION:Call "
+       "END:VALARM",
+       line(14, "Call", 9, 0, true), line(14, "Call back", 9, 0, false),
+       "20261214T090000||Call back||"},
+      // A series of one day in the window is no single item: deleted and sent anew.
+      {"e4", "20261216T080000 Once 'FREQ=WEEKLY;COUNT=1'", line(16, "Once", 8, 0, false),
+       line(16, "Once more", 8, 0, false), nullptr},
+  };
+  for (const Case& c : cases) Phone(std::string("add ") + c.uid + " " + c.phoneAdds);
+  TLineList list;
+  Sync(list);
+  for (const Case& c : cases) {
+    const auto at = std::find(list.Lines().begin(), list.Lines().end(), c.from);
+    ASSERT_NE(at, list.Lines().end()) << c.from;
+    list.Put(at - list.Lines().begin(), c.to);
+  }
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Sent, 4u);
+  EXPECT_EQ(r.Removed, 1u);
+  const std::map<std::string, std::string> uids = PhoneUids();
+  EXPECT_EQ(uids.size(), 4u);
+  EXPECT_NE(uids.at("Once more"), "e4");
+  for (const Case& c : cases) {
+    if (!c.shown) continue;
+    SCOPED_TRACE(c.uid);
+    EXPECT_EQ(Phone(std::string("show ") + c.uid), std::string(c.shown) + "\n");
+  }
+}
+
 TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
   // The phone changes the item before the sync, or while the edit made here is on its way
   // (after the listing: the edit's If-Match then fails).
