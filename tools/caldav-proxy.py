@@ -18,6 +18,9 @@ to the server unchanged. 127.0.0.1 only, on a free port.
                           stale-403, stale-409
                                     the next report carrying a token is refused with that
                                     status and a DAV:valid-sync-token error; then none again
+                          page-N    forwarded, but answered N entries at a time as servers
+                                    page long listings: a 507 entry for the collection and a
+                                    token that leads on to the rest
   caldav-proxy.py counts STATE
                         prints the requests since the last count, one "KEY N" line per key,
                         sorted, and starts counting afresh; the key is the method, for a REPORT
@@ -106,7 +109,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         server = self.server
         with server.lock:
             mode = server.refusal
-            if kind != "sync-collection" or mode == "none":
+            if kind != "sync-collection" or mode == "none" or mode.startswith("page-"):
                 return None
             if mode.startswith("stale-"):
                 if not token:
@@ -117,7 +120,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return 403, DAV_ERROR % "supported-report"
             return int(mode), ""
 
-    def forward(self, body):
+    def fetch(self, body):
+        """The server's status, body and headers for this request with `body`."""
         backend = read_state(self.server.backend_state)["URL"]
         host, _, port = backend.partition("://")[2].partition(":")
         headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
@@ -129,7 +133,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
             kept = [(k, v) for k, v in reply.getheaders() if k.lower() not in HOP_BY_HOP]
         finally:
             conn.close()
-        self.answer(reply.status, data, kept)
+        return reply.status, data, kept
+
+    def forward_part(self, body, token, size):
+        """The sync report's answer from `token` in parts of `size` entries. The token of a
+        part is the one the server was asked from, '#', and how many entries were given."""
+        real, _, given = token.partition("#")
+        if token:
+            body = body.replace(token.encode(), real.encode())
+        status, data, headers = self.fetch(body)
+        if status != 207:
+            return self.answer(status, data, headers)
+        root = ET.fromstring(data)
+        entries = root.findall("{DAV:}response")
+        token_element = root.find("{DAV:}sync-token")
+        for element in entries + [token_element]:
+            root.remove(element)
+        given = int(given or 0)
+        part = entries[given:given + size]
+        root.extend(part)
+        if len(entries) > given + size:
+            cut = ET.SubElement(root, "{DAV:}response")
+            ET.SubElement(cut, "{DAV:}href").text = self.path
+            ET.SubElement(cut, "{DAV:}status").text = "HTTP/1.1 507 Insufficient Storage"
+            token_element.text = "%s#%d" % (real, given + size)
+        root.append(token_element)
+        self.answer(207, ET.tostring(root, encoding="utf-8", xml_declaration=True), headers)
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -140,9 +169,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         key = self.command + (":" + kind if kind else "")
         with self.server.lock:
             self.server.counts[key] = self.server.counts.get(key, 0) + 1
+        mode = self.server.refusal
+        if kind == "sync-collection" and mode.startswith("page-"):
+            return self.forward_part(body, token, int(mode[5:]))
         refused = self.refusal(kind, token)
         if refused is None:
-            return self.forward(body)
+            return self.answer(*self.fetch(body))
         status, text = refused
         headers = [("Content-Type", "application/xml; charset=utf-8")] if text else []
         if status == 405:

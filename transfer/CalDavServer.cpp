@@ -1,6 +1,8 @@
 #include "transfer/CalDavServer.h"
 
 #include <cctype>
+#include <unordered_map>
+#include <utility>
 
 #include "base/Cp932.h"
 
@@ -87,7 +89,11 @@ TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whol
     // Only a server that reports the collection's type is taken at its word.
     if (isSelf && e.IsCollection && !e.IsCalendar && IsSuccess(e.Status))
       throw ECalDavError(std::string(kCalDavNotCalendarText));
-    if (isSelf || e.IsCollection) continue;
+    if (isSelf) {
+      out.Truncated = out.Truncated || e.Status == 507;
+      continue;
+    }
+    if (e.IsCollection) continue;
     if (e.Status == 404) {
       if (!whole) out.Removed.push_back(std::move(e.Href));
     } else if (IsSuccess(e.Status)) {
@@ -104,6 +110,52 @@ void TCalDavServer::CheckIsCalendar() {
   if (r.Status == 401 || r.Status == 404) ThrowCalDavStatus(r.Status, "PROPFIND");
   // Any other answer leaves the question to the listing.
   if (r.Status == 207) FromMultiStatus(r.Body, true);
+}
+
+// A server may hand out a long listing in parts: the collection's own entry then says 507 and
+// the token leads on from what was given. Every part is read before the sync goes on, or a whole
+// listing cut short would take the resources not yet listed for deleted ones and the local lines
+// equal to them for new ones. A later part's word on a resource is the one that holds.
+TCalDavListing TCalDavServer::WithTheRest(TCalDavListing first,
+                                          const std::vector<std::string>& headers) {
+  if (!first.Truncated) return first;
+  const bool whole = first.Whole;
+  std::vector<std::string> order;
+  std::unordered_map<std::string, std::pair<TDavEntry, bool>> latest;  // by key: entry, removed
+  auto note = [&](TDavEntry e, bool removed) {
+    std::string key = HrefKey(e.Href);
+    auto [it, fresh] = latest.try_emplace(key);
+    if (fresh) order.push_back(std::move(key));
+    it->second = {std::move(e), removed};
+  };
+  TCalDavListing part = std::move(first);
+  for (;;) {
+    for (TDavEntry& e : part.Members) note(std::move(e), false);
+    for (std::string& href : part.Removed) {
+      TDavEntry e;
+      e.Href = std::move(href);
+      note(std::move(e), true);
+    }
+    if (!part.Truncated) break;
+    const std::string token = std::move(part.Token);
+    THttpResponse r = Send("REPORT", "", headers, SyncCollectionBody(token));
+    if (r.Status != 207) ThrowCalDavStatus(r.Status, "REPORT");
+    part = FromMultiStatus(r.Body, false);
+    // A server that does not lead on would be asked for ever.
+    if (part.Truncated && (part.Token.empty() || part.Token == token))
+      ThrowCalDavStatus(507, "REPORT");
+  }
+  TCalDavListing out;
+  out.Whole = whole;
+  out.Token = std::move(part.Token);
+  for (const std::string& key : order) {
+    auto& [entry, removed] = latest.at(key);
+    if (!removed)
+      out.Members.push_back(std::move(entry));
+    else if (!out.Whole)
+      out.Removed.push_back(std::move(entry.Href));
+  }
+  return out;
 }
 
 TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) {
@@ -126,7 +178,7 @@ TCalDavListing TCalDavServer::List(const std::string& token, bool& usePropfind) 
         // A first listing asks once what the URL names (the report does not say; a Depth 1
         // PROPFIND does, so the servers listed that way need no extra question).
         if (token.empty()) CheckIsCalendar();
-        return listing;
+        return WithTheRest(std::move(listing), headers);
       }
     } else if (r.Status == 401 || r.Status == 404 || (r.Status >= 500 && r.Status != 501)) {
       ThrowCalDavStatus(r.Status, "REPORT");

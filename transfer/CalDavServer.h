@@ -23,6 +23,7 @@ struct TCalDavListing {
   std::vector<TDavEntry> Members;    // every resource, or those changed since the token
   std::vector<std::string> Removed;  // hrefs removed since the token (not for a whole one)
   std::string Token;                 // the token to list from next time; empty for none
+  bool Truncated = false;            // one part of a longer listing; Token leads on to the rest
 };
 
 // Only these URLs name a calendar: anything else would leave it to guessing whether the
@@ -50,9 +51,10 @@ class TCalDavServer {
   // The collection's resources: a sync-collection report from `token` ("" for all of them);
   // when the token is no longer valid, the whole collection again; when the server has no
   // sync report (or `usePropfind` says so already), a Depth 1 PROPFIND, and `usePropfind` is
-  // set. The collection itself and sub-collections are left out. A collection that says
-  // it is no calendar is refused (ECalDavError kCalDavNotCalendarText): on a first listing
-  // through the report it is asked, the PROPFIND tells it anyway.
+  // set. A listing the server hands out in parts is read to its end. The collection itself
+  // and sub-collections are left out. A collection that says it is no calendar is refused
+  // (ECalDavError kCalDavNotCalendarText): on a first listing through the report it is asked,
+  // the PROPFIND tells it anyway.
   TCalDavListing List(const std::string& token, bool& usePropfind);
 
   // The ETags and calendar data of the resources, in batches of kMultigetBatch.
@@ -78,6 +80,7 @@ class TCalDavServer {
   THttpResponse Send(const std::string& method, const std::string& href,
                      std::vector<std::string> headers, std::string body = {});
   TCalDavListing FromMultiStatus(const std::string& body, bool whole) const;
+  TCalDavListing WithTheRest(TCalDavListing first, const std::vector<std::string>& headers);
   void CheckIsCalendar();
 
   THttpClient& http_;

@@ -43,6 +43,12 @@ class CalDavProxyTest : public CalDavTest {
       throw;
     }
   }
+  // Radicale forgets every sync token it gave for the collection, as its clean-up does.
+  void CutTokenHistory() {
+    const std::string path = settings_.Url.substr(server_.Values.at("URL").size());
+    std::filesystem::remove_all(server_.Values.at("DIR") + "/collections/collection-root" + path +
+                                ".Radicale.cache/sync-token");
+  }
   std::string Listing() {
     return ParseCalDavState(ReadFileBytes(StateFile())).UsePropfind ? "propfind" : "sync";
   }
@@ -114,11 +120,7 @@ TEST_F(CalDavProxyTest, AStaleSyncTokenListsTheWholeCollectionAgain) {
     list.Delete(0);
     list.Add(Item(2026, 12, 4, "D"));
 
-    if (c.cutHistory) {
-      const std::string path = settings_.Url.substr(server_.Values.at("URL").size());
-      std::filesystem::remove_all(server_.Values.at("DIR") + "/collections/collection-root" + path +
-                                  ".Radicale.cache/sync-token");
-    }
+    if (c.cutHistory) CutTokenHistory();
     Proxy("refuse", c.refusal);
     Counts();
     ProxySync(list);
@@ -134,6 +136,35 @@ TEST_F(CalDavProxyTest, AStaleSyncTokenListsTheWholeCollectionAgain) {
     EXPECT_EQ(Counts(), c.quiet);
     Proxy("refuse", "none");
   }
+}
+
+TEST_F(CalDavProxyTest, AListingTheServerHandsOutInPartsIsReadToTheEnd) {
+  // The phone's events are here already: a first listing that stopped at its first part would
+  // send the rest up again as new events.
+  TLineList list{Item(2026, 12, 5, "Mine")};
+  for (int d = 10; d < 15; ++d) {
+    const std::string n = std::to_string(d);
+    Phone("add p" + n + " 202612" + n + "T120000 E" + n);
+    list.Add(Item(2026, 12, d, "E" + n, 12));
+  }
+  std::vector<std::string> lines = list.Lines();
+  Proxy("refuse", "page-2");
+  Counts();
+  TCalDavSyncResult r = ProxySync(list);
+  EXPECT_EQ(r.Sent, 1u);
+  EXPECT_FALSE(r.Changed);
+  EXPECT_THAT(Counts(), HasSubstr("REPORT:sync-collection 3\n"));
+  EXPECT_EQ(PhoneEvents().size(), 6u);
+
+  // The whole listing again, in parts too: the resources of its later parts are not gone.
+  CutTokenHistory();
+  Phone("add p15 20261215T120000 E15");
+  lines.push_back(Item(2026, 12, 15, "E15", 12));
+  r = ProxySync(list);
+  EXPECT_EQ(r.Received, 1u);
+  EXPECT_EQ(r.Removed, 0u);
+  EXPECT_EQ(list.Lines(), lines);
+  EXPECT_EQ(ProxySync(list), TCalDavSyncResult{});
 }
 
 }  // namespace
