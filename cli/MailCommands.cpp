@@ -20,6 +20,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
 #include "schedule/ScheduleFile.h"
+#include "transfer/CalDavServer.h"
 #include "transfer/CalDavState.h"
 #include "transfer/CalDavSync.h"
 #include "transfer/CsvMerge.h"
@@ -182,6 +183,9 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
     throw EUsageError("smtpsecurity takes none, starttls or tls");
   if (key == "popsecurity" && !ParseMailSecurity(value, true))
     throw EUsageError("popsecurity takes none, stls or tls");
+  // As in the settings window: a URL without its scheme would leave the password's way to a guess.
+  if (section == kCalDavSection && key == "url" && !value.empty() && !IsHttpUrl(value))
+    throw EUsageError("caldav.url takes a URL starting with https:// or http://");
   if (!folders.Given) MakeProgramFolder(folders.Folders.Config);
   TIniFile ini(settings);
   if (secret)

@@ -259,6 +259,8 @@ TEST_F(CalDavTest, CommandLineSavesTheScheduleAndExitsOneOnARefusal) {
   EXPECT_THAT(ReadFileBytes(dir / "out"), HasSubstr("送信 1 件，受信 1 件"));
   EXPECT_EQ(ReadFileBytes(mrv), mine + "\r\n" + Item(2026, 12, 10, "Lunch", 12) + "\r\n");
 
+  // Refused without touching the URL kept: the sync below still reaches the server.
+  EXPECT_EQ(cli("config caldav.url " + settings_.Url.substr(settings_.Url.find("://") + 3)), 2);
   ASSERT_EQ(cli("config caldav.password wrong"), 0);
   EXPECT_EQ(cli(sync), 1);
   EXPECT_THAT(ReadFileBytes(dir / "err"), HasSubstr("ログインできませんでした"));
