@@ -57,13 +57,16 @@ TEST_F(CalDavTest, TheWindowActionSavesTheDocumentAndTellsTheCounts) {
 }
 
 // Settings a user gets wrong, each told in Japanese naming what to mend, with the schedule,
-// the state and the server left alone; a certificate file named in Japanese is found.
+// the state and the server left alone; a certificate file or a calendar named in Japanese is
+// found.
 TEST_F(CalDavTest, TheWindowActionTellsWhatToMendInTheSettings) {
   const std::filesystem::path dir = dir_.Path(), mrv = dir / "s.mrv";
   const std::string plain = server_.Values.at("URL"), tls = Radicale(true).Values.at("URL");
   const std::string cal = "/user01/thewindowactiontellswhattomendinthesettings/";
   const std::string tlsCa = std::string(MORIVA_TLS_DIR) + "/ca.pem";
   std::filesystem::copy_file(tlsCa, dir / "証明書.pem");
+  Open(true, "-予定");  // a calendar named in Japanese
+  const std::string japanese = settings_.Url;
   Open(true);  // the same collection on the TLS server
   struct Case {
     std::string url, caFile, expected;
@@ -78,6 +81,7 @@ TEST_F(CalDavTest, TheWindowActionTellsWhatToMendInTheSettings) {
       // Without the collection's closing "/" too.
       {tls + cal.substr(0, cal.size() - 1), Utf8ToCp932((dir / "証明書.pem").string()),
        std::string(kCalDavDoneStatus)},
+      {Utf8ToCp932(japanese), tlsCa, std::string(kCalDavDoneStatus)},
   };
   const std::string mine = Item(2026, 12, 1, "Mine") + "\r\n";
   TFakeDialogs dialogs;
@@ -110,6 +114,8 @@ TEST_F(CalDavTest, TheWindowActionTellsWhatToMendInTheSettings) {
     EXPECT_EQ(ReadFileBytes(mrv), mine);
     EXPECT_FALSE(std::filesystem::exists(dir / "caldav.ini"));
   }
+  EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261201T100000|Mine"});
+  settings_.Url = japanese;
   EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261201T100000|Mine"});
 }
 
