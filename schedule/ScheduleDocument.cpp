@@ -14,8 +14,8 @@ TScheduleDocument::TScheduleDocument(TLineList& master, TDialogs& dialogs, fs::p
   history_.Reset(master_, true);
 }
 
-void TScheduleDocument::ListEdited(std::string label) {
-  history_.Commit(master_, std::move(label));
+void TScheduleDocument::ListEdited(std::string label, std::function<void()> onTakenBack) {
+  history_.Commit(master_, std::move(label), std::move(onTakenBack));
   ListChanged();
   Modified = true;
 }

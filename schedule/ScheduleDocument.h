@@ -58,8 +58,8 @@ class TScheduleDocument {
   // The master list was changed from outside (editor OK, CSV merge): the change becomes one
   // step of the undo history named `label` (UTF-8, the action's caption), the week view copies
   // the list again and the list is marked modified (also when nothing changed, as the editor's
-  // OK always marks it).
-  void ListEdited(std::string label = {});
+  // OK always marks it). `onTakenBack` as for TUndoHistory::Commit.
+  void ListEdited(std::string label = {}, std::function<void()> onTakenBack = {});
 
   // 元に戻す and やり直し: the last committed change taken back, or the last one taken back done
   // again. Modified follows the history: back at the state the file holds, it is cleared.

@@ -11,13 +11,14 @@ void TUndoHistory::Reset(const TLineList& list, bool saved) {
   recorded_ = list.Lines();
 }
 
-bool TUndoHistory::Commit(const TLineList& list, std::string label) {
+bool TUndoHistory::Commit(const TLineList& list, std::string label,
+                          std::function<void()> onTakenBack) {
   std::vector<TLineHunk> hunks = DiffLines(recorded_, list.Lines());
   if (hunks.empty()) return false;
   steps_.resize(position_);
   if (saved_ && *saved_ > position_) saved_.reset();  // that state can no longer be reached
   ApplyForward(recorded_, hunks);
-  steps_.push_back({std::move(label), std::move(hunks)});
+  steps_.push_back({std::move(label), std::move(hunks), std::move(onTakenBack)});
   ++position_;
   if (steps_.size() > kMaxSteps) {
     steps_.erase(steps_.begin());
@@ -42,6 +43,7 @@ void TUndoHistory::Apply(TLineList& list, const TStep& step, bool forward) {
     ApplyBackward(recorded_, step.Hunks);
   }
   list.Assign(recorded_);
+  if (step.OnTakenBack) step.OnTakenBack();
 }
 
 bool TUndoHistory::Undo(TLineList& list) {

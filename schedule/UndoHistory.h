@@ -5,6 +5,7 @@
 // also knows which step the file on disk holds, so that undoing back to it leaves the schedule
 // unmodified.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,7 +26,9 @@ class TUndoHistory {
 
   // Records everything that changed since the last recorded state as one step called `label`
   // (UTF-8, for the menu); steps that were undone are dropped. False when nothing changed.
-  bool Commit(const TLineList& list, std::string label);
+  // `onTakenBack` runs whenever the step is undone or redone: a change that also left a mark
+  // outside the list (a sync's record of what the server holds) takes that mark back there.
+  bool Commit(const TLineList& list, std::string label, std::function<void()> onTakenBack = {});
 
   bool CanUndo() const { return position_ > 0; }
   bool CanRedo() const { return position_ < steps_.size(); }
@@ -48,6 +51,7 @@ class TUndoHistory {
   struct TStep {
     std::string Label;
     std::vector<TLineHunk> Hunks;
+    std::function<void()> OnTakenBack;
   };
   void Apply(TLineList& list, const TStep& step, bool forward);
 

@@ -25,8 +25,15 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
   in.Window = DefaultICalWindow(today);
   in.Stamp = now;
   in.Status = context.Status;
-  in.SaveSchedule = [&document](const TLineList&) {
-    document.ListEdited("CalDAV 同期");  // one step of the undo history
+  in.SaveSchedule = [&document, stateFile = in.StateFile](const TLineList&) {
+    // One step of the undo history. Taken back (or done again), it leaves the schedule other
+    // than the record of the sync says, and the record would have the next sync delete on the
+    // server what was undone here: it is forgotten instead, and the next sync starts afresh,
+    // which only merges. Undoing a sync never loses an event on the phone.
+    document.ListEdited("CalDAV 同期", [stateFile] {
+      std::error_code ec;
+      std::filesystem::remove(stateFile, ec);
+    });
     if (!document.SaveScheTo(document.ScheFileName()))
       throw ECalDavError(std::string(kCalDavNotSavedText));
   };

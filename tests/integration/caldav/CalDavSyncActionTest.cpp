@@ -48,6 +48,15 @@ TEST_F(CalDavTest, TheWindowActionSavesTheDocumentAndTellsTheCounts) {
   EXPECT_EQ(status.Panels[kStatusPanel], kCalDavDoneStatus);
   EXPECT_EQ(dialogs.BusyDepth, 0);
 
+  // 元に戻す takes the sync back here only: the next sync brings the phone's event back
+  // instead of deleting it on the server.
+  doc.Undo();
+  EXPECT_EQ(doc.List().Lines(), std::vector<std::string>{mine});
+  ASSERT_TRUE(run());
+  EXPECT_EQ(ReadFileBytes(mrv), mine + "\r\n" + Item(2026, 12, 10, "Lunch", 12) + "\r\n");
+  EXPECT_EQ(PhoneEvents(),
+            (std::vector<std::string>{"20261201T100000|Mine", "20261210T120000|Lunch"}));
+
   // A cancel asked for while the sync waits ends it without a box.
   context.CancelRequested = [] { return true; };
   dialogs.Calls.clear();
