@@ -9,13 +9,13 @@ std::string LineFailureText(TLineResult result) {
     case TLineResult::lrLine:
       return {};
     case TLineResult::lrClosed:
-      return "Connection closed by the server.";
+      return "サーバーが接続を切りました。";
     case TLineResult::lrTimedOut:
-      return "No answer from the server (time-out).";
+      return "サーバーの応答が時間内にありません。";
     case TLineResult::lrCancelled:
-      return "Cancelled.";
+      return "キャンセルしました。";
     case TLineResult::lrTooLong:
-      return "Reply line too long.";
+      return "サーバーの応答の行が長すぎます。";
   }
   return {};
 }

@@ -21,7 +21,9 @@ enum class TLineResult {
 // The reader's view of how a wait ended: ioOk becomes lrLine.
 TLineResult ToLineResult(TIoResult result);
 
-// A clear text for every result but lrLine, for the clients' error reports.
+// A clear text for every result but lrLine, for the clients' error reports. The user reads
+// it in an error box beside the program's other Japanese messages, so it is Japanese too.
+inline constexpr std::string_view kReplyTooLongText = "サーバーの応答が長すぎます。";
 std::string LineFailureText(TLineResult result);
 
 // The text without leading and trailing blanks and control characters (codes 0-32), the way

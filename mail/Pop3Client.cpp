@@ -17,7 +17,7 @@ constexpr char kCrLf[] = "\r\n";
 std::string SizeText(size_t bytes) {
   constexpr size_t kMiB = size_t{1} << 20;
   if (bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
-  return std::to_string(bytes) + " bytes";
+  return std::to_string(bytes) + " バイト";
 }
 
 uint16_t Clamp16(int64_t value) {
@@ -253,10 +253,11 @@ bool TPop3Client::ReceiveLines(std::vector<std::string>& lines,
   reply_cancelled_ = result == TLineResult::lrCancelled;
   if (!reply_cancelled_ && !io_failed_) {
     if (budget.OverMemory)
-      IoFailed("Mail too large: it would take more than " + SizeText(MaxReplyMemory) +
-               " of memory.");
+      IoFailed("メールが大きすぎます (受信に " + SizeText(MaxReplyMemory) +
+               " を超えるメモリが要ります)。");
     else
-      IoFailed(result == TLineResult::lrTooLong ? "Reply too long." : LineFailureText(result));
+      IoFailed(result == TLineResult::lrTooLong ? std::string(kReplyTooLongText)
+                                                : LineFailureText(result));
   }
   return false;
 }

@@ -91,7 +91,7 @@ class TPop3Client {
   // and by every reported error. Cleared by Connect.
   bool ErrorFlag() const { return error_flag_; }
   // The status word and the text of the last reply's first line. When no reply could be
-  // read: "" and the reason ("Connection closed by the server.", a time-out, ...).
+  // read: "" and the reason ("サーバーが接続を切りました。", a time-out, ...).
   const std::string& ReplyStatus() const { return reply_status_; }
   const std::string& ReplyText() const { return reply_text_; }
   // The greeting's text after its status word, kept for the APOP digest.

@@ -78,7 +78,7 @@ bool TSmtpClient::ReadReply() {
       return false;
     }
     if (count == kMaxReplyLines) {
-      IoFailed("Reply too long.");
+      IoFailed(std::string(kReplyTooLongText));
       return false;
     }
     reply_code_ = Trim(std::string_view(line).substr(0, 3));

@@ -169,7 +169,7 @@ TEST(HostileServer, ALineThatNeverEndsIsStoppedAtTheCap) {
   TLineReader reader(source);
   std::string line;
   EXPECT_EQ(reader.ReadLine(line), TLineResult::lrTooLong);
-  EXPECT_EQ(LineFailureText(TLineResult::lrTooLong), "Reply line too long.");
+  EXPECT_EQ(LineFailureText(TLineResult::lrTooLong), "サーバーの応答の行が長すぎます。");
   // Memory stays about one line long, and reading stopped soon after the cap.
   EXPECT_LE(reader.Buffered(), reader.MaxLineLength + 16384);
   EXPECT_LE(source.sent, reader.MaxLineLength + 16384);

@@ -304,9 +304,9 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
     const char* error;
   } cases[] = {
       {"closed before the greeting", [](TScriptedServer& s) { s.Close(); }, [](TPop3Client&) {},
-       "error 0 Connection closed by the server."},
+       "error 0 サーバーが接続を切りました。"},
       {"silent before the greeting", [](TScriptedServer& s) { s.Silent(); }, [](TPop3Client&) {},
-       "error 0 No answer from the server (time-out)."},
+       "error 0 サーバーの応答が時間内にありません。"},
       {"closed mid-RETR",
        [](TScriptedServer& s) {
          s.Send(kGreeting).Reply("+OK 1 900\r\n").Reply("+OK\r\nSubject: x\r\n\r\nhalf").Close();
@@ -316,7 +316,7 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
          EXPECT_FALSE(p.Retrieve(1, msg));
          EXPECT_TRUE(msg.RawMail.Empty());
        },
-       "error 2004 Connection closed by the server."},
+       "error 2004 サーバーが接続を切りました。"},
       {"silent mid-RETR",
        [](TScriptedServer& s) {
          s.Send(kGreeting).Reply("+OK 1 900\r\n").Reply("+OK\r\nSubject: x\r\n").Silent();
@@ -325,24 +325,23 @@ TEST(Pop3Test, PeerThatHangsUpOrFallsSilentEndsTheOperation) {
          TMailMessage msg;
          EXPECT_FALSE(p.Retrieve(1, msg));
        },
-       "error 2004 No answer from the server (time-out)."},
+       "error 2004 サーバーの応答が時間内にありません。"},
       {"closed after PASS",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK\r\n").Expect().Close(); },
-       [](TPop3Client& p) { EXPECT_FALSE(p.Login()); },
-       "error 2001 Connection closed by the server."},
+       [](TPop3Client& p) { EXPECT_FALSE(p.Login()); }, "error 2001 サーバーが接続を切りました。"},
       {"closed during the UIDL listing",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK\r\n1 a\r\n2 b\r\n").Close(); },
        [](TPop3Client& p) {
          TLineList list;
          EXPECT_FALSE(p.GetUIDLs(list));
        },
-       "error 2004 Connection closed by the server."},
+       "error 2004 サーバーが接続を切りました。"},
       {"a greeting that never ends",
        [](TScriptedServer& s) { s.Send("+OK " + std::string(1100000, 'x')).Silent(); },
-       [](TPop3Client&) {}, "error 0 Reply line too long."},
+       [](TPop3Client&) {}, "error 0 サーバーの応答の行が長すぎます。"},
       {"closed after STAT",
        [](TScriptedServer& s) { s.Send(kGreeting).Reply("+OK 2 20\r\n").Expect().Close(); },
-       [](TPop3Client& p) { p.GetStat(); }, "error 2006 Connection closed by the server."},
+       [](TPop3Client& p) { p.GetStat(); }, "error 2006 サーバーが接続を切りました。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -487,7 +486,7 @@ TEST(Pop3Test, ReplyOverTheBoundIsRefused) {
   run.pop.Connect();
   TMailMessage msg;
   EXPECT_FALSE(run.pop.Retrieve(1, msg));
-  EXPECT_EQ(run.log.back(), "error 2004 Reply too long.");
+  EXPECT_EQ(run.log.back(), "error 2004 サーバーの応答が長すぎます。");
   run.pop.Quit();
   server.Join();
 }
@@ -528,7 +527,8 @@ TEST(Pop3Test, MailOfEndlessEmptyLinesIsRefusedAtTheMemoryBound) {
   wait(nullptr);
   server.Join();
   EXPECT_FALSE(report.fetched);
-  EXPECT_STREQ(report.text, "error 2004 Mail too large: it would take more than 8 MiB of memory.");
+  EXPECT_STREQ(report.text,
+               "error 2004 メールが大きすぎます (受信に 8 MiB を超えるメモリが要ります)。");
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer's shadow memory and quarantine grow on their own
   EXPECT_LT(report.grown_kib, static_cast<long>(kBound >> 10));
 #endif

@@ -196,19 +196,19 @@ TEST(SmtpTest, HostileServersEndConnectWithAClearError) {
       {"garbage greeting", [](TScriptedServer& s) { s.Send("hello there\r\n"); }, 0, "lo there"},
       {"short last line", [](TScriptedServer& s) { s.Send("220-a\r\n22\r\n"); }, 22, ""},
       {"closes before greeting", [](TScriptedServer& s) { s.Close(); }, 0,
-       "Connection closed by the server."},
+       "サーバーが接続を切りました。"},
       {"closes after greeting",
        [](TScriptedServer& s) { s.Send("220 hi\r\n").Expect().Send("25").Close(); }, 0,
-       "Connection closed by the server."},
+       "サーバーが接続を切りました。"},
       {"silent", [](TScriptedServer& s) { s.Send("220-hi\r\n").Silent(); }, 0,
-       "No answer from the server (time-out)."},
+       "サーバーの応答が時間内にありません。"},
       {"endless reply",
        [](TScriptedServer& s) {
          std::string many;
          for (int i = 0; i < 1200; ++i) many += "220-again\r\n";
          s.Send(many).Silent();
        },
-       0, "Reply too long."},
+       0, "サーバーの応答が長すぎます。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -249,7 +249,7 @@ TEST(SmtpTest, PeerHangingUpDuringTheDataEndsTheSend) {
   EXPECT_FALSE(run.smtp.Connected());
   ASSERT_EQ(run.errors.size(), 1u);
   if (!raised) {
-    EXPECT_EQ(run.errors[0].msg, "Connection closed by the server.");
+    EXPECT_EQ(run.errors[0].msg, "サーバーが接続を切りました。");
   }
 }
 

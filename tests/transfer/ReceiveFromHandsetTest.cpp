@@ -104,7 +104,7 @@ TEST(ReceiveFromHandsetTest, RefusalPartWayLeavesTheIdListAlone) {
       {"listing cut off",
        [](Pop3Script& p) { p.Login().Stat(2).s.Reply("+OK\r\n1 a\r\n").Close(); },
        0,
-       {"Connection closed by the server."}},
+       {"サーバーが接続を切りました。"}},
       {"second full fetch refused",
        [](Pop3Script& p) {
          p.Login().Stat(2).Listing({"a", "b"});
