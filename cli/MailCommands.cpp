@@ -80,7 +80,12 @@ struct TFoldersArg {
 };
 
 TFoldersArg FoldersArg(TCliArgs& args) {
-  if (std::optional<std::string> dir = args.Option("dir")) return {fs::path(*dir), true};
+  if (std::optional<std::string> dir = args.Option("dir")) {
+    // A mistyped folder would otherwise read as empty settings ("EMail受信の設定を…").
+    std::error_code ec;
+    if (!fs::is_directory(*dir, ec)) throw EUsageError("--dir " + *dir + ": no such folder");
+    return {fs::path(*dir), true};
+  }
   return {CliProgramFolders(), false};
 }
 

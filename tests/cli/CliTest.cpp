@@ -140,6 +140,9 @@ TEST_F(CliTest, UsageErrorsAndHelp) {
       {"calendar 2026-09 --holidays", 2, "--holidays needs a value"},
       {"days 1582-10-01 1582-10-05", 2,
        "moriva-cli days: '1582-10-05': 1582/10/5-10/14は存在しません。"},
+      {"receive s.mrv --dir /no/such/folder", 2, "moriva-cli receive: --dir /no/such/folder: no"},
+      {"send s.mrv --dir /no/such/folder", 2, "moriva-cli send: --dir /no/such/folder: no such"},
+      {"config smtp --dir /no/such/folder", 2, "--dir /no/such/folder: no such folder"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
