@@ -90,10 +90,26 @@ bool TScheduleDocument::SaveScheTo(const fs::path& path) {
   return true;
 }
 
+bool TScheduleDocument::OfferToSaveChanges() {
+  // An empty list has nothing to lose (an untitled schedule just made by 新規 is modified).
+  if (!Modified || master_.Count() == 0) return true;
+  switch (dialogs_.AskYesNoCancel(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None)) {
+    case TMsgAnswer::Cancel:
+      return false;
+    case TMsgAnswer::Yes:
+      return SaveScheTo(sche_file_name_);
+    case TMsgAnswer::No:
+      break;
+  }
+  return true;
+}
+
 void TScheduleDocument::NewScheExecute() {
   if (!dialogs_.AskYesNo(kNewScheduleQuestion, kConfirmCaption, TMsgIcon::Warning,
                          TMsgDefault::Yes))
     return;
+  // The new schedule cannot be undone back into the old one, so its unsaved items would be lost.
+  if (!OfferToSaveChanges()) return;
   sche_file_name_.clear();
   SetTitle(std::string(kUntitledTitle));
   master_.Clear();
@@ -105,17 +121,7 @@ void TScheduleDocument::NewScheExecute() {
 void TScheduleDocument::LoadScheExecute(const std::optional<fs::path>& file) {
   // Loading replaces the list, so unsaved changes are offered for saving first, as on closing;
   // Cancel, or a save that did not happen, keeps everything as it is.
-  if (Modified) {
-    switch (dialogs_.AskYesNoCancel(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None)) {
-      case TMsgAnswer::Cancel:
-        return;
-      case TMsgAnswer::Yes:
-        if (!SaveScheTo(sche_file_name_)) return;
-        break;
-      case TMsgAnswer::No:
-        break;
-    }
-  }
+  if (!OfferToSaveChanges()) return;
   std::optional<fs::path> chosen = file ? file : dialogs_.ChooseOpenFile(kScheduleFileFilter);
   if (chosen) LoadScheFrom(*chosen);
 }

@@ -45,6 +45,7 @@ class TScheduleDocument {
   // (after the error box) when the file cannot be written; the old file is left as it was.
   bool SaveScheTo(const std::filesystem::path& path);
 
+  // After its own question, offers unsaved items for saving as LoadScheExecute does.
   void NewScheExecute();
   // With unsaved changes, asks the close question with Yes, No and Cancel first; then loads
   // `file` when given (a file dropped on the window), else the file the user chooses.
@@ -75,6 +76,9 @@ class TScheduleDocument {
   std::filesystem::path SettingsFile() const;
 
  private:
+  // Asks "データを保存しますか？" with Yes, No and Cancel when there are unsaved items; false when
+  // the user cancelled or the save did not happen, so the caller must keep the list as it is.
+  bool OfferToSaveChanges();
   void SetTitle(std::string title);
   void ListChanged();
 

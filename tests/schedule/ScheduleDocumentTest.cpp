@@ -94,6 +94,40 @@ TEST_F(ScheduleDocumentTest, StartUpWithAFileThatDoesNotOpenIsUntitledAndEmpty) 
   }
 }
 
+TEST_F(ScheduleDocumentTest, NewOffersUnsavedItemsForSaving) {
+  // 新規 cannot be undone, so it must not throw away what was typed since the last save.
+  struct Case {
+    TMsgAnswer answer;
+    bool asked;            // an empty list has nothing to offer
+    Lines aAfter, master;  // a.mrv on disk and the list afterwards
+  } cases[] = {
+      {TMsgAnswer::Yes, true, {kItem, "typed"}, {}},
+      {TMsgAnswer::No, true, {kItem}, {}},
+      {TMsgAnswer::Cancel, true, {kItem}, {kItem, "typed"}},
+      {TMsgAnswer::Yes, false, {kItem}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer) * 2 + c.asked);
+    WriteFile(dir_ / "a.mrv", {kItem});
+    TLineList list;
+    TFakeDialogs dialogs;
+    TScheduleDocument doc(list, dialogs, dir_);
+    ASSERT_TRUE(doc.LoadScheFrom(dir_ / "a.mrv"));
+    if (c.asked)
+      list.Add("typed");
+    else
+      list.Clear();
+    doc.Modified = true;
+    dialogs.AnswerYes();
+    if (c.asked) dialogs.AnswerThreeWay(c.answer);
+    doc.NewScheExecute();
+    EXPECT_EQ(dialogs.QuestionTexts().size(), c.asked ? 2u : 1u);
+    EXPECT_EQ(SplitLines(ReadFileBytes(dir_ / "a.mrv")), c.aAfter);
+    EXPECT_EQ(Lines(list.begin(), list.end()), c.master);
+    EXPECT_EQ(doc.ScheFileName().empty(), c.answer != TMsgAnswer::Cancel);
+  }
+}
+
 TEST_F(ScheduleDocumentTest, TitlesAfterLoadSaveAndNew) {
   WriteFile(dir_ / "a.mrv", {kItem});
   dialogs_.AnswerFile(dir_ / "a.mrv");
@@ -308,6 +342,7 @@ TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
   EXPECT_EQ(history.RedoLabel(), "予定編集");
 
   dialogs_.AnswerYes();
+  dialogs_.AnswerThreeWay(TMsgAnswer::No);
   doc_.NewScheExecute();
   EXPECT_FALSE(history.CanUndo() || history.CanRedo());
   EXPECT_TRUE(doc_.Modified);
