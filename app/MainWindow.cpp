@@ -365,6 +365,11 @@ void TMainWindow::SetTransferring(bool on) {
     a->setEnabled(!on);
   }
   EditMenu->SetBlocked(on);
+  if (!on && closeAfterTransfer_) {
+    closeAfterTransfer_ = false;
+    // Queued: the transfer's handler is still on the stack and has its last words to say.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
 }
 
 namespace {
@@ -466,8 +471,14 @@ void TMainWindow::showEvent(QShowEvent* event) {
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
   bool mayClose = false;
-  // A running transfer holds the window's state on its stack; it has to end first.
-  if (!transferring_) Guarded([&] { mayClose = FormCloseQuery(); });
+  // A running transfer holds the window's state on its stack; it has to end first. It is asked
+  // to stop, and the close follows when it has, so the request is not silently lost.
+  if (transferring_) {
+    closeAfterTransfer_ = true;
+    PopCancelExecute();
+  } else {
+    Guarded([&] { mayClose = FormCloseQuery(); });
+  }
   if (mayClose) {
     try {
       SaveWindowPlacement(*this, document_->SettingsFile(), kStartCorner, kDesignedSize);

@@ -141,6 +141,9 @@ class TMainWindow : public QMainWindow {
   bool shown_ = false;
   bool transferring_ = false;
   bool calDavCancel_ = false;  // set by 受信キャンセル while a CalDAV sync runs
+  // The window was asked to close (its close button, SIGTERM) while a transfer ran: the transfer
+  // is cancelled and the window closes, as asked, once it has ended.
+  bool closeAfterTransfer_ = false;
 };
 
 }  // namespace moriva

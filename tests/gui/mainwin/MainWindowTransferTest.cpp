@@ -3,7 +3,10 @@
 // what the receive brings is merged into the schedule.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 
@@ -78,12 +81,11 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   f.Pop3->TimeOut = 5000;
 
   // Looked at while the server pauses, from the window's own event loop.
-  bool looked = false, addEnabled = true, cancelEnabled = false, closed = true;
+  bool looked = false, addEnabled = true, cancelEnabled = false;
   QTimer::singleShot(150, &f, [&] {
     looked = true;
     addEnabled = f.AddSche->isEnabled() || f.HSInput->isEnabled() || f.LoadSche->isEnabled();
     cancelEnabled = f.PopCancel->isEnabled();
-    closed = f.close();
   });
   f.HSInput->trigger();
   s.Join();
@@ -91,7 +93,6 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   EXPECT_TRUE(looked);
   EXPECT_FALSE(addEnabled);
   EXPECT_TRUE(cancelEnabled);
-  EXPECT_FALSE(closed);
   EXPECT_TRUE(f.isVisible());
   EXPECT_TRUE(f.AddSche->isEnabled());
   EXPECT_TRUE(f.HSInput->isEnabled());
@@ -102,6 +103,25 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(dialogs_.MessageTexts(), Lines{"同期完了しました。"});
   EXPECT_EQ(Panel(2), QString::fromUtf8("1 件受信しました。"));
+}
+
+TEST_F(MainWindowTransferTest, ClosingTheWindowDuringAReceiveStopsItAndThenCloses) {
+  moriva::testing::TScriptedServer s;
+  s.Send("+OK ready\r\n").Silent();  // never answers the login
+  s.Start();
+  Configure(s.Port());
+  TMainWindow& f = *form_;
+  f.show();
+  f.Pop3->TimeOut = 20000;
+  bool closed = true;
+  QTimer::singleShot(150, &f, [&] { closed = f.close(); });
+  const auto start = std::chrono::steady_clock::now();
+  f.HSInput->trigger();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(closed);  // not while the receive was on the stack...
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(f.isVisible());  // ...but as soon as it had ended
+  s.Join();
 }
 
 TEST_F(MainWindowTransferTest, WithoutSettingsNothingIsConnected) {
