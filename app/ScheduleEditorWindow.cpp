@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -261,6 +262,11 @@ void TScheduleEditorWindow::CreateControls() {
   ckAlarm = new QCheckBox(RightPanel);
   ckAlarm->setGeometry(88, 93, 20, 20);
   ckAlarm->setFocusPolicy(Qt::ClickFocus);
+  // The box stays out of the Tab chain (as 書込, which has Ctrl+S), so it needs a key of its
+  // own: without one an alarm could only be set with the mouse.
+  auto* toggleAlarm = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
+  connect(toggleAlarm, &QShortcut::activated, ckAlarm, &QCheckBox::toggle);
+  ckAlarm->setToolTip(QStringLiteral("アラームの入／切 (Alt+A)"));
   WriteBtn = new QPushButton(WriteItem->text(), RightPanel);
   WriteBtn->setGeometry(218, 124, 75, 25);
   WriteBtn->setFocusPolicy(Qt::ClickFocus);

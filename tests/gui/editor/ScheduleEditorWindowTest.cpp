@@ -236,6 +236,29 @@ TEST_F(ScheduleEditorWindowTest, KeyboardOnlyRunAddsAnItem) {
   EXPECT_EQ(list, TLineList{Sj("2026,2026,3,4,,,\"会議- 本社- 7:0:0- FALSE\"")});
 }
 
+TEST_F(ScheduleEditorWindowTest, AlarmIsReachedByKeyboardFromEveryField) {
+  // From each field of the Tab chain: Alt+A toggles the alarm, so an item with an alarm can be
+  // written without the mouse; twice gives it back.
+  for (int field = 0; field < 4; ++field) {
+    for (int presses : {1, 2}) {
+      SCOPED_TRACE(field * 10 + presses);
+      list.Clear();
+      const int result = Run([&](TScheduleEditorWindow& f) {
+        f.EditSubject->setText(QStringLiteral("会議"));
+        QWidget* fields[] = {f.cbH, f.cbN, f.EditSubject, f.EditPlace};
+        fields[field]->setFocus();
+        for (int i = 0; i < presses; ++i) Press(Qt::Key_A, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), fields[field]);
+        f.OKBtn->setFocus();
+        Press(Qt::Key_Return);
+      });
+      EXPECT_EQ(result, QDialog::Accepted);
+      EXPECT_EQ(list, TLineList{Sj(presses == 1 ? "2026,2026,3,4,,,\"会議- - 0:0:0- TRUE\""
+                                                : "2026,2026,3,4,,,\"会議- - 0:0:0- FALSE\"")});
+    }
+  }
+}
+
 TEST_F(ScheduleEditorWindowTest, OkRewritesTheShownItemUnchanged) {
   EXPECT_EQ(Run([](TScheduleEditorWindow& f) { QTest::mouseClick(f.OKBtn, Qt::LeftButton); }),
             QDialog::Accepted);
