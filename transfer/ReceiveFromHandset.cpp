@@ -200,6 +200,8 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   run.Panel(kStatusPanel, kConnectingText);
   pop.Connect();
   if (pop.ErrorFlag()) {
+    // Stopped by the user while the server kept silent: nothing failed.
+    if (pop.Cancelled() && !watch.Failed()) return {0, TReceiveOutcome::Cancelled, false};
     context.Dialogs.ShowError(kCannotConnectText);
     return {0, TReceiveOutcome::CannotConnect, false};
   }

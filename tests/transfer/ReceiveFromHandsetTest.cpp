@@ -170,6 +170,20 @@ TEST(ReceiveFromHandsetTest, LoginRefusedAndMissingSettings) {
   }
 }
 
+TEST(ReceiveFromHandsetTest, ACancelWhileTheServerIsSilentIsNoFailure) {
+  for (const bool greets : {false, true}) {
+    SCOPED_TRACE(greets ? "waiting for the login" : "waiting for the greeting");
+    TScriptedServer s;
+    if (greets) s.Send("+OK ready\r\n");
+    s.Silent().Start();
+    ReceiveRun run(s.Port());
+    run.f.context.CancelRequested = [] { return true; };
+    const TReceiveResult r = run.Run();
+    EXPECT_EQ(r.Outcome, TReceiveOutcome::Cancelled);
+    EXPECT_THAT(run.f.dialogs.Calls, ::testing::IsEmpty());
+  }
+}
+
 TEST(ReceiveFromHandsetTest, UndecodablePasswordStopsBeforeAnyConnection) {
   TScriptedServer never;
   ReceiveRun run(never.Port());
