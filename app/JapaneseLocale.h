@@ -6,7 +6,8 @@ class QCoreApplication;
 
 namespace moriva {
 
-// Installs Qt's Japanese translations into `app` and makes Japanese the default locale.
+// Installs Qt's Japanese translations into `app`, with the few texts they lack, and makes
+// Japanese the default locale.
 // Returns false when the translations are not installed; Qt's texts then stay English and
 // nothing else changes.
 bool UseJapanese(QCoreApplication& app);

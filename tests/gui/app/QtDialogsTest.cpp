@@ -2,8 +2,10 @@
 // asked-for buttons, default and caption, and the status panels.
 #include <gtest/gtest.h>
 
+#include <QAbstractFileIconProvider>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -176,6 +178,17 @@ TEST(QtDialogsTest, TheSaveDialogAsksAboutTheNameItWillWriteInJapanese) {
   EXPECT_FALSE(lookIn.contains(QStringLiteral("Look in"))) << lookIn.toStdString();
   EXPECT_EQ(DefaultSuffix("CSVファイル(*.csv)|*.csv"), QStringLiteral("csv"));
   EXPECT_EQ(DefaultSuffix("全て(*.*)|*.*"), QString());
+}
+
+TEST(QtDialogsTest, TheFileDialogsTypeColumnIsJapanese) {
+  ASSERT_TRUE(UseJapanese(*qApp));
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFileSystemModel model;
+  model.setRootPath(dir.path());
+  EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(dir.path())), QStringLiteral("フォルダー"));
+  // Texts the translations do have still come from them.
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前"));
 }
 
 TEST(QtStatusPanelsTest, ThreePanelsWithTheirWidths) {
