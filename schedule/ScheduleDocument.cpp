@@ -91,8 +91,9 @@ bool TScheduleDocument::SaveScheTo(const fs::path& path) {
 }
 
 bool TScheduleDocument::OfferToSaveChanges() {
-  // An empty list has nothing to lose (an untitled schedule just made by 新規 is modified).
-  if (!Modified || master_.Count() == 0) return true;
+  // An empty untitled list has nothing to lose (one just made by 新規 is modified); an emptied
+  // file still has its deletions to save.
+  if (!Modified || (master_.Count() == 0 && sche_file_name_.empty())) return true;
   switch (dialogs_.AskYesNoCancel(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None)) {
     case TMsgAnswer::Cancel:
       return false;

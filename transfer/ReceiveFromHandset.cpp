@@ -1,4 +1,5 @@
 // The receive road: the handset's schedule mails from the user's mailbox, each examined once.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -294,14 +295,39 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   return {run.Count(), outcome, true};
 }
 
+// Every schedule file that came in is merged, in the order its mail arrived: two mails the
+// handset sent before one receive each carry items, and merging only adds lines not yet there,
+// so taking the first alone would lose the second's items while recording both mails as
+// received. Attachments that are not CSV files stay in "incoming" only; when none is named as
+// a CSV file, the first file is taken as the schedule. All files are read before any is merged,
+// so one that cannot be read (EFileError) leaves the list as it was.
+TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& specialDayList) {
+  std::vector<fs::path> chosen;
+  for (const fs::path& f : files)
+    if (SameTextAscii(f.extension().string(), ".csv") &&
+        std::find(chosen.begin(), chosen.end(), f) == chosen.end())
+      chosen.push_back(f);
+  if (chosen.empty()) chosen.push_back(files.front());
+  std::vector<TLineList> contents(chosen.size());
+  for (size_t i = 0; i < chosen.size(); ++i) contents[i].LoadFromFile(chosen[i]);
+  TMergeResult total;
+  for (const TLineList& csv : contents) {
+    const TMergeResult one = MergeCsvLines(csv, specialDayList);
+    total.Added += one.Added;
+    total.Duplicates += one.Duplicates;
+    total.Skipped += one.Skipped;
+    total.EmptyLines += one.EmptyLines;
+  }
+  return total;
+}
+
 TReceiveAndMerge ReceiveIntoSchedule(TPop3Client& pop, const TTransferContext& context,
                                      TLineList& specialDayList) {
   TReceiveAndMerge r;
   bool merged = false;
   auto merge = [&](int count) {
     merged = true;
-    // Only the first file is the handset's schedule; others are kept in "incoming" only.
-    if (count > 0 && !r.Files.empty()) r.Merged = MergeCsvFile(r.Files.front(), specialDayList);
+    if (count > 0 && !r.Files.empty()) r.Merged = MergeScheduleFiles(r.Files, specialDayList);
   };
   // The merge comes before the ids are recorded: a file that cannot be merged leaves its mail
   // unrecorded, to be fetched again, instead of losing what the handset sent.

@@ -98,30 +98,30 @@ TEST_F(ScheduleDocumentTest, NewOffersUnsavedItemsForSaving) {
   // 新規 cannot be undone, so it must not throw away what was typed since the last save.
   struct Case {
     TMsgAnswer answer;
-    bool asked;            // an empty list has nothing to offer
+    bool emptied;          // every item deleted: the deletions are unsaved work too
     Lines aAfter, master;  // a.mrv on disk and the list afterwards
   } cases[] = {
-      {TMsgAnswer::Yes, true, {kItem, "typed"}, {}},
-      {TMsgAnswer::No, true, {kItem}, {}},
-      {TMsgAnswer::Cancel, true, {kItem}, {kItem, "typed"}},
-      {TMsgAnswer::Yes, false, {kItem}, {}},
+      {TMsgAnswer::Yes, false, {kItem, "typed"}, {}},
+      {TMsgAnswer::No, false, {kItem}, {}},
+      {TMsgAnswer::Cancel, false, {kItem}, {kItem, "typed"}},
+      {TMsgAnswer::Yes, true, {}, {}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.answer) * 2 + c.asked);
+    SCOPED_TRACE(static_cast<int>(c.answer) * 2 + c.emptied);
     WriteFile(dir_ / "a.mrv", {kItem});
     TLineList list;
     TFakeDialogs dialogs;
     TScheduleDocument doc(list, dialogs, dir_);
     ASSERT_TRUE(doc.LoadScheFrom(dir_ / "a.mrv"));
-    if (c.asked)
-      list.Add("typed");
-    else
+    if (c.emptied)
       list.Clear();
+    else
+      list.Add("typed");
     doc.Modified = true;
     dialogs.AnswerYes();
-    if (c.asked) dialogs.AnswerThreeWay(c.answer);
+    dialogs.AnswerThreeWay(c.answer);
     doc.NewScheExecute();
-    EXPECT_EQ(dialogs.QuestionTexts().size(), c.asked ? 2u : 1u);
+    EXPECT_EQ(dialogs.QuestionTexts().size(), 2u);
     EXPECT_EQ(SplitLines(ReadFileBytes(dir_ / "a.mrv")), c.aAfter);
     EXPECT_EQ(Lines(list.begin(), list.end()), c.master);
     EXPECT_EQ(doc.ScheFileName().empty(), c.answer != TMsgAnswer::Cancel);

@@ -8,6 +8,7 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
+#include "transfer/HandsetTransfer.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -128,6 +129,32 @@ TEST(CsvMerge, MergeCsvFileReadsEveryLineEnd) {
   TLineList before = store;
   EXPECT_THROW(MergeCsvFile(dir / "missing.csv", store), EFileError);
   EXPECT_EQ(store, before);
+  fs::remove_all(dir);
+}
+
+// A receive merges every CSV file it saved, in order and each path once; other attachments
+// only when no file is named as CSV (then the first); a file that cannot be read changes nothing.
+TEST(CsvMerge, EveryReceivedScheduleFileIsMerged) {
+  fs::path dir = fs::temp_directory_path() / ("moriva_received_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  WriteFileAtomically(dir / "A.CSV", kHeader + "\r\n\"a\",2003/5/1,1:00,true");
+  WriteFileAtomically(dir / "b.csv", kHeader + "\r\n\"b\",2003/5/2,2:00,false");
+  WriteFileAtomically(dir / "note.txt", kHeader + "\r\n\"t\",2003/5/3,3:00,false");
+  struct Case {
+    std::vector<fs::path> files;
+    TMergeResult result;
+  } cases[] = {
+      {{dir / "A.CSV", dir / "note.txt", dir / "A.CSV", dir / "b.csv"}, {2, 0, 0, 0}},
+      {{dir / "note.txt", dir / "A.CSV"}, {1, 0, 0, 0}},
+      {{dir / "note.txt"}, {1, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    TLineList store;
+    EXPECT_EQ(MergeScheduleFiles(c.files, store), c.result) << c.files.front();
+  }
+  TLineList store;
+  EXPECT_THROW(MergeScheduleFiles({dir / "A.CSV", dir / "gone.csv"}, store), EFileError);
+  EXPECT_EQ(store.Count(), 0u);
   fs::remove_all(dir);
 }
 

@@ -188,8 +188,9 @@ TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   });
   EXPECT_EQ(w.Panel(kStatusPanel), "2 件受信しました。");
   EXPECT_EQ(w.KnownIds(), 2u);
-  // Only the first file saved is merged: the first mail's item.
-  EXPECT_EQ(w.Schedule(), Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\""});
+  // Every schedule file that came in is merged, one completion message for them all.
+  EXPECT_EQ(w.Schedule(), (Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\"",
+                                 "2040,2040,4,2,,,\"item 2- - 9:0:0- FALSE\""}));
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
 
   w.dialogs.Reset();
@@ -197,8 +198,11 @@ TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   EXPECT_EQ(w.Panel(kStatusPanel), "3 件受信しました。");
   EXPECT_EQ(w.Panel(kPositionPanel), "5/5");
   EXPECT_EQ(w.KnownIds(), 5u);
-  EXPECT_EQ(w.Schedule(), (Lines{"2040,2040,4,1,,,\"item 1- - 9:0:0- FALSE\"",
-                                 "2040,2040,4,3,,,\"item 3- - 9:0:0- FALSE\""}));
+  Lines all;
+  for (int i = 1; i <= 5; ++i)
+    all.push_back("2040,2040,4," + std::to_string(i) + ",,,\"item " + std::to_string(i) +
+                  "- - 9:0:0- FALSE\"");
+  EXPECT_EQ(w.Schedule(), all);
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
 }
 
