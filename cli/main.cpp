@@ -44,7 +44,7 @@ constexpr TCliCommand kCommands[] = {
     {"send", "FILE.mrv [--dir DIR] [--today YYYY-MM-DD]",
      "mail the items from today on to the handset as SCHEDULE.CSV", SendCommand},
     {"receive", "FILE.mrv [--dir DIR]",
-     "fetch the handset's new schedule mails and merge the first file received", ReceiveCommand},
+     "fetch the handset's new schedule mails and merge every CSV file received", ReceiveCommand},
     {"caldav-sync", "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD]",
      "two-way sync of the schedule file with the CalDAV calendar of the settings",
      CalDavSyncCommand},
