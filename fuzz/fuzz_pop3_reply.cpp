@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                                   "Not connected."};
     pop.Connect();
     CheckNoTimeOut(pop.ReplyText(), in.Server);
-    FUZZ_CHECK(pop.ReplyText().find("時間内にありません") == std::string::npos);
+    if (in.Server.find("時間内にありません") == std::string_view::npos)
+      FUZZ_CHECK(pop.ReplyText().find("時間内にありません") == std::string::npos);
     if (pop.Security != TMailSecurity::msNone) FUZZ_CHECK(!pop.Connected());
     if (pop.ErrorFlag()) FUZZ_CHECK(!pop.Connected());
     if (!pop.ErrorFlag()) FUZZ_CHECK(pop.Connected());

@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     smtp.OnError = [&](const void*, int, const std::string& msg) {
       ++errors;
       tlsFailed = tlsFailed || msg.find(" と TLS で接続できません") != std::string::npos;
-      FUZZ_CHECK(msg.find("時間内にありません") == std::string::npos);
+      // No wait is long here; a time-out text the server sent itself may come back in the message.
+      if (in.Server.find("時間内にありません") == std::string_view::npos)
+        FUZZ_CHECK(msg.find("時間内にありません") == std::string::npos);
       FUZZ_CHECK(smtp.ErrorFlag());
       FUZZ_CHECK(!smtp.Connected());
     };
