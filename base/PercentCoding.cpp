@@ -25,4 +25,21 @@ std::string PercentDecode(std::string_view text) {
   return out;
 }
 
+std::string PercentEncodeNonAscii(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b > 0x20 && b < 0x7f) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace moriva

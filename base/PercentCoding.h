@@ -13,4 +13,8 @@ int HexDigitValue(char c);
 // '%' included, kept as it stands.
 std::string PercentDecode(std::string_view text);
 
+// Every byte outside visible ASCII (blanks, controls, bytes of 0x80 and up) written as %XX
+// with upper-case digits; the rest kept as it stands.
+std::string PercentEncodeNonAscii(std::string_view text);
+
 }  // namespace moriva

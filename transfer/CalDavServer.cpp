@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/Cp932.h"
+#include "base/PercentCoding.h"
 
 namespace moriva {
 namespace {
@@ -23,19 +24,7 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
 // The settings' URL (CP932) as the wire wants it: UTF-8, with the bytes a URL cannot hold
 // as they are written as escapes, so a calendar named in Japanese is found.
 std::string WireUrl(std::string_view cp932) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : Cp932ToUtf8(cp932)) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b > 0x20 && b < 0x7f) {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    }
-  }
-  return out;
+  return PercentEncodeNonAscii(Cp932ToUtf8(cp932));
 }
 
 }  // namespace
