@@ -44,30 +44,30 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   setPalette(pal);
   setAutoFillBackground(true);
 
-  Panel1 = new QFrame(this);
-  Panel1->setGeometry(0, 0, 209, 152);
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  Panel1->setLineWidth(3);
+  Frame = new QFrame(this);
+  Frame->setGeometry(0, 0, 209, 152);
+  Frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Frame->setLineWidth(3);
 
-  Image1 = new QLabel(Panel1);
-  Image1->setGeometry(8, 8, 32, 32);
-  Image1->setPixmap(ProgramIconPixmap(32));
+  Icon = new QLabel(Frame);
+  Icon->setGeometry(8, 8, 32, 32);
+  Icon->setPixmap(ProgramIconPixmap(32));
 
-  Title = new QLabel(QStringLiteral("Moriva "), Panel1);
+  Title = new QLabel(QStringLiteral("Moriva "), Frame);
   Title->setFont(TitleFont());
   Title->setStyleSheet(QStringLiteral("color: blue"));
   Title->adjustSize();
   Title->move(80, 8);
 
-  lblVer = new QLabel(Panel1);
+  lblVer = new QLabel(Frame);
   lblVer->setAlignment(Qt::AlignRight | Qt::AlignTop);
   lblVer->setGeometry(190 - 150, 48, 150, 16);
 
-  Rights = new QLabel(QString::fromUtf8(kRightsNotice), Panel1);
+  Rights = new QLabel(QString::fromUtf8(kRightsNotice), Frame);
   Rights->adjustSize();
   Rights->move(40, 104);
 
-  URL = new QLabel(QString::fromUtf8(kWebAddress), Panel1);
+  URL = new QLabel(QString::fromUtf8(kWebAddress), Frame);
   URL->setGeometry(16, 120, 177, 17);
   URL->setAlignment(Qt::AlignCenter);
   QFont linkFont = FormFont(12);

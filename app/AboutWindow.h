@@ -30,8 +30,8 @@ class TAboutWindow : public QDialog {
   // browser.
   std::function<void(const QString&)> OpenLink;
 
-  QFrame* Panel1 = nullptr;
-  QLabel* Image1 = nullptr;
+  QFrame* Frame = nullptr;
+  QLabel* Icon = nullptr;
   QLabel* Title = nullptr;
   QLabel* lblVer = nullptr;
   QLabel* Rights = nullptr;

@@ -6,8 +6,11 @@
 
 namespace moriva {
 
-TCalendarView::TCalendarView(QWidget* parent)
-    : QFrame(parent), julius_day_(TodayJulius()), color_(palette().color(QPalette::Base)) {
+TCalendarView::TCalendarView(const TScheduleModel& model, QWidget* parent)
+    : QFrame(parent),
+      julius_day_(TodayJulius()),
+      model_(model),
+      color_(palette().color(QPalette::Base)) {
   // The sunken client edge of the control; the image fills what lies inside it.
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(2);
@@ -15,15 +18,11 @@ TCalendarView::TCalendarView(QWidget* parent)
   // Paint copies the image over the whole client area, so nothing needs erasing first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   fonts_.OnChange = [this] { Redraw(); };
-  holiday_list_.OnChange = [this] { ListChanged(); };
-  special_day_list_.OnChange = [this] { ListChanged(); };
-  BuildDayLists();
+  watch_ = model_.WatchRules([this] { Redraw(); });
 }
 
 TCalendarView::~TCalendarView() {
-  // The lists outlive nothing, but a change while members are torn down must not call back.
-  holiday_list_.OnChange = nullptr;
-  special_day_list_.OnChange = nullptr;
+  // A change while members are torn down must not call back.
   fonts_.OnChange = nullptr;
 }
 
@@ -94,30 +93,6 @@ void TCalendarView::StepMonth(int delta) {
   SetJuliusDay(DateToJulius(y, m, std::min(date.d, DaysInMonth(y, m))));
 }
 
-void TCalendarView::SetList(TLineList& list, const TLineList& lines) {
-  list.Assign(lines);  // its change notice rebuilds and redraws
-}
-
-void TCalendarView::SetHolidayList(const TLineList& lines) {
-  SetList(holiday_list_, lines);
-}
-
-void TCalendarView::SetSpecialDayList(const TLineList& lines) {
-  SetList(special_day_list_, lines);
-}
-
-void TCalendarView::ListChanged() {
-  BuildDayLists();
-  Redraw();
-}
-
-void TCalendarView::BuildDayLists() {
-  std::vector<std::string> faulty = rules_.Build(holiday_list_, special_day_list_);
-  const bool report = !faulty.empty() && faulty != faulty_lines_;
-  faulty_lines_ = std::move(faulty);
-  if (report && OnDayListError) OnDayListError(*this, faulty_lines_);
-}
-
 void TCalendarView::SetFonts(const TCalendarFonts& fonts) {
   fonts_.Assign(fonts);  // notifies, which redraws
 }
@@ -128,30 +103,12 @@ void TCalendarView::SetColor(QColor color) {
   Redraw();
 }
 
-void TCalendarView::SetAutoEquinox(bool on) {
-  if (on == rules_.AutoEquinox) return;
-  rules_.AutoEquinox = on;
-  Redraw();
-}
-
-void TCalendarView::SetAutoFurikae(bool on) {
-  if (on == rules_.AutoFurikae) return;
-  rules_.AutoFurikae = on;
-  Redraw();
-}
-
-void TCalendarView::SetSwitches(const THolidaySwitches& switches) {
-  if (switches == rules_.Switches) return;
-  rules_.Switches = switches;
-  Redraw();
-}
-
 void TCalendarView::DayChange(int32_t y, uint8_t m, uint8_t d) {
   if (OnDayChange) OnDayChange(*this, y, m, d);
 }
 
 TDayState TCalendarView::GetDayState(int32_t y, uint8_t m, uint8_t d) const {
-  return rules_.DayState(y, m, d);
+  return model_.Rules().DayState(y, m, d);
 }
 
 const TCalendarFont& TCalendarView::GetDayFont(int32_t y, uint8_t m, uint8_t d) const {
@@ -168,7 +125,7 @@ const TCalendarFont& TCalendarView::GetDayFont(int32_t y, uint8_t m, uint8_t d) 
 }
 
 std::string TCalendarView::GetDayText(int32_t y, uint8_t m, uint8_t d) const {
-  return rules_.DayText(y, m, d);
+  return model_.Rules().DayText(y, m, d);
 }
 
 bool TCalendarView::ImageReady() {

@@ -1,7 +1,8 @@
 #pragma once
 // The common base of the two calendar controls (the month grid in MonthlyCalendar.h, the week
-// list in WeeklyCalendar.h): the selected day, the holiday and special-day lists with their
-// parsed rules, the seven fonts, the background colour and the off-screen image. A subclass
+// list in WeeklyCalendar.h): the selected day, the seven fonts, the background colour and the
+// off-screen image. What each day is (holiday, special day, its names) comes from the schedule
+// model the control shows; the control redraws whenever the model's rules change. A subclass
 // draws the whole calendar into the image (DrawImage); painting only copies the image, so the
 // screen never flickers.
 //
@@ -15,10 +16,10 @@
 #include <vector>
 
 #include "app/CalendarFonts.h"
-#include "base/LineList.h"
 #include "calendar/CalendarGrid.h"
 #include "calendar/DayRules.h"
 #include "calendar/Julius.h"
+#include "schedule/ScheduleModel.h"
 
 namespace moriva {
 
@@ -26,15 +27,13 @@ class TCalendarView;
 
 // Sender, year, month (1..12), day (1..31) of the newly selected day.
 using TDayChangeEvent = std::function<void(TCalendarView& Sender, int32_t Y, uint8_t M, uint8_t D)>;
-// Sender and the rule lines (CP932) that could not be read at the last rebuild.
-using TDayListErrorEvent =
-    std::function<void(TCalendarView& Sender, const std::vector<std::string>& FaultyLines)>;
 
 class TCalendarView : public QFrame {
   Q_OBJECT
 
  public:
-  explicit TCalendarView(QWidget* parent = nullptr);
+  // `model` must outlive the control's drawing (a control left over after it draws nothing).
+  explicit TCalendarView(const TScheduleModel& model, QWidget* parent = nullptr);
   ~TCalendarView() override;
 
   // --- Selected day ------------------------------------------------------------------
@@ -61,38 +60,15 @@ class TCalendarView : public QFrame {
   void NextMonth() { StepMonth(1); }
   void PrevMonth() { StepMonth(-1); }
 
-  // --- Day lists (CP932 rule lines) --------------------------------------------------
-  // Changing a list in place (Add, Put, Delete, ...) rebuilds the rules and redraws; a
-  // BeginUpdate/EndUpdate bracket around many changes rebuilds once.
-  TLineList& HolidayList() { return holiday_list_; }
-  TLineList& SpecialDayList() { return special_day_list_; }
-  const TLineList& HolidayList() const { return holiday_list_; }
-  const TLineList& SpecialDayList() const { return special_day_list_; }
-  void SetHolidayList(const TLineList& lines);  // copies the lines
-  void SetSpecialDayList(const TLineList& lines);
-  // Lines of either list that the last rebuild could not read (they mark no day).
-  const std::vector<std::string>& FaultyDayLines() const { return faulty_lines_; }
-
   // --- Appearance and rules ----------------------------------------------------------
   TCalendarFonts& Fonts() { return fonts_; }
   const TCalendarFonts& Fonts() const { return fonts_; }
   void SetFonts(const TCalendarFonts& fonts);
   QColor Color() const { return color_; }
   void SetColor(QColor color);
-  bool AutoEquinox() const { return rules_.AutoEquinox; }
-  void SetAutoEquinox(bool on);
-  bool AutoFurikae() const { return rules_.AutoFurikae; }
-  void SetAutoFurikae(bool on);
-  // The holiday law's switch days for the rules its lines cannot say (a rule set's, with its
-  // lines in HolidayList).
-  const THolidaySwitches& Switches() const { return rules_.Switches; }
-  void SetSwitches(const THolidaySwitches& switches);
 
   // --- Events ------------------------------------------------------------------------
   TDayChangeEvent OnDayChange;
-  // Called after a rebuild whose faulty lines differ from the previous rebuild's and are not
-  // none, so one faulty line is reported once, not after every later edit of the lists.
-  TDayListErrorEvent OnDayListError;
   // A double click, after the press it begins with has selected the day under the mouse.
   std::function<void(TCalendarView& Sender)> OnDblClick;
   // A key pressed while the control has the focus. The month grid calls it after its own move,
@@ -103,8 +79,6 @@ class TCalendarView : public QFrame {
   // Redraws the whole image; the base fills it with Color. Subclasses call this first.
   virtual void DrawImage();
   virtual void DayChange(int32_t y, uint8_t m, uint8_t d);
-  // Parses both lists into rules again.
-  virtual void BuildDayLists();
   virtual TDayState GetDayState(int32_t y, uint8_t m, uint8_t d) const;
   // The day's font: special day over holiday or substitute holiday over Saturday or Sunday
   // over weekday.
@@ -113,8 +87,8 @@ class TCalendarView : public QFrame {
   // automatic ones.
   virtual std::string GetDayText(int32_t y, uint8_t m, uint8_t d) const;
 
-  // The parsed holiday and special-day rules as the calendar draws them (for printing).
-  const TDayRules& Rules() const { return rules_; }
+  // The schedule the control shows.
+  const TScheduleModel& Model() const { return model_; }
 
   // The off-screen image (client size), for tests and for printing.
   const QImage& Image() const { return image_; }
@@ -140,17 +114,13 @@ class TCalendarView : public QFrame {
  private:
   void SetValidDate(int32_t y, uint8_t m, uint8_t d);
   void StepMonth(int delta);
-  void ListChanged();
-  void SetList(TLineList& list, const TLineList& lines);
 
   TCalendarFonts fonts_;
   JuliusDay julius_day_;
-  TLineList holiday_list_;
-  TLineList special_day_list_;
+  const TScheduleModel& model_;
   QColor color_;
-  TDayRules rules_;  // both parsed lists, AutoEquinox, AutoFurikae and the law's switches
-  std::vector<std::string> faulty_lines_;
   QImage image_;
+  TScheduleWatch watch_;
 };
 
 }  // namespace moriva

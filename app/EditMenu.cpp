@@ -31,6 +31,7 @@ TEditMenu::TEditMenu(QMenu& menu, QWidget& window, TScheduleDocument& document,
   };
   Undo = make("元に戻す", QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { document_.Undo(); });
   Redo = make("やり直し", QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { document_.Redo(); });
+  watch_ = document_.Model().WatchCommits([this] { Refresh(); });
   Refresh();
 }
 

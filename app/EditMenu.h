@@ -5,6 +5,8 @@
 #include <QObject>
 #include <functional>
 
+#include "schedule/ScheduleModel.h"
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -24,13 +26,14 @@ class TEditMenu : public QObject {
   QAction* Undo = nullptr;  // 元に戻す
   QAction* Redo = nullptr;  // やり直し
 
-  // Captions and enabled states from the history; run after every change of the list.
+  // Captions and enabled states from the history; runs after every committed change.
   void Refresh();
   // While a transfer runs, the list must not change under it.
   void SetBlocked(bool blocked);
 
  private:
   TScheduleDocument& document_;
+  TScheduleWatch watch_;
   bool blocked_ = false;
 };
 

@@ -35,10 +35,12 @@
 #include "calendar/DayListReport.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
-#include "transfer/CalDavSyncAction.h"
-#include "transfer/DroppedFiles.h"
-#include "transfer/FileMenuActions.h"
-#include "transfer/HandsetTransfer.h"
+#include "caldav/CalDavSyncAction.h"
+#include "formats/DroppedFiles.h"
+#include "formats/FileMenuActions.h"
+#include "handset/MailServerAddress.h"
+#include "handset/ReceiveFromHandset.h"
+#include "handset/SendToHandset.h"
 
 namespace moriva {
 namespace {
@@ -100,17 +102,19 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   resize(kDesignedSize);
 
   SetupCalendars();
-  // The week view's copy holds the committed schedule: an item being typed in the open editor
-  // (which may yet be cancelled) raises nothing.
-  Reminders = new TReminderNotifier(WC->SpecialDayList(), this);
-  document_ = std::make_unique<TScheduleDocument>(MC->SpecialDayList(), dialogs_, Folders.Config);
-  document_->OnListChanged = [this] { CopyDayLists(); };
+  Reminders = new TReminderNotifier(Schedule, this);
+  document_ = std::make_unique<TScheduleDocument>(Schedule, dialogs_, Folders.Config);
+  // Lines the calendars cannot read stay in the schedule as they are; the user is told once per
+  // new set of them.
+  Schedule.OnDayListError = [this](const std::vector<std::string>& lines) {
+    dialogs_.ShowError(FaultyDayLinesText(lines));
+  };
   document_->OnTitleChanged = [this](const std::string& title) { setWindowTitle(FromUtf8(title)); };
 
   CreateActions();
   CreateMenus();
   CreateToolBar();
-  StatusBar1 = new TQtStatusPanels(statusBar());
+  StatusPanels = new TQtStatusPanels(statusBar());
   Smtp = std::make_unique<TSmtpClient>();
   Smtp->OnError = ErrorBoxHandler(dialogs_);
   Pop3 = std::make_unique<TPop3Client>();
@@ -119,7 +123,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   qApp->installEventFilter(this);
   // A dropped schedule opens as 読込 opens one, a CSV or iCalendar file merges as the menu's.
   new TFileDrop(
-      *this, [this](const TPaths& paths) { return LoadSche->isEnabled() && AnyDroppable(paths); },
+      *this, [this](const TPaths& paths) { return LoadSchedule->isEnabled() && AnyDroppable(paths); },
       [this](const TPaths& paths) {
         Guarded([&] {
           OpenDroppedFiles(*document_, paths, TICalZone(LocalTimeZoneName()), TodayJulius());
@@ -129,7 +133,7 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
 
 TMainWindow::~TMainWindow() {
   qApp->removeEventFilter(this);
-  delete StatusBar1;
+  delete StatusPanels;
 }
 
 void TMainWindow::SetupCalendars() {
@@ -138,46 +142,35 @@ void TMainWindow::SetupCalendars() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  MC = new TMonthlyCalendar(central);
-  MC->setFixedWidth(kMonthWidth);
-  MC->SetFirstDayOfWeek(dowSun);
-  MC->SetNeighborColor(QColor(192, 192, 192));
-  MC->SetDayOfWeekBkColor(QColor(0, 0, 128));
-  MC->SetShowNeighbor(true);
-  MC->SetNeighborJump(true);
-  MC->SetAutoResize(false);
-  MC->SetFirstRowFirstDay(false);
-  MC->SetLastRowLastDay(false);
-  MC->SetShowRokuyo(false);
-  MC->SetColor(palette().color(QPalette::Base));
-  SetCalendarFonts(MC->Fonts(), true);
-  MC->SetJuliusDay(kDesignDay);
+  MonthCalendar = new TMonthlyCalendar(Schedule, central);
+  MonthCalendar->setFixedWidth(kMonthWidth);
+  MonthCalendar->SetShowNeighbor(true);
+  MonthCalendar->SetNeighborJump(true);
+  MonthCalendar->SetAutoResize(false);
+  MonthCalendar->SetShowRokuyo(false);
+  MonthCalendar->SetColor(palette().color(QPalette::Base));
+  SetCalendarFonts(MonthCalendar->Fonts(), true);
+  MonthCalendar->SetJuliusDay(kDesignDay);
 
-  WC = new TWeeklyCalendar(central);
-  WC->SetFirstDayOfWeek(dowSun);
-  WC->SetColor(palette().color(QPalette::ToolTipBase));
-  WC->SetBorderColor(palette().color(QPalette::ToolTipText));
-  SetCalendarFonts(WC->Fonts(), false);
-  WC->SetDefaultDrawing(false);
-  WC->SetJuliusDay(kDesignDay);
+  WeekCalendar = new TWeeklyCalendar(Schedule, central);
+  WeekCalendar->SetColor(palette().color(QPalette::ToolTipBase));
+  WeekCalendar->SetBorderColor(palette().color(QPalette::ToolTipText));
+  SetCalendarFonts(WeekCalendar->Fonts(), false);
+  WeekCalendar->SetDefaultDrawing(false);
+  WeekCalendar->SetJuliusDay(kDesignDay);
 
-  layout->addWidget(MC);
-  layout->addWidget(WC, 1);
+  layout->addWidget(MonthCalendar);
+  layout->addWidget(WeekCalendar, 1);
   setCentralWidget(central);
   // Enlarging the window enlarges both calendars, their cells and fonts.
-  new TCalendarGrowth(*this, *central, *MC, *WC, kDesignedSize, kMonthWidth);
+  new TCalendarGrowth(*this, *central, *MonthCalendar, *WeekCalendar, kDesignedSize, kMonthWidth);
 
-  MC->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) { SyncDate(y, m, d); };
-  WC->OnDayChange = MC->OnDayChange;
-  // Lines the calendar cannot read stay in the schedule as they are; the user is told once per
-  // new set of them (the week view holds the same lines and stays silent).
-  MC->OnDayListError = [this](TCalendarView&, const std::vector<std::string>& lines) {
-    dialogs_.ShowError(FaultyDayLinesText(lines));
-  };
-  WC->OnDblClick = [this](TCalendarView&) { AddSche->trigger(); };
-  WC->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
+  MonthCalendar->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) { SyncDate(y, m, d); };
+  WeekCalendar->OnDayChange = MonthCalendar->OnDayChange;
+  WeekCalendar->OnDblClick = [this](TCalendarView&) { EditSchedule->trigger(); };
+  WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                              const std::string& mainText, QRect& rect,
-                             int32_t) { WCDrawDayCell(canvas, dayText, mainText, rect); };
+                             int32_t) { DrawWeekDayCell(canvas, dayText, mainText, rect); };
 }
 
 void TMainWindow::CreateActions() {
@@ -189,13 +182,13 @@ void TMainWindow::CreateActions() {
     return a;
   };
   TScheduleDocument& doc = *document_;
-  AddSche = make("予定編集", 0, [this] { AddScheExecute(); });
-  AddSche->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-  AddSche->setShortcutContext(Qt::WindowShortcut);
-  addAction(AddSche);
-  NewSche = make("新規", 13, [&doc] { doc.NewScheExecute(); });
-  LoadSche = make("読込", 2, [&doc] { doc.LoadScheExecute(); });
-  SaveSche = make("保存", 3, [&doc] { doc.SaveScheExecute(); });
+  EditSchedule = make("予定編集", 0, [this] { EditScheduleExecute(); });
+  EditSchedule->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  EditSchedule->setShortcutContext(Qt::WindowShortcut);
+  addAction(EditSchedule);
+  NewSchedule = make("新規", 13, [&doc] { doc.NewScheduleExecute(); });
+  LoadSchedule = make("読込", 2, [&doc] { doc.LoadScheduleExecute(); });
+  SaveSchedule = make("保存", 3, [&doc] { doc.SaveScheduleExecute(); });
   XmlOut = make("XML出力", 5, [&doc] { XmlOutExecute(doc); });
   Closes = make("終了", 6, [this] { ClosesExecute(); });
   Version = make("バージョン", -1, [this] { VersionExecute(); });
@@ -205,9 +198,9 @@ void TMainWindow::CreateActions() {
   GoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   GoToDate->setShortcutContext(Qt::WindowShortcut);
   addAction(GoToDate);
-  HSOutput = make("H\"送信", 4, [this] { HSOutputExecute(); });
-  HSInput = make("H\"受信", 7, [this] { HSInputExecute(); });
-  PopCancel = make("受信キャンセル", 8, [this] { PopCancelExecute(); });
+  SendToHandset = make("H\"送信", 4, [this] { SendToHandsetExecute(); });
+  ReceiveFromHandset = make("H\"受信", 7, [this] { ReceiveFromHandsetExecute(); });
+  CancelTransfer = make("受信キャンセル", 8, [this] { CancelTransferExecute(); });
   CalDavSync = make("CalDAV 同期", 7, [this] { CalDavSyncExecute(); });
   CsvIn = make("CSV読込", 14, [&doc] { CsvInExecute(doc); });
   CsvOut = make("CSV出力", 14, [this, &doc] { CsvOutExecute(doc, TodayJulius()); });
@@ -220,11 +213,11 @@ void TMainWindow::CreateActions() {
 void TMainWindow::CreateMenus() {
   HighlightKeyboardMenus(menuBar());
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  file->addAction(AddSche);
+  file->addAction(EditSchedule);
   file->addSeparator();
-  file->addAction(NewSche);
-  file->addAction(LoadSche);
-  file->addAction(SaveSche);
+  file->addAction(NewSchedule);
+  file->addAction(LoadSchedule);
+  file->addAction(SaveSchedule);
   file->addSeparator();
   file->addAction(CsvIn);
   file->addAction(CsvOut);
@@ -233,7 +226,7 @@ void TMainWindow::CreateMenus() {
   file->addAction(XmlOut);
   file->addSeparator();
   // 印刷 (Ctrl+P) and PDF 出力: the month sheet or the agenda of a range.
-  PrintMenu = new TPrintMenu(*this, *MC, dialogs_,
+  PrintMenu = new TPrintMenu(*this, *MonthCalendar, dialogs_,
                              [this](const std::function<void()>& handler) { Guarded(handler); });
   file->addAction(PrintMenu->Print);
   file->addAction(PrintMenu->PdfOut);
@@ -244,7 +237,7 @@ void TMainWindow::CreateMenus() {
   EditMenu = new TEditMenu(*edit, *this, *document_,
                            [this](const std::function<void()>& handler) { Guarded(handler); });
   edit->addSeparator();
-  Search = new TSearchPanel(MC->SpecialDayList(), this);
+  Search = new TSearchPanel(Schedule, this);
   Search->OnJump = [this](JuliusDay day) {
     int32_t y;
     uint8_t m, d;
@@ -256,32 +249,32 @@ void TMainWindow::CreateMenus() {
   // The holiday rules and the rokuyo as the settings file remembers them.
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   ViewMenu = new TViewMenu(
-      *view, *MC, [this] { CopyDayLists(); }, [this] { return document_->SettingsFile(); },
+      *view, Schedule, *MonthCalendar, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
-  ViewMenu->OnShowEraChanged = [this] { SyncDate(MC->Year(), MC->Month(), MC->Day()); };
+  ViewMenu->OnShowEraChanged = [this] { SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day()); };
   view->addSeparator();
   view->addAction(GoToDate);
 
   QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
-  transfer->addAction(HSOutput);
+  transfer->addAction(SendToHandset);
   transfer->addSeparator();
-  transfer->addAction(HSInput);
+  transfer->addAction(ReceiveFromHandset);
   transfer->addAction(CalDavSync);
-  transfer->addAction(PopCancel);
+  transfer->addAction(CancelTransfer);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->addAction(Setting);
   help->addAction(Version);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->addAction(JumpToday);
-  PopupMenu1->addAction(GoToDate);
-  PopupMenu1->addAction(AddSche);
+  CalendarMenu = new QMenu(this);
+  CalendarMenu->addAction(JumpToday);
+  CalendarMenu->addAction(GoToDate);
+  CalendarMenu->addAction(EditSchedule);
 }
 
 void TMainWindow::CreateToolBar() {
-  QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+  QToolBar* bar = addToolBar(QStringLiteral("ToolBar"));
   bar->setMovable(false);
   bar->setFloatable(false);
   bar->setFixedHeight(39);
@@ -308,10 +301,10 @@ void TMainWindow::CreateToolBar() {
       button->setAutoRaise(true);
     }
   };
-  addButton(AddSche);
+  addButton(EditSchedule);
   bar->addSeparator();
-  addButton(HSOutput);
-  addButton(HSInput);
+  addButton(SendToHandset);
+  addButton(ReceiveFromHandset);
   bar->addSeparator();
   addButton(Closes);
 }
@@ -319,49 +312,44 @@ void TMainWindow::CreateToolBar() {
 void TMainWindow::FormShow() {
   if (!RestoreWindowPlacement(*this, document_->SettingsFile())) move(kStartCorner);
   document_->Reopen(firstArgument_);
-  CopyDayLists();
-  MC->GoToday();
+  Schedule.Commit();
+  MonthCalendar->GoToday();
   // Also when the month calendar was on today already and reported no change.
-  SyncDate(MC->Year(), MC->Month(), MC->Day());
+  SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day());
   document_->Modified = false;
 }
 
 void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
-  MC->SetDate(y, m, d);
-  WC->SetDate(y, m, d);
+  MonthCalendar->SetDate(y, m, d);
+  WeekCalendar->SetDate(y, m, d);
   ShowDatePanel(*DatePanel, y, m, ViewMenu->ShowsEra());
-}
-
-void TMainWindow::CopyDayLists() {
-  WC->SetSwitches(MC->Switches());
-  WC->SetHolidayList(MC->HolidayList());
-  WC->SetSpecialDayList(MC->SpecialDayList());
-  Reminders->Check();
-  if (Search) Search->ListChanged();
-  if (EditMenu) EditMenu->Refresh();
 }
 
 bool TMainWindow::FormCloseQuery() {
   return document_->CloseQuery();
 }
 
-void TMainWindow::AddScheExecute() {
-  TScheduleEditorWindow form(MC->SpecialDayList(), MC->Year(), MC->Month(), MC->Day(), dialogs_,
-                             this);
-  if (form.RunEditor() == QDialog::Accepted) {
-    // One step of the undo history; the week view copies the list; the schedule is modified.
-    document_->ListEdited(AddSche->text().toStdString());
-  } else {
-    // Everything done while the editor was open is undone from the week view's copy.
-    MC->SpecialDayList().Assign(WC->SpecialDayList());
-  }
+void TMainWindow::EditScheduleExecute() {
+  // The editor writes into the schedule at once; the model keeps the lines as they were, for
+  // 中止 and for whatever leaves this function by an exception.
+  Schedule.BeginEdit();
+  struct TSessionEnd {
+    TScheduleModel& schedule;
+    ~TSessionEnd() { schedule.CancelEdit(); }
+  } cancelUnlessEnded{Schedule};
+  TScheduleEditorWindow form(Schedule.Lines(), MonthCalendar->Year(), MonthCalendar->Month(),
+                             MonthCalendar->Day(), dialogs_, this);
+  if (form.RunEditor() != QDialog::Accepted) return;
+  Schedule.EndEdit();
+  // One step of the undo history, committed in the model; the schedule is modified.
+  document_->ListEdited(EditSchedule->text().toStdString());
 }
 
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
   for (QAction* a :
-       {AddSche, NewSche, LoadSche, SaveSche, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut, HSOutput,
-        HSInput, CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
+       {EditSchedule, NewSchedule, LoadSchedule, SaveSchedule, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut, SendToHandset,
+        ReceiveFromHandset, CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
   EditMenu->SetBlocked(on);
@@ -386,26 +374,26 @@ class TTransferScope {
 
 }  // namespace
 
-void TMainWindow::HSOutputExecute() {
+void TMainWindow::SendToHandsetExecute() {
   if (transferring_) return;
   TTransferScope scope([this](bool on) { SetTransferring(on); });
-  TTransferContext context(dialogs_, Folders);
+  THandsetContext context(dialogs_, Folders);
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
-  SendScheduleToPhone(*Smtp, context, MC->SpecialDayList(), TodayJulius());
+  SendScheduleToPhone(*Smtp, context, Schedule.Lines(), TodayJulius());
 }
 
-void TMainWindow::HSInputExecute() {
+void TMainWindow::ReceiveFromHandsetExecute() {
   if (transferring_) return;
   TTransferScope scope([this](bool on) { SetTransferring(on); });
   TTransferContext context(dialogs_, Folders);
-  context.Status = StatusBar1;
+  context.Status = StatusPanels;
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
-  const TReceiveAndMerge r = ReceiveIntoSchedule(*Pop3, context, MC->SpecialDayList());
+  const TReceiveAndMerge r = ReceiveIntoSchedule(*Pop3, context, Schedule.Lines());
   if (r.Merged) {
-    document_->ListEdited(HSInput->text().toStdString());
+    document_->ListEdited(ReceiveFromHandset->text().toStdString());
     dialogs_.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
   }
-  StatusBar1->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));
+  StatusPanels->SetPanelText(kStatusPanel, ReceivedCountText(r.Received.Count));
 }
 
 void TMainWindow::CalDavSyncExecute() {
@@ -413,14 +401,14 @@ void TMainWindow::CalDavSyncExecute() {
   TTransferScope scope([this](bool on) { SetTransferring(on); });
   calDavCancel_ = false;
   TTransferContext context(dialogs_, Folders);
-  context.Status = StatusBar1;
+  context.Status = StatusPanels;
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
   context.CancelRequested = [this] { return calDavCancel_; };
   SyncDocumentWithCalDav(*document_, context, TICalZone(LocalTimeZoneName()), TodayJulius(),
                          std::time(nullptr));
 }
 
-void TMainWindow::PopCancelExecute() {
+void TMainWindow::CancelTransferExecute() {
   Pop3->Cancel();
   calDavCancel_ = true;
 }
@@ -430,11 +418,11 @@ void TMainWindow::ClosesExecute() {
 }
 
 void TMainWindow::JumpTodayExecute() {
-  MC->GoToday();
+  MonthCalendar->GoToday();
 }
 
 void TMainWindow::GoToDateExecute() {
-  TGoToDateDialog form(MC->Year(), this);
+  TGoToDateDialog form(MonthCalendar->Year(), this);
   if (form.exec() != QDialog::Accepted || !form.Day) return;
   int32_t y;
   uint8_t m, d;
@@ -456,7 +444,7 @@ QString TMainWindow::WeekCellText(const QString& dayText, const std::string& mai
   return dayText + FromCp932(WeekViewText(mainText));
 }
 
-void TMainWindow::WCDrawDayCell(QPainter& canvas, const QString& dayText,
+void TMainWindow::DrawWeekDayCell(QPainter& canvas, const QString& dayText,
                                 const std::string& mainText, const QRect& rect) {
   canvas.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                   WeekCellText(dayText, mainText));
@@ -475,7 +463,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   // to stop, and the close follows when it has, so the request is not silently lost.
   if (transferring_) {
     closeAfterTransfer_ = true;
-    PopCancelExecute();
+    CancelTransferExecute();
   } else {
     Guarded([&] { mayClose = FormCloseQuery(); });
   }
@@ -499,8 +487,8 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Not while the menu bar is walked by keyboard: there Enter opens the chosen menu.
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
         widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
-        !QApplication::activeModalWidget() && AddSche->isEnabled()) {
-      AddSche->trigger();
+        !QApplication::activeModalWidget() && EditSchedule->isEnabled()) {
+      EditSchedule->trigger();
       return true;
     }
   }
@@ -508,7 +496,7 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainWindow::contextMenuEvent(QContextMenuEvent* event) {
-  PopupMenu1->popup(event->globalPos());
+  CalendarMenu->popup(event->globalPos());
 }
 
 }  // namespace moriva

@@ -13,6 +13,7 @@
 #include "base/LineList.h"
 #include "base/ProgramFolders.h"
 #include "schedule/ScheduleDocument.h"
+#include "schedule/ScheduleModel.h"
 
 class QAction;
 class QLabel;
@@ -46,33 +47,35 @@ class TMainWindow : public QMainWindow {
 
   // --- State ------------------------------------------------------------------------
   TProgramFolders Folders;
-  // The schedule file: ScheFileName, Modified, the title and the file actions.
+  // The schedule and its holidays, which both calendars, search, reminders and print show.
+  TScheduleModel Schedule;
+  // The schedule file: ScheduleFileName, Modified, the title and the file actions.
   TScheduleDocument& Document() { return *document_; }
-  const std::filesystem::path& ScheFileName() const { return document_->ScheFileName(); }
+  const std::filesystem::path& ScheduleFileName() const { return document_->ScheduleFileName(); }
   bool Modified() const { return document_->Modified; }
 
   // --- Components -------------------------------------------------------------------
-  TMonthlyCalendar* MC = nullptr;
-  TWeeklyCalendar* WC = nullptr;
+  TMonthlyCalendar* MonthCalendar = nullptr;
+  TWeeklyCalendar* WeekCalendar = nullptr;
   QLabel* DatePanel = nullptr;
-  TQtStatusPanels* StatusBar1 = nullptr;
+  TQtStatusPanels* StatusPanels = nullptr;
   std::unique_ptr<TSmtpClient> Smtp;
   std::unique_ptr<TPop3Client> Pop3;
-  // Desktop notifications of the alarm items, rechecked whenever the day lists are copied.
+  // Desktop notifications of the alarm items, rechecked whenever a change is committed.
   TReminderNotifier* Reminders = nullptr;
 
-  QAction* AddSche = nullptr;  // 予定編集; Enter and a double click on the week view run it too
-  QAction* NewSche = nullptr;
-  QAction* LoadSche = nullptr;
-  QAction* SaveSche = nullptr;
+  QAction* EditSchedule = nullptr;  // 予定編集; Enter and a double click on the week view run it too
+  QAction* NewSchedule = nullptr;
+  QAction* LoadSchedule = nullptr;
+  QAction* SaveSchedule = nullptr;
   QAction* CsvIn = nullptr;
   QAction* CsvOut = nullptr;
   QAction* IcsIn = nullptr;
   QAction* IcsOut = nullptr;
   QAction* XmlOut = nullptr;
-  QAction* HSOutput = nullptr;
-  QAction* HSInput = nullptr;
-  QAction* PopCancel = nullptr;   // 受信キャンセル: stops a receive or a CalDAV sync
+  QAction* SendToHandset = nullptr;
+  QAction* ReceiveFromHandset = nullptr;
+  QAction* CancelTransfer = nullptr;   // 受信キャンセル: stops a receive or a CalDAV sync
   QAction* CalDavSync = nullptr;  // CalDAV 同期
   QAction* Closes = nullptr;
   QAction* Version = nullptr;
@@ -89,21 +92,19 @@ class TMainWindow : public QMainWindow {
   void FormShow();
   // Sets both calendars to the day and the date panel to its year and month.
   void SyncDate(int32_t y, uint8_t m, uint8_t d);
-  // The week calendar's lists become copies of the month calendar's.
-  void CopyDayLists();
   // Whether the window may close now (the close question of the document).
   bool FormCloseQuery();
 
   // The schedule editor on the month calendar's day: OK commits, any other end undoes.
-  void AddScheExecute();
+  void EditScheduleExecute();
   void ClosesExecute();
   // The handset roads. While one runs, every action that could re-enter it is disabled; only
   // 受信キャンセル, which is always enabled, stays so.
-  void HSOutputExecute();
-  void HSInputExecute();
+  void SendToHandsetExecute();
+  void ReceiveFromHandsetExecute();
   // Two-way sync with the CalDAV calendar of the settings (SyncDocumentWithCalDav).
   void CalDavSyncExecute();
-  void PopCancelExecute();
+  void CancelTransferExecute();
   bool Transferring() const { return transferring_; }
   void JumpTodayExecute();
   // Asks for a date (TGoToDateDialog) and moves both calendars there.
@@ -111,7 +112,7 @@ class TMainWindow : public QMainWindow {
   void VersionExecute();
   void SettingExecute();
 
-  // The week view's text for one day as drawn by WCDrawDayCell (UTF-8), for tests.
+  // The week view's text for one day as drawn by DrawWeekDayCell (UTF-8), for tests.
   static QString WeekCellText(const QString& dayText, const std::string& mainText);
 
  protected:
@@ -127,7 +128,7 @@ class TMainWindow : public QMainWindow {
   void SetupCalendars();
   // Disables the actions a running transfer must not meet again, and enables them afterwards.
   void SetTransferring(bool on);
-  void WCDrawDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
+  void DrawWeekDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
                      const QRect& rect);
   // Runs an action's handler; an exception that escapes it is shown in an error box, as the
   // window loop's default handler would, and the program goes on.
@@ -137,7 +138,7 @@ class TMainWindow : public QMainWindow {
   TDialogs& dialogs_;
   std::unique_ptr<TScheduleDocument> document_;
   std::optional<std::string> firstArgument_;
-  QMenu* PopupMenu1 = nullptr;
+  QMenu* CalendarMenu = nullptr;
   bool shown_ = false;
   bool transferring_ = false;
   bool calDavCancel_ = false;  // set by 受信キャンセル while a CalDAV sync runs

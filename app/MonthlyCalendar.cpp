@@ -14,6 +14,11 @@ namespace moriva {
 
 namespace {
 
+// The neighbouring months' days are blended with silver; the weekday header is navy.
+const QColor kNeighborColor(192, 192, 192);
+const QColor kDayOfWeekBkColor(0, 0, 128);
+
+
 // Days of the neighbouring months are drawn lighter: every colour channel OR the blend colour.
 QColor OrBlend(QColor color, QColor blend) {
   return QColor(color.red() | blend.red(), color.green() | blend.green(),
@@ -26,7 +31,8 @@ QRect ToQRect(const TGridRect& r) {
 
 }  // namespace
 
-TMonthlyCalendar::TMonthlyCalendar(QWidget* parent) : TCalendarView(parent) {}
+TMonthlyCalendar::TMonthlyCalendar(const TScheduleModel& model, QWidget* parent)
+    : TCalendarView(model, parent) {}
 
 QFont TMonthlyCalendar::RokuyoFontFor(int cellWidth) const {
   QFont font = Fonts().Font(cfRokuyo).Font();
@@ -62,38 +68,22 @@ void TMonthlyCalendar::Change(T& field, T value) {
   Redraw();
 }
 
-void TMonthlyCalendar::SetFirstDayOfWeek(TDayOfWeek value) {
-  Change(first_day_of_week_, value);
-}
-void TMonthlyCalendar::SetNeighborColor(QColor value) {
-  Change(neighbor_color_, value);
-}
-void TMonthlyCalendar::SetDayOfWeekBkColor(QColor value) {
-  Change(day_of_week_bk_color_, value);
-}
 void TMonthlyCalendar::SetShowNeighbor(bool value) {
   Change(show_neighbor_, value);
 }
 void TMonthlyCalendar::SetAutoResize(bool value) {
   Change(auto_resize_, value);
 }
-void TMonthlyCalendar::SetFirstRowFirstDay(bool value) {
-  Change(first_row_first_day_, value);
-}
-void TMonthlyCalendar::SetLastRowLastDay(bool value) {
-  Change(last_row_last_day_, value);
-}
 void TMonthlyCalendar::SetShowRokuyo(bool value) {
   Change(show_rokuyo_, value);
 }
 
 int TMonthlyCalendar::GetRowCount() const {
-  return moriva::GetRowCount(Year(), Month(), first_day_of_week_, auto_resize_,
-                             first_row_first_day_, last_row_last_day_);
+  return moriva::GetRowCount(Year(), Month(), kFirstDayOfWeek, auto_resize_, false, false);
 }
 
 JuliusDay TMonthlyCalendar::GetFirstCellDay() const {
-  return moriva::GetFirstCellDay(Year(), Month(), first_day_of_week_, first_row_first_day_);
+  return moriva::GetFirstCellDay(Year(), Month(), kFirstDayOfWeek, false);
 }
 
 QRect TMonthlyCalendar::CellRect(int col, int row) const {
@@ -127,8 +117,8 @@ void TMonthlyCalendar::DrawCell(QPainter& painter, int col, int row, const QRect
 
 void TMonthlyCalendar::DrawHeaderCell(QPainter& painter, int col, const QRect& rect) {
   const TCalendarFont& font = Fonts().DayOfWeek();
-  painter.fillRect(rect, day_of_week_bk_color_);
-  const QString name = ShortDayName(ColumnWeekday(col, first_day_of_week_));
+  painter.fillRect(rect, kDayOfWeekBkColor);
+  const QString name = ShortDayName(ColumnWeekday(col, kFirstDayOfWeek));
   painter.setFont(font.Font());
   painter.setPen(font.Color());
   painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, name);
@@ -151,7 +141,7 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
     color = Color();
   } else if (neighbor) {
     if (!show_neighbor_) return;
-    color = OrBlend(color, neighbor_color_);
+    color = OrBlend(color, kNeighborColor);
   }
   painter.setFont(font.Font());
   painter.setPen(color);
@@ -168,7 +158,7 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
   const QRect strip(rect.left(), numberRect.bottom() + 1, rect.width(), h);
   QColor rokuyoColor = rokuyoFont.Color();
   if (neighbor) {
-    rokuyoColor = OrBlend(rokuyoColor, neighbor_color_);
+    rokuyoColor = OrBlend(rokuyoColor, kNeighborColor);
   } else if (selected) {
     painter.fillRect(strip, selectedFill);
     rokuyoColor = Color();

@@ -13,25 +13,19 @@ class TMonthlyCalendar : public TCalendarView {
   Q_OBJECT
 
  public:
-  explicit TMonthlyCalendar(QWidget* parent = nullptr);
+  explicit TMonthlyCalendar(const TScheduleModel& model, QWidget* parent = nullptr);
+
+  // Weeks start on Sunday.
+  static constexpr TDayOfWeek kFirstDayOfWeek = dowSun;
+  TDayOfWeek FirstDayOfWeek() const { return kFirstDayOfWeek; }
 
   // Every setter redraws when the value changes, except SetNeighborJump (stored only).
-  TDayOfWeek FirstDayOfWeek() const { return first_day_of_week_; }
-  void SetFirstDayOfWeek(TDayOfWeek value);
-  QColor NeighborColor() const { return neighbor_color_; }  // silver
-  void SetNeighborColor(QColor value);
-  QColor DayOfWeekBkColor() const { return day_of_week_bk_color_; }  // navy
-  void SetDayOfWeekBkColor(QColor value);
   bool ShowNeighbor() const { return show_neighbor_; }  // false
   void SetShowNeighbor(bool value);
   bool NeighborJump() const { return neighbor_jump_; }  // false
   void SetNeighborJump(bool value) { neighbor_jump_ = value; }
   bool AutoResize() const { return auto_resize_; }  // true
   void SetAutoResize(bool value);
-  bool FirstRowFirstDay() const { return first_row_first_day_; }  // false
-  void SetFirstRowFirstDay(bool value);
-  bool LastRowLastDay() const { return last_row_last_day_; }  // false
-  void SetLastRowLastDay(bool value);
   bool ShowRokuyo() const { return show_rokuyo_; }  // false
   void SetShowRokuyo(bool value);
 
@@ -63,14 +57,9 @@ class TMonthlyCalendar : public TCalendarView {
   template <typename T>
   void Change(T& field, T value);
 
-  TDayOfWeek first_day_of_week_ = dowSun;
-  QColor neighbor_color_{192, 192, 192};
-  QColor day_of_week_bk_color_{0, 0, 128};
   bool show_neighbor_ = false;
   bool neighbor_jump_ = false;
   bool auto_resize_ = true;
-  bool first_row_first_day_ = false;
-  bool last_row_last_day_ = false;
   bool show_rokuyo_ = false;
   // RokuyoFontFor by cell width, for the Rokuyo font whose key is fitted_key_.
   mutable QString fitted_key_;

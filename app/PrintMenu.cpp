@@ -138,11 +138,11 @@ void PaintChoice(QPagedPaintDevice& device, const TPrintChoice& c,
                  const TMonthlyCalendar& calendar) {
   if (c.Agenda) {
     PrintAgendaSheet(device,
-                     BuildAgendaSheet(calendar.Rules(), calendar.SpecialDayList(), c.From, c.To),
+                     BuildAgendaSheet(calendar.Model().Rules(), calendar.Model().Lines(), c.From, c.To),
                      AgendaTitle(c));
   } else {
     PrintMonthSheet(device,
-                    BuildMonthSheet(calendar.Rules(), c.Year, c.Month, calendar.FirstDayOfWeek()));
+                    BuildMonthSheet(calendar.Model().Rules(), c.Year, c.Month, calendar.FirstDayOfWeek()));
   }
 }
 

@@ -25,12 +25,13 @@ QString FromCp932(const std::string& text) {
 
 }  // namespace
 
-TReminderNotifier::TReminderNotifier(const TLineList& list, QObject* parent)
-    : QObject(parent), list_(list) {
+TReminderNotifier::TReminderNotifier(const TScheduleModel& schedule, QObject* parent)
+    : QObject(parent), model_(schedule) {
   Clock = [] { return std::chrono::system_clock::now(); };
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &TReminderNotifier::Check);
+  watch_ = model_.WatchCommits([this] { Check(); });
 }
 
 TReminderNotifier::~TReminderNotifier() = default;
@@ -42,9 +43,9 @@ QString TReminderNotifier::Title(const TReminder& reminder) {
 void TReminderNotifier::Check() {
   const auto moment = Clock();
   const TWallSeconds now = LocalWallSeconds(moment);
-  for (const TReminder& r : schedule_.TakeDue(list_, now)) Raise(r);
+  for (const TReminder& r : schedule_.TakeDue(model_.Committed(), now)) Raise(r);
   std::chrono::milliseconds wait = kLongestWait;
-  if (const std::optional<TWallSeconds> next = schedule_.NextDue(list_, now)) {
+  if (const std::optional<TWallSeconds> next = schedule_.NextDue(model_.Committed(), now)) {
     // Wake at the start of the item's second: the fraction of the current second is gone then.
     const auto sinceSecond = std::chrono::duration_cast<std::chrono::milliseconds>(
         moment.time_since_epoch() % std::chrono::seconds(1));

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <functional>
 
-#include "base/LineList.h"
+#include "schedule/ScheduleModel.h"
 #include "schedule/ReminderSchedule.h"
 
 class QSystemTrayIcon;
@@ -21,15 +21,16 @@ class TReminderNotifier : public QObject {
   Q_OBJECT
 
  public:
-  // `list` (the schedule) must outlive the notifier.
-  explicit TReminderNotifier(const TLineList& list, QObject* parent = nullptr);
+  // `schedule` must outlive the notifier. Its committed lines are watched: an item being typed
+  // in the open editor (which may yet be cancelled) raises nothing.
+  explicit TReminderNotifier(const TScheduleModel& schedule, QObject* parent = nullptr);
   ~TReminderNotifier() override;
 
   // The clock; the system's by default. Tests set the time and call Check.
   std::function<std::chrono::system_clock::time_point()> Clock;
 
-  // Raises what is due now and sets the timer for the next item. The window calls it whenever
-  // the schedule changed (an item added, edited or received).
+  // Raises what is due now and sets the timer for the next item. Runs whenever the schedule's
+  // change is committed (an item added, edited or received) and when the timer fires.
   void Check();
 
   // "10:30 会議": the notification's title.
@@ -39,7 +40,8 @@ class TReminderNotifier : public QObject {
   void Raise(const TReminder& reminder);
   void ShowWithoutService(const QString& title, const QString& body);
 
-  const TLineList& list_;
+  const TScheduleModel& model_;
+  TScheduleWatch watch_;
   TReminderSchedule schedule_;
   QTimer timer_;
   QSystemTrayIcon* tray_ = nullptr;

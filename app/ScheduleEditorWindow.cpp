@@ -207,20 +207,20 @@ void TScheduleEditorWindow::CreateControls() {
   outer->setContentsMargins(0, 0, 0, 0);
   outer->setSpacing(0);
 
-  ToolBar1 = new QToolBar(this);
-  ToolBar1->setFixedHeight(39);
-  ToolBar1->setIconSize(QSize(16, 16));
-  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar = new QToolBar(this);
+  ToolBar->setFixedHeight(39);
+  ToolBar->setIconSize(QSize(16, 16));
+  ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   for (QAction* a : {AddItem, DeleteItem, static_cast<QAction*>(nullptr), Copy, Cut, Paste,
                      static_cast<QAction*>(nullptr), WidthDown, WidthUp}) {
     if (!a) {
-      ToolBar1->addSeparator();
+      ToolBar->addSeparator();
       continue;
     }
-    ToolBar1->addAction(a);
-    ToolBar1->widgetForAction(a)->setFixedSize(49, 35);
+    ToolBar->addAction(a);
+    ToolBar->widgetForAction(a)->setFixedSize(49, 35);
   }
-  outer->addWidget(ToolBar1);
+  outer->addWidget(ToolBar);
 
   auto* middle = new QHBoxLayout;
   middle->setSpacing(0);

@@ -1,11 +1,12 @@
 #pragma once
 // The schedule editor window: the items of one day in a tree on the left, the shown item's
-// fields on the right. It works directly on the master schedule list — every 書込 and 削除
-// changes the list at once — so its owner keeps a copy and decides at the end:
+// fields on the right. It works directly on the schedule's lines — every 書込 and 削除 changes
+// them at once — so its owner keeps them as they were and decides at the end:
 //
-//   TScheduleEditorWindow form(MC->SpecialDayList(), year, month, day, dialogs, this);
-//   if (form.RunEditor() == QDialog::Accepted) { CopyDayLists(); Modified = true; }
-//   else MC->SpecialDayList().Assign(WC->SpecialDayList());   // 中止, Esc, close box
+//   schedule.BeginEdit();
+//   TScheduleEditorWindow form(schedule.Lines(), year, month, day, dialogs, this);
+//   if (form.RunEditor() == QDialog::Accepted) { schedule.EndEdit(); document.ListEdited(); }
+//   else schedule.CancelEdit();   // 中止, Esc, close box
 //
 // The steps themselves (what is shown, written, deleted and selected) are TScheduleEditor's; the
 // window copies its controls into it before each step and shows its state afterwards.
@@ -62,7 +63,7 @@ class TScheduleEditorWindow : public QDialog {
 
   const TScheduleEditor& Editor() const { return editor_; }
 
-  QToolBar* ToolBar1 = nullptr;
+  QToolBar* ToolBar = nullptr;
   QTreeWidget* ItemTree = nullptr;
   QFrame* RightPanel = nullptr;
   TEnterAdvanceComboBox* cbH = nullptr;

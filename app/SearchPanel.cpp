@@ -78,8 +78,9 @@ class TSearchHitModel : public QAbstractTableModel {
   }
 };
 
-TSearchPanel::TSearchPanel(const TLineList& list, QWidget* owner)
-    : QWidget(owner, Qt::Dialog), list_(list) {
+TSearchPanel::TSearchPanel(const TScheduleModel& schedule, QWidget* owner)
+    : QWidget(owner, Qt::Dialog), schedule_(schedule) {
+  watch_ = schedule_.WatchCommits([this] { ListChanged(); });
   setWindowTitle(QStringLiteral("検索"));
   setFont(FormFont(12));
   resize(440, 300);
@@ -178,7 +179,7 @@ void TSearchPanel::RunSearch() {
   const TSearchOrder order =
       OrderBox->currentIndex() == 1 ? TSearchOrder::ByDate : TSearchOrder::Newest;
   const std::u16string query = SearchEdit->text().toStdU16String();
-  model_->Reset(SearchSchedule(list_, Utf16ToCp932(query), order));
+  model_->Reset(SearchSchedule(schedule_.Lines(), Utf16ToCp932(query), order));
   if (SearchEdit->text().trimmed().isEmpty()) {
     CountLabel->clear();
   } else if (model_->Hits.empty()) {

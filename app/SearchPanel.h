@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "base/LineList.h"
+#include "schedule/ScheduleModel.h"
 #include "calendar/Julius.h"
 #include "schedule/Agenda.h"
 
@@ -27,9 +27,9 @@ class TSearchPanel : public QWidget {
   Q_OBJECT
 
  public:
-  // `list` is the schedule (the month calendar's list); it must outlive the panel. `owner` is
+  // `schedule` must outlive the panel; each committed change of it searches again. `owner` is
   // the main window: the panel stays in front of it, and the actions work in both windows.
-  TSearchPanel(const TLineList& list, QWidget* owner);
+  TSearchPanel(const TScheduleModel& schedule, QWidget* owner);
 
   QAction* Find = nullptr;          // 検索 (Ctrl+F)
   QAction* FindNext = nullptr;      // 次を検索 (F3)
@@ -64,7 +64,8 @@ class TSearchPanel : public QWidget {
   void JumpToRow(int row);
   void Place();
 
-  const TLineList& list_;
+  const TScheduleModel& schedule_;
+  TScheduleWatch watch_;
   TSearchHitModel* model_ = nullptr;
   QTimer* typingTimer_ = nullptr;
   bool placed_ = false;

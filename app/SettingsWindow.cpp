@@ -13,14 +13,14 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/FormFont.h"
-#include "base/CalDavSettings.h"
+#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/IniFile.h"
-#include "base/MailSettings.h"
-#include "base/SecretStore.h"
+#include "settings/MailSettings.h"
+#include "settings/SecretStore.h"
 #include "mail/MailSecurity.h"
-#include "transfer/CalDavServer.h"
+#include "caldav/CalDavServer.h"
 
 namespace moriva {
 namespace {
@@ -102,41 +102,41 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   setFont(FormFont(12));
   setFixedSize(333, 382);
 
-  PageControl1 = new QTabWidget(this);
-  PageControl1->setGeometry(8, 8, 317, 330);
+  Pages = new QTabWidget(this);
+  Pages->setGeometry(8, 8, 317, 330);
   auto* page = new QWidget;
-  PageControl1->addTab(page, QStringLiteral("E-Mail設定"));
+  Pages->addTab(page, QStringLiteral("E-Mail設定"));
 
-  GroupBox1 = new QGroupBox(QStringLiteral("送信の設定"), page);
-  GroupBox1->setGeometry(6, 6, 297, 136);
-  EditHS110EMail = AddEditRow(GroupBox1, 20, QStringLiteral("H\"のE-Mailアドレス"));
-  EditSMTP = AddEditRow(GroupBox1, 48, QStringLiteral("SMTPサーバ"));
-  EditSender = AddEditRow(GroupBox1, 76, QStringLiteral("送信者名"));
-  EditSenderEMail = AddEditRow(GroupBox1, 104, QStringLiteral("送信者アドレス"));
+  SendBox = new QGroupBox(QStringLiteral("送信の設定"), page);
+  SendBox->setGeometry(6, 6, 297, 136);
+  EditHandsetEMail = AddEditRow(SendBox, 20, QStringLiteral("H\"のE-Mailアドレス"));
+  EditSMTP = AddEditRow(SendBox, 48, QStringLiteral("SMTPサーバ"));
+  EditSender = AddEditRow(SendBox, 76, QStringLiteral("送信者名"));
+  EditSenderEMail = AddEditRow(SendBox, 104, QStringLiteral("送信者アドレス"));
 
-  GroupBox2 = new QGroupBox(QStringLiteral("受信の設定"), page);
-  GroupBox2->setGeometry(6, 148, 297, 150);
-  EditPOP = AddEditRow(GroupBox2, 20, QStringLiteral("POP3サーバ"));
-  EditUserId = AddEditRow(GroupBox2, 48, QStringLiteral("ユーザID"));
-  EditPassword = AddEditRow(GroupBox2, 76, QStringLiteral("パスワード"));
+  ReceiveBox = new QGroupBox(QStringLiteral("受信の設定"), page);
+  ReceiveBox->setGeometry(6, 148, 297, 150);
+  EditPOP = AddEditRow(ReceiveBox, 20, QStringLiteral("POP3サーバ"));
+  EditUserId = AddEditRow(ReceiveBox, 48, QStringLiteral("ユーザID"));
+  EditPassword = AddEditRow(ReceiveBox, 76, QStringLiteral("パスワード"));
   StarPassword(EditPassword);
-  ckAPOP = new QCheckBox(QStringLiteral("APOPを使用する"), GroupBox2);
+  ckAPOP = new QCheckBox(QStringLiteral("APOPを使用する"), ReceiveBox);
   ckAPOP->setGeometry(12, 104, 270, 18);
   ckAPOP->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
-  ckUIDL = new QCheckBox(QStringLiteral("UIDLを使用しない"), GroupBox2);
+  ckUIDL = new QCheckBox(QStringLiteral("UIDLを使用しない"), ReceiveBox);
   ckUIDL->setGeometry(12, 126, 270, 18);
 
   auto* security = new QWidget;
-  PageControl1->addTab(security, QStringLiteral("暗号化と認証"));
-  GroupBox3 = new QGroupBox(QStringLiteral("送信の暗号化と認証"), security);
-  GroupBox3->setGeometry(6, 6, 297, 108);
-  cbSMTPSecurity = AddSecurityRow(GroupBox3, 20, false);
-  EditSMTPUser = AddEditRow(GroupBox3, 48, QStringLiteral("SMTPユーザID"));
-  EditSMTPPassword = AddEditRow(GroupBox3, 76, QStringLiteral("SMTPパスワード"));
+  Pages->addTab(security, QStringLiteral("暗号化と認証"));
+  SendSecurityBox = new QGroupBox(QStringLiteral("送信の暗号化と認証"), security);
+  SendSecurityBox->setGeometry(6, 6, 297, 108);
+  cbSMTPSecurity = AddSecurityRow(SendSecurityBox, 20, false);
+  EditSMTPUser = AddEditRow(SendSecurityBox, 48, QStringLiteral("SMTPユーザID"));
+  EditSMTPPassword = AddEditRow(SendSecurityBox, 76, QStringLiteral("SMTPパスワード"));
   StarPassword(EditSMTPPassword);
-  GroupBox4 = new QGroupBox(QStringLiteral("受信の暗号化"), security);
-  GroupBox4->setGeometry(6, 120, 297, 52);
-  cbPOPSecurity = AddSecurityRow(GroupBox4, 20, true);
+  ReceiveSecurityBox = new QGroupBox(QStringLiteral("受信の暗号化"), security);
+  ReceiveSecurityBox->setGeometry(6, 120, 297, 52);
+  cbPOPSecurity = AddSecurityRow(ReceiveSecurityBox, 20, true);
   auto* caLabel = new QLabel(QStringLiteral("追加で信頼する証明書 (PEM ファイル)"), security);
   caLabel->setGeometry(12, 184, 290, 16);
   EditCAFile = new TEnterAdvanceEdit(security);
@@ -146,18 +146,18 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   PasswordPlace->setGeometry(12, 240, 291, 16);
 
   auto* calDav = new QWidget;
-  PageControl1->addTab(calDav, QStringLiteral("CalDAV"));
-  GroupBox5 = new QGroupBox(QStringLiteral("カレンダーサーバー (CalDAV)"), calDav);
-  GroupBox5->setGeometry(6, 6, 297, 160);
-  auto* urlLabel = new QLabel(QStringLiteral("カレンダーの URL (https://...)"), GroupBox5);
+  Pages->addTab(calDav, QStringLiteral("CalDAV"));
+  CalDavBox = new QGroupBox(QStringLiteral("カレンダーサーバー (CalDAV)"), calDav);
+  CalDavBox->setGeometry(6, 6, 297, 160);
+  auto* urlLabel = new QLabel(QStringLiteral("カレンダーの URL (https://...)"), CalDavBox);
   urlLabel->setGeometry(12, 23, 270, 16);
-  EditCalDavUrl = AddEditRow(GroupBox5, 44, {});
+  EditCalDavUrl = AddEditRow(CalDavBox, 44, {});
   EditCalDavUrl->setGeometry(12, 44, 273, 21);
   urlLabel->setBuddy(EditCalDavUrl);
-  EditCalDavUser = AddEditRow(GroupBox5, 74, QStringLiteral("ユーザID"));
-  EditCalDavPassword = AddEditRow(GroupBox5, 102, QStringLiteral("パスワード"));
+  EditCalDavUser = AddEditRow(CalDavBox, 74, QStringLiteral("ユーザID"));
+  EditCalDavPassword = AddEditRow(CalDavBox, 102, QStringLiteral("パスワード"));
   StarPassword(EditCalDavPassword);
-  EditCalDavCaFile = AddEditRow(GroupBox5, 130, QStringLiteral("証明書 (PEM ファイル)"));
+  EditCalDavCaFile = AddEditRow(CalDavBox, 130, QStringLiteral("証明書 (PEM ファイル)"));
 
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
@@ -169,7 +169,7 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
 
   // Within each group the tab order follows the rows; then the buttons.
   QWidget* order[] = {
-      EditHS110EMail, EditSMTP,           EditSender,       EditSenderEMail, EditPOP,
+      EditHandsetEMail, EditSMTP,           EditSender,       EditSenderEMail, EditPOP,
       EditUserId,     EditPassword,       ckAPOP,           ckUIDL,          cbSMTPSecurity,
       EditSMTPUser,   EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
       EditCalDavUser, EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
@@ -183,7 +183,7 @@ void TSettingsWindow::AcceptIfValid() {
   if (!url.empty() && !IsHttpUrl(url)) {
     // Refused here, where it can be mended, rather than at the first sync.
     dialogs_.ShowError(kCalDavUrlSchemeText);
-    PageControl1->setCurrentWidget(GroupBox5->parentWidget());
+    Pages->setCurrentWidget(CalDavBox->parentWidget());
     EditCalDavUrl->setFocus();
     return;
   }
@@ -193,7 +193,7 @@ void TSettingsWindow::AcceptIfValid() {
 void TSettingsWindow::LoadFields() {
   std::string passwordError;
   const TMailSettings s = ReadMailSettings(settingsFile_, passwordError);
-  EditHS110EMail->setText(FromCp932(s.HS110EMail));
+  EditHandsetEMail->setText(FromCp932(s.HandsetEMail));
   EditSMTP->setText(FromCp932(s.SMTP));
   EditSender->setText(FromCp932(s.Sender));
   EditSenderEMail->setText(FromCp932(s.SenderMail));
@@ -245,7 +245,7 @@ void TSettingsWindow::SaveFields() {
     return unread && box->text().isEmpty() ? storedValue : ToCp932(box->text());
   };
   TMailSettings s;
-  s.HS110EMail = ToCp932(EditHS110EMail->text());
+  s.HandsetEMail = ToCp932(EditHandsetEMail->text());
   s.SMTP = ToCp932(EditSMTP->text());
   s.Sender = ToCp932(EditSender->text());
   s.SenderMail = ToCp932(EditSenderEMail->text());
@@ -284,7 +284,7 @@ int TSettingsWindow::ShowSettings() {
 
 void TSettingsWindow::showEvent(QShowEvent* event) {
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-  EditHS110EMail->setFocus();
+  EditHandsetEMail->setFocus();
   QDialog::showEvent(event);
 }
 

@@ -45,10 +45,10 @@ class TSettingsWindow : public QDialog {
   void LoadFields();
   void SaveFields();
 
-  QTabWidget* PageControl1 = nullptr;
-  QGroupBox* GroupBox1 = nullptr;  // 送信の設定
-  QGroupBox* GroupBox2 = nullptr;  // 受信の設定
-  TEnterAdvanceEdit* EditHS110EMail = nullptr;
+  QTabWidget* Pages = nullptr;
+  QGroupBox* SendBox = nullptr;  // 送信の設定
+  QGroupBox* ReceiveBox = nullptr;  // 受信の設定
+  TEnterAdvanceEdit* EditHandsetEMail = nullptr;
   TEnterAdvanceEdit* EditSMTP = nullptr;
   TEnterAdvanceEdit* EditSender = nullptr;
   TEnterAdvanceEdit* EditSenderEMail = nullptr;
@@ -58,15 +58,15 @@ class TSettingsWindow : public QDialog {
   QCheckBox* ckAPOP = nullptr;
   QCheckBox* ckUIDL = nullptr;
   // Second page: encryption and SMTP authentication.
-  QGroupBox* GroupBox3 = nullptr;       // 送信の暗号化と認証
-  QGroupBox* GroupBox4 = nullptr;       // 受信の暗号化
+  QGroupBox* SendSecurityBox = nullptr;       // 送信の暗号化と認証
+  QGroupBox* ReceiveSecurityBox = nullptr;       // 受信の暗号化
   QComboBox* cbSMTPSecurity = nullptr;  // item data: "none", "starttls", "tls"
   TEnterAdvanceEdit* EditSMTPUser = nullptr;
   TEnterAdvanceEdit* EditSMTPPassword = nullptr;
   QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"
   TEnterAdvanceEdit* EditCAFile = nullptr;
   // Third page: the calendar server the CalDAV sync uses.
-  QGroupBox* GroupBox5 = nullptr;
+  QGroupBox* CalDavBox = nullptr;
   TEnterAdvanceEdit* EditCalDavUrl = nullptr;
   TEnterAdvanceEdit* EditCalDavUser = nullptr;
   TEnterAdvanceEdit* EditCalDavPassword = nullptr;

@@ -31,7 +31,7 @@ QLabel* FolderLine(QWidget* parent, const char* caption, const std::filesystem::
 
 TVersionWindow::TVersionWindow(QWidget* parent, const TProgramFolders* folders)
     : TAboutWindow(parent) {
-  OKBtn = new QPushButton(QStringLiteral("OK"), Panel1);
+  OKBtn = new QPushButton(QStringLiteral("OK"), Frame);
   OKBtn->setGeometry(80, 72, 57, 25);
   OKBtn->setDefault(true);
   OKBtn->setFocus();
@@ -40,9 +40,9 @@ TVersionWindow::TVersionWindow(QWidget* parent, const TProgramFolders* folders)
   if (folders && folders->Config != folders->Data) {
     const int top = height() - 6;
     setFixedSize(width(), top + 2 * kFolderLineHeight + 8);
-    Panel1->resize(size());
-    ConfigFolder = FolderLine(Panel1, "設定 ", folders->Config, top);
-    DataFolder = FolderLine(Panel1, "データ ", folders->Data, top + kFolderLineHeight);
+    Frame->resize(size());
+    ConfigFolder = FolderLine(Frame, "設定 ", folders->Config, top);
+    DataFolder = FolderLine(Frame, "データ ", folders->Data, top + kFolderLineHeight);
   }
 }
 

@@ -17,13 +17,10 @@ constexpr std::string_view kSection = "calendar";
 
 }  // namespace
 
-TViewMenu::TViewMenu(QMenu& menu, TMonthlyCalendar& calendar, std::function<void()> listsChanged,
+TViewMenu::TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calendar,
                      std::function<std::filesystem::path()> settingsFile,
                      std::function<void(std::function<void()>)> guarded)
-    : QObject(&menu),
-      calendar_(calendar),
-      listsChanged_(std::move(listsChanged)),
-      settingsFile_(std::move(settingsFile)) {
+    : QObject(&menu), model_(model), calendar_(calendar), settingsFile_(std::move(settingsFile)) {
   auto* group = new QActionGroup(this);
   auto addSet = [&](const char* caption, THolidaySet set) {
     QAction* a = menu.addAction(QString::fromUtf8(caption));
@@ -57,11 +54,8 @@ void TViewMenu::LoadSettings() {
 }
 
 void TViewMenu::SetHolidaySet(THolidaySet set, bool remember) {
-  set_ = set;
   (set == THolidaySet::Classic ? HolidaysClassic : HolidaysCurrent)->setChecked(true);
-  calendar_.SetSwitches(HolidaySwitches(set));
-  calendar_.SetHolidayList(HolidayLines(set));
-  if (listsChanged_) listsChanged_();
+  model_.SetHolidays(HolidayLines(set), HolidaySwitches(set));
   if (remember) WriteProfileString(kSection, "holidays", HolidaySetName(set), settingsFile_());
 }
 

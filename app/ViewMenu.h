@@ -1,7 +1,8 @@
 #pragma once
 // The 表示 menu of the main window: which holidays the calendars show (現行の祝日, today's law,
 // or 旧来の祝日, the program's old fifteen lines) and whether the month view shows the rokuyo
-// (六曜を表示), and whether the date panel shows the Japanese era year (和暦を表示). All are
+// (六曜を表示), and whether the date panel shows the Japanese era year (和暦を表示). The holidays
+// are the schedule model's; both calendars follow it. All are
 // remembered in the settings file, section [calendar]: "holidays" = current | classic (missing
 // or unknown: current), "rokuyo" and "era" = true | false.
 #include <QObject>
@@ -18,15 +19,15 @@ class QMenu;
 namespace moriva {
 
 class TMonthlyCalendar;
+class TScheduleModel;
 
 class TViewMenu : public QObject {
   Q_OBJECT
 
  public:
-  // Fills `menu`. `listsChanged` runs after the month calendar's holiday rules changed (the week
-  // calendar copies them); `settingsFile` names "hs110.ini"; `guarded` runs a handler and shows
-  // what it throws.
-  TViewMenu(QMenu& menu, TMonthlyCalendar& calendar, std::function<void()> listsChanged,
+  // Fills `menu`. The holiday set goes to `model`, the rokuyo switch to `calendar`;
+  // `settingsFile` names "hs110.ini"; `guarded` runs a handler and shows what it throws.
+  TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calendar,
             std::function<std::filesystem::path()> settingsFile,
             std::function<void(std::function<void()>)> guarded);
 
@@ -44,13 +45,11 @@ class TViewMenu : public QObject {
   void SetShowRokuyo(bool on, bool remember);
   void SetShowEra(bool on, bool remember);
   bool ShowsEra() const;
-  THolidaySet HolidaySet() const { return set_; }
 
  private:
+  TScheduleModel& model_;
   TMonthlyCalendar& calendar_;
-  std::function<void()> listsChanged_;
   std::function<std::filesystem::path()> settingsFile_;
-  THolidaySet set_ = THolidaySet::Current;
 };
 
 // The date panel's caption: "yyyy/mm", with the era year(s) of the month on a second line when

@@ -8,15 +8,9 @@
 
 namespace moriva {
 
-TWeeklyCalendar::TWeeklyCalendar(QWidget* parent)
-    : TCalendarView(parent), border_color_(palette().color(QPalette::ToolTipText)) {
+TWeeklyCalendar::TWeeklyCalendar(const TScheduleModel& model, QWidget* parent)
+    : TCalendarView(model, parent), border_color_(palette().color(QPalette::ToolTipText)) {
   SetColor(palette().color(QPalette::ToolTipBase));
-}
-
-void TWeeklyCalendar::SetFirstDayOfWeek(TDayOfWeek value) {
-  if (value == first_day_of_week_) return;
-  first_day_of_week_ = value;
-  Redraw();
 }
 
 void TWeeklyCalendar::SetBorderColor(QColor value) {
@@ -26,11 +20,11 @@ void TWeeklyCalendar::SetBorderColor(QColor value) {
 }
 
 JuliusDay TWeeklyCalendar::GetWeekStart() const {
-  return moriva::GetWeekStart(GetJuliusDay(), first_day_of_week_);
+  return moriva::GetWeekStart(GetJuliusDay(), kFirstDayOfWeek);
 }
 
 QString TWeeklyCalendar::DayCaption(int32_t, uint8_t m, uint8_t d, int row) const {
-  const QString name = ShortDayName(ColumnWeekday(row, first_day_of_week_));
+  const QString name = ShortDayName(ColumnWeekday(row, kFirstDayOfWeek));
   return QStringLiteral("%1/%2(%3) ").arg(m).arg(d).arg(name);
 }
 

@@ -24,10 +24,10 @@ class TWeeklyCalendar : public TCalendarView {
 
  public:
   // Color starts as the tooltip background, BorderColor as the tooltip text colour.
-  explicit TWeeklyCalendar(QWidget* parent = nullptr);
+  explicit TWeeklyCalendar(const TScheduleModel& model, QWidget* parent = nullptr);
 
-  TDayOfWeek FirstDayOfWeek() const { return first_day_of_week_; }
-  void SetFirstDayOfWeek(TDayOfWeek value);  // redraws when changed
+  // The top strip is a Sunday.
+  static constexpr TDayOfWeek kFirstDayOfWeek = dowSun;
   QColor BorderColor() const { return border_color_; }
   void SetBorderColor(QColor value);  // redraws when changed
   // When false the owner's OnDrawDayCell draws the texts (stored only; takes effect on the
@@ -50,7 +50,6 @@ class TWeeklyCalendar : public TCalendarView {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  TDayOfWeek first_day_of_week_ = dowSun;
   QColor border_color_;
   bool default_drawing_ = true;
 };

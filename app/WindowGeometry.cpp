@@ -9,7 +9,7 @@
 
 #include "app/CalendarView.h"
 #include "app/MonthlyCalendar.h"
-#include "base/WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
 namespace moriva {
 

@@ -27,10 +27,6 @@ class TCalendarGrowth : public QObject {
   TCalendarGrowth(QWidget& window, QWidget& area, TMonthlyCalendar& month, TCalendarView& week,
                   QSize designed, int monthWidth);
 
-  // How much larger than designed the fonts are drawn: the smaller of the growth across and
-  // down, so text that fits a designed cell fits a grown one.
-  double FontScale() const { return font_scale_; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -44,6 +40,8 @@ class TCalendarGrowth : public QObject {
   QSize designed_;
   int month_width_;
   std::array<TCalendarFont, CalendarFontCount> month_fonts_, week_fonts_;
+  // How much larger than designed the fonts are drawn: the smaller of the growth across and
+  // down, so text that fits a designed cell fits a grown one.
   double font_scale_ = 1.0;
 };
 

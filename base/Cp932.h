@@ -17,7 +17,8 @@ inline size_t CharLength(std::string_view s, size_t i) {
   return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
 }
 
-// Conversions. Bytes or characters that have no counterpart become '?' (as the platform's
+// Conversions (Japanese literals the core must hold as CP932 are written in UTF-8 in the source
+// and converted by Utf8ToCp932). Bytes or characters that have no counterpart become '?' (as the platform's
 // conversion does with its default character); nothing throws.
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
@@ -29,10 +30,5 @@ std::string Utf16ToCp932(std::u16string_view utf16);
 
 // Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s);
-
-// For Japanese literals the core must hold as CP932: write them in UTF-8 in the source.
-inline std::string Sj(std::string_view utf8) {
-  return Utf8ToCp932(utf8);
-}
 
 }  // namespace moriva

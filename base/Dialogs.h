@@ -65,10 +65,7 @@ class TDialogs {
   virtual void BeginBusy() = 0;
   virtual void EndBusy() = 0;
 
-  // Shorthands for the three kinds of one-button boxes the program shows.
-  void ShowInformation(std::string_view text, std::string_view caption = {}) {
-    ShowMessage(text, caption, TMsgIcon::Information);
-  }
+  // Shorthands for the two kinds of one-button boxes the program shows by name.
   void ShowWarning(std::string_view text, std::string_view caption = {}) {
     ShowMessage(text, caption, TMsgIcon::Warning);
   }

@@ -11,7 +11,7 @@ namespace {
 
 // The full-width forms of the half-width katakana 0xA1-0xDF, in their order.
 const std::string& FullWidthKana() {
-  static const std::string table = Sj(
+  static const std::string table = Utf8ToCp932(
       "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘ"
       "ホマミムメモヤユヨラリルレロワン゛゜");
   return table;

@@ -15,8 +15,8 @@
 #include "BenchServer.h"
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
-#include "transfer/CalDavState.h"
-#include "transfer/CalDavSync.h"
+#include "caldav/CalDavState.h"
+#include "caldav/CalDavSync.h"
 
 namespace moriva {
 namespace {

@@ -21,7 +21,7 @@ namespace {
 TLineList ScheduleLines(int n) {
   std::vector<std::string> lines;
   lines.reserve(n + 3);
-  const std::string item = Sj("\"会議- 本社- 9:30:0- TRUE\"");
+  const std::string item = Utf8ToCp932("\"会議- 本社- 9:30:0- TRUE\"");
   for (int day : {10, 13, 18}) lines.push_back("2001,2001,7," + std::to_string(day) + ",,," + item);
   for (int i = 0; i < n; ++i) {
     int year = 1990 + i % 40;
@@ -36,23 +36,24 @@ TLineList ScheduleLines(int n) {
 }
 
 template <typename Calendar>
-void Prepare(Calendar& c, int n, int width, int height) {
+void Prepare(TScheduleModel& schedule, Calendar& c, int n, int width, int height) {
   for (int i = 0; i < CalendarFontCount; ++i) {
     c.Fonts().Font(TCalendarFontIndex(i)).SetFamily("IPAPGothic");
     c.Fonts().Font(TCalendarFontIndex(i)).SetHeight(12);
   }
-  c.SetHolidayList(ClassicHolidayLines());
-  c.SetSpecialDayList(ScheduleLines(n));
+  schedule.HolidayLines().Assign(ClassicHolidayLines());
+  schedule.Lines().Assign(ScheduleLines(n));
   const int frame = c.frameWidth() * 2;
   c.resize(width + frame, height + frame);
   c.SetDate(2001, 7, 13);
 }
 
 void BM_MonthDraw(benchmark::State& state) {
-  TMonthlyCalendar mc;
+  TScheduleModel schedule;
+  TMonthlyCalendar mc(schedule);
   mc.SetShowNeighbor(true);
   mc.SetAutoResize(false);
-  Prepare(mc, static_cast<int>(state.range(0)), 176, 273);
+  Prepare(schedule, mc, static_cast<int>(state.range(0)), 176, 273);
   for (auto _ : state) {
     mc.DrawImage();
     benchmark::DoNotOptimize(mc.Image().constBits());
@@ -61,8 +62,9 @@ void BM_MonthDraw(benchmark::State& state) {
 BENCHMARK(BM_MonthDraw)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_WeekDraw(benchmark::State& state) {
-  TWeeklyCalendar wc;
-  Prepare(wc, static_cast<int>(state.range(0)), 394, 257);
+  TScheduleModel schedule;
+  TWeeklyCalendar wc(schedule);
+  Prepare(schedule, wc, static_cast<int>(state.range(0)), 394, 257);
   for (auto _ : state) {
     wc.DrawImage();
     benchmark::DoNotOptimize(wc.Image().constBits());
@@ -72,10 +74,11 @@ BENCHMARK(BM_WeekDraw)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchma
 
 // What one edit of the schedule costs the month grid: a full rebuild of the rules and a redraw.
 void BM_MonthEdit(benchmark::State& state) {
-  TMonthlyCalendar mc;
-  Prepare(mc, static_cast<int>(state.range(0)), 176, 273);
-  const std::string line = mc.SpecialDayList()[0];
-  for (auto _ : state) mc.SpecialDayList().Put(0, line);
+  TScheduleModel schedule;
+  TMonthlyCalendar mc(schedule);
+  Prepare(schedule, mc, static_cast<int>(state.range(0)), 176, 273);
+  const std::string line = schedule.Lines()[0];
+  for (auto _ : state) schedule.Lines().Put(0, line);
 }
 BENCHMARK(BM_MonthEdit)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

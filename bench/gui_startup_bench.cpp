@@ -31,7 +31,7 @@ struct TFixture {
     lines.reserve(kLines);
     for (int i = 0; i < kLines; ++i)
       lines.push_back(MakeScheduleLine(2020 + i % 10, 1 + i % 12, 1 + i % 28,
-                                       Sj("打ち合わせ ") + std::to_string(i), Sj("会議室"),
+                                       Utf8ToCp932("打ち合わせ ") + std::to_string(i), Utf8ToCp932("会議室"),
                                        std::to_string(i % 24), "0", i % 2 == 0));
     SaveScheduleFile(file, TLineList(std::move(lines)));
   }
@@ -46,7 +46,7 @@ void BM_MainWindowStartToFirstPaint(benchmark::State& state) {
   TQtDialogs dialogs;
   for (auto _ : state) {
     TMainWindow form(dialogs, fixture.dir / "", fixture.file.string());
-    ShowAndWaitForPaint(form, *form.MC);
+    ShowAndWaitForPaint(form, *form.MonthCalendar);
     state.PauseTiming();
     form.Document().Modified = false;  // no close question
     form.hide();

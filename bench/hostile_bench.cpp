@@ -18,8 +18,8 @@
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
-#include "transfer/CsvMerge.h"
-#include "transfer/PhoneCsv.h"
+#include "formats/CsvMerge.h"
+#include "formats/PhoneCsv.h"
 #include "xml/XmlExport.h"
 
 namespace fs = std::filesystem;
@@ -41,7 +41,7 @@ double PeakRssMiB() {
 
 void BM_DecodeHeaderWords(benchmark::State& state) {
   const std::string word =
-      "=?ISO-2022-JP?B?" + Base64EncodeText(SjisToJis(Sj("予定表")) + "\x1B(J") + "?= ";
+      "=?ISO-2022-JP?B?" + Base64EncodeText(SjisToJis(Utf8ToCp932("予定表")) + "\x1B(J") + "?= ";
   std::string header;
   for (int64_t i = 0; i < state.range(0); ++i) header += word;
   for (auto _ : state) benchmark::DoNotOptimize(DecodeHeader(header));
@@ -112,7 +112,7 @@ BENCHMARK(BM_ScheduleReaders)->ArgName("malformed")->Arg(0)->Arg(1)->Unit(benchm
 void BM_CsvMergeMillion(benchmark::State& state) {
   const fs::path path = TempPath("million.csv");
   if (!fs::exists(path)) {
-    std::string csv = Sj("件名,開始日,開始時刻,アラーム") + "\r\n";
+    std::string csv = Utf8ToCp932("件名,開始日,開始時刻,アラーム") + "\r\n";
     for (int i = 0; i < 1000000; ++i) {
       if (i % 10 == 9)
         csv += "\"two\",fields\r\n";

@@ -16,11 +16,13 @@
 
 #include "base/Dialogs.h"
 #include "base/FileIO.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "bench/BenchServer.h"
 #include "mail/MailMessage.h"
 #include "mail/Pop3Client.h"
-#include "transfer/HandsetTransfer.h"
+#include "handset/MailServerAddress.h"
+#include "handset/ReceiveFromHandset.h"
+#include "handset/SendToHandset.h"
 
 namespace {
 

@@ -36,8 +36,8 @@ const TLineList& Schedule() {
     lines.reserve(kLines);
     for (int i = 0; i < kLines; ++i)
       lines.push_back(MakeScheduleLine(
-          2000 + i % 20, 1 + i % 12, 1 + i % 28, Sj("打ち合わせ ") + std::to_string(i),
-          Sj("第三会議室"), std::to_string(i % 24), std::to_string(i % 12 * 5), i % 2 == 0));
+          2000 + i % 20, 1 + i % 12, 1 + i % 28, Utf8ToCp932("打ち合わせ ") + std::to_string(i),
+          Utf8ToCp932("第三会議室"), std::to_string(i % 24), std::to_string(i % 12 * 5), i % 2 == 0));
     return TLineList(std::move(lines));
   }();
   return list;
@@ -100,10 +100,10 @@ const TLineList& SearchCorpus() {
     std::vector<std::string> lines;
     lines.reserve(kLines);
     for (int i = 0; i < kLines; ++i) {
-      std::string subject = Sj(subjects[i % 8]);
-      if (i % 100 == 7) subject = Sj(i % 200 == 7 ? "ﾐｰﾃｨﾝｸﾞ" : "週次ミーティング");
+      std::string subject = Utf8ToCp932(subjects[i % 8]);
+      if (i % 100 == 7) subject = Utf8ToCp932(i % 200 == 7 ? "ﾐｰﾃｨﾝｸﾞ" : "週次ミーティング");
       lines.push_back(MakeScheduleLine(2000 + i % 30, 1 + i % 12, 1 + i % 28, subject,
-                                       Sj(places[i % 5]), std::to_string(i % 24),
+                                       Utf8ToCp932(places[i % 5]), std::to_string(i % 24),
                                        std::to_string(i % 12 * 5), i % 3 == 0));
     }
     return TLineList(std::move(lines));
@@ -115,7 +115,7 @@ const TLineList& SearchCorpus() {
 void BM_Search(benchmark::State& state) {
   const TSearchOrder order = state.range(0) == 0 ? TSearchOrder::Newest : TSearchOrder::ByDate;
   const size_t limit = state.range(1) == 0 ? SIZE_MAX : static_cast<size_t>(state.range(1));
-  const std::string word = Sj("ミーティング");
+  const std::string word = Utf8ToCp932("ミーティング");
   size_t hits = 0;
   for (auto _ : state) {
     std::vector<TAgendaItem> found = SearchSchedule(SearchCorpus(), word, order, limit);

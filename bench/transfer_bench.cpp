@@ -18,10 +18,10 @@
 #include "base/LineList.h"
 #include "schedule/ScheduleLine.h"
 #include "schedule/UndoHistory.h"
-#include "transfer/CsvMerge.h"
-#include "transfer/ICalendarExport.h"
-#include "transfer/ICalendarImport.h"
-#include "transfer/PhoneCsv.h"
+#include "formats/CsvMerge.h"
+#include "formats/ICalendarExport.h"
+#include "formats/ICalendarImport.h"
+#include "formats/PhoneCsv.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -34,7 +34,7 @@ struct TMergeData {
 };
 
 std::string Subject(int i) {
-  return Sj("会議") + " Item" + std::to_string(i);
+  return Utf8ToCp932("会議") + " Item" + std::to_string(i);
 }
 
 // Store items i = 0, 2, 4, ...; the CSV holds every i from 0 to n-1, so half of its records are
@@ -44,13 +44,13 @@ TMergeData MakeData(int n) {
   std::vector<std::string> store;
   for (int i = 0; i < 2 * n; i += 2)
     store.push_back(MakeScheduleLine(2000 + i % 30, 1 + i % 12, 1 + i % 28, Subject(i),
-                                     Sj("会議室"), std::to_string(i % 24), "0", i % 3 == 0));
+                                     Utf8ToCp932("会議室"), std::to_string(i % 24), "0", i % 3 == 0));
   data.store.Assign(std::move(store));
-  std::string csv = Sj("件名,場所,日付,時刻,アラーム") + "\r\n";
+  std::string csv = Utf8ToCp932("件名,場所,日付,時刻,アラーム") + "\r\n";
   for (int i = 0; i < n; ++i) {
     std::string subject = Subject(i);
     if (i % 2 == 0) subject.replace(subject.find("Item"), 4, "ITEM");
-    csv += "\"" + subject + "\",\"" + Sj("会議室") + "\"," + std::to_string(2000 + i % 30) + "/" +
+    csv += "\"" + subject + "\",\"" + Utf8ToCp932("会議室") + "\"," + std::to_string(2000 + i % 30) + "/" +
            std::to_string(1 + i % 12) + "/" + std::to_string(1 + i % 28) + "," +
            std::to_string(i % 24) + ":0:0," + (i % 3 == 0 ? "True" : "false") + "\r\n";
   }

@@ -27,19 +27,19 @@ std::vector<TDayListItem> ParseLines(const TLineList& lines, std::vector<std::st
 }
 
 const std::string& VernalName() {
-  static const std::string name = Sj("春分の日");
+  static const std::string name = Utf8ToCp932("春分の日");
   return name;
 }
 const std::string& AutumnalName() {
-  static const std::string name = Sj("秋分の日");
+  static const std::string name = Utf8ToCp932("秋分の日");
   return name;
 }
 const std::string& FurikaeName() {
-  static const std::string name = Sj("振替休日");
+  static const std::string name = Utf8ToCp932("振替休日");
   return name;
 }
 const std::string& BetweenName() {
-  static const std::string name = Sj("国民の休日");
+  static const std::string name = Utf8ToCp932("国民の休日");
   return name;
 }
 

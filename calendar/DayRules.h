@@ -28,7 +28,6 @@ class TDayState {
   constexpr bool Has(TDayStateFlag f) const { return (bits_ >> f) & 1u; }
   constexpr void Add(TDayStateFlag f) { bits_ = static_cast<uint8_t>(bits_ | (1u << f)); }
   constexpr bool Empty() const { return bits_ == 0; }
-  constexpr uint8_t Bits() const { return bits_; }
   constexpr bool operator==(const TDayState&) const = default;
 
  private:

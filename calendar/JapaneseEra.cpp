@@ -32,7 +32,7 @@ const TEraInfo& Info(TEra era) {
 const std::array<std::string, kEraCount>& Cp932Names() {
   static const std::array<std::string, kEraCount> names = [] {
     std::array<std::string, kEraCount> n;
-    for (size_t i = 0; i < n.size(); ++i) n[i] = Sj(kEras[i].Name);
+    for (size_t i = 0; i < n.size(); ++i) n[i] = Utf8ToCp932(kEras[i].Name);
     return n;
   }();
   return names;
@@ -79,15 +79,15 @@ std::optional<TEraDate> ParseKanjiForm(std::string_view s) {
     size_t i = 0;
     if (!Skip(s, i, Cp932Names()[e])) continue;
     std::optional<int32_t> y;
-    if (Skip(s, i, Sj("元")))
+    if (Skip(s, i, Utf8ToCp932("元")))
       y = 1;
     else
       y = ReadNumber(s, i);
-    if (!y || !Skip(s, i, Sj("年"))) return std::nullopt;
+    if (!y || !Skip(s, i, Utf8ToCp932("年"))) return std::nullopt;
     const std::optional<int32_t> m = ReadNumber(s, i);
-    if (!m || !Skip(s, i, Sj("月"))) return std::nullopt;
+    if (!m || !Skip(s, i, Utf8ToCp932("月"))) return std::nullopt;
     const std::optional<int32_t> d = ReadNumber(s, i);
-    if (!d || !Skip(s, i, Sj("日")) || i != s.size()) return std::nullopt;
+    if (!d || !Skip(s, i, Utf8ToCp932("日")) || i != s.size()) return std::nullopt;
     return Checked(static_cast<TEra>(e), *y, *m, *d);
   }
   return std::nullopt;
@@ -156,12 +156,12 @@ std::optional<JuliusDay> EraDateToJulius(const TEraDate& date) {
 }
 
 std::string EraYearText(TEra era, int32_t year) {
-  return EraName(era) + (year == 1 ? Sj("元") : std::to_string(year)) + Sj("年");
+  return EraName(era) + (year == 1 ? Utf8ToCp932("元") : std::to_string(year)) + Utf8ToCp932("年");
 }
 
 std::string EraDateText(const TEraDate& date) {
-  return EraYearText(date.Era, date.Year) + std::to_string(date.Month) + Sj("月") +
-         std::to_string(date.Day) + Sj("日");
+  return EraYearText(date.Era, date.Year) + std::to_string(date.Month) + Utf8ToCp932("月") +
+         std::to_string(date.Day) + Utf8ToCp932("日");
 }
 
 std::string EraYearsOfMonth(int32_t year, uint8_t month) {

@@ -6,8 +6,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
 #include "schedule/ScheduleFile.h"
-#include "transfer/ICalendarExport.h"
-#include "transfer/ICalendarImport.h"
+#include "formats/ICalendarExport.h"
+#include "formats/ICalendarImport.h"
 
 namespace moriva {
 namespace {

@@ -11,20 +11,22 @@
 #include <ostream>
 #include <string>
 
-#include "base/CalDavSettings.h"
+#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/IniFile.h"
-#include "base/MailSettings.h"
-#include "base/SecretSettings.h"
+#include "settings/MailSettings.h"
+#include "settings/SecretSettings.h"
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
 #include "schedule/ScheduleFile.h"
-#include "transfer/CalDavServer.h"
-#include "transfer/CalDavState.h"
-#include "transfer/CalDavSync.h"
-#include "transfer/CsvMerge.h"
-#include "transfer/HandsetTransfer.h"
+#include "caldav/CalDavServer.h"
+#include "caldav/CalDavState.h"
+#include "caldav/CalDavSync.h"
+#include "formats/CsvMerge.h"
+#include "handset/MailServerAddress.h"
+#include "handset/ReceiveFromHandset.h"
+#include "handset/SendToHandset.h"
 
 namespace moriva {
 namespace {
@@ -215,7 +217,7 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TCliDialogs dialogs("send", out, err);
   TSmtpClient smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
-  TTransferContext context(dialogs, folders);
+  THandsetContext context(dialogs, folders);
   const auto result = SendScheduleToPhone(smtp, context, list, today, false);
   return result == TSendResult::Sent ? 0 : 1;
 }

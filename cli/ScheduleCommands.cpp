@@ -8,8 +8,8 @@
 #include "cli/CliDates.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
-#include "transfer/CsvMerge.h"
-#include "transfer/PhoneCsv.h"
+#include "formats/CsvMerge.h"
+#include "formats/PhoneCsv.h"
 
 namespace moriva {
 namespace {

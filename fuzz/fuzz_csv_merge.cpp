@@ -4,7 +4,7 @@
 
 #include "base/LineList.h"
 #include "fuzz/FuzzSupport.h"
-#include "transfer/CsvMerge.h"
+#include "formats/CsvMerge.h"
 
 using namespace moriva;
 

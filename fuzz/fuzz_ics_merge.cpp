@@ -5,7 +5,7 @@
 
 #include "base/LineList.h"
 #include "fuzz/FuzzSupport.h"
-#include "transfer/ICalendarImport.h"
+#include "formats/ICalendarImport.h"
 
 using namespace moriva;
 

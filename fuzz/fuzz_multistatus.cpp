@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
-#include "transfer/WebDavXml.h"
+#include "caldav/WebDavXml.h"
 
 using namespace moriva;
 

@@ -7,7 +7,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleLine.h"
-#include "transfer/PhoneCsv.h"
+#include "formats/PhoneCsv.h"
 #include "xml/DomDocument.h"
 #include "xml/XmlExport.h"
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 
+#include "base/CertificateReason.h"
 #include "base/Exception.h"
 
 typedef struct ssl_st SSL;
@@ -22,10 +23,6 @@ class ETlsError : public Exception {
  public:
   using Exception::Exception;
 };
-
-// A failed certificate check (an X509_V_ERR_* code) in the user's words, with the library's
-// own name for it; shared by every TLS road (mail and HTTP).
-std::string CertificateReason(long verifyResult);
 
 // How one step of a session went.
 enum class TTlsStep {

@@ -23,7 +23,7 @@ std::string DateHeading(JuliusDay z) {
   JuliusToDate(z, y, m, d);
   char date[32];
   std::snprintf(date, sizeof date, "%04d/%02d/%02d", static_cast<int>(y), m, d);
-  return date + Sj(std::string("(") + kWeekdays[JuliusDayOfWeek(z) - 1] + ")");
+  return date + Utf8ToCp932(std::string("(") + kWeekdays[JuliusDayOfWeek(z) - 1] + ")");
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
       JuliusToDate(item.Day, y, m, d);
       for (const TSheetEntry& e : DaySheetEntries(rules.DayText(y, m, d))) {
         if (e.Item) continue;
-        heading.Names += (heading.Names.empty() ? "" : Sj("・")) + e.Text;
+        heading.Names += (heading.Names.empty() ? "" : Utf8ToCp932("・")) + e.Text;
       }
       lines.push_back(std::move(heading));
     }

@@ -1,9 +1,10 @@
 #pragma once
 // The main window's schedule file as a document: the current file name, whether the list may
 // differ from it, the title that says which file is open, and the file actions 新規, 読込 and
-// 保存 with the question asked on closing. It works on the master list it is given (the month
-// calendar's special-day list) and talks to the user only through TDialogs, so the window
-// only forwards its gestures here and shows the title.
+// 保存 with the question asked on closing. It works on the lines of the schedule model it is
+// given, commits each complete change there (so the model's watchers look again), and talks to
+// the user only through TDialogs, so the window only forwards its gestures here and shows the
+// title.
 //
 // Failures (a file that cannot be read or written, a settings file that cannot be written)
 // are shown as error boxes and leave the document as it was; nothing is thrown to the caller.
@@ -14,21 +15,20 @@
 
 #include "base/Dialogs.h"
 #include "base/LineList.h"
+#include "schedule/ScheduleModel.h"
 #include "schedule/UndoHistory.h"
 
 namespace moriva {
 
 class TScheduleDocument {
  public:
-  // `master` and `dialogs` must outlive the document. `configDir` holds "hs110.ini".
-  TScheduleDocument(TLineList& master, TDialogs& dialogs, std::filesystem::path configDir);
+  // `model` and `dialogs` must outlive the document. `configDir` holds "hs110.ini".
+  TScheduleDocument(TScheduleModel& model, TDialogs& dialogs, std::filesystem::path configDir);
 
-  const std::filesystem::path& ScheFileName() const { return sche_file_name_; }
+  const std::filesystem::path& ScheduleFileName() const { return schedule_file_name_; }
   const std::string& Title() const { return title_; }  // UTF-8
   bool Modified = false;
 
-  // Runs after the master list was replaced or merged into, so the week view can copy it.
-  std::function<void()> OnListChanged;
   // Runs after every change of the title.
   std::function<void(const std::string& title)> OnTitleChanged;
 
@@ -38,27 +38,27 @@ class TScheduleDocument {
   // is; the window clears it when its start-up is complete.
   void Reopen(const std::optional<std::string>& firstArgument);
 
-  // Replaces the master list by the file and makes it the current file, not modified. Returns
+  // Replaces the lines by the file and makes it the current file, not modified. Returns
   // false (after the error box) when the file cannot be read; nothing has changed then.
-  bool LoadScheFrom(const std::filesystem::path& path);
-  // Writes the list to `path`; with an empty path runs SaveScheExecute instead. Returns false
+  bool LoadScheduleFrom(const std::filesystem::path& path);
+  // Writes the list to `path`; with an empty path runs SaveScheduleExecute instead. Returns false
   // (after the error box) when the file cannot be written; the old file is left as it was.
-  bool SaveScheTo(const std::filesystem::path& path);
+  bool SaveScheduleTo(const std::filesystem::path& path);
 
-  // After its own question, offers unsaved items for saving as LoadScheExecute does.
-  void NewScheExecute();
+  // After its own question, offers unsaved items for saving as LoadScheduleExecute does.
+  void NewScheduleExecute();
   // With unsaved changes, asks the close question with Yes, No and Cancel first; then loads
   // `file` when given (a file dropped on the window), else the file the user chooses.
-  void LoadScheExecute(const std::optional<std::filesystem::path>& file = std::nullopt);
-  void SaveScheExecute();
+  void LoadScheduleExecute(const std::optional<std::filesystem::path>& file = std::nullopt);
+  void SaveScheduleExecute();
 
   // The close question: whether the window may close. Writes the current file name to the
   // settings file whenever the user did not decline saving.
   bool CloseQuery();
 
-  // The master list was changed from outside (editor OK, CSV merge): the change becomes one
-  // step of the undo history named `label` (UTF-8, the action's caption), the week view copies
-  // the list again and the list is marked modified (also when nothing changed, as the editor's
+  // The lines were changed from outside (editor OK, CSV merge): the change becomes one step of
+  // the undo history named `label` (UTF-8, the action's caption), it is committed in the model
+  // and the list is marked modified (also when nothing changed, as the editor's
   // OK always marks it). `onTakenBack` as for TUndoHistory::Commit.
   void ListEdited(std::string label = {}, std::function<void()> onTakenBack = {});
 
@@ -69,8 +69,9 @@ class TScheduleDocument {
   void Redo();
   const TUndoHistory& History() const { return history_; }
 
-  TLineList& List() { return master_; }
-  const TLineList& List() const { return master_; }
+  TLineList& List() { return model_.Lines(); }
+  const TLineList& List() const { return model_.Lines(); }
+  TScheduleModel& Model() { return model_; }
   TDialogs& Dialogs() { return dialogs_; }
 
   std::filesystem::path SettingsFile() const;
@@ -82,10 +83,10 @@ class TScheduleDocument {
   void SetTitle(std::string title);
   void ListChanged();
 
-  TLineList& master_;
+  TScheduleModel& model_;
   TDialogs& dialogs_;
   std::filesystem::path exe_dir_;
-  std::filesystem::path sche_file_name_;
+  std::filesystem::path schedule_file_name_;
   std::string title_;
   // Cleared by 新規 and 読込: their lists are no edit of the previous one.
   TUndoHistory history_;

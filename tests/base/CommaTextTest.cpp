@@ -5,7 +5,7 @@
 #include "base/Cp932.h"
 
 using moriva::JoinCommaText;
-using moriva::Sj;
+using moriva::Utf8ToCp932;
 using moriva::SplitCommaText;
 using Fields = std::vector<std::string>;
 
@@ -40,7 +40,7 @@ TEST(SplitCommaText, Table) {
 TEST(SplitCommaText, TrailBytesAreNeverSeparators) {
   // 表 (95 5C), ソ (83 5C), ポ (83 7C): trail bytes that look like ASCII.
   for (const char* word : {"表", "ソ", "ポ", "表示ソフトポ"}) {
-    std::string w = Sj(word);
+    std::string w = Utf8ToCp932(word);
     SCOPED_TRACE(word);
     EXPECT_EQ(SplitCommaText(w + "," + w), (Fields{w, w}));
     EXPECT_EQ(SplitCommaText("\"" + w + "\"\"" + w + "\"," + w), (Fields{w + "\"" + w, w}));
@@ -74,8 +74,8 @@ TEST(JoinCommaText, Table) {
 TEST(CommaText, RoundTrip) {
   // Fields without leading/trailing blanks survive a join and a split.
   std::vector<Fields> lists = {{"a"},         {"a", "", "b"},
-                               {"\"", ","},   {Sj("振替休日"), "x y"},
-                               {"", "a", ""}, {Sj("ソ\"ポ"), Sj("表,")}};
+                               {"\"", ","},   {Utf8ToCp932("振替休日"), "x y"},
+                               {"", "a", ""}, {Utf8ToCp932("ソ\"ポ"), Utf8ToCp932("表,")}};
   for (const auto& f : lists) {
     SCOPED_TRACE(JoinCommaText(f));
     EXPECT_EQ(SplitCommaText(JoinCommaText(f)), f);

@@ -54,10 +54,10 @@ TEST_F(IniFileTest, ReadsWithProfileRules) {
       "[email]\n"
       "pop=later section\n"
       "[" +
-      Sj("ソ") +
+      Utf8ToCp932("ソ") +
       "]\n"
       "k=" +
-      Sj("表示") + "\n[" + Sj("ア") + "]\nx=1\n");
+      Utf8ToCp932("表示") + "\n[" + Utf8ToCp932("ア") + "]\nx=1\n");
   struct Case {
     const char* section;
     const char* key;
@@ -81,10 +81,10 @@ TEST_F(IniFileTest, ReadsWithProfileRules) {
     EXPECT_EQ(Read(c.section, c.key), c.value);
   }
   // 0x5D (']') is the trail byte of ソ: the section name must not end inside the character.
-  EXPECT_EQ(Read(Sj("ソ"), "k"), Sj("表示"));
+  EXPECT_EQ(Read(Utf8ToCp932("ソ"), "k"), Utf8ToCp932("表示"));
   // ア (0x83 0x41) and ヂ (0x83 0x61) differ only in a trail byte that looks like a letter.
-  EXPECT_EQ(Read(Sj("ア"), "x"), "1");
-  EXPECT_EQ(Read(Sj("ヂ"), "x"), "?");
+  EXPECT_EQ(Read(Utf8ToCp932("ア"), "x"), "1");
+  EXPECT_EQ(Read(Utf8ToCp932("ヂ"), "x"), "?");
 }
 
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesTheDefault) {
@@ -96,7 +96,7 @@ TEST_F(IniFileTest, MissingOrUnreadableFileGivesTheDefault) {
 
 TEST_F(IniFileTest, ValuesAreCutTo2047BytesWithoutSplittingACharacter) {
   const std::string a2047(2047, 'a');
-  Put("[s]\nexact=" + a2047 + "\nlong=" + a2047 + "bc\nkanji=" + std::string(2046, 'a') + Sj("漢") +
+  Put("[s]\nexact=" + a2047 + "\nlong=" + a2047 + "bc\nkanji=" + std::string(2046, 'a') + Utf8ToCp932("漢") +
       "\n");
   EXPECT_EQ(Read("s", "exact"), a2047);
   EXPECT_EQ(Read("s", "long"), a2047);

@@ -25,7 +25,7 @@ TEST(SearchFoldTest, FoldsCaseAndWidth) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(Cp932ToUtf8(FoldForSearch(Sj(c.text))), c.folded);
+    EXPECT_EQ(Cp932ToUtf8(FoldForSearch(Utf8ToCp932(c.text))), c.folded);
   }
 }
 
@@ -44,7 +44,7 @@ TEST(SearchFoldTest, FindsOnlyWholeCharacters) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FindCp932(Sj(c.text), Sj(c.needle)), c.at);
+    EXPECT_EQ(FindCp932(Utf8ToCp932(c.text), Utf8ToCp932(c.needle)), c.at);
   }
 }
 

@@ -36,7 +36,7 @@ TEST(DateInput, TheFormsAUserTypes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    const std::optional<JuliusDay> z = ParseDateInput(Sj(c.text), 2026);
+    const std::optional<JuliusDay> z = ParseDateInput(Utf8ToCp932(c.text), 2026);
     if (c.y == 0)
       EXPECT_FALSE(z);
     else

@@ -66,10 +66,10 @@ TEST(DayListItem, ParsesByFieldCount) {
 TEST(DayListItem, DoubleByteNamesStayWhole) {
   TDayListItem item;
   // The trail byte of 表 is 0x5C and of ソ 0x5C too: neither may end or split the field.
-  ASSERT_EQ(ParseDayListLine(Sj("2000,,1,,2,2,成人の日"), item), TDayLineKind::Rule);
-  EXPECT_EQ(item.Name, Sj("成人の日"));
-  ASSERT_EQ(ParseDayListLine(Sj("1,1,表ソ"), item), TDayLineKind::Rule);
-  EXPECT_EQ(item.Name, Sj("表ソ"));
+  ASSERT_EQ(ParseDayListLine(Utf8ToCp932("2000,,1,,2,2,成人の日"), item), TDayLineKind::Rule);
+  EXPECT_EQ(item.Name, Utf8ToCp932("成人の日"));
+  ASSERT_EQ(ParseDayListLine(Utf8ToCp932("1,1,表ソ"), item), TDayLineKind::Rule);
+  EXPECT_EQ(item.Name, Utf8ToCp932("表ソ"));
 }
 
 TEST(DayListItem, MatchTest) {

@@ -10,7 +10,7 @@ namespace moriva {
 namespace {
 
 TEST(FaultyDayLinesText, NamesTheFirstLinesAndCountsTheRest) {
-  const std::string a = "a,b,c", b = "2030,2030,x,3,,,\"t- - 9:0:0- TRUE\"", c = Sj("予定,x,1");
+  const std::string a = "a,b,c", b = "2030,2030,x,3,,,\"t- - 9:0:0- TRUE\"", c = Utf8ToCp932("予定,x,1");
   struct Case {
     std::vector<std::string> lines;
     std::string text;
@@ -33,7 +33,7 @@ TEST(FaultyDayLinesText, NamesTheFirstLinesAndCountsTheRest) {
 
 TEST(FaultyDayLinesText, CutsLongLinesOnACharacterBoundary) {
   // 99 ASCII bytes, then double-byte characters: the one that would pass byte 100 is left out.
-  const std::string line = std::string(99, 'x') + Sj("漢字") + std::string(1 << 20, 'y');
+  const std::string line = std::string(99, 'x') + Utf8ToCp932("漢字") + std::string(1 << 20, 'y');
   EXPECT_EQ(FaultyDayLinesText({line}), "'" + std::string(99, 'x') + "...' は整数ではありません");
   const std::string exact(kQuotedLineBytes, 'z');
   EXPECT_EQ(FaultyDayLinesText({exact}), "'" + exact + "' は整数ではありません");

@@ -24,8 +24,8 @@ class DayRulesTest : public testing::Test {
 TEST_F(DayRulesTest, TheFifteenLines) {
   ASSERT_EQ(ClassicHolidayLines().Count(), 15u);
   EXPECT_EQ(rules.HolidayItems().size(), 15u);
-  EXPECT_EQ(ClassicHolidayLines()[0], Sj(",,1,1,,,元旦"));
-  EXPECT_EQ(ClassicHolidayLines()[14], Sj(",,12,23,,,天皇誕生日"));
+  EXPECT_EQ(ClassicHolidayLines()[0], Utf8ToCp932(",,1,1,,,元旦"));
+  EXPECT_EQ(ClassicHolidayLines()[14], Utf8ToCp932(",,12,23,,,天皇誕生日"));
 }
 
 TEST_F(DayRulesTest, HolidaysOfTheProgramsList) {
@@ -88,13 +88,13 @@ TEST_F(DayRulesTest, BuiltInRulesCanBeSwitchedOff) {
 
 TEST(DayRules, NamesInListOrderSpecialDaysFirst) {
   TDayRules rules;
-  TLineList holidays{Sj(",,5,3,,,憲法記念日"), "5,3,second", "2001,2,5,3,\"with blank\""};
+  TLineList holidays{Utf8ToCp932(",,5,3,,,憲法記念日"), "5,3,second", "2001,2,5,3,\"with blank\""};
   TLineList specials{"2001,2001,5,3,,,\"Dentist- - 9:30:0- TRUE\"", "5,3,\"a\"\"b,c\""};
   ASSERT_TRUE(rules.Build(holidays, specials).empty());
   EXPECT_EQ(rules.DayState(2001, 5, 3), (TDayState{dsHoliday, dsSpecialDay}));
   EXPECT_EQ(Cp932ToUtf8(rules.DayText(2001, 5, 3)),
             "\"Dentist- - 9:30:0- TRUE\",\"a\"\"b,c\",憲法記念日,second,\"with blank\"");
-  EXPECT_EQ(rules.DayText(2000, 5, 3), Sj("\"a\"\"b,c\",憲法記念日,second"));
+  EXPECT_EQ(rules.DayText(2000, 5, 3), Utf8ToCp932("\"a\"\"b,c\",憲法記念日,second"));
 
   // One empty name is an empty quoted field, not an empty text.
   ASSERT_TRUE(rules.Build({"7,10,\"\""}, {}).empty());
@@ -123,7 +123,7 @@ TEST(DayRules, FaultyLineIsSkippedAndReported) {
   EXPECT_EQ(rules.HolidayItems().size(), 15u);
   EXPECT_EQ(rules.SpecialDayItems().size(), 2u);
   EXPECT_TRUE(rules.DayState(2001, 11, 23).Has(dsHoliday));  // a line after the faulty one
-  EXPECT_EQ(rules.DayText(2001, 5, 3), Sj("third,憲法記念日"));
+  EXPECT_EQ(rules.DayText(2001, 5, 3), Utf8ToCp932("third,憲法記念日"));
   EXPECT_FALSE(rules.DayState(2001, 5, 2).Has(dsSpecialDay));
   EXPECT_EQ(NotAnIntegerMessage("2x"), "'2x' は整数ではありません");
 

@@ -28,7 +28,7 @@ TEST(JapaneseEra, ConversionsBothWays) {
     const std::optional<TEraDate> era = EraDateOf(z);
     ASSERT_TRUE(era);
     EXPECT_EQ(Cp932ToUtf8(EraDateText(*era)), c.era);
-    const std::optional<TEraDate> parsed = ParseEraDate(Sj(c.era));
+    const std::optional<TEraDate> parsed = ParseEraDate(Utf8ToCp932(c.era));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(*parsed, *era);
     EXPECT_EQ(EraDateToJulius(*parsed), z);
@@ -70,7 +70,7 @@ TEST(JapaneseEra, ShortFormsAndInvalidDates) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    const std::optional<TEraDate> era = ParseEraDate(Sj(c.text));
+    const std::optional<TEraDate> era = ParseEraDate(Utf8ToCp932(c.text));
     ASSERT_EQ(era.has_value(), c.y != 0);
     if (!era) continue;
     const std::optional<JuliusDay> z = EraDateToJulius(*era);

@@ -121,7 +121,7 @@ TEST(OldCalendar, ParsingRejectsRowsWithoutTwoIntegers) {
 TEST(OldCalendar, RokuyoNames) {
   const char* names[] = {"不明", "先勝", "友引", "先負", "仏滅", "大安", "赤口"};
   ASSERT_EQ(RokuyoNames.size(), 7u);
-  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(RokuyoNames[i], Sj(names[i]));
+  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(RokuyoNames[i], Utf8ToCp932(names[i]));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace moriva {
 namespace {
 
 TEST(CalendarViewTest, DayChangeFiresOnceAndOnlyForANewDay) {
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
   mc.SetDate(2001, 7, 10);
   DayChanges changes(mc);
   mc.SetDate(2001, 7, 13);
@@ -32,7 +32,7 @@ TEST(CalendarViewTest, DayChangeFiresOnceAndOnlyForANewDay) {
 }
 
 TEST(CalendarViewTest, DayChangeSeesTheRedrawnImage) {
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
   ShowAt(mc, 176, 273);
   mc.SetDate(2001, 7, 13);
   QColor seen;
@@ -57,7 +57,7 @@ TEST(CalendarViewTest, MonthStepsKeepTheDayWithinTheMonth) {
       {2000, 12, 15, true, 2001, 1, 15}, {2001, 1, 15, false, 2000, 12, 15},
       {2001, 5, 31, true, 2001, 6, 30},  {2004, 1, 30, true, 2004, 2, 29},
   };
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.y << "/" << int(c.m) << "/" << int(c.d));
     mc.SetDate(c.y, c.m, c.d);
@@ -67,7 +67,7 @@ TEST(CalendarViewTest, MonthStepsKeepTheDayWithinTheMonth) {
 }
 
 TEST(CalendarViewTest, InvalidPartWritesAreIgnored) {
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
   mc.SetDate(2001, 4, 10);
   DayChanges changes(mc);
   mc.SetDay(31);
@@ -90,10 +90,10 @@ TEST(CalendarViewTest, InvalidPartWritesAreIgnored) {
 }
 
 TEST(CalendarViewTest, DayFontPrecedence) {
-  TMonthlyCalendar mc;
-  mc.SetHolidayList(ClassicHolidayLines());
+  TestCalendar<TMonthlyCalendar> mc;
+  mc.Schedule.HolidayLines().Assign(ClassicHolidayLines());
   // 11 February 2001: a Sunday and a holiday; the special day wins over both.
-  mc.SpecialDayList().Add(Sj("2001,2001,2,11,,,\"会議- 本社- 9:30:0- TRUE\""));
+  mc.Schedule.Lines().Add(Utf8ToCp932("2001,2001,2,11,,,\"会議- 本社- 9:30:0- TRUE\""));
   struct Case {
     uint8_t m, d;
     TCalendarFontIndex font;
@@ -113,43 +113,43 @@ TEST(CalendarViewTest, ListsRebuildOncePerChangeOrBracket) {
   Counting<TMonthlyCalendar> mc;
   ShowAt(mc, 176, 273);
   mc.Reset();
-  mc.SpecialDayList().BeginUpdate();
+  mc.Schedule.Lines().BeginUpdate();
   for (int i = 1; i <= 5; ++i)
-    mc.SpecialDayList().Add(Sj("2001,2001,7," + std::to_string(i) + ",,,x"));
-  mc.SpecialDayList().EndUpdate();
+    mc.Schedule.Lines().Add(Utf8ToCp932("2001,2001,7," + std::to_string(i) + ",,,x"));
+  mc.Schedule.Lines().EndUpdate();
   EXPECT_EQ(mc.builds, 1);
   EXPECT_EQ(mc.draws, 1);
-  mc.HolidayList().Add(Sj(",,7,20,,,海の日"));
+  mc.Schedule.HolidayLines().Add(Utf8ToCp932(",,7,20,,,海の日"));
   EXPECT_EQ(mc.builds, 2);
 
-  TLineList source{Sj(",,7,9,,,a")};
-  mc.SetHolidayList(source);
+  TLineList source{Utf8ToCp932(",,7,9,,,a")};
+  mc.Schedule.HolidayLines().Assign(source);
   source.Add("changed later");
-  EXPECT_EQ(mc.HolidayList().Count(), 1u);
+  EXPECT_EQ(mc.Schedule.HolidayLines().Count(), 1u);
   EXPECT_EQ(mc.builds, 3);
   EXPECT_EQ(mc.GetDayText(2001, 7, 9), "a");
   EXPECT_EQ(mc.GetDayText(2001, 7, 3), "x");
 }
 
 TEST(CalendarViewTest, FaultyLinesAreReportedOncePerNewSet) {
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
   std::vector<std::vector<std::string>> reports;
-  mc.OnDayListError = [&](TCalendarView&, const std::vector<std::string>& lines) {
+  mc.Schedule.OnDayListError = [&](const std::vector<std::string>& lines) {
     reports.push_back(lines);
   };
-  const std::string bad = Sj(",,7,x1,,,壊れた行");
-  mc.HolidayList().Add(bad);
-  mc.HolidayList().Add(Sj(",,7,21,,,記念日"));
-  mc.SpecialDayList().Add(Sj("2001,2001,7,13,,,x"));  // same faulty set: no new report
+  const std::string bad = Utf8ToCp932(",,7,x1,,,壊れた行");
+  mc.Schedule.HolidayLines().Add(bad);
+  mc.Schedule.HolidayLines().Add(Utf8ToCp932(",,7,21,,,記念日"));
+  mc.Schedule.Lines().Add(Utf8ToCp932("2001,2001,7,13,,,x"));  // same faulty set: no new report
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::vector<std::string>{bad});
-  EXPECT_EQ(mc.FaultyDayLines(), std::vector<std::string>{bad});
+  EXPECT_EQ(mc.Schedule.FaultyDayLines(), std::vector<std::string>{bad});
   // The lines after the faulty one still count.
-  EXPECT_EQ(mc.GetDayText(2001, 7, 21), Sj("記念日"));
+  EXPECT_EQ(mc.GetDayText(2001, 7, 21), Utf8ToCp932("記念日"));
 
-  mc.HolidayList().Delete(0);
-  EXPECT_TRUE(mc.FaultyDayLines().empty());
-  mc.HolidayList().Add(bad);
+  mc.Schedule.HolidayLines().Delete(0);
+  EXPECT_TRUE(mc.Schedule.FaultyDayLines().empty());
+  mc.Schedule.HolidayLines().Add(bad);
   EXPECT_EQ(reports.size(), 2u);
 }
 

@@ -20,13 +20,21 @@ struct DayChanges {
   TCalendarView* sender = nullptr;
 };
 
-// A calendar that counts its rebuilds and redraws.
+// The schedule a test calendar shows: made before the calendar, gone after it.
+struct OwnSchedule {
+  TScheduleModel Schedule;
+};
+
+// A calendar control with a schedule of its own.
 template <typename T>
-struct Counting : T {
-  void BuildDayLists() override {
-    ++builds;
-    T::BuildDayLists();
-  }
+struct TestCalendar : OwnSchedule, T {
+  TestCalendar() : T(Schedule) {}
+};
+
+// A calendar that counts the rebuilds of its schedule's rules and its redraws.
+template <typename T>
+struct Counting : TestCalendar<T> {
+  Counting() { watch = this->Schedule.WatchRules([this] { ++builds; }); }
   void DrawImage() override {
     ++draws;
     T::DrawImage();
@@ -34,6 +42,7 @@ struct Counting : T {
   void Reset() { builds = draws = 0; }
   int builds = 0;
   int draws = 0;
+  TScheduleWatch watch;
 };
 
 // Gives the control a client area of width × height inside its frame and shows it.

@@ -44,7 +44,7 @@ class MonthlyTest : public testing::Test {
     const QPoint p = mc.CellRect(col, row).topLeft() + offset + mc.contentsRect().topLeft();
     QTest::mouseClick(&mc, Qt::LeftButton, {}, p);
   }
-  TMonthlyCalendar mc;
+  TestCalendar<TMonthlyCalendar> mc;
 };
 
 TEST_F(MonthlyTest, MouseSelects) {
@@ -137,7 +137,7 @@ class WeeklyTest : public testing::Test {
     ShowAt(wc, 300, 100);  // 100 is no multiple of 7
     wc.SetDate(2001, 7, 13);
   }
-  TWeeklyCalendar wc;
+  TestCalendar<TWeeklyCalendar> wc;
 };
 
 TEST_F(WeeklyTest, DefaultsFollowThePalette) {
@@ -194,8 +194,8 @@ TEST_F(WeeklyTest, KeysReachOnKeyDownThenMove) {
 }
 
 TEST_F(WeeklyTest, OwnerDrawing) {
-  wc.SetHolidayList(ClassicHolidayLines());
-  wc.SpecialDayList().Add(Sj("2001,2001,7,20,,,\"予定- - 9:30:0- TRUE\""));
+  wc.Schedule.HolidayLines().Assign(ClassicHolidayLines());
+  wc.Schedule.Lines().Add(Utf8ToCp932("2001,2001,7,20,,,\"予定- - 9:30:0- TRUE\""));
   struct Call {
     QString dayText;
     std::string mainText;
@@ -214,7 +214,7 @@ TEST_F(WeeklyTest, OwnerDrawing) {
   EXPECT_EQ(calls[0].dayText, QString::fromUtf8("7/15(日) "));
   EXPECT_EQ(calls[0].pen, wc.Fonts().Sunday().Color());
   EXPECT_EQ(calls[5].dayText, QString::fromUtf8("7/20(金) "));
-  EXPECT_EQ(calls[5].mainText, Sj("\"予定- - 9:30:0- TRUE\",海の日"));
+  EXPECT_EQ(calls[5].mainText, Utf8ToCp932("\"予定- - 9:30:0- TRUE\",海の日"));
   EXPECT_EQ(calls[5].pen, wc.Color());  // selected: drawn inverted
   EXPECT_EQ(calls[5].row, 5);
   EXPECT_EQ(calls[2].rect, QRect(0, 28, 300, 14));

@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
   auto* layout = new QHBoxLayout(&window);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  auto* mc = new TMonthlyCalendar;
-  auto* wc = new TWeeklyCalendar;
+  static TScheduleModel schedule;  // outlives the window
+  auto* mc = new TMonthlyCalendar(schedule);
+  auto* wc = new TWeeklyCalendar(schedule);
   mc->setFixedWidth(176);
   layout->addWidget(mc);
   layout->addWidget(wc, 1);
@@ -50,14 +51,12 @@ int main(int argc, char** argv) {
   mc->SetNeighborJump(true);
   mc->SetAutoResize(false);
   mc->SetShowRokuyo(argc > 4);
-  mc->SetHolidayList(ClassicHolidayLines());
-  mc->SpecialDayList().BeginUpdate();
-  mc->SpecialDayList().Add(Sj("2001,2001,7,13,,,\"打ち合わせ- 本社- 9:30:0- TRUE\""));
-  mc->SpecialDayList().Add(Sj("2001,2001,7,13,,,\"歯医者- 駅前- 17:0:0- FALSE\""));
-  mc->SpecialDayList().Add(Sj("2001,2001,7,18,,,\"納品- 倉庫- 14:0:0- FALSE\""));
-  mc->SpecialDayList().EndUpdate();
-  wc->SetHolidayList(mc->HolidayList());
-  wc->SetSpecialDayList(mc->SpecialDayList());
+  schedule.HolidayLines().Assign(ClassicHolidayLines());
+  schedule.Lines().BeginUpdate();
+  schedule.Lines().Add(Utf8ToCp932("2001,2001,7,13,,,\"打ち合わせ- 本社- 9:30:0- TRUE\""));
+  schedule.Lines().Add(Utf8ToCp932("2001,2001,7,13,,,\"歯医者- 駅前- 17:0:0- FALSE\""));
+  schedule.Lines().Add(Utf8ToCp932("2001,2001,7,18,,,\"納品- 倉庫- 14:0:0- FALSE\""));
+  schedule.Lines().EndUpdate();
   wc->SetDefaultDrawing(false);
   // The main window's way of listing a day: subjects, alarm times, then the other names.
   wc->OnDrawDayCell = [](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,

@@ -11,7 +11,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/IniFile.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "tests/integration/MailTestServers.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/CliRun.h"
@@ -51,14 +51,14 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   }
   // Stored as the settings window stores them: CP932 text, a scrambled password.
   const fs::path ini = dir.Path() / "hs110.ini";
-  EXPECT_EQ(ReadProfileString("email", "sender", "", ini), Sj("山田 花子"));
+  EXPECT_EQ(ReadProfileString("email", "sender", "", ini), Utf8ToCp932("山田 花子"));
   EXPECT_EQ(ReadProfileString("email", "password", "", ini), EncodePassword(box.password));
   EXPECT_EQ(Cli(dir, "config prestr " + d).out, "mrv\n");
   EXPECT_EQ(Cli(dir, d + " config colour red").code, 2);
   EXPECT_EQ(Cli(dir, d + " config apop yes").code, 2);
 
   const fs::path mrv = dir.Path() / "s.mrv";
-  const std::string schedule = Sj("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+  const std::string schedule = Utf8ToCp932("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   WriteFileAtomically(mrv, schedule);
   const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                            fs::perms::others_read;
@@ -75,13 +75,13 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   box.Put(mailroad::HandsetMail(
       "mrv", "HS.CSV",
       mailroad::HandsetCsv(delivered[0].Attachment,
-                           {Sj("\"散歩\",\"公園\",\"2027/4/1\",\"7:0:0\",\"false\"")})));
+                           {Utf8ToCp932("\"散歩\",\"公園\",\"2027/4/1\",\"7:0:0\",\"false\"")})));
   TCliRun got = Cli(dir, d + " receive " + file);
   EXPECT_EQ(got.code, 0) << got.err;
   EXPECT_THAT(got.out, HasSubstr("サーバーへ接続中...\n"));
   EXPECT_THAT(got.out, HasSubstr("\nmrv\n"));
   EXPECT_THAT(got.out, HasSubstr("同期完了しました。\n1 件受信しました。\n"));
-  EXPECT_EQ(ReadFileBytes(mrv), schedule + Sj("2027,2027,4,1,,,\"散歩- 公園- 7:0:0- FALSE\"\r\n"));
+  EXPECT_EQ(ReadFileBytes(mrv), schedule + Utf8ToCp932("2027,2027,4,1,,,\"散歩- 公園- 7:0:0- FALSE\"\r\n"));
 
   // What the program keeps is the user's alone; the schedule the user chose is not its to guard.
   const std::pair<fs::path, fs::perms> modes[] = {

@@ -14,9 +14,9 @@
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
 #include "tests/integration/MailTestServers.h"
-#include "tests/transfer/HandsetTransferTestTools.h"
-#include "transfer/CsvMerge.h"
-#include "transfer/PhoneCsv.h"
+#include "tests/handset/HandsetTransferTestTools.h"
+#include "formats/CsvMerge.h"
+#include "formats/PhoneCsv.h"
 
 namespace moriva {
 namespace {
@@ -65,14 +65,14 @@ TEST(HandsetTransferRoadTest, RoundTripThroughBothServersMergesEachItemOnce) {
   const std::string phone = "phone-" + std::to_string(getpid()) + "@example.jp";
   TMailSettings settings =
       LocalSettings(testing::SmtpServer().Port, box.server.Port, box.user, box.password);
-  settings.HS110EMail = phone;
-  settings.Sender = Sj("山田 花子");
+  settings.HandsetEMail = phone;
+  settings.Sender = Utf8ToCp932("山田 花子");
   f.WriteSettings(settings);
 
   TLineList schedule;
-  schedule.Add(Sj("2026,2026,12,1,,,\"済んだ予定- - 9:0:0- FALSE\""));
-  schedule.Add(Sj("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\""));
-  schedule.Add(Sj("2027,2027,2,11,,,\"歯医者- - 15:0:0- FALSE\""));
+  schedule.Add(Utf8ToCp932("2026,2026,12,1,,,\"済んだ予定- - 9:0:0- FALSE\""));
+  schedule.Add(Utf8ToCp932("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\""));
+  schedule.Add(Utf8ToCp932("2027,2027,2,11,,,\"歯医者- - 15:0:0- FALSE\""));
   const int32_t today = DateToJulius(2026, 12, 7);
 
   // Send.
@@ -95,7 +95,7 @@ TEST(HandsetTransferRoadTest, RoundTripThroughBothServersMergesEachItemOnce) {
 
   // The handset answers with what it holds and one item of its own, among other mails.
   const std::string answer = HandsetCsv(
-      delivered[0].Attachment, {Sj("\"買い物\",\"駅前\",\"2027/3/3\",\"18:0:0\",\"false\"")});
+      delivered[0].Attachment, {Utf8ToCp932("\"買い物\",\"駅前\",\"2027/3/3\",\"18:0:0\",\"false\"")});
   const std::string other = box.Put(HandsetMail("hello", "NOTE.CSV", "x\r\n"));
   box.Put(HandsetMail("mrv", "HS110.CSV", answer));
   box.Put(HandsetMail("mrv later", "LATER.CSV", "y\r\n"));
@@ -118,7 +118,7 @@ TEST(HandsetTransferRoadTest, RoundTripThroughBothServersMergesEachItemOnce) {
   EXPECT_EQ(merged.Added, 1u);
   EXPECT_EQ(merged.Duplicates, 2u);
   EXPECT_EQ(schedule.Count(), 4u);
-  EXPECT_EQ(schedule[3], Sj("2027,2027,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
+  EXPECT_EQ(schedule[3], Utf8ToCp932("2027,2027,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
 
   // Nothing new: nothing is fetched, and the panel gets the count 0 from the caller. The id
   // list, unchanged, is not written again (an atomic write would replace the file).
@@ -256,7 +256,7 @@ TEST(HandsetTransferRoadTest, EachAttachmentIsSavedOnceAndAnUnwritableIdListIsRe
   TRoadFolder f;
   f.WriteSettings(LocalSettings(0, box.server.Port, box.user, box.password));
   // A single-part mail whose only part is the file: the header block alone declares it.
-  const std::string data = Sj("件名\r\n\"会議\",\"2030/1/1\",\"9:00\",\"true\"\r\n");
+  const std::string data = Utf8ToCp932("件名\r\n\"会議\",\"2030/1/1\",\"9:00\",\"true\"\r\n");
   std::vector<std::string> single = {"From: phone@example.jp",
                                      "Subject: mrv",
                                      "Content-Type: text/csv; name=\"SAME.CSV\"",

@@ -38,7 +38,7 @@ std::string Port(const testing::TServerState& s, const char* name) {
   return s.Values.at(name);
 }
 
-const std::string kSchedule = Sj("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+const std::string kSchedule = Utf8ToCp932("2027,2027,1,5,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
 
 TEST(MailTlsCliTest, SendsAndReceivesThroughEveryEncryptedRoad) {
   const testing::TServerState smtp = testing::SmtpTlsServer();

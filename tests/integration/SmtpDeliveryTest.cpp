@@ -61,17 +61,17 @@ TEST(SmtpDeliveryTest, MessageWithToCcAndBccArrivesOncePerGroupWithItsAttachment
   fs::path work = fs::temp_directory_path() / ("moriva-smtp-test-" + std::to_string(getpid()));
   fs::create_directories(work);
   std::string csv =
-      Sj("2026,12,7,,,\"会議- 本社- 10:30:0- TRUE\"\r\n") + std::string("\x00\xff", 2);
+      Utf8ToCp932("2026,12,7,,,\"会議- 本社- 10:30:0- TRUE\"\r\n") + std::string("\x00\xff", 2);
   WriteFileAtomically(work / "SCHEDULE.CSV", csv);
 
   TMailMessage msg;
   msg.From = "hanako@example.jp";
-  msg.UserName = Sj("山田 花子");
+  msg.UserName = Utf8ToCp932("山田 花子");
   msg.SendTo = "to1@example.jp";
   msg.CC = "cc1@example.jp, \"Jiro\" <CC2@example.jp>";
   msg.BCC = "bcc@example.jp";
-  msg.Subject = Sj("予定");
-  msg.Text.Assign(std::vector<std::string>{Sj("本文です。"), ".leading dot", "."});
+  msg.Subject = Utf8ToCp932("予定");
+  msg.Text.Assign(std::vector<std::string>{Utf8ToCp932("本文です。"), ".leading dot", "."});
   msg.AttachedFiles.Add((work / "SCHEDULE.CSV").string());
 
   TSmtpClient smtp;

@@ -12,15 +12,15 @@ namespace {
 TEST(AttachmentFileName, CleansCharactersNotBytes) {
   // In JIS, く ぼ た ず hold the bytes of "/", "\", "?" and ":"; in Shift-JIS, 表 and ソ end in
   // the byte of "\". None of them may lose a byte.
-  std::string jis = SjisToJis(Sj("くぼたず表.csv"));
+  std::string jis = SjisToJis(Utf8ToCp932("くぼたず表.csv"));
   for (char c : std::string("/\\?:")) ASSERT_NE(jis.find(c), std::string::npos) << c;
   struct Case {
     std::string declared, expected;
   } cases[] = {
       {jis, "くぼたず表.csv"},
-      {Sj("ソフト表.csv"), "ソフト表.csv"},
+      {Utf8ToCp932("ソフト表.csv"), "ソフト表.csv"},
       {"予定.csv", "予定.csv"},  // already UTF-8
-      {SjisToJis(Sj("../予定/..\\x.csv")), "..予定..x.csv"},
+      {SjisToJis(Utf8ToCp932("../予定/..\\x.csv")), "..予定..x.csv"},
       {"a\\b/c:d*e?f\"g<h>i|j.txt", "abcdefghij.txt"},
       {"  tab\there\r\n.txt ", "tabhere.txt"},
   };
@@ -50,7 +50,7 @@ TEST(AttachmentFileName, NamesAnUnnamedPartAfterTheSubject) {
       {"IMAGE/GIF", "v1.2/x", "v1.2x.gif"},
       {"APPLICATION/PDF", "report.txt", "report.txt"},
       {"TEXT/HTML", "", ".html"},
-      {"TEXT/HTML", SjisToJis(Sj("予定表")), "予定表.html"},
+      {"TEXT/HTML", SjisToJis(Utf8ToCp932("予定表")), "予定表.html"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);

@@ -44,7 +44,7 @@ std::string Repeat(std::string_view piece, size_t n) {
 }
 
 TEST(HostileHeader, DecodingCostsTheLengthOfTheText) {
-  const std::string jis = SjisToJis(Sj("予定")) + "\x1B(J";
+  const std::string jis = SjisToJis(Utf8ToCp932("予定")) + "\x1B(J";
   const std::string word = "=?ISO-2022-JP?B?" + Base64EncodeText(jis) + "?= ";
   struct Case {
     const char* name;
@@ -67,7 +67,7 @@ TEST(HostileHeader, DecodingCostsTheLengthOfTheText) {
 
 TEST(HostileHeader, EncodingAMegabyteKeepsLinesWithinTheLimit) {
   std::string value;
-  while (value.size() < (1 << 20)) value += Sj("会議a");
+  while (value.size() < (1 << 20)) value += Utf8ToCp932("会議a");
   std::string encoded;
   EXPECT_LT(TimeOf([&] { encoded = EncodeHeader(value); }), kQuick);
   size_t lines = 0;
@@ -88,7 +88,7 @@ std::string DodgingFoldPoints(size_t bytes) {
   bool kanji = true;
   while (s.size() < bytes) {
     if ((s.size() + (kanji ? 2 : 1) + 1) % 31 == 0) kanji = !kanji;
-    s += kanji ? Sj("あ") : "a";
+    s += kanji ? Utf8ToCp932("あ") : "a";
     kanji = !kanji;
   }
   return s;
@@ -269,7 +269,7 @@ TEST(HostileServer, AMegabyteLineInTinyPiecesIsReadWhole) {
 }
 
 TEST(HostileMail, MegabyteHeaderLinesAndManyWordsParseQuickly) {
-  const std::string jis = SjisToJis(Sj("件")) + "\x1B(J";
+  const std::string jis = SjisToJis(Utf8ToCp932("件")) + "\x1B(J";
   const std::string word = "=?ISO-2022-JP?B?" + Base64EncodeText(jis) + "?=";
   std::vector<std::string> lines = {
       "Subject: " + Repeat(word + " ", 30000),
@@ -309,7 +309,7 @@ TEST(HostileMail, ThousandsOfPartsKeepTheirOrderAndBody) {
 // Received names of 300 bytes and more are stored under a shortened name that the file
 // system takes, in the folder they were meant for, keeping their extension.
 TEST(HostileMail, OverLongAttachmentNamesAreSavedShortened) {
-  const std::string kanji = Repeat(Sj("表"), 100);  // 300 bytes in UTF-8
+  const std::string kanji = Repeat(Utf8ToCp932("表"), 100);  // 300 bytes in UTF-8
   struct Case {
     const char* name;
     std::string header;

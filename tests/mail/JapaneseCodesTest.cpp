@@ -255,7 +255,7 @@ TEST(EncodeHeader, WordsAndFolds) {
 
 TEST(EncodeHeader, LongJapaneseSubjectDecodesBack) {
   std::string subject;
-  for (int i = 0; i < 12; ++i) subject += Sj("予定の確認です。ｶﾞ");
+  for (int i = 0; i < 12; ++i) subject += Utf8ToCp932("予定の確認です。ｶﾞ");
   std::string encoded = EncodeHeader(subject);
   // Every line is short, no line is blank, and no CR stands alone.
   size_t start = 0;

@@ -218,9 +218,9 @@ TEST(FillRawMail, SenderNameIsEncodedOnce) {
   TMailMessage m;
   FixClock(m);
   m.From = "hanako@example.jp";
-  m.UserName = Sj("森田");
+  m.UserName = Utf8ToCp932("森田");
   m.FillRawMail();
-  std::string encoded = EncodeDisplayName(Sj("森田"));
+  std::string encoded = EncodeDisplayName(Utf8ToCp932("森田"));
   ASSERT_EQ(encoded.substr(0, 2), "=?");
   EXPECT_EQ(m.UserName, encoded);
   // Encoded words are never put inside quotes.
@@ -258,7 +258,7 @@ TEST(FillRawMail, BodyIsJisAndDotStuffed) {
   TMailMessage m;
   FixClock(m);
   m.From = "a@b";
-  m.Text = {".", ".x", "x.", "", Sj("予定"), "..", " ."};
+  m.Text = {".", ".x", "x.", "", Utf8ToCp932("予定"), "..", " ."};
   m.FillRawMail();
   std::vector<std::string> body(m.RawMail.begin() + 11, m.RawMail.end());
   EXPECT_EQ(body,
@@ -269,21 +269,21 @@ TEST(FillRawMail, ComposedMailMatchesGoldenFile) {
   TempDir dir;
   fs::path csv = dir.Path() / "SCHEDULE.CSV";
   std::string content;
-  for (int i = 0; i < 40; ++i) content += Sj("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+  for (int i = 0; i < 40; ++i) content += Utf8ToCp932("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   WriteFileAtomically(csv, content);
 
   TMailMessage m;
   FixClock(m);
   m.AttachedFiles.MimeTypesFile = kData / "mime.types";
   m.From = "taro@example.jp";
-  m.UserName = Sj("森田");
+  m.UserName = Utf8ToCp932("森田");
   m.SendTo = "hs110@phone.example";
   m.BCC = "me@example.jp";
   m.Date = m.MailDateNow();
   m.XMailer = "Moriva (UnKnown)";
-  m.Subject = Sj("予定");
+  m.Subject = Utf8ToCp932("予定");
   m.CharSet = "ISO-2022-JP";
-  m.Text = {Sj("予定を送ります。"), "."};
+  m.Text = {Utf8ToCp932("予定を送ります。"), "."};
   m.AttachedFiles.Add(csv.string());
   int pumps = 0;
   m.AttachedFiles.ProcessMessages = [&] { ++pumps; };

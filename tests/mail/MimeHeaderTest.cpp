@@ -90,11 +90,11 @@ TEST(NormalizeAddressList, GivesQuotedNamesAndBracketedAddresses) {
 TEST(NormalizeAddressList, KeepsTheJisBytesOfAnEncodedName) {
   // "あぜ" in JIS holds the bytes of a double quote and of "<"; the name must come through
   // whole, escapes included.
-  std::string jis = SjisToJis(Sj("あぜ"));
+  std::string jis = SjisToJis(Utf8ToCp932("あぜ"));
   ASSERT_NE(jis.find('"'), std::string::npos);
-  std::string list = EncodedWord(Sj("あぜ")) + " <aze@example.jp>";
+  std::string list = EncodedWord(Utf8ToCp932("あぜ")) + " <aze@example.jp>";
   EXPECT_EQ(NormalizeAddressList(list), "\"" + jis + "\" <aze@example.jp>");
-  EXPECT_EQ(JisToSjis(jis), Sj("あぜ"));
+  EXPECT_EQ(JisToSjis(jis), Utf8ToCp932("あぜ"));
 }
 
 TEST(BoundaryOf, ReadsQuotedAndPlainValues) {
@@ -156,10 +156,10 @@ TEST(GetPartInfo, ReadsTypeNameAndEncoding) {
 
 TEST(GetPartInfo, DecodesAnEncodedNameWithoutCuttingItsEscape) {
   std::vector<std::string> lines = {"Content-Type: text/csv; name=\"" +
-                                    EncodedWord(Sj("予定.csv")) + "\""};
+                                    EncodedWord(Utf8ToCp932("予定.csv")) + "\""};
   std::string name = GetPartInfo(lines).FileName;
   EXPECT_EQ(name.substr(0, 3), kEsc + "$B");
-  EXPECT_EQ(JisToSjis(name), Sj("予定.csv"));
+  EXPECT_EQ(JisToSjis(name), Utf8ToCp932("予定.csv"));
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ std::string EncodedWord(std::string_view sjis) {
 TEST(Parse, MixedMailWithTextAndScheduleCsv) {
   TMailMessage m;
   ParseFile(m, "schedule.eml");
-  EXPECT_EQ(JisToSjis(m.Subject), Sj("予定表"));
-  EXPECT_EQ(JisToSjis(m.From), Sj("携帯") + " <hs110@phone.example>");
+  EXPECT_EQ(JisToSjis(m.Subject), Utf8ToCp932("予定表"));
+  EXPECT_EQ(JisToSjis(m.From), Utf8ToCp932("携帯") + " <hs110@phone.example>");
   EXPECT_EQ(m.SendTo, "\"Taro\" <taro@example.jp>, \"hana@example.jp\" <hana@example.jp>");
   EXPECT_EQ(m.MessageId, "<20261206201507.1234@phone.example>");
   EXPECT_EQ(m.ReturnPath, "<hs110@phone.example>");
@@ -49,7 +49,7 @@ TEST(Parse, MixedMailWithTextAndScheduleCsv) {
   EXPECT_EQ(m.ContentTransferEncoding, "7BIT");
   EXPECT_EQ(m.Headers.Count(), 11u);
   ASSERT_EQ(m.Text.Count(), 1u);
-  EXPECT_EQ(JisToSjis(m.Text[0]), Sj("スケジュールを送ります。"));
+  EXPECT_EQ(JisToSjis(m.Text[0]), Utf8ToCp932("スケジュールを送ります。"));
   ASSERT_EQ(Names(m), std::vector<std::string>{"SCHEDULE.CSV"});
   EXPECT_EQ(m.AttachedFiles[0].BodyBytes(), ReadFileBytes(kData / "SCHEDULE.CSV"));
   EXPECT_TRUE(m.AttachedFiles[0].EncodedLines.Empty());
@@ -81,14 +81,14 @@ TEST(Parse, UuencodedAttachmentAndMailboxFromLine) {
 TEST(Parse, ComposedMailReadsBack) {
   TMailMessage out;
   out.From = "taro@example.jp";
-  out.UserName = Sj("山田 太郎");
+  out.UserName = Utf8ToCp932("山田 太郎");
   out.SendTo = "hs110@phone.example";
-  out.Subject = Sj("予定の送信です、よろしくお願いいたします");
-  out.Text.Assign(std::vector<std::string>{Sj("本文"), ".dot"});
+  out.Subject = Utf8ToCp932("予定の送信です、よろしくお願いいたします");
+  out.Text.Assign(std::vector<std::string>{Utf8ToCp932("本文"), ".dot"});
   std::string bytes;
   for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 31 % 256);
   out.AttachedFiles.Add("/tmp/SCHEDULE.CSV").SetBody(bytes);
-  out.AttachedFiles.Add(Sj("/tmp/予定表.csv")).SetBody("x");
+  out.AttachedFiles.Add(Utf8ToCp932("/tmp/予定表.csv")).SetBody("x");
   out.FillRawMail();
 
   TMailMessage in;
@@ -96,12 +96,12 @@ TEST(Parse, ComposedMailReadsBack) {
   SetRawMail(in, out.RawMail);
   EXPECT_EQ(in.RawMail, out.RawMail);
   EXPECT_EQ(JisToSjis(in.Subject), out.Subject);
-  EXPECT_TRUE(JisToSjis(in.From).starts_with(Sj("山田")));
+  EXPECT_TRUE(JisToSjis(in.From).starts_with(Utf8ToCp932("山田")));
   EXPECT_TRUE(in.From.ends_with(" <taro@example.jp>"));
   EXPECT_EQ(in.SendTo, "\"hs110@phone.example\" <hs110@phone.example>");
   // The body is dot-stuffed in RawMail; unstuffing is the transport's business.
   EXPECT_EQ(in.Text.Count(), 2u);
-  EXPECT_EQ(JisToSjis(in.Text[0]), Sj("本文"));
+  EXPECT_EQ(JisToSjis(in.Text[0]), Utf8ToCp932("本文"));
   ASSERT_EQ(Names(in), (std::vector<std::string>{"SCHEDULE.CSV", "予定表.csv"}));
   EXPECT_EQ(in.AttachedFiles[0].BodyBytes(), bytes);
   EXPECT_EQ(in.AttachedFiles[1].BodyBytes(), "x");
@@ -313,7 +313,7 @@ TEST(Parse, LongHeaderLinesCostTheirLength) {
 }
 
 TEST(Parse, HostileAttachmentNamesStayInTheirFolder) {
-  std::vector<std::string> lines = {"Subject: " + EncodedWord(Sj("../..")),
+  std::vector<std::string> lines = {"Subject: " + EncodedWord(Utf8ToCp932("../..")),
                                     "Content-Type: multipart/mixed; boundary=z", ""};
   auto part = [&](std::string header) {
     lines.insert(lines.end(), {"--z", header, "Content-Transfer-Encoding: base64", "", "QQ=="});
@@ -321,8 +321,8 @@ TEST(Parse, HostileAttachmentNamesStayInTheirFolder) {
   part("Content-Type: text/csv; name=\"../../etc/passwd\"");
   part("Content-Type: text/csv; name=\"..\\\\..\\\\win.ini\"");
   part("Content-Type: text/csv; name=\"..\"");
-  part("Content-Type: text/csv; name=\"" + EncodedWord(Sj("くぼ/表.csv")) + "\"");
-  part("Content-Type: text/csv; name=\"" + Sj("ソ表.csv") + "\"");
+  part("Content-Type: text/csv; name=\"" + EncodedWord(Utf8ToCp932("くぼ/表.csv")) + "\"");
+  part("Content-Type: text/csv; name=\"" + Utf8ToCp932("ソ表.csv") + "\"");
   part("Content-Type: image/gif");
   TMailMessage m;
   ParseLines(m, lines);

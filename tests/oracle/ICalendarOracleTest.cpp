@@ -5,7 +5,7 @@
 
 #include "base/Cp932.h"
 #include "tests/oracle/OracleTool.h"
-#include "transfer/ICalendarExport.h"
+#include "formats/ICalendarExport.h"
 
 using namespace moriva;
 using moriva::oracle::RunPython;
@@ -33,10 +33,10 @@ for ev in cal.walk('VEVENT'):
 TEST(ICalendarOracleTest, PythonReadsTheSameEvents) {
   const std::string longSubject = "とても長い件名" + std::string(40, 'x') + "で折り返される";
   const TLineList list{
-      Sj("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
-      Sj("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
-      Sj("2026,2026,7,1,,,\"" + longSubject + "- - 9:30:0- FALSE\""),
-      Sj("1,2,2,成人の日"),
+      Utf8ToCp932("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
+      Utf8ToCp932("2026,2026,12,24,,,\"会議- 会議室 A, B- 18:5:0- TRUE\""),
+      Utf8ToCp932("2026,2026,7,1,,,\"" + longSubject + "- - 9:30:0- FALSE\""),
+      Utf8ToCp932("1,2,2,成人の日"),
       "2026,2026,3,1,,,Day",
   };
   TempDir dir;

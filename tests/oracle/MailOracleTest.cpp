@@ -81,20 +81,20 @@ void FixClock(TMailMessage& m) {
 TEST(MailOracle, PythonReadsJapaneseSubjectSenderAndAttachment) {
   TempDir dir;
   std::string csv;
-  for (int i = 0; i < 30; ++i) csv += Sj("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+  for (int i = 0; i < 30; ++i) csv += Utf8ToCp932("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   csv += std::string("\x00\xFF\x80 binary tail", 15);
   std::string csv_path = dir.Write("SCHEDULE.CSV", csv);
 
   TMailMessage m;
   FixClock(m);
   m.From = "taro@example.jp";
-  m.UserName = Sj("森田太郎");
+  m.UserName = Utf8ToCp932("森田太郎");
   m.SendTo = "hs110@phone.example";
   m.BCC = "hidden@example.jp";
   m.Date = m.MailDateNow();
-  m.Subject = Sj("予定表");
+  m.Subject = Utf8ToCp932("予定表");
   m.CharSet = "ISO-2022-JP";
-  m.Text = {Sj("予定を送ります。"), "second line"};
+  m.Text = {Utf8ToCp932("予定を送ります。"), "second line"};
   m.AttachedFiles.MimeTypesFile = std::string(MORIVA_TEST_DATA) + "/mail/mime.types";
   m.AttachedFiles.Add(csv_path);
   m.FillRawMail();
@@ -120,9 +120,9 @@ TEST(MailOracle, PythonReadsFoldedLongNamesAndJapaneseFileNames) {
   FixClock(m);
   m.From = "hanako@example.jp";
   // Long enough to be folded over several header lines.
-  m.UserName = Sj("森田花子森田花子森田花子森田花子森田花子");
-  m.Subject = Sj("予定表の送信です予定表の送信です予定表の送信です");
-  m.AttachedFiles.Add(path).FileName = Sj("予定表予定表予定表予定表予定表予定表.csv");
+  m.UserName = Utf8ToCp932("森田花子森田花子森田花子森田花子森田花子");
+  m.Subject = Utf8ToCp932("予定表の送信です予定表の送信です予定表の送信です");
+  m.AttachedFiles.Add(path).FileName = Utf8ToCp932("予定表予定表予定表予定表予定表予定表.csv");
   m.FillRawMail();
   m.FillRawMail();  // a second composition must not spoil the encoded name
 
@@ -158,11 +158,11 @@ TEST(MailOracle, PythonReadsNamesWithBlanksKanaAndUncutPlainSubjects) {
     TMailMessage m;
     FixClock(m);
     m.From = "taro@example.jp";
-    m.UserName = Sj(c.name);
-    m.Subject = Sj(subject);
+    m.UserName = Utf8ToCp932(c.name);
+    m.Subject = Utf8ToCp932(subject);
     m.FillRawMail();
     // Encoded words never stand inside quotes.
-    if (Sj(c.name).find_first_of("\x82\x83\x97\xD3") != std::string::npos)
+    if (Utf8ToCp932(c.name).find_first_of("\x82\x83\x97\xD3") != std::string::npos)
       EXPECT_EQ(m.RawMail[3].find('"'), std::string::npos) << m.RawMail[3];
     ReadBack r = ReadWithPython(dir, m);
     EXPECT_EQ(r.fields["name"], Hex(c.shownName));

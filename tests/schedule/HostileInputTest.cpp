@@ -14,7 +14,7 @@
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 #include "tests/oracle/OracleTool.h"
-#include "transfer/PhoneCsv.h"
+#include "formats/PhoneCsv.h"
 #include "xml/XmlExport.h"
 
 namespace moriva {

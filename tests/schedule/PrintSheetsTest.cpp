@@ -11,8 +11,8 @@ namespace {
 
 TEST(PrintSheetsTest, MonthSheetHoldsJustTheMonthsWeeksWithNamesAndItems) {
   TLineList schedule;
-  schedule.Add(Sj("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
-  schedule.Add(Sj("2027,2027,1,11,,,\"買い物- - 未定- FALSE\""));  // no readable time
+  schedule.Add(Utf8ToCp932("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
+  schedule.Add(Utf8ToCp932("2027,2027,1,11,,,\"買い物- - 未定- FALSE\""));  // no readable time
   schedule.Add("2027,2027,2,11,,,\"Late- - 9:5:0- FALSE\"");
   TDayRules rules;
   BuildDayRules(rules, THolidaySet::Current, schedule);
@@ -41,13 +41,13 @@ TEST(PrintSheetsTest, MonthSheetHoldsJustTheMonthsWeeksWithNamesAndItems) {
   EXPECT_TRUE(day11.State.Has(dsHoliday));
   EXPECT_EQ(day11.Entries,
             (std::vector<TSheetEntry>{
-                {Sj("10:00 歯医者"), true}, {Sj("買い物"), true}, {Sj("成人の日"), false}}));
+                {Utf8ToCp932("10:00 歯医者"), true}, {Utf8ToCp932("買い物"), true}, {Utf8ToCp932("成人の日"), false}}));
 
   const auto agenda =
       BuildAgendaSheet(rules, schedule, DateToJulius(2027, 1, 11), DateToJulius(2027, 2, 10));
   ASSERT_EQ(agenda.size(), 3u);  // the item of February 11 lies after the range
-  EXPECT_EQ(agenda[0].Date, Sj("2027/01/11(月)"));
-  EXPECT_EQ(agenda[0].Names, Sj("成人の日"));
+  EXPECT_EQ(agenda[0].Date, Utf8ToCp932("2027/01/11(月)"));
+  EXPECT_EQ(agenda[0].Names, Utf8ToCp932("成人の日"));
   EXPECT_EQ(agenda[1].Time, "10:00");
   EXPECT_TRUE(agenda[1].Alarm);
   EXPECT_EQ(agenda[2].Time, "");

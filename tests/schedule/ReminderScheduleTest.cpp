@@ -26,7 +26,7 @@ TEST(ReminderScheduleTest, RaisesEachAlarmItemOnceAndNothingStale) {
   list.Add("2026,2026,12,7,,,\"late- y- 10:30:0- TRUE\"");
   list.Add("2026,2026,12,6,,,\"night- z- 23:55:0- TRUE\"");
   list.Add("2026,2026,12,7,,,\"odd- w- 25:0:0- TRUE\"");
-  list.Add("2026,2026,12,7,,,\"" + Sj("歯医者- 駅前- 9:5:0- TRUE") + "\"");
+  list.Add("2026,2026,12,7,,,\"" + Utf8ToCp932("歯医者- 駅前- 9:5:0- TRUE") + "\"");
   TReminderSchedule schedule;
   struct Step {
     TWallSeconds now;
@@ -36,7 +36,7 @@ TEST(ReminderScheduleTest, RaisesEachAlarmItemOnceAndNothingStale) {
   const Step steps[] = {
       {At(7, 0, 5), {"night"}, At(7, 9, 5)},  // ten minutes late, across midnight
       {At(7, 0, 6), {}, At(7, 9, 5)},
-      {At(7, 9, 19, 59), {Sj("歯医者")}, At(7, 10, 0)},  // asleep from 8:00, under 15 minutes
+      {At(7, 9, 19, 59), {Utf8ToCp932("歯医者")}, At(7, 10, 0)},  // asleep from 8:00, under 15 minutes
       {At(7, 9, 59, 59), {}, At(7, 10, 0)},
       {At(7, 10, 0), {"meeting"}, At(7, 10, 30)},
       {At(7, 10, 1), {}, At(7, 10, 30)},

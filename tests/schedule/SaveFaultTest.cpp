@@ -13,8 +13,8 @@ TEST(WriteFaults, ScheduleFileKeepsOldOrNewContent) {
   CheckWriterUnderFaults(
       {"schedule",
        [](const fs::path& p, int version) {
-         TLineList list{Sj("2002,2002,7,15,,,\"会議- 本社- 9:30:0- TRUE\""), Sj("1,1,元日")};
-         if (version) list.Add(Sj("2003,2003,05,01,,,\"旅行- - 0:0:0- FALSE\""));
+         TLineList list{Utf8ToCp932("2002,2002,7,15,,,\"会議- 本社- 9:30:0- TRUE\""), Utf8ToCp932("1,1,元日")};
+         if (version) list.Add(Utf8ToCp932("2003,2003,05,01,,,\"旅行- - 0:0:0- FALSE\""));
          SaveScheduleFile(p, list);
        }},
       "sample.mrv");
@@ -31,9 +31,9 @@ TEST(WriteFaults, RememberedScheduleFileKeepsOldOrNewSettings) {
 TEST(WriteFaults, ScheduleFileKilledWhileSavingKeepsOldOrNewContent) {
   TLineList old;
   for (int i = 0; i < 5000; ++i)
-    old.Add(Sj("2030,2030,7,15,,,\"会議" + std::to_string(i) + "- 本社- 9:30:0- TRUE\""));
+    old.Add(Utf8ToCp932("2030,2030,7,15,,,\"会議" + std::to_string(i) + "- 本社- 9:30:0- TRUE\""));
   TLineList next = old;
-  next.Add(Sj("2031,2031,1,2,,,\"旅行- 駅- 7:0:0- FALSE\""));
+  next.Add(Utf8ToCp932("2031,2031,1,2,,,\"旅行- 駅- 7:0:0- FALSE\""));
   TKillFigures figures;
   CheckWriterUnderKills(
       {"schedule",

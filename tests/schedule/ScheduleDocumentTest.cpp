@@ -26,7 +26,7 @@ class ScheduleDocumentTest : public ::testing::Test {
   void SetUp() override {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    doc_.OnListChanged = [this] { ++listChanges_; };
+    watch_ = schedule_.WatchCommits([this] { ++listChanges_; });
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -44,10 +44,12 @@ class ScheduleDocumentTest : public ::testing::Test {
   fs::path dir_ =
       fs::temp_directory_path() / ("moriva_doc_" + std::to_string(getpid()) + "_" +
                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  TLineList list_;
+  TScheduleModel schedule_;
+  TLineList& list_ = schedule_.Lines();
   TFakeDialogs dialogs_;
-  TScheduleDocument doc_{list_, dialogs_, dir_};
+  TScheduleDocument doc_{schedule_, dialogs_, dir_};
   int listChanges_ = 0;
+  TScheduleWatch watch_;
 };
 
 TEST_F(ScheduleDocumentTest, StartUpTakesTheArgumentOverTheRememberedFile) {
@@ -65,10 +67,11 @@ TEST_F(ScheduleDocumentTest, StartUpTakesTheArgumentOverTheRememberedFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    TLineList list;
-    TScheduleDocument doc(list, dialogs_, dir_);
+    TScheduleModel schedule;
+    TLineList& list = schedule.Lines();
+    TScheduleDocument doc(schedule, dialogs_, dir_);
     doc.Reopen(c.arg);
-    EXPECT_EQ(doc.ScheFileName(), c.expected);
+    EXPECT_EQ(doc.ScheduleFileName(), c.expected);
     EXPECT_EQ(Lines(list.begin(), list.end()), c.lines);
     EXPECT_EQ(doc.Title(), "Moriva 【" + c.expected.filename().string() + "】");
   }
@@ -88,7 +91,7 @@ TEST_F(ScheduleDocumentTest, StartUpWithAFileThatDoesNotOpenIsUntitledAndEmpty) 
       arg = missing.string();
     doc_.Reopen(arg);
     EXPECT_EQ(dialogs_.MessageTexts(), Lines{"ファイル " + missing.string() + " は開けません"});
-    EXPECT_TRUE(doc_.ScheFileName().empty());
+    EXPECT_TRUE(doc_.ScheduleFileName().empty());
     EXPECT_TRUE(list_.Count() == 0);
     EXPECT_EQ(doc_.Title(), "Moriva");
   }
@@ -109,10 +112,11 @@ TEST_F(ScheduleDocumentTest, NewOffersUnsavedItemsForSaving) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer) * 2 + c.emptied);
     WriteFile(dir_ / "a.mrv", {kItem});
-    TLineList list;
+    TScheduleModel schedule;
+    TLineList& list = schedule.Lines();
     TFakeDialogs dialogs;
-    TScheduleDocument doc(list, dialogs, dir_);
-    ASSERT_TRUE(doc.LoadScheFrom(dir_ / "a.mrv"));
+    TScheduleDocument doc(schedule, dialogs, dir_);
+    ASSERT_TRUE(doc.LoadScheduleFrom(dir_ / "a.mrv"));
     if (c.emptied)
       list.Clear();
     else
@@ -120,41 +124,41 @@ TEST_F(ScheduleDocumentTest, NewOffersUnsavedItemsForSaving) {
     doc.Modified = true;
     dialogs.AnswerYes();
     dialogs.AnswerThreeWay(c.answer);
-    doc.NewScheExecute();
+    doc.NewScheduleExecute();
     EXPECT_EQ(dialogs.QuestionTexts().size(), 2u);
     EXPECT_EQ(SplitLines(ReadFileBytes(dir_ / "a.mrv")), c.aAfter);
     EXPECT_EQ(Lines(list.begin(), list.end()), c.master);
-    EXPECT_EQ(doc.ScheFileName().empty(), c.answer != TMsgAnswer::Cancel);
+    EXPECT_EQ(doc.ScheduleFileName().empty(), c.answer != TMsgAnswer::Cancel);
   }
 }
 
 TEST_F(ScheduleDocumentTest, TitlesAfterLoadSaveAndNew) {
   WriteFile(dir_ / "a.mrv", {kItem});
   dialogs_.AnswerFile(dir_ / "a.mrv");
-  doc_.LoadScheExecute();
+  doc_.LoadScheduleExecute();
   EXPECT_EQ(doc_.Title(), "Moriva 【a.mrv】");
   EXPECT_EQ(Master(), Lines{kItem});
   EXPECT_EQ(listChanges_, 1);
 
   dialogs_.AnswerFile(dir_ / "copy");  // no extension: ".mrv" is added
   doc_.Modified = true;
-  doc_.SaveScheExecute();
+  doc_.SaveScheduleExecute();
   EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).at(0).ProposedName, dir_ / "a.mrv");
   EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).at(0).Filter, "Moriva(*.mrv)|*.mrv|全て(*.*)|*.*");
-  EXPECT_EQ(doc_.ScheFileName(), dir_ / "copy.mrv");
+  EXPECT_EQ(doc_.ScheduleFileName(), dir_ / "copy.mrv");
   EXPECT_EQ(doc_.Title(), "Moriva【copy.mrv】");
   EXPECT_FALSE(doc_.Modified);
   EXPECT_EQ(ReadFileBytes(dir_ / "copy.mrv"), kItem + "\r\n");
 
   dialogs_.AnswerNo();
-  doc_.NewScheExecute();
+  doc_.NewScheduleExecute();
   EXPECT_EQ(Master(), Lines{kItem});
   EXPECT_FALSE(doc_.Modified);
 
   dialogs_.AnswerYes();
-  doc_.NewScheExecute();
+  doc_.NewScheduleExecute();
   EXPECT_EQ(doc_.Title(), "Moriva");
-  EXPECT_TRUE(doc_.ScheFileName().empty());
+  EXPECT_TRUE(doc_.ScheduleFileName().empty());
   EXPECT_TRUE(list_.Count() == 0);
   EXPECT_TRUE(doc_.Modified);
   const auto q = dialogs_.CallsOf(Kind::AskYesNo).back();
@@ -164,7 +168,7 @@ TEST_F(ScheduleDocumentTest, TitlesAfterLoadSaveAndNew) {
 
   dialogs_.CancelFile();  // an untitled save proposes sample.mrv; a cancel leaves it modified
   doc_.Modified = false;
-  doc_.SaveScheExecute();
+  doc_.SaveScheduleExecute();
   EXPECT_EQ(dialogs_.CallsOf(Kind::SaveFile).back().ProposedName, fs::path("sample.mrv"));
   EXPECT_TRUE(doc_.Modified);
 }
@@ -184,16 +188,17 @@ TEST_F(ScheduleDocumentTest, LoadingOffersUnsavedChangesFirst) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.answer));
     WriteFile(dir_ / "a.mrv", {kItem});
-    TLineList list;
+    TScheduleModel schedule;
+    TLineList& list = schedule.Lines();
     TFakeDialogs dialogs;
-    TScheduleDocument doc(list, dialogs, dir_);
-    ASSERT_TRUE(doc.LoadScheFrom(dir_ / "a.mrv"));
+    TScheduleDocument doc(schedule, dialogs, dir_);
+    ASSERT_TRUE(doc.LoadScheduleFrom(dir_ / "a.mrv"));
     EXPECT_FALSE(doc.Modified);  // a loaded file has nothing to save
     list.Add("typed");
     doc.Modified = true;
     dialogs.AnswerThreeWay(c.answer);
     if (c.fileDialog) dialogs.AnswerFile(dir_ / "b.mrv");
-    doc.LoadScheExecute();
+    doc.LoadScheduleExecute();
     EXPECT_EQ(dialogs.QuestionTexts(), Lines{"データを保存しますか？"});
     EXPECT_EQ(dialogs.CallsOf(Kind::OpenFile).size(), c.fileDialog ? 1u : 0u);
     EXPECT_EQ(SplitLines(ReadFileBytes(dir_ / "a.mrv")), c.aAfter);
@@ -204,9 +209,9 @@ TEST_F(ScheduleDocumentTest, LoadingOffersUnsavedChangesFirst) {
 
 TEST_F(ScheduleDocumentTest, LoadAndSaveFailuresChangeNothing) {
   WriteFile(dir_ / "a.mrv", {kItem});
-  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
-  EXPECT_FALSE(doc_.LoadScheFrom(dir_ / "missing.mrv"));
-  EXPECT_EQ(doc_.ScheFileName(), dir_ / "a.mrv");
+  ASSERT_TRUE(doc_.LoadScheduleFrom(dir_ / "a.mrv"));
+  EXPECT_FALSE(doc_.LoadScheduleFrom(dir_ / "missing.mrv"));
+  EXPECT_EQ(doc_.ScheduleFileName(), dir_ / "a.mrv");
   EXPECT_EQ(Master(), Lines{kItem});
 
   // A folder of the chosen name makes the write fail, whoever runs the test.
@@ -214,9 +219,9 @@ TEST_F(ScheduleDocumentTest, LoadAndSaveFailuresChangeNothing) {
   list_.Add(kOther);
   doc_.Modified = true;
   dialogs_.AnswerFile(dir_ / "b.mrv");
-  doc_.SaveScheExecute();
+  doc_.SaveScheduleExecute();
   EXPECT_TRUE(doc_.Modified);
-  EXPECT_EQ(doc_.ScheFileName(), dir_ / "a.mrv");
+  EXPECT_EQ(doc_.ScheduleFileName(), dir_ / "a.mrv");
   EXPECT_EQ(doc_.Title(), "Moriva 【a.mrv】");
   EXPECT_EQ(dialogs_.MessageTexts().size(), 2u);
 }
@@ -259,7 +264,7 @@ TEST_F(ScheduleDocumentTest, CloseQuestionThreeAnswers) {
 TEST_F(ScheduleDocumentTest, CloseWithAFileThatCannotBeWrittenStaysOpen) {
   // The current file's name is taken by a folder, so the write fails whoever runs the test.
   WriteFile(dir_ / "a.mrv", {kItem});
-  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
+  ASSERT_TRUE(doc_.LoadScheduleFrom(dir_ / "a.mrv"));
   fs::remove(dir_ / "a.mrv");
   fs::create_directories(dir_ / "a.mrv");
   doc_.Modified = true;
@@ -275,13 +280,13 @@ TEST_F(ScheduleDocumentTest, CloseWithAFileThatCannotBeWrittenStaysOpen) {
 TEST_F(ScheduleDocumentTest, JapanesePathIsRememberedAsCp932) {
   const fs::path p = dir_ / "予定.mrv";
   WriteFile(p, {kItem});
-  ASSERT_TRUE(doc_.LoadScheFrom(p));
+  ASSERT_TRUE(doc_.LoadScheduleFrom(p));
   EXPECT_TRUE(doc_.CloseQuery());
   EXPECT_EQ(Remembered(), Utf8ToCp932(p.string()));
-  TLineList list;
-  TScheduleDocument again(list, dialogs_, dir_);
+  TScheduleModel other;
+  TScheduleDocument again(other, dialogs_, dir_);
   again.Reopen(std::nullopt);
-  EXPECT_EQ(again.ScheFileName(), p);
+  EXPECT_EQ(again.ScheduleFileName(), p);
 }
 
 }  // namespace
@@ -290,7 +295,7 @@ TEST_F(ScheduleDocumentTest, JapanesePathIsRememberedAsCp932) {
 // a new change drops what was undone; 新規 and 読込 start a new history.
 TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
   WriteFile(dir_ / "a.mrv", {kItem});
-  ASSERT_TRUE(doc_.LoadScheFrom(dir_ / "a.mrv"));
+  ASSERT_TRUE(doc_.LoadScheduleFrom(dir_ / "a.mrv"));
   const TUndoHistory& history = doc_.History();
   EXPECT_FALSE(history.CanUndo());
 
@@ -328,7 +333,7 @@ TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
   // Saved in the middle: undoing to there clears Modified, a new change drops the redo step and
   // with it the saved state, which can then no longer be reached.
   doc_.Undo();
-  ASSERT_TRUE(doc_.SaveScheTo(dir_ / "a.mrv"));
+  ASSERT_TRUE(doc_.SaveScheduleTo(dir_ / "a.mrv"));
   doc_.Undo();
   EXPECT_TRUE(doc_.Modified);
   doc_.Redo();
@@ -343,7 +348,7 @@ TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
 
   dialogs_.AnswerYes();
   dialogs_.AnswerThreeWay(TMsgAnswer::No);
-  doc_.NewScheExecute();
+  doc_.NewScheduleExecute();
   EXPECT_FALSE(history.CanUndo() || history.CanRedo());
   EXPECT_TRUE(doc_.Modified);
 }

@@ -82,7 +82,7 @@ TEST(ScheduleEditorFields, ParseTimeReadsOnlyThreePieces) {
 
 TEST(ScheduleEditorFields, NodeTextsImagesAndCaption) {
   EXPECT_EQ(ItemNodeText("a", "", "9:30:0"), "a- - 9:30:0");
-  EXPECT_EQ(ItemNodeText(Sj("会議"), Sj("本社"), "0:0:0"), Sj("会議- 本社- 0:0:0"));
+  EXPECT_EQ(ItemNodeText(Utf8ToCp932("会議"), Utf8ToCp932("本社"), "0:0:0"), Utf8ToCp932("会議- 本社- 0:0:0"));
   EXPECT_EQ(NodeImages(false), (TNodeImages{yiItem, yiItemSelected}));
   EXPECT_EQ(NodeImages(true), (TNodeImages{yiAlarm, yiAlarm}));
   EXPECT_EQ(EditorCaption(2026, 3, 4), "2026/3/4 の予定");
@@ -99,7 +99,7 @@ TEST(ScheduleEditorFields, WritableItemTexts) {
       {"a-b", true},
       {"a -b", true},
       {"end-", true},
-      {Sj("ソフト表示"), true},  // trail bytes 0x5C / 0x5D are harmless
+      {Utf8ToCp932("ソフト表示"), true},  // trail bytes 0x5C / 0x5D are harmless
       {"a\tb", true},
       {"a- b", false},
       {"- ", false},

@@ -42,12 +42,12 @@ TEST_F(ScheduleEditorTest, EmptyDayWritesOneLineAndSelectsIt) {
   EXPECT_EQ(ed.EditIndex(), -1);
   EXPECT_EQ(ed.Fields, TItemFields{});
 
-  ed.Fields = MakeFields(Sj("会議"), Sj("本社"), 3, 6, true);
+  ed.Fields = MakeFields(Utf8ToCp932("会議"), Utf8ToCp932("本社"), 3, 6, true);
   EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
   ASSERT_EQ(list.Count(), 2u);
-  EXPECT_EQ(list[1], Sj("2026,2026,3,4,,,\"会議- 本社- 9:30:0- TRUE\""));
+  EXPECT_EQ(list[1], Utf8ToCp932("2026,2026,3,4,,,\"会議- 本社- 9:30:0- TRUE\""));
   ASSERT_EQ(ed.Nodes().size(), 1u);
-  EXPECT_EQ(ed.Nodes()[0], (TItemNode{1, Sj("会議- 本社- 9:30:0"), true}));
+  EXPECT_EQ(ed.Nodes()[0], (TItemNode{1, Utf8ToCp932("会議- 本社- 9:30:0"), true}));
   EXPECT_EQ(ed.Selected(), 0);
   EXPECT_EQ(ed.EditIndex(), 1);
   EXPECT_TRUE(dialogs.Calls.empty());
@@ -127,7 +127,7 @@ TEST_F(ScheduleEditorTest, WhatTheFieldsDoNotEditIsKept) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.stored) + " / " + (c.place ? c.place : "-"));
     const std::string prefix = "2026,2026,3,4,,,\"";
-    TLineList list{Sj(prefix + c.stored + "\"")};
+    TLineList list{Utf8ToCp932(prefix + c.stored + "\"")};
     TScheduleEditor ed(list, 2026, 3, 4, dialogs);
     ed.Open();
     EXPECT_FALSE(ed.Dirty());
@@ -135,7 +135,7 @@ TEST_F(ScheduleEditorTest, WhatTheFieldsDoNotEditIsKept) {
     EXPECT_EQ(ed.Dirty(), c.place != nullptr);
     // Typed text is written before another item is shown; OK writes whatever the fields hold.
     EXPECT_NE(c.place ? ed.WriteTyped() : ed.Write(), TWriteOutcome::Refused);
-    EXPECT_EQ(list[0], Sj(prefix + c.written + "\""));
+    EXPECT_EQ(list[0], Utf8ToCp932(prefix + c.written + "\""));
     EXPECT_FALSE(ed.Dirty());
     // The tree and the fields tell the same story.
     EXPECT_EQ(ed.Nodes()[0].Text.rfind(ed.Fields.Subject + "- " + ed.Fields.Place, 0), 0u);

@@ -32,7 +32,7 @@ class ScheduleFileTest : public ::testing::Test {
 
 TEST_F(ScheduleFileTest, LoadSplitsEveryLineEndAndSaveEndsEveryLineWithCrLf) {
   const std::string a = "2002,2002,7,15,,,\"Meeting- Room 3- 9:30:0- TRUE\"";
-  const std::string yearly = ",,5,3,,," + Sj("\"憲法記念日\"");
+  const std::string yearly = ",,5,3,,," + Utf8ToCp932("\"憲法記念日\"");
   struct Case {
     std::string bytes;
     Lines lines;

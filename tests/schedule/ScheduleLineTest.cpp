@@ -39,8 +39,8 @@ TEST(ScheduleLine, ItemTextRoundTrips) {
   } cases[] = {
       {"Meeting", "Room 3"},
       {"a, b  c", "x,y"},  // commas and blanks are safe inside the quotes
-      {Sj("会議"), Sj("会議室")},
-      {Sj("ソフト表示"), ""},  // trail bytes 0x5C / 0x5D and an empty place
+      {Utf8ToCp932("会議"), Utf8ToCp932("会議室")},
+      {Utf8ToCp932("ソフト表示"), ""},  // trail bytes 0x5C / 0x5D and an empty place
       {"x", ""},
   };
   for (const auto& c : cases) {
@@ -130,7 +130,7 @@ TEST(ScheduleLine, WeekViewTextJoinsTheDaysItemsAndNames) {
   } cases[] = {
       {"\"S- p- 9:30:0- TRUE\",\"U- - 10:0:0- FALSE\",H", "S B9:30:0: U: H"},
       {"", ""},
-      {Sj("元日,振替休日"), Sj("元日振替休日")},
+      {Utf8ToCp932("元日,振替休日"), Utf8ToCp932("元日振替休日")},
       {"\"a- b- c- true\"", "a: "},  // only "TRUE" adds the time
       {"\"x- y\",\"Memo- - 1:0:0- TRUE- extra\"", "x- yMemo B1:0:0: "},
   };

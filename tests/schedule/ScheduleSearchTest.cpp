@@ -18,7 +18,7 @@ TLineList Schedule() {
            R"(2024,2024,03,01,,,"MEETING- - 10:0:0- FALSE")",                // 5
            R"(2026,2026,12,9,,,"ヂ- - 9:0:0- FALSE")",                       // 6
        }) {
-    list.Add(Sj(line));
+    list.Add(Utf8ToCp932(line));
   }
   return list;
 }
@@ -49,7 +49,7 @@ TEST(ScheduleSearchTest, FindsSubjectAndPlaceInEitherOrder) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.query) + (c.order == TSearchOrder::ByDate ? " by date" : ""));
     std::vector<size_t> found;
-    for (const TAgendaItem& hit : SearchSchedule(list, Sj(c.query), c.order, c.limit)) {
+    for (const TAgendaItem& hit : SearchSchedule(list, Utf8ToCp932(c.query), c.order, c.limit)) {
       found.push_back(hit.Index);
     }
     EXPECT_EQ(found, c.lines);

@@ -76,12 +76,12 @@ inline void ExpectGolden(const std::string& bytes, const std::string& name) {
 // memorial day with empty year fields, and lines that are no schedule items at all.
 inline TLineList SampleStore() {
   return TLineList{
-      Sj("2002,2002,7,15,,,\"会議- 会議室- 9:30:0- TRUE\""),
-      Sj("2002,2002,7,15,,,\"R&D 打合せ- 第2会議室- 13:0:0- FALSE\""),
-      Sj(",,5,3,,,\"憲法記念日\""),
-      Sj("2003,2003,1,1"),
+      Utf8ToCp932("2002,2002,7,15,,,\"会議- 会議室- 9:30:0- TRUE\""),
+      Utf8ToCp932("2002,2002,7,15,,,\"R&D 打合せ- 第2会議室- 13:0:0- FALSE\""),
+      Utf8ToCp932(",,5,3,,,\"憲法記念日\""),
+      Utf8ToCp932("2003,2003,1,1"),
       "",
-      Sj("2026,2026,12,31,,,\"<年末> \"\"大掃除\"\" ]]> 'x'- - 23:55:0- TRUE\""),
+      Utf8ToCp932("2026,2026,12,31,,,\"<年末> \"\"大掃除\"\" ]]> 'x'- - 23:55:0- TRUE\""),
   };
 }
 

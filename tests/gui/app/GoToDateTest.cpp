@@ -21,7 +21,7 @@ namespace {
 void Focus(TMainWindow& form) {
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  form.MC->setFocus();
+  form.MonthCalendar->setFocus();
 }
 
 TEST(GoToDateTest, CtrlGMovesBothCalendars) {
@@ -48,10 +48,10 @@ TEST(GoToDateTest, CtrlGMovesBothCalendars) {
     });
     Focus(form);
     Press(Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(form.MC->Year(), c.y);
-    EXPECT_EQ(form.MC->Month(), c.m);
-    EXPECT_EQ(form.MC->Day(), c.d);
-    EXPECT_EQ(form.WC->Year() * 10000 + form.WC->Month() * 100 + form.WC->Day(),
+    EXPECT_EQ(form.MonthCalendar->Year(), c.y);
+    EXPECT_EQ(form.MonthCalendar->Month(), c.m);
+    EXPECT_EQ(form.MonthCalendar->Day(), c.d);
+    EXPECT_EQ(form.WeekCalendar->Year() * 10000 + form.WeekCalendar->Month() * 100 + form.WeekCalendar->Day(),
               c.y * 10000 + c.m * 100 + c.d);
   }
 
@@ -69,8 +69,8 @@ TEST(GoToDateTest, CtrlGMovesBothCalendars) {
   Focus(form);
   Press(Qt::Key_G, Qt::ControlModifier);
   EXPECT_TRUE(noted);
-  EXPECT_EQ(form.MC->Year(), 2019);
-  EXPECT_EQ(form.MC->Month(), 5);
+  EXPECT_EQ(form.MonthCalendar->Year(), 2019);
+  EXPECT_EQ(form.MonthCalendar->Month(), 5);
 }
 
 }  // namespace

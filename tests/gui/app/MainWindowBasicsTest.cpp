@@ -43,7 +43,7 @@ class MainWindowBasicsTest : public ::testing::Test {
     return form;
   }
   void WriteSchedule(const fs::path& path, const std::string& utf8Lines) {
-    WriteFileAtomically(path, Sj(utf8Lines));
+    WriteFileAtomically(path, Utf8ToCp932(utf8Lines));
   }
   std::string Ini() const {
     const fs::path ini = exeDir_ / "hs110.ini";
@@ -66,8 +66,8 @@ class MainWindowBasicsTest : public ::testing::Test {
 
 TEST_F(MainWindowBasicsTest, StartUpPutsBothCalendarsOnTodayEvenWithoutADayChange) {
   auto form = Start();
-  EXPECT_EQ(form->MC->GetJuliusDay(), TodayJulius());
-  EXPECT_EQ(form->WC->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(form->MonthCalendar->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(form->WeekCalendar->GetJuliusDay(), TodayJulius());
   EXPECT_EQ(form->DatePanel->text().toStdString(), Today());
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
   EXPECT_FALSE(form->Modified());
@@ -75,23 +75,23 @@ TEST_F(MainWindowBasicsTest, StartUpPutsBothCalendarsOnTodayEvenWithoutADayChang
 
   // A second window: its month calendar is already on today when start-up moves it there.
   TMainWindow second(dialogs_, exeDir_, std::nullopt);
-  second.MC->GoToday();
+  second.MonthCalendar->GoToday();
   second.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
-  EXPECT_EQ(second.WC->GetJuliusDay(), TodayJulius());
+  EXPECT_EQ(second.WeekCalendar->GetJuliusDay(), TodayJulius());
   EXPECT_EQ(second.DatePanel->text().toStdString(), Today());
 }
 
 TEST_F(MainWindowBasicsTest, EachCalendarFollowsTheOther) {
   auto form = Start();
-  form->WC->SetDate(2026, 12, 6);
-  EXPECT_EQ(form->MC->GetJuliusDay(), DateToJulius(2026, 12, 6));
+  form->WeekCalendar->SetDate(2026, 12, 6);
+  EXPECT_EQ(form->MonthCalendar->GetJuliusDay(), DateToJulius(2026, 12, 6));
   EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2026/12"));
-  form->MC->SetDate(2027, 1, 2);
-  EXPECT_EQ(form->WC->GetJuliusDay(), DateToJulius(2027, 1, 2));
+  form->MonthCalendar->SetDate(2027, 1, 2);
+  EXPECT_EQ(form->WeekCalendar->GetJuliusDay(), DateToJulius(2027, 1, 2));
   EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2027/01"));
-  form->WC->SetDate(2027, 1, 5);  // same month: only the day moves
-  EXPECT_EQ(form->MC->Day(), 5);
+  form->WeekCalendar->SetDate(2027, 1, 5);  // same month: only the day moves
+  EXPECT_EQ(form->MonthCalendar->Day(), 5);
   EXPECT_EQ(form->DatePanel->text(), QStringLiteral("2027/01"));
 }
 
@@ -108,7 +108,7 @@ TEST_F(MainWindowBasicsTest, WeekViewTextOfADay) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mainText);
-    EXPECT_EQ(TMainWindow::WeekCellText(QStringLiteral("1/1(金) "), Sj(c.mainText)),
+    EXPECT_EQ(TMainWindow::WeekCellText(QStringLiteral("1/1(金) "), Utf8ToCp932(c.mainText)),
               QString::fromUtf8(c.expected));
   }
 }
@@ -119,30 +119,30 @@ TEST_F(MainWindowBasicsTest, ArgumentBeatsTheRememberedFileAndTitlesFollowTheFil
   WriteFileAtomically(exeDir_ / "hs110.ini",
                       "[global]\r\nmrvfile=" + (exeDir_ / "remembered.mrv").string() + "\r\n");
   auto form = Start((exeDir_ / "given.mrv").string());
-  EXPECT_EQ(form->ScheFileName(), exeDir_ / "given.mrv");
+  EXPECT_EQ(form->ScheduleFileName(), exeDir_ / "given.mrv");
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva 【given.mrv】"));
-  ASSERT_EQ(form->WC->SpecialDayList().Count(), 1u);  // the week view has its copy
-  EXPECT_EQ(form->WC->SpecialDayList()[0], form->MC->SpecialDayList()[0]);
+  ASSERT_EQ(form->Schedule.Committed().Count(), 1u);  // the week view has its copy
+  EXPECT_EQ(form->Schedule.Committed()[0], form->Schedule.Lines()[0]);
 
   dialogs_.AnswerFile(exeDir_ / "saved");
-  form->SaveSche->trigger();
+  form->SaveSchedule->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva【saved.mrv】"));
   EXPECT_TRUE(fs::exists(exeDir_ / "saved.mrv"));
 
   dialogs_.AnswerYes();
-  form->NewSche->trigger();
+  form->NewSchedule->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
   EXPECT_TRUE(form->Modified());
-  EXPECT_EQ(form->WC->SpecialDayList().Count(), 0u);
+  EXPECT_EQ(form->Schedule.Committed().Count(), 0u);
 }
 
 TEST_F(MainWindowBasicsTest, UnreadableStartFileIsReportedAndTheScheduleStartsUntitled) {
   auto form = Start((exeDir_ / "missing.mrv").string());
   ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
   EXPECT_NE(dialogs_.MessageTexts()[0].find("missing.mrv"), std::string::npos);
-  EXPECT_EQ(form->ScheFileName(), fs::path());
+  EXPECT_EQ(form->ScheduleFileName(), fs::path());
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Moriva"));
-  EXPECT_EQ(form->WC->GetJuliusDay(), TodayJulius());  // the rest of start-up ran
+  EXPECT_EQ(form->WeekCalendar->GetJuliusDay(), TodayJulius());  // the rest of start-up ran
 }
 
 TEST_F(MainWindowBasicsTest, CloseQuestionPaths) {
@@ -151,7 +151,7 @@ TEST_F(MainWindowBasicsTest, CloseQuestionPaths) {
     SCOPED_TRACE("No: closes, remembers nothing");
     auto form = Start();
     dialogs_.AnswerYes();
-    form->NewSche->trigger();
+    form->NewSchedule->trigger();
     dialogs_.AnswerNo();
     EXPECT_TRUE(form->close());
     EXPECT_EQ(Ini(), "[global]\r\nmrvfile=old.mrv\r\n");
@@ -160,7 +160,7 @@ TEST_F(MainWindowBasicsTest, CloseQuestionPaths) {
     SCOPED_TRACE("Yes, then the save dialog cancelled: stays open, remembers empty");
     auto form = Start();
     dialogs_.AnswerYes();
-    form->NewSche->trigger();
+    form->NewSchedule->trigger();
     dialogs_.AnswerYes();
     dialogs_.CancelFile();
     EXPECT_FALSE(form->close());
@@ -179,11 +179,11 @@ TEST_F(MainWindowBasicsTest, CloseQuestionPaths) {
 
 TEST_F(MainWindowBasicsTest, MakeUp) {
   auto form = Start();
-  EXPECT_EQ(form->MC->width(), 176);
+  EXPECT_EQ(form->MonthCalendar->width(), 176);
   EXPECT_EQ(form->DatePanel->width(), 133);
   EXPECT_EQ(form->findChild<QToolBar*>()->height(), 39);
-  EXPECT_EQ(form->StatusBar1->Panel(0)->width(), 100);
-  EXPECT_EQ(form->StatusBar1->Panel(1)->width(), 50);
+  EXPECT_EQ(form->StatusPanels->Panel(0)->width(), 100);
+  EXPECT_EQ(form->StatusPanels->Panel(1)->width(), 50);
   QStringList menus;
   for (QAction* a : form->menuBar()->actions()) {
     QStringList entries;
@@ -197,15 +197,15 @@ TEST_F(MainWindowBasicsTest, MakeUp) {
                          "表示(&V): 現行の祝日 旧来の祝日 - 六曜を表示 和暦を表示 - 日付へ移動",
                          "転送(&T): H\"送信 - H\"受信 CalDAV 同期 受信キャンセル",
                          "ヘルプ(&H): 設定 バージョン"}));
-  EXPECT_TRUE(form->PopCancel->isEnabled());  // a cancel is harmless when nothing runs
-  EXPECT_FALSE(form->LoadSche->icon().isNull());
+  EXPECT_TRUE(form->CancelTransfer->isEnabled());  // a cancel is harmless when nothing runs
+  EXPECT_FALSE(form->LoadSchedule->icon().isNull());
 }
 
 TEST_F(MainWindowBasicsTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
   WriteSchedule(exeDir_ / "s.mrv", "2026,2026,12,6,,,\"a- b- 9:0:0- FALSE\"\r\n");
   auto form = Start((exeDir_ / "s.mrv").string());
-  form->MC->SetDate(2026, 12, 6);
-  const std::string before = form->MC->SpecialDayList().Text();
+  form->MonthCalendar->SetDate(2026, 12, 6);
+  const std::string before = form->Schedule.Lines().Text();
 
   // Delete the day's only item, then 中止: the list is as it was, Modified untouched.
   dialogs_.DefaultYesNo = true;
@@ -215,8 +215,8 @@ TEST_F(MainWindowBasicsTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
       editor->AbortBtn->click();
     }
   });
-  QTest::keyClick(form->MC, Qt::Key_Return);  // Enter anywhere opens the editor
-  EXPECT_EQ(form->MC->SpecialDayList().Text(), before);
+  QTest::keyClick(form->MonthCalendar, Qt::Key_Return);  // Enter anywhere opens the editor
+  EXPECT_EQ(form->Schedule.Lines().Text(), before);
   EXPECT_FALSE(form->Modified());
 
   // OK, even with nothing changed: the week view copies the list and the schedule is modified.
@@ -225,13 +225,13 @@ TEST_F(MainWindowBasicsTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
     caption = w->windowTitle();
     if (auto* editor = qobject_cast<TScheduleEditorWindow*>(w)) editor->OKBtn->click();
   });
-  form->AddSche->trigger();
+  form->EditSchedule->trigger();
   EXPECT_EQ(caption, QStringLiteral("2026/12/6 の予定"));
   EXPECT_TRUE(form->Modified());
-  EXPECT_EQ(form->WC->SpecialDayList().Text(), form->MC->SpecialDayList().Text());
+  EXPECT_EQ(form->Schedule.Committed().Text(), form->Schedule.Lines().Text());
 
   // A double click on a day strip of the week view opens the editor on that day.
-  const JuliusDay fourth = form->WC->GetWeekStart() + 3;
+  const JuliusDay fourth = form->WeekCalendar->GetWeekStart() + 3;
   int32_t y;
   uint8_t m, d;
   JuliusToDate(fourth, y, m, d);
@@ -240,11 +240,11 @@ TEST_F(MainWindowBasicsTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {
     caption = w->windowTitle();
     QTest::keyClick(w, Qt::Key_Escape);
   });
-  const QRect client = form->WC->contentsRect();
-  QTest::mouseDClick(form->WC, Qt::LeftButton, Qt::NoModifier,
+  const QRect client = form->WeekCalendar->contentsRect();
+  QTest::mouseDClick(form->WeekCalendar, Qt::LeftButton, Qt::NoModifier,
                      QPoint(client.center().x(), client.top() + client.height() * 7 / 14 + 1));
   EXPECT_EQ(caption, QStringLiteral("%1/%2/%3 の予定").arg(y).arg(m).arg(d));
-  EXPECT_EQ(form->MC->GetJuliusDay(), fourth);
+  EXPECT_EQ(form->MonthCalendar->GetJuliusDay(), fourth);
 }
 
 TEST_F(MainWindowBasicsTest, TransfersWithoutSettingsSayWhatIsMissingAndLeaveTheWindowUsable) {
@@ -255,22 +255,22 @@ TEST_F(MainWindowBasicsTest, TransfersWithoutSettingsSayWhatIsMissingAndLeaveThe
   std::vector<std::string> during;
   dialogs_.OnCall = [&](const TFakeDialogs::Call& c) {
     if (c.What != TFakeDialogs::Kind::Message) return;
-    during.push_back(std::string(form->HSInput->isEnabled() ? "input " : "") +
-                     (form->SaveSche->isEnabled() ? "save " : "") +
-                     (form->PopCancel->isEnabled() ? "cancel" : ""));
+    during.push_back(std::string(form->ReceiveFromHandset->isEnabled() ? "input " : "") +
+                     (form->SaveSchedule->isEnabled() ? "save " : "") +
+                     (form->CancelTransfer->isEnabled() ? "cancel" : ""));
   };
-  form->HSOutput->trigger();
-  form->HSInput->trigger();
+  form->SendToHandset->trigger();
+  form->ReceiveFromHandset->trigger();
   dialogs_.OnCall = nullptr;
   EXPECT_EQ(during, (std::vector<std::string>{"cancel", "cancel"}));
   EXPECT_EQ(dialogs_.MessageTexts(), (std::vector<std::string>{"EMail送信の設定をしてください。",
                                                                "EMail受信の設定をしてください。"}));
   EXPECT_EQ(dialogs_.BusyDepth, 0);
-  EXPECT_EQ(form->StatusBar1->Panel(2)->text(), QStringLiteral("0 件受信しました。"));
+  EXPECT_EQ(form->StatusPanels->Panel(2)->text(), QStringLiteral("0 件受信しました。"));
   EXPECT_TRUE(fs::exists(exeDir_ / "outgoing" / "SCHEDULE.CSV"));
-  for (QAction* a : {form->HSOutput, form->HSInput, form->NewSche, form->Closes})
+  for (QAction* a : {form->SendToHandset, form->ReceiveFromHandset, form->NewSchedule, form->Closes})
     EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-  EXPECT_TRUE(form->PopCancel->isEnabled());
+  EXPECT_TRUE(form->CancelTransfer->isEnabled());
   EXPECT_FALSE(form->Modified());
 }
 

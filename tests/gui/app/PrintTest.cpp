@@ -40,8 +40,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   TMainWindow form(dialogs, folder, std::nullopt);
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  form.MC->SpecialDayList().Add(Sj("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
-  form.MC->SpecialDayList().Add(Sj("2027,2027,1,20,,,\"会議- 本社- 9:30:0- FALSE\""));
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,20,,,\"会議- 本社- 9:30:0- FALSE\""));
   form.SyncDate(2027, 1, 10);
 
   // Ctrl+P: what to print, then the system's print dialog, which may still be cancelled.
@@ -54,7 +54,7 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
     Press(Qt::Key_Return);
   });
   form.activateWindow();
-  form.MC->setFocus();
+  form.MonthCalendar->setFocus();
   Press(Qt::Key_P, Qt::ControlModifier);
   EXPECT_TRUE(printDialogShown);
 

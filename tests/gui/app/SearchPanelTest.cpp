@@ -30,19 +30,19 @@ TEST(SearchPanelTest, KeysFindAndStepThroughHits) {
   TMainWindow form(dialogs, std::filesystem::path(dir.path().toStdString()), std::nullopt);
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  form.MC->SpecialDayList().Assign(std::vector<std::string>{
-      Sj(R"(2025,2025,1,5,,,"ﾐｰﾃｨﾝｸﾞ- 本社- 14:0:0- FALSE")"),
-      Sj(R"(2027,2027,3,4,,,"ミーティング- - 9:0:0- FALSE")"),
-      Sj(R"(2026,2026,6,1,,,"定例ＭＴＧ- ミーティング室- 10:0:0- FALSE")"),
+  form.Schedule.Lines().Assign(std::vector<std::string>{
+      Utf8ToCp932(R"(2025,2025,1,5,,,"ﾐｰﾃｨﾝｸﾞ- 本社- 14:0:0- FALSE")"),
+      Utf8ToCp932(R"(2027,2027,3,4,,,"ミーティング- - 9:0:0- FALSE")"),
+      Utf8ToCp932(R"(2026,2026,6,1,,,"定例ＭＴＧ- ミーティング室- 10:0:0- FALSE")"),
   });
   form.Document().ListEdited();
   TSearchPanel& panel = *form.Search;
   auto expectDay = [&form](int day) {
-    EXPECT_EQ(ShownDay(*form.MC), day);
-    EXPECT_EQ(ShownDay(*form.WC), day);
+    EXPECT_EQ(ShownDay(*form.MonthCalendar), day);
+    EXPECT_EQ(ShownDay(*form.WeekCalendar), day);
   };
 
-  form.MC->setFocus();
+  form.MonthCalendar->setFocus();
   Press(Qt::Key_F, Qt::ControlModifier);
   ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == panel.SearchEdit; }));
   Commit(QStringLiteral("ﾐｰﾃｨﾝｸﾞ"));
@@ -73,12 +73,12 @@ TEST(SearchPanelTest, KeysFindAndStepThroughHits) {
   EXPECT_FALSE(panel.isVisible());
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  form.MC->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == form.MC; }));
+  form.MonthCalendar->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == form.MonthCalendar; }));
   Press(Qt::Key_F3);
   expectDay(20250105);
 
-  form.MC->SpecialDayList().Add(Sj(R"(2028,2028,2,2,,,"ﾐｰﾃｨﾝｸﾞ2- - 9:0:0- FALSE")"));
+  form.Schedule.Lines().Add(Utf8ToCp932(R"(2028,2028,2,2,,,"ﾐｰﾃｨﾝｸﾞ2- - 9:0:0- FALSE")"));
   form.Document().ListEdited();
   EXPECT_EQ(panel.Hits().size(), 4u);
 }

@@ -13,13 +13,13 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/SettingsWindow.h"
-#include "base/CalDavSettings.h"
+#include "settings/CalDavSettings.h"
 #include "base/FileIO.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
 #include "tests/support/FakeDialogs.h"
-#include "transfer/CalDavServer.h"
+#include "caldav/CalDavServer.h"
 
 namespace moriva {
 namespace {
@@ -182,7 +182,7 @@ TEST_F(SettingsWindowTest, KeyboardOnlyRunFollowsTheTabOrder) {
   EXPECT_EQ(visited[7], "ckUIDL");
   EXPECT_EQ(visited[8], "OK");
   const TMailSettings s = ReadMailSettings(ini_);
-  EXPECT_EQ(s.HS110EMail, "hs@phone");
+  EXPECT_EQ(s.HandsetEMail, "hs@phone");
   EXPECT_EQ(s.SMTP, "smtp.x");
   EXPECT_EQ(s.Sender, "name");
   EXPECT_EQ(s.SenderMail, "me@x");
@@ -218,7 +218,7 @@ TEST_F(SettingsWindowTest, CalendarUrlWithoutSchemeIsRefusedWhereItCanBeMended) 
       f.EditCalDavUrl->setText(c.typed);
       f.OKBtn->click();
       open = f.isVisible();
-      onTheBox = f.PageControl1->currentIndex() == 2 && f.focusWidget() == f.EditCalDavUrl;
+      onTheBox = f.Pages->currentIndex() == 2 && f.focusWidget() == f.EditCalDavUrl;
       if (open) f.AbortBtn->click();
     });
     EXPECT_EQ(open, c.refused);
@@ -235,11 +235,11 @@ TEST_F(SettingsWindowTest, LayoutAsDesigned) {
   TSettingsWindow form(dialogs_, ini_);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("設定"));
   EXPECT_EQ(form.size(), QSize(333, 382));
-  EXPECT_EQ(form.PageControl1->count(), 3);
-  EXPECT_EQ(form.PageControl1->tabText(2), QStringLiteral("CalDAV"));
+  EXPECT_EQ(form.Pages->count(), 3);
+  EXPECT_EQ(form.Pages->tabText(2), QStringLiteral("CalDAV"));
   EXPECT_EQ(form.EditCalDavPassword->echoMode(), QLineEdit::Password);
-  EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("E-Mail設定"));
-  EXPECT_EQ(form.PageControl1->tabText(1), QStringLiteral("暗号化と認証"));
+  EXPECT_EQ(form.Pages->tabText(0), QStringLiteral("E-Mail設定"));
+  EXPECT_EQ(form.Pages->tabText(1), QStringLiteral("暗号化と認証"));
   EXPECT_EQ(form.ckAPOP->focusPolicy() & Qt::TabFocus, 0);
   EXPECT_EQ(form.EditPassword->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.EditSMTPPassword->echoMode(), QLineEdit::Password);

@@ -24,14 +24,14 @@ namespace {
 // The main window back in front with the month calendar focused, as after a dialog closes.
 void Focus(TMainWindow& form) {
   form.activateWindow();
-  form.MC->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == form.MC; }));
+  form.MonthCalendar->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == form.MonthCalendar; }));
 }
 
 TEST(UndoRedoTest, CtrlZAndCtrlYFollowTheEditor) {
   QTemporaryDir dir;
   const std::filesystem::path file = dir.path().toStdString() + "/s.mrv";
-  const std::string item = Sj(R"(2026,2026,12,6,,,"会議- 本社- 9:0:0- FALSE)") + "\"";
+  const std::string item = Utf8ToCp932(R"(2026,2026,12,6,,,"会議- 本社- 9:0:0- FALSE)") + "\"";
   WriteFileAtomically(file, item + "\r\n");
   TFakeDialogs dialogs;
   dialogs.DefaultYesNo = true;  // the editor's delete question
@@ -50,9 +50,9 @@ TEST(UndoRedoTest, CtrlZAndCtrlYFollowTheEditor) {
       editor->OKBtn->click();
     }
   });
-  form.MC->setFocus();
+  form.MonthCalendar->setFocus();
   Press(Qt::Key_Return);
-  ASSERT_TRUE(form.MC->SpecialDayList().Empty());
+  ASSERT_TRUE(form.Schedule.Lines().Empty());
   EXPECT_TRUE(form.Modified());
   EXPECT_EQ(undo.text(), QStringLiteral("元に戻す (予定編集)"));
 
@@ -68,8 +68,8 @@ TEST(UndoRedoTest, CtrlZAndCtrlYFollowTheEditor) {
     SCOPED_TRACE(k.key == Qt::Key_Z ? "Ctrl+Z" : "Ctrl+Y");
     Focus(form);
     Press(k.key, Qt::ControlModifier);
-    EXPECT_EQ(form.MC->SpecialDayList().Empty(), k.empty);
-    EXPECT_EQ(form.WC->SpecialDayList().Lines(), form.MC->SpecialDayList().Lines());
+    EXPECT_EQ(form.Schedule.Lines().Empty(), k.empty);
+    EXPECT_EQ(form.Schedule.Committed().Lines(), form.Schedule.Lines().Lines());
     EXPECT_EQ(form.Modified(), k.modified);
     EXPECT_EQ(undo.isEnabled(), k.canUndo);
     EXPECT_EQ(redo.isEnabled(), k.canRedo);

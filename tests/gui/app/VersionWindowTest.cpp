@@ -28,7 +28,7 @@ TEST(VersionWindowTest, ShowsTheBuildsVersionAndOpensTheLink) {
     shownVersion = form.lblVer->text();
     versionRight = form.lblVer->geometry().right() + 1;
     linkCursor = form.URL->cursor().shape();
-    panelCursor = form.Panel1->cursor().shape();
+    panelCursor = form.Frame->cursor().shape();
     QTest::mouseClick(form.URL, Qt::LeftButton);
     QTest::mouseClick(form.Rights, Qt::LeftButton);  // not the link: nothing opens
     QTest::keyClick(&form, Qt::Key_Return);          // OK is the default button

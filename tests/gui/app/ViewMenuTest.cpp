@@ -35,8 +35,8 @@ class ViewMenuTest : public ::testing::Test {
   }
   // What both calendars call 22 September 2026 (a day between two holidays in today's law).
   static std::string Names(const TMainWindow& form) {
-    const std::string mc = Cp932ToUtf8(form.MC->GetDayText(2026, 9, 22));
-    EXPECT_EQ(Cp932ToUtf8(form.WC->GetDayText(2026, 9, 22)), mc);
+    const std::string mc = Cp932ToUtf8(form.MonthCalendar->GetDayText(2026, 9, 22));
+    EXPECT_EQ(Cp932ToUtf8(form.WeekCalendar->GetDayText(2026, 9, 22)), mc);
     return mc;
   }
   QTemporaryDir dir_;
@@ -56,7 +56,7 @@ TEST_F(ViewMenuTest, RuleSetAndRokuyoAreChosenAndRemembered) {
     EXPECT_EQ(form->ViewMenu->HolidaysClassic->isChecked(), c.classic);
     EXPECT_EQ(form->ViewMenu->HolidaysCurrent->isChecked(), !c.classic);
     EXPECT_EQ(Names(*form), c.classic ? "" : "国民の休日");
-    EXPECT_FALSE(form->MC->ShowRokuyo());
+    EXPECT_FALSE(form->MonthCalendar->ShowRokuyo());
   }
 
   std::filesystem::remove(Ini());
@@ -64,15 +64,15 @@ TEST_F(ViewMenuTest, RuleSetAndRokuyoAreChosenAndRemembered) {
     auto form = Start();
     form->ViewMenu->HolidaysClassic->trigger();
     EXPECT_EQ(Names(*form), "");
-    EXPECT_EQ(Cp932ToUtf8(form->WC->GetDayText(2026, 12, 23)), "天皇誕生日");
+    EXPECT_EQ(Cp932ToUtf8(form->WeekCalendar->GetDayText(2026, 12, 23)), "天皇誕生日");
     form->ViewMenu->ShowRokuyo->trigger();
-    EXPECT_TRUE(form->MC->ShowRokuyo());
+    EXPECT_TRUE(form->MonthCalendar->ShowRokuyo());
   }
   EXPECT_EQ(ReadFileBytes(Ini()), "[calendar]\r\nholidays=classic\r\nrokuyo=true\r\n");
   auto form = Start();
   EXPECT_TRUE(form->ViewMenu->HolidaysClassic->isChecked());
   EXPECT_TRUE(form->ViewMenu->ShowRokuyo->isChecked());
-  EXPECT_TRUE(form->MC->ShowRokuyo());
+  EXPECT_TRUE(form->MonthCalendar->ShowRokuyo());
   form->ViewMenu->HolidaysCurrent->trigger();
   form->ViewMenu->ShowRokuyo->trigger();
   EXPECT_EQ(Names(*form), "国民の休日");
@@ -104,12 +104,12 @@ TEST_F(ViewMenuTest, EraYearInTheDatePanel) {
 // At the window's default size every rokuyo name fits the narrowest day cell.
 TEST_F(ViewMenuTest, RokuyoNamesFitTheirCells) {
   auto form = Start();
-  int narrowest = form->MC->ClientWidth();
+  int narrowest = form->MonthCalendar->ClientWidth();
   for (int col = 0; col < 7; ++col)
-    narrowest = std::min(narrowest, form->MC->CellRect(col, 1).width());
+    narrowest = std::min(narrowest, form->MonthCalendar->CellRect(col, 1).width());
   ASSERT_LT(narrowest, 30);
-  const QFontMetrics full(form->MC->Fonts().Rokuyo().Font());
-  const QFontMetrics drawn(form->MC->RokuyoFontFor(narrowest));
+  const QFontMetrics full(form->MonthCalendar->Fonts().Rokuyo().Font());
+  const QFontMetrics drawn(form->MonthCalendar->RokuyoFontFor(narrowest));
   int widestFull = 0;
   for (int r = 1; r <= 6; ++r) {
     const QString name = QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[r]));
@@ -118,7 +118,7 @@ TEST_F(ViewMenuTest, RokuyoNamesFitTheirCells) {
   }
   EXPECT_GT(widestFull, narrowest - 2);  // the font as set would not have fitted
   // A wide cell keeps the font as it is.
-  EXPECT_EQ(form->MC->RokuyoFontFor(200), form->MC->Fonts().Rokuyo().Font());
+  EXPECT_EQ(form->MonthCalendar->RokuyoFontFor(200), form->MonthCalendar->Fonts().Rokuyo().Font());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "app/MonthlyCalendar.h"
 #include "app/WeeklyCalendar.h"
 #include "base/FileIO.h"
-#include "base/WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 #include "tests/support/FakeDialogs.h"
 
 namespace fs = std::filesystem;
@@ -50,10 +50,10 @@ TEST(WindowGeometryTest, CalendarsGrowWithTheWindowAndThePlaceComesBackOnScreen)
     form->resize(c.asked);
     QApplication::processEvents();
     EXPECT_EQ(form->size(), c.got);
-    EXPECT_EQ(form->MC->width(), c.monthWidth);
-    EXPECT_EQ(form->WC->width(), c.got.width() - c.monthWidth);
+    EXPECT_EQ(form->MonthCalendar->width(), c.monthWidth);
+    EXPECT_EQ(form->WeekCalendar->width(), c.got.width() - c.monthWidth);
     for (TCalendarView* view :
-         {static_cast<TCalendarView*>(form->MC), static_cast<TCalendarView*>(form->WC)}) {
+         {static_cast<TCalendarView*>(form->MonthCalendar), static_cast<TCalendarView*>(form->WeekCalendar)}) {
       EXPECT_EQ(view->Fonts().Weekday().Font().pixelSize(), c.weekdayFont);
       EXPECT_EQ(view->Fonts().Rokuyo().Font().pixelSize(), c.rokuyoFont);
     }

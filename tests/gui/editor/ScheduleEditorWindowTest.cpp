@@ -105,7 +105,7 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
     EXPECT_EQ(c.action->isEnabled(), c.enabled);
   }
   QStringList toolbar;
-  for (QAction* a : form->ToolBar1->actions()) toolbar << (a->isSeparator() ? "|" : a->text());
+  for (QAction* a : form->ToolBar->actions()) toolbar << (a->isSeparator() ? "|" : a->text());
   EXPECT_EQ(toolbar.join(' '), "追加 削除 | コピー 切り取り ペースト | << >>");
   EXPECT_EQ(form->WriteBtn->text(), "書込");
   EXPECT_EQ(form->AbortBtn->text(), "中止");
@@ -233,7 +233,7 @@ TEST_F(ScheduleEditorWindowTest, KeyboardOnlyRunAddsAnItem) {
     Press(Qt::Key_Return);
   });
   EXPECT_EQ(result, QDialog::Accepted);
-  EXPECT_EQ(list, TLineList{Sj("2026,2026,3,4,,,\"会議- 本社- 7:0:0- FALSE\"")});
+  EXPECT_EQ(list, TLineList{Utf8ToCp932("2026,2026,3,4,,,\"会議- 本社- 7:0:0- FALSE\"")});
 }
 
 TEST_F(ScheduleEditorWindowTest, AlarmIsReachedByKeyboardFromEveryField) {
@@ -253,7 +253,7 @@ TEST_F(ScheduleEditorWindowTest, AlarmIsReachedByKeyboardFromEveryField) {
         Press(Qt::Key_Return);
       });
       EXPECT_EQ(result, QDialog::Accepted);
-      EXPECT_EQ(list, TLineList{Sj(presses == 1 ? "2026,2026,3,4,,,\"会議- - 0:0:0- TRUE\""
+      EXPECT_EQ(list, TLineList{Utf8ToCp932(presses == 1 ? "2026,2026,3,4,,,\"会議- - 0:0:0- TRUE\""
                                                 : "2026,2026,3,4,,,\"会議- - 0:0:0- FALSE\"")});
     }
   }

@@ -47,7 +47,7 @@ TEST(FileDropTest, SchedulesOpenImportsMergeAndOtherFilesAreRefused) {
   const std::string planned = "2026,2026,12,7,,,\"Plan- - 9:0:0- FALSE\"";
   SaveScheduleFile(dir / "plan.MRV", TLineList(Lines{planned}));
   SaveScheduleFile(dir / "other.mrv", TLineList(Lines{"2026,2026,12,8,,,Other"}));
-  WriteFileAtomically(dir / "in.csv", Sj("件名,開始日,開始時刻,アラーム\r\n") +
+  WriteFileAtomically(dir / "in.csv", Utf8ToCp932("件名,開始日,開始時刻,アラーム\r\n") +
                                           "Dentist,2026/12/9,10:00,false\r\n");
   WriteFileAtomically(dir / "in.ics",
                       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\nBEGIN:VEVENT\r\n"
@@ -63,27 +63,27 @@ TEST(FileDropTest, SchedulesOpenImportsMergeAndOtherFilesAreRefused) {
       return Lines(l.begin(), l.end());
     };
 
-    EXPECT_FALSE(DropOn(*form.WC, {dir / "notes.txt", dir / "folder.mrv"}));
+    EXPECT_FALSE(DropOn(*form.WeekCalendar, {dir / "notes.txt", dir / "folder.mrv"}));
 
     // Unmodified: opened at once, in any letter case of the extension.
-    EXPECT_TRUE(DropOn(*form.WC, {dir / "notes.txt", dir / "plan.MRV"}));
-    EXPECT_EQ(form.ScheFileName(), dir / "plan.MRV");
+    EXPECT_TRUE(DropOn(*form.WeekCalendar, {dir / "notes.txt", dir / "plan.MRV"}));
+    EXPECT_EQ(form.ScheduleFileName(), dir / "plan.MRV");
     EXPECT_EQ(list(), Lines{planned});
     EXPECT_TRUE(dialogs.Calls.empty());
 
     // Modified: the close question first; Cancel keeps everything.
     form.Document().Modified = true;
     dialogs.AnswerThreeWay(TMsgAnswer::Cancel);
-    EXPECT_TRUE(DropOn(*form.WC, {dir / "other.mrv"}));
+    EXPECT_TRUE(DropOn(*form.WeekCalendar, {dir / "other.mrv"}));
     EXPECT_EQ(dialogs.CallsOf(Kind::AskYesNoCancel).size(), 1u);
-    EXPECT_EQ(form.ScheFileName(), dir / "plan.MRV");
+    EXPECT_EQ(form.ScheduleFileName(), dir / "plan.MRV");
     EXPECT_EQ(list(), Lines{planned});
 
     // Both imports ask the menu's question (No by default), choose no file and merge.
     form.Document().Modified = false;
     dialogs.AnswerYes();
     dialogs.AnswerYes();
-    EXPECT_TRUE(DropOn(*form.WC, {dir / "in.csv", dir / "in.ics"}));
+    EXPECT_TRUE(DropOn(*form.WeekCalendar, {dir / "in.csv", dir / "in.ics"}));
     EXPECT_EQ(dialogs.CallsOf(Kind::AskYesNo).size(), 2u);
     EXPECT_EQ(dialogs.CallsOf(Kind::AskYesNo).at(1).Default, TMsgDefault::No);
     EXPECT_TRUE(dialogs.CallsOf(Kind::OpenFile).empty());
@@ -94,9 +94,9 @@ TEST(FileDropTest, SchedulesOpenImportsMergeAndOtherFilesAreRefused) {
     EXPECT_EQ(dialogs.MessageTexts().size(), 2u);  // the two completion messages
 
     // While the file actions are off (a transfer runs), nothing is taken.
-    form.LoadSche->setEnabled(false);
-    EXPECT_FALSE(DropOn(*form.WC, {dir / "other.mrv"}));
-    form.LoadSche->setEnabled(true);
+    form.LoadSchedule->setEnabled(false);
+    EXPECT_FALSE(DropOn(*form.WeekCalendar, {dir / "other.mrv"}));
+    form.LoadSchedule->setEnabled(true);
     form.Document().Modified = false;
   }
   fs::remove_all(dir);

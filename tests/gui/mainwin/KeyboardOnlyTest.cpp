@@ -51,7 +51,7 @@ class KeyboardOnlyTest : public ::testing::Test {
     form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), file.string());
     TMainWindow& f = *form_;
     // What the week view paints, row by row, as its owner draws it.
-    f.WC->OnDrawDayCell = [this, draw = f.WC->OnDrawDayCell](
+    f.WeekCalendar->OnDrawDayCell = [this, draw = f.WeekCalendar->OnDrawDayCell](
                               TWeeklyCalendar& wc, QPainter& canvas, const QString& dayText,
                               const std::string& mainText, QRect& rect, int32_t row) {
       painted_[row] = TMainWindow::WeekCellText(dayText, mainText);
@@ -61,8 +61,8 @@ class KeyboardOnlyTest : public ::testing::Test {
     f.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
     f.SyncDate(2026, 12, 7);
-    f.MC->setFocus();
-    EXPECT_EQ(QApplication::focusWidget(), f.MC);
+    f.MonthCalendar->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), f.MonthCalendar);
     return f;
   }
 
@@ -89,7 +89,7 @@ class KeyboardOnlyTest : public ::testing::Test {
   }
 
   static Lines Master(TMainWindow& f) {
-    return Lines(f.MC->SpecialDayList().begin(), f.MC->SpecialDayList().end());
+    return Lines(f.Schedule.Lines().begin(), f.Schedule.Lines().end());
   }
   static QWidget* Focus() { return QApplication::focusWidget(); }
 
@@ -103,7 +103,7 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
   TMainWindow& f = Start({kOtherDay});
   Press(Qt::Key_Right);
   Press(Qt::Key_Right);
-  ASSERT_EQ(f.MC->Day(), 9);
+  ASSERT_EQ(f.MonthCalendar->Day(), 9);
 
   const auto caption = EnterAndDrive([](TScheduleEditorWindow& e) {
     EXPECT_EQ(Focus(), e.cbH);
@@ -125,9 +125,9 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
   });
   EXPECT_EQ(caption, QStringLiteral("2026/12/9 の予定"));
 
-  const std::string added = Sj("2026,2026,12,9,,,\"Team 会議- 本社 3F- 9:30:0- FALSE\"");
+  const std::string added = Utf8ToCp932("2026,2026,12,9,,,\"Team 会議- 本社 3F- 9:30:0- FALSE\"");
   EXPECT_EQ(Master(f), (Lines{kOtherDay, added}));
-  EXPECT_EQ(f.WC->SpecialDayList(), f.MC->SpecialDayList());
+  EXPECT_EQ(f.Schedule.Committed(), f.Schedule.Lines());
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(painted_[kWednesdayRow], QStringLiteral("12/9(水) Team 会議: "));
   for (const auto& [row, text] : painted_)
@@ -165,8 +165,8 @@ TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
 
   EXPECT_EQ(dialogs_.QuestionTexts(), Lines{"この予定を削除します。よろしいですか？"});
   EXPECT_EQ(Master(f),
-            (Lines{kOtherDay, Sj("2026,2026,12,7,,,\"定例会議- Room- 10:30:0- TRUE\"")}));
-  EXPECT_EQ(f.WC->SpecialDayList(), f.MC->SpecialDayList());
+            (Lines{kOtherDay, Utf8ToCp932("2026,2026,12,7,,,\"定例会議- Room- 10:30:0- TRUE\"")}));
+  EXPECT_EQ(f.Schedule.Committed(), f.Schedule.Lines());
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) 定例会議 B10:30:0: "));
 }
@@ -179,7 +179,7 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
     TMainWindow& f = Start({kOtherDay, kMeeting, kLunch});
-    const std::string before = f.MC->SpecialDayList().Text();
+    const std::string before = f.Schedule.Lines().Text();
     dialogs_.AnswerYes();
 
     EnterAndDrive([&](TScheduleEditorWindow& e) {
@@ -190,14 +190,14 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
       for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);
       ASSERT_EQ(Focus(), e.ItemTree);
       Press(Qt::Key_Delete);  // the selected first item goes
-      EXPECT_EQ(f.MC->SpecialDayList().Count(), 3u);
-      EXPECT_NE(f.MC->SpecialDayList().Text(), before);
+      EXPECT_EQ(f.Schedule.Lines().Count(), 3u);
+      EXPECT_NE(f.Schedule.Lines().Text(), before);
       for (int i = 0; i < c.tabsBeforeEsc; ++i) Press(Qt::Key_Tab);
       Press(Qt::Key_Escape);
     });
 
-    EXPECT_EQ(f.MC->SpecialDayList().Text(), before);
-    EXPECT_EQ(f.WC->SpecialDayList().Text(), before);
+    EXPECT_EQ(f.Schedule.Lines().Text(), before);
+    EXPECT_EQ(f.Schedule.Committed().Text(), before);
     EXPECT_FALSE(f.Modified());
     EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: Lunch: "));
   }

@@ -91,17 +91,17 @@ TEST_F(MainWindowTest, TheRealEditorWritesOnOkAndIsUndoneOnAbort) {
       ASSERT_NE(form, nullptr);
       form->EditSubject->setText(QStringLiteral("歯医者"));
       form->WriteItemExecute();  // in the master list while the editor is open
-      EXPECT_EQ(f.MC->SpecialDayList().Count(), 1u);
+      EXPECT_EQ(f.Schedule.Lines().Count(), 1u);
       QTest::mouseClick(c.ok ? form->OKBtn : form->AbortBtn, Qt::LeftButton);
     });
-    QTest::keyClick(f.MC, Qt::Key_Return);
+    QTest::keyClick(f.MonthCalendar, Qt::Key_Return);
     const size_t expected = c.ok ? 1 : 0;
-    EXPECT_EQ(f.MC->SpecialDayList().Count(), expected);
-    EXPECT_EQ(f.WC->SpecialDayList().Count(), expected);
+    EXPECT_EQ(f.Schedule.Lines().Count(), expected);
+    EXPECT_EQ(f.Schedule.Committed().Count(), expected);
     EXPECT_EQ(f.Modified(), c.ok);
   }
-  EXPECT_NE(f.MC->SpecialDayList()[0].find("2026,2026,12,9,,,"), std::string::npos);
-  EXPECT_NE(f.MC->SpecialDayList()[0].find(Sj("歯医者")), std::string::npos);
+  EXPECT_NE(f.Schedule.Lines()[0].find("2026,2026,12,9,,,"), std::string::npos);
+  EXPECT_NE(f.Schedule.Lines()[0].find(Utf8ToCp932("歯医者")), std::string::npos);
 }
 
 TEST_F(MainWindowTest, EnterAnywhereAndADoubleClickOnTheWeekOpenTheEditor) {
@@ -118,15 +118,15 @@ TEST_F(MainWindowTest, EnterAnywhereAndADoubleClickOnTheWeekOpenTheEditor) {
       }
     });
   };
-  f.MC->setFocus();
+  f.MonthCalendar->setFocus();
   expectEditor();
-  QTest::keyClick(f.MC, Qt::Key_Return);
+  QTest::keyClick(f.MonthCalendar, Qt::Key_Return);
   EXPECT_EQ(runs, 1);
   expectEditor();
-  QTest::keyClick(f.WC, Qt::Key_Enter);
+  QTest::keyClick(f.WeekCalendar, Qt::Key_Enter);
   EXPECT_EQ(runs, 2);
   expectEditor();
-  QTest::mouseDClick(f.WC, Qt::LeftButton, Qt::NoModifier, QPoint(40, 10));
+  QTest::mouseDClick(f.WeekCalendar, Qt::LeftButton, Qt::NoModifier, QPoint(40, 10));
   EXPECT_EQ(runs, 3);
   EXPECT_FALSE(f.Modified());
 }
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, ASaveThatFailsWhileClosingKeepsTheWindowOpen) {
   // Saved elsewhere through 保存, the window closes without a question.
   fs::remove(dir_ / "a.mrv");
   dialogs_.AnswerFile(dir_ / "b");
-  f.SaveSche->trigger();
+  f.SaveSchedule->trigger();
   EXPECT_EQ(f.windowTitle().toStdString(), "Moriva【b.mrv】");
   EXPECT_TRUE(f.close());
   EXPECT_EQ(Remembered(), (dir_ / "b.mrv").string());
@@ -169,9 +169,9 @@ TEST_F(MainWindowTest, UnreadableLinesAreReportedOnceInOneBox) {
   EXPECT_TRUE(text.starts_with("'2026,2026,x0,7,,,\"Bad- - 9:0:0- TRUE\"' は整数ではありません"))
       << text;
   EXPECT_TRUE(text.ends_with("ほかに読み取れない行が 4997 行あります。")) << text;
-  EXPECT_EQ(f.MC->SpecialDayList().Count(), lines.size());
+  EXPECT_EQ(f.Schedule.Lines().Count(), lines.size());
 
-  f.MC->SpecialDayList().Add(kItem);
+  f.Schedule.Lines().Add(kItem);
   EXPECT_EQ(dialogs_.MessageTexts().size(), 1u);
 }
 

@@ -16,7 +16,7 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/Pop3Client.h"
 #include "schedule/ScheduleFile.h"
@@ -31,7 +31,7 @@ using Lines = std::vector<std::string>;
 namespace {
 
 const std::string kCsv =
-    Sj("件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
+    Utf8ToCp932("件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
 
 std::string Mail(bool full) {
   std::string m =
@@ -51,7 +51,7 @@ class MainWindowTransferTest : public ::testing::Test {
   }
   void Configure(int popPort) {
     TMailSettings s;
-    s.HS110EMail = "phone@example.jp";
+    s.HandsetEMail = "phone@example.jp";
     s.SMTP = "127.0.0.1:1";
     s.SenderMail = "hanako@example.jp";
     s.POP = "127.0.0.1:" + std::to_string(popPort);
@@ -59,7 +59,7 @@ class MainWindowTransferTest : public ::testing::Test {
     s.Password = "secret";
     WriteMailSettings(SettingsFilePath(dir_.Path()), s);
   }
-  QString Panel(int i) { return form_->StatusBar1->Panel(i)->text(); }
+  QString Panel(int i) { return form_->StatusPanels->Panel(i)->text(); }
 
   oracle::TempDir dir_;
   TFakeDialogs dialogs_;
@@ -84,22 +84,22 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   bool looked = false, addEnabled = true, cancelEnabled = false;
   QTimer::singleShot(150, &f, [&] {
     looked = true;
-    addEnabled = f.AddSche->isEnabled() || f.HSInput->isEnabled() || f.LoadSche->isEnabled();
-    cancelEnabled = f.PopCancel->isEnabled();
+    addEnabled = f.EditSchedule->isEnabled() || f.ReceiveFromHandset->isEnabled() || f.LoadSchedule->isEnabled();
+    cancelEnabled = f.CancelTransfer->isEnabled();
   });
-  f.HSInput->trigger();
+  f.ReceiveFromHandset->trigger();
   s.Join();
 
   EXPECT_TRUE(looked);
   EXPECT_FALSE(addEnabled);
   EXPECT_TRUE(cancelEnabled);
   EXPECT_TRUE(f.isVisible());
-  EXPECT_TRUE(f.AddSche->isEnabled());
-  EXPECT_TRUE(f.HSInput->isEnabled());
+  EXPECT_TRUE(f.EditSchedule->isEnabled());
+  EXPECT_TRUE(f.ReceiveFromHandset->isEnabled());
 
-  const std::string line = Sj("2030,2030,1,5,,,\"会議- 本社- 10:30- TRUE\"");
-  EXPECT_EQ(Lines(f.MC->SpecialDayList().begin(), f.MC->SpecialDayList().end()), Lines{line});
-  EXPECT_EQ(f.WC->SpecialDayList().Count(), 1u);
+  const std::string line = Utf8ToCp932("2030,2030,1,5,,,\"会議- 本社- 10:30- TRUE\"");
+  EXPECT_EQ(Lines(f.Schedule.Lines().begin(), f.Schedule.Lines().end()), Lines{line});
+  EXPECT_EQ(f.Schedule.Committed().Count(), 1u);
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(dialogs_.MessageTexts(), Lines{"同期完了しました。"});
   EXPECT_EQ(Panel(2), QString::fromUtf8("1 件受信しました。"));
@@ -116,7 +116,7 @@ TEST_F(MainWindowTransferTest, ClosingTheWindowDuringAReceiveStopsItAndThenClose
   bool closed = true;
   QTimer::singleShot(150, &f, [&] { closed = f.close(); });
   const auto start = std::chrono::steady_clock::now();
-  f.HSInput->trigger();
+  f.ReceiveFromHandset->trigger();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_FALSE(closed);  // not while the receive was on the stack...
   QCoreApplication::processEvents();
@@ -128,19 +128,19 @@ TEST_F(MainWindowTransferTest, WithoutSettingsNothingIsConnected) {
   TMainWindow& f = *form_;
   f.show();
   dialogs_.AnswerNo();
-  f.HSOutput->trigger();
+  f.SendToHandset->trigger();
   // The handset's file is written before the question, also when the user then declines.
   EXPECT_TRUE(fs::exists(dir_.Path() / "outgoing" / "SCHEDULE.CSV"));
   ASSERT_EQ(dialogs_.QuestionTexts(), Lines{"H\"へ送信します。よろしいですか？"});
   EXPECT_EQ(dialogs_.Calls[0].Default, TMsgDefault::Yes);
 
   dialogs_.AnswerYes();
-  f.HSOutput->trigger();
-  f.HSInput->trigger();
+  f.SendToHandset->trigger();
+  f.ReceiveFromHandset->trigger();
   EXPECT_EQ(dialogs_.MessageTexts(),
             (Lines{"EMail送信の設定をしてください。", "EMail受信の設定をしてください。"}));
   EXPECT_EQ(Panel(2), QString::fromUtf8("0 件受信しました。"));
-  EXPECT_TRUE(f.AddSche->isEnabled());
+  EXPECT_TRUE(f.EditSchedule->isEnabled());
   EXPECT_FALSE(f.Modified());
 }
 

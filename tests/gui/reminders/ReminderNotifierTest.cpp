@@ -52,10 +52,12 @@ QStringList WaitForCalls(qsizetype count, const QString& prefix = {}) {
 
 TEST(ReminderNotifierTest, NotifiesEachAlarmItemOnceAtItsTime) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("MORIVA_NOTIFY_RECORD"));
-  TLineList list{"2026,2026,12,7,,,\"" + Sj("会議- 本社 3階- 10:30:0- TRUE") + "\"",
-                 "2026,2026,12,7,,,\"quiet- room- 10:30:0- FALSE\"",
-                 "2026,2026,12,7,,,\"call- - 11:0:0- TRUE\""};
-  TReminderNotifier notifier(list);
+  TScheduleModel schedule;
+  TLineList& list = schedule.Lines();
+  list.Assign(std::vector<std::string>{"2026,2026,12,7,,,\"" + Utf8ToCp932("会議- 本社 3階- 10:30:0- TRUE") + "\"",
+                                      "2026,2026,12,7,,,\"quiet- room- 10:30:0- FALSE\"",
+                                      "2026,2026,12,7,,,\"call- - 11:0:0- TRUE\""});
+  TReminderNotifier notifier(schedule);
   std::chrono::system_clock::time_point now;
   notifier.Clock = [&now] { return now; };
 
@@ -92,11 +94,12 @@ TEST(ReminderNotifierTest, TheWindowRemindsOfCommittedItemsOnly) {
   TMainWindow form(dialogs, std::filesystem::path(dir.path().toStdString()), std::nullopt);
   form.Reminders->Clock = [] { return LocalTime(8, 0); };
   // Typed in the editor, which is then cancelled: the timer firing meanwhile raises nothing.
-  form.MC->SpecialDayList().Add("2026,2026,12,7,,,\"typed- t- 8:0:0- TRUE\"");
+  form.Schedule.BeginEdit();
+  form.Schedule.Lines().Add("2026,2026,12,7,,,\"typed- t- 8:0:0- TRUE\"");
   form.Reminders->Check();
-  form.MC->SpecialDayList().Assign(form.WC->SpecialDayList());
+  form.Schedule.CancelEdit();
   // Kept with OK.
-  form.MC->SpecialDayList().Add("2026,2026,12,7,,,\"kept- k- 8:0:0- TRUE\"");
+  form.Schedule.Lines().Add("2026,2026,12,7,,,\"kept- k- 8:0:0- TRUE\"");
   form.Document().ListEdited();
   EXPECT_EQ(WaitForCalls(1, "8:00"), QStringList{"8:00 kept | k"});
 }

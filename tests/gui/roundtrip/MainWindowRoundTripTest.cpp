@@ -22,12 +22,12 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/integration/MailTestServers.h"
-#include "tests/transfer/HandsetTransferTestTools.h"
+#include "tests/handset/HandsetTransferTestTools.h"
 
 namespace moriva {
 namespace {
@@ -53,7 +53,7 @@ struct TWindowOnServers {
   TWindowOnServers(const TDovecotBox& box, const Lines& lines) {
     TMailSettings s = mailroad::LocalSettings(testing::SmtpServer().Port, box.server.Port, box.user,
                                               box.password);
-    s.HS110EMail = phone;
+    s.HandsetEMail = phone;
     WriteMailSettings(SettingsFilePath(dir.Path()), s);
     SaveScheduleFile(mrv, TLineList(lines));
     form = std::make_unique<TMainWindow>(dialogs, dir.Path(), mrv.string());
@@ -63,10 +63,10 @@ struct TWindowOnServers {
   }
 
   Lines Schedule() const {
-    const TLineList& list = form->MC->SpecialDayList();
+    const TLineList& list = form->Schedule.Lines();
     return Lines(list.begin(), list.end());
   }
-  std::string Panel(int i) const { return form->StatusBar1->Panel(i)->text().toStdString(); }
+  std::string Panel(int i) const { return form->StatusPanels->Panel(i)->text().toStdString(); }
   size_t KnownIds() const {
     TLineList ids;
     ids.LoadFromFile(dir.Path() / kUidlFileName);
@@ -86,10 +86,10 @@ struct TLiveWatch {
     QObject::connect(&timer, &QTimer::timeout, [&] {
       if (!f.Transferring()) return;
       ++ticks;
-      for (QAction* a : {f.AddSche, f.NewSche, f.LoadSche, f.SaveSche, f.CsvIn, f.HSOutput,
-                         f.HSInput, f.Setting, f.Closes})
+      for (QAction* a : {f.EditSchedule, f.NewSchedule, f.LoadSchedule, f.SaveSchedule, f.CsvIn, f.SendToHandset,
+                         f.ReceiveFromHandset, f.Setting, f.Closes})
         quietActionsEnabled = quietActionsEnabled || a->isEnabled();
-      cancelEnabled = cancelEnabled && f.PopCancel->isEnabled();
+      cancelEnabled = cancelEnabled && f.CancelTransfer->isEnabled();
       if (during) during();
     });
     timer.start();
@@ -98,9 +98,9 @@ struct TLiveWatch {
 };
 
 const Lines kPlan = {
-    Sj("2001,2001,1,9,,,\"済んだ予定- - 9:0:0- FALSE\""),
-    Sj("2040,2040,1,5,,,\"会議- 本社- 10:30:0- TRUE\""),
-    Sj("2040,2040,2,11,,,\"歯医者- - 15:0:0- FALSE\""),
+    Utf8ToCp932("2001,2001,1,9,,,\"済んだ予定- - 9:0:0- FALSE\""),
+    Utf8ToCp932("2040,2040,1,5,,,\"会議- 本社- 10:30:0- TRUE\""),
+    Utf8ToCp932("2040,2040,2,11,,,\"歯医者- - 15:0:0- FALSE\""),
 };
 
 TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
@@ -113,44 +113,44 @@ TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
   // H"送信, answered Yes; neither road can be started again while it runs.
   w.dialogs.AnswerYes();
   TLiveWatch sending;
-  sending.Run(f, f.HSOutput, [&] {
-    f.HSOutput->trigger();
-    f.HSInput->trigger();
+  sending.Run(f, f.SendToHandset, [&] {
+    f.SendToHandset->trigger();
+    f.ReceiveFromHandset->trigger();
   });
   EXPECT_GT(sending.ticks, 0);
   EXPECT_FALSE(sending.quietActionsEnabled);
   EXPECT_EQ(w.dialogs.QuestionTexts(), Lines{"H\"へ送信します。よろしいですか？"});
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"送信完了しました。"});
   EXPECT_EQ(w.dialogs.BusyDepth, 0);
-  EXPECT_TRUE(f.HSOutput->isEnabled());
+  EXPECT_TRUE(f.SendToHandset->isEnabled());
 
   const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(w.phone);
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0].AttachmentName, "SCHEDULE.CSV");
   EXPECT_EQ(delivered[0].Attachment, ReadFileBytes(w.dir.Path() / "outgoing" / "SCHEDULE.CSV"));
   // Only what is still to come goes to the handset.
-  EXPECT_EQ(delivered[0].Attachment.find(Sj("済んだ予定")), std::string::npos);
-  EXPECT_NE(delivered[0].Attachment.find(Sj("歯医者")), std::string::npos);
+  EXPECT_EQ(delivered[0].Attachment.find(Utf8ToCp932("済んだ予定")), std::string::npos);
+  EXPECT_NE(delivered[0].Attachment.find(Utf8ToCp932("歯医者")), std::string::npos);
 
   // The handset answers with what it holds and one item of its own, among other mails.
   const std::string answer = HandsetCsv(
-      delivered[0].Attachment, {Sj("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")});
+      delivered[0].Attachment, {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")});
   box.Put(HandsetMail("hello", "NOTE.CSV", "x\r\n"));
   box.Put(HandsetMail("mrv", "HS110.CSV", answer));
   box.Put(HandsetMail("mrv later", "LATER.CSV", "y\r\n"));
 
   w.dialogs.Reset();
   TLiveWatch receiving;
-  receiving.Run(f, f.HSInput, [&] { f.HSInput->trigger(); });
+  receiving.Run(f, f.ReceiveFromHandset, [&] { f.ReceiveFromHandset->trigger(); });
   EXPECT_GT(receiving.ticks, 0);
   EXPECT_FALSE(receiving.quietActionsEnabled);
   EXPECT_TRUE(receiving.cancelEnabled);
-  EXPECT_TRUE(f.AddSche->isEnabled());
+  EXPECT_TRUE(f.EditSchedule->isEnabled());
 
   Lines expected = kPlan;
-  expected.push_back(Sj("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
+  expected.push_back(Utf8ToCp932("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
   EXPECT_EQ(w.Schedule(), expected);
-  EXPECT_EQ(f.WC->SpecialDayList().Count(), expected.size());
+  EXPECT_EQ(f.Schedule.Committed().Count(), expected.size());
   EXPECT_TRUE(f.Modified());
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
   EXPECT_EQ(w.Panel(kPositionPanel), "3/3");
@@ -159,10 +159,10 @@ TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
   EXPECT_EQ(w.KnownIds(), 3u);
 
   // Saved, then received again: nothing is new, nothing changes.
-  ASSERT_TRUE(f.Document().SaveScheTo(w.mrv));
+  ASSERT_TRUE(f.Document().SaveScheduleTo(w.mrv));
   ASSERT_FALSE(f.Modified());
   w.dialogs.Reset();
-  receiving.Run(f, f.HSInput);
+  receiving.Run(f, f.ReceiveFromHandset);
   EXPECT_EQ(w.Panel(kStatusPanel), "0 件受信しました。");
   EXPECT_TRUE(w.dialogs.Calls.empty());
   EXPECT_EQ(w.Schedule(), expected);
@@ -183,8 +183,8 @@ TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   }
 
   TLiveWatch watch;
-  watch.Run(f, f.HSInput, [&] {
-    if (w.Panel(kCountPanel) == "2") f.PopCancel->trigger();
+  watch.Run(f, f.ReceiveFromHandset, [&] {
+    if (w.Panel(kCountPanel) == "2") f.CancelTransfer->trigger();
   });
   EXPECT_EQ(w.Panel(kStatusPanel), "2 件受信しました。");
   EXPECT_EQ(w.KnownIds(), 2u);
@@ -194,7 +194,7 @@ TEST(MainWindowRoundTripTest, TheCancelActionStopsAReceiveBetweenMails) {
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
 
   w.dialogs.Reset();
-  f.HSInput->trigger();
+  f.ReceiveFromHandset->trigger();
   EXPECT_EQ(w.Panel(kStatusPanel), "3 件受信しました。");
   EXPECT_EQ(w.Panel(kPositionPanel), "5/5");
   EXPECT_EQ(w.KnownIds(), 5u);
@@ -234,18 +234,18 @@ TEST(MainWindowRoundTripTest, TheSettingsWindowSetsUpTlsForBothRoads) {
 
   TMainWindow& f = *w.form;
   w.dialogs.AnswerYes();
-  f.HSOutput->trigger();
+  f.SendToHandset->trigger();
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"送信完了しました。"});
   const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(w.phone, smtp);
   ASSERT_EQ(delivered.size(), 1u);
 
   box.Put(HandsetMail("mrv", "HS110.CSV",
                       HandsetCsv(delivered[0].Attachment,
-                                 {Sj("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")})));
+                                 {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")})));
   w.dialogs.Reset();
-  f.HSInput->trigger();
+  f.ReceiveFromHandset->trigger();
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});
-  EXPECT_EQ(w.Schedule().back(), Sj("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
+  EXPECT_EQ(w.Schedule().back(), Utf8ToCp932("2040,2040,3,3,,,\"買い物- 駅前- 18:0:0- FALSE\""));
 }
 
 }  // namespace

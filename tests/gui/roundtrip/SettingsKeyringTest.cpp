@@ -11,7 +11,7 @@
 #include "app/SettingsWindow.h"
 #include "base/FileIO.h"
 #include "base/IniFile.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/integration/ServerState.h"

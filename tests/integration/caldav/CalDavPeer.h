@@ -15,8 +15,8 @@
 #include "schedule/ScheduleLine.h"
 #include "tests/integration/ServerState.h"
 #include "tests/oracle/OracleTool.h"
-#include "transfer/CalDavState.h"
-#include "transfer/CalDavSync.h"
+#include "caldav/CalDavState.h"
+#include "caldav/CalDavSync.h"
 
 namespace moriva::caldavtest {
 

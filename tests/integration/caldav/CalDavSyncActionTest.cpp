@@ -4,13 +4,13 @@
 
 #include <regex>
 
-#include "base/CalDavSettings.h"
+#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/integration/caldav/CalDavPeer.h"
 #include "tests/support/FakeDialogs.h"
-#include "transfer/CalDavSyncAction.h"
+#include "caldav/CalDavSyncAction.h"
 
 namespace moriva::caldavtest {
 namespace {
@@ -24,9 +24,9 @@ TEST_F(CalDavTest, TheWindowActionSavesTheDocumentAndTellsTheCounts) {
   WriteFileAtomically(mrv, mine + "\r\n");
   TFakeDialogs dialogs;
   TFakeStatusSink status;
-  TLineList master;
+  TScheduleModel master;
   TScheduleDocument doc(master, dialogs, dir);
-  ASSERT_TRUE(doc.LoadScheFrom(mrv));
+  ASSERT_TRUE(doc.LoadScheduleFrom(mrv));
   TTransferContext context(dialogs, TProgramFolders{dir, dir});
   context.Status = &status;
   const TICalZone zone("Asia/Tokyo");
@@ -101,9 +101,9 @@ TEST_F(CalDavTest, TheWindowActionTellsWhatToMendInTheSettings) {
     SCOPED_TRACE(c.url + " " + c.caFile);
     WriteFileAtomically(mrv, mine);
     std::filesystem::remove(dir / "caldav.ini");
-    TLineList master;
+    TScheduleModel master;
     TScheduleDocument doc(master, dialogs, dir);
-    ASSERT_TRUE(doc.LoadScheFrom(mrv));
+    ASSERT_TRUE(doc.LoadScheduleFrom(mrv));
     WriteCalDavSettings(SettingsFilePath(dir), {c.url, "user01", "secret01", c.caFile});
     status.Panels[kPositionPanel] = "9/9";  // an earlier run's count
     try {

@@ -10,7 +10,7 @@
 
 #include "base/FileIO.h"
 #include "base/IniFile.h"
-#include "base/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "tests/integration/MailTestServers.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/CliRun.h"

@@ -12,10 +12,10 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   moriva::TLineList list{
-      moriva::Sj("2026,2026,12,7,,,\"定例会議- 本社 3F 会議室- 9:30:0- TRUE\""),
-      moriva::Sj("2026,2026,12,7,,,\"歯医者- 駅前クリニック- 18:00:0- FALSE\""),
-      moriva::Sj("2026,2026,12,8,,,\"出張- 大阪- 7:0:0- FALSE\""),
-      moriva::Sj("2026,2026,12,7,,,\"忘年会の予約- - 12:15:0- FALSE\""),
+      moriva::Utf8ToCp932("2026,2026,12,7,,,\"定例会議- 本社 3F 会議室- 9:30:0- TRUE\""),
+      moriva::Utf8ToCp932("2026,2026,12,7,,,\"歯医者- 駅前クリニック- 18:00:0- FALSE\""),
+      moriva::Utf8ToCp932("2026,2026,12,8,,,\"出張- 大阪- 7:0:0- FALSE\""),
+      moriva::Utf8ToCp932("2026,2026,12,7,,,\"忘年会の予約- - 12:15:0- FALSE\""),
   };
   moriva::TQtDialogs dialogs;
   moriva::TScheduleEditorWindow form(list, 2026, 12, 7, dialogs);

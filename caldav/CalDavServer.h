@@ -1,0 +1,95 @@
+#pragma once
+// The requests a calendar sync makes of one calendar collection, with the server's answers
+// turned into what the sync needs and its refusals into errors in the user's words.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Exception.h"
+#include "caldav/HttpClient.h"
+#include "caldav/WebDavXml.h"
+
+namespace moriva {
+
+// The server refused what the sync asked (wrong password, no such collection, a server error).
+class ECalDavError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+struct TCalDavListing {
+  bool Whole = false;                // Members holds every resource of the collection
+  std::vector<TDavEntry> Members;    // every resource, or those changed since the token
+  std::vector<std::string> Removed;  // hrefs removed since the token (not for a whole one)
+  std::string Token;                 // the token to list from next time; empty for none
+  bool Truncated = false;            // one part of a longer listing; Token leads on to the rest
+};
+
+// Only these URLs name a calendar: anything else would leave it to guessing whether the
+// password may travel unencrypted.
+inline constexpr std::string_view kCalDavUrlSchemeText =
+    "CalDAV の URL は https:// (暗号化しないサーバーは http://) で始めてください。";
+bool IsHttpUrl(std::string_view url);
+
+// The URL names a collection that holds no calendar (the user's home, the server's root):
+// events put there would never reach a phone.
+inline constexpr std::string_view kCalDavNotCalendarText =
+    "この URL は CalDAV のカレンダーではありません。"
+    "設定の CalDAV ページでカレンダーの URL を指定してください。";
+
+// Hrefs per calendar-multiget: large enough that a first sync of thousands of events takes a
+// few requests, small enough for any server's request limits.
+inline constexpr size_t kMultigetBatch = 500;
+
+class TCalDavServer {
+ public:
+  // `collectionUrl` as the settings hold it (CP932). ECalDavError kCalDavUrlSchemeText for a
+  // URL that is not http:// or https://.
+  TCalDavServer(THttpClient& http, std::string collectionUrl);
+
+  // The collection's resources: a sync-collection report from `token` ("" for all of them);
+  // when the token is no longer valid, the whole collection again; when the server has no
+  // sync report (or `usePropfind` says so already), a Depth 1 PROPFIND, and `usePropfind` is
+  // set. A listing the server hands out in parts is read to its end. The collection itself
+  // and sub-collections are left out. A collection that says it is no calendar is refused
+  // (ECalDavError kCalDavNotCalendarText): on a first listing through the report it is asked,
+  // the PROPFIND tells it anyway.
+  TCalDavListing List(const std::string& token, bool& usePropfind);
+
+  // The ETags and calendar data of the resources, in batches of kMultigetBatch.
+  std::vector<TDavEntry> Fetch(const std::vector<std::string>& hrefs);
+
+  // PUT of a new resource (If-None-Match: *): its ETag ("" when the server gives none), or
+  // nothing when a resource of that href exists already.
+  std::optional<std::string> Create(const std::string& href, const std::string& icalendar);
+
+  // PUT over a resource as it was at `etag` (If-Match; not empty), keeping its href: the new
+  // ETag ("" when the server gives none), or nothing when it changed or went away since.
+  std::optional<std::string> Update(const std::string& href, const std::string& etag,
+                                    const std::string& icalendar);
+
+  // DELETE with If-Match: true when the resource is gone (also when it was gone already),
+  // false when it changed on the server since `etag`.
+  bool Remove(const std::string& href, const std::string& etag);
+
+  // The path of the collection, ending in "/".
+  const std::string& CollectionPath() const { return path_; }
+
+ private:
+  THttpResponse Send(const std::string& method, const std::string& href,
+                     std::vector<std::string> headers, std::string body = {});
+  TCalDavListing FromMultiStatus(const std::string& body, bool whole) const;
+  TCalDavListing WithTheRest(TCalDavListing first, const std::vector<std::string>& headers);
+  void CheckIsCalendar();
+
+  THttpClient& http_;
+  std::string url_;
+  std::string origin_;
+  std::string path_;
+};
+
+// The error for an HTTP status the sync cannot go on after (`what`: the request's method).
+[[noreturn]] void ThrowCalDavStatus(long status, const std::string& what);
+
+}  // namespace moriva

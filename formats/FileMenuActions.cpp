@@ -1,0 +1,110 @@
+#include "formats/FileMenuActions.h"
+
+#include "base/Exception.h"
+#include "schedule/ScheduleFile.h"
+#include "formats/CsvMerge.h"
+#include "formats/ICalendarExport.h"
+#include "formats/ICalendarImport.h"
+#include "formats/PhoneCsv.h"
+#include "xml/DomDocument.h"
+#include "xml/XmlExport.h"
+
+namespace fs = std::filesystem;
+
+namespace moriva {
+
+namespace {
+
+// The question both CSV actions ask first; No is the default, since either action is easy to
+// pick by mistake for the other.
+bool AskToContinue(TDialogs& dialogs, const std::string& text) {
+  return dialogs.AskYesNo(text, kWarningCaption, TMsgIcon::Warning, TMsgDefault::No);
+}
+
+}  // namespace
+
+void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, CsvOutWarningText())) return;
+  const TLineList csv = BuildPhoneCsv(doc.List(), today);
+  std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kCsvFileFilter, kPhoneCsvFileName);
+  if (!chosen) return;
+  const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kCsvFileExtension);
+  if (!name) return;
+  try {
+    SavePhoneCsv(*name, csv);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+  }
+}
+
+void CsvInExecute(TScheduleDocument& doc, const std::optional<fs::path>& file) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, CsvInWarningText())) return;
+  std::optional<fs::path> chosen = file ? file : dialogs.ChooseOpenFile(kCsvFileFilter);
+  if (chosen) MergeCsvFileInto(doc, *chosen);
+}
+
+bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
+  TMergeResult result;
+  try {
+    result = MergeCsvFile(path, doc.List());
+  } catch (const Exception& e) {
+    doc.Dialogs().ShowError(e.what());
+    return false;
+  }
+  doc.ListEdited("CSV読込");
+  doc.Dialogs().ShowMessage(MergeCompletionMessage(result), {}, TMsgIcon::None);
+  return true;
+}
+
+void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp) {
+  TDialogs& dialogs = doc.Dialogs();
+  const TICalExport ics = BuildICalendar(doc.List(), zone, stamp);
+  const fs::path stem =
+      doc.ScheduleFileName().empty() ? fs::path("schedule") : doc.ScheduleFileName().stem();
+  std::optional<fs::path> chosen =
+      dialogs.ChooseSaveFile(kICalFileFilter, fs::path(stem) += kICalFileExtension);
+  if (!chosen) return;
+  try {
+    SaveICalendar(WithDefaultExtension(*chosen, kICalFileExtension), ics.Text);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+    return;
+  }
+  if (ics.LeftOut > 0) dialogs.ShowWarning(ICalLeftOutMessage(ics.LeftOut), kWarningCaption);
+}
+
+void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today,
+                  const std::optional<fs::path>& file) {
+  TDialogs& dialogs = doc.Dialogs();
+  if (!AskToContinue(dialogs, ICalInWarningText())) return;
+  std::optional<fs::path> chosen = file ? file : dialogs.ChooseOpenFile(kICalFileFilter);
+  if (!chosen) return;
+  TICalMergeResult result;
+  try {
+    result = MergeICalendarFile(*chosen, doc.List(), zone, DefaultICalWindow(today));
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+    return;
+  }
+  doc.ListEdited("iCalendar 読込");
+  dialogs.ShowMessage(ICalMergeMessage(result), {}, TMsgIcon::None);
+}
+
+void XmlOutExecute(TScheduleDocument& doc) {
+  TDialogs& dialogs = doc.Dialogs();
+  // The tree is built first, so a line it cannot take is reported before any dialog.
+  std::unique_ptr<TDomDocument> xml = BuildScheduleXml(doc.List());
+  std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kXmlFileFilter);
+  if (!chosen) return;
+  const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kXmlFileExtension);
+  if (!name) return;
+  try {
+    xml->SaveToFile(*name, 0);
+  } catch (const Exception& e) {
+    dialogs.ShowError(e.what());
+  }
+}
+
+}  // namespace moriva

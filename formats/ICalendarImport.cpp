@@ -1,0 +1,433 @@
+#include "formats/ICalendarImport.h"
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "base/Cp932.h"
+#include "base/FileIO.h"
+#include "schedule/ScheduleLine.h"
+#include "formats/CsvMerge.h"
+#include "formats/ICalendarExport.h"
+#include "formats/LineMerge.h"
+
+namespace moriva {
+namespace {
+
+// The zones the TZIDs of one calendar name: its own VTIMEZONEs first, then the zone database
+// by the whole name or by its last parts, for names such as "/mozilla.org/20050126_1/Asia/Tokyo".
+// A name nobody knows gives null: the time is then taken as floating.
+class TZoneResolver {
+ public:
+  explicit TZoneResolver(icalcomponent* calendar) : calendar_(calendar) {}
+
+  icaltimezone* Find(const char* tzid) {
+    auto [it, fresh] = cache_.try_emplace(tzid, nullptr);
+    if (!fresh) return it->second;
+    if (calendar_) it->second = icalcomponent_get_timezone(calendar_, tzid);
+    std::string_view name = tzid;
+    // A name that climbs out of the zone folder is no zone.
+    for (int i = 0; !it->second && !name.empty() && i < 8 && name.find("..") == name.npos; ++i) {
+      it->second = icaltimezone_get_builtin_timezone(std::string(name).c_str());
+      size_t slash = name.find('/', 1);
+      if (slash == name.npos) break;
+      name.remove_prefix(slash + 1);
+    }
+    return it->second;
+  }
+
+  // A date-time value of `p` with the zone its TZID names (UTC stays UTC, dates stay dates).
+  icaltimetype Resolve(icalproperty* p, icaltimetype t) {
+    if (t.is_date || icaltime_is_utc(t)) return t;
+    t.zone = nullptr;
+    if (icalparameter* id = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER))
+      if (const char* name = icalparameter_get_tzid(id)) t.zone = Find(name);
+    return t;
+  }
+
+ private:
+  icalcomponent* calendar_;
+  std::map<std::string, icaltimezone*> cache_;
+};
+
+// An instance's identity: its moment (floating times as if they were UTC, consistently) and,
+// for EXDATE;VALUE=DATE, its day.
+int64_t Moment(icaltimetype t) {
+  if (t.is_date) return icaltime_as_timet_with_zone(t, nullptr);
+  return icaltime_as_timet_with_zone(t, t.zone);
+}
+int32_t DayNumber(icaltimetype t) {
+  return t.year * 400 + t.month * 32 + t.day;
+}
+
+icaltimetype ToUserTime(icaltimetype t, const TICalZone& zone) {
+  if (t.is_date || !t.zone) return t;
+  icaltimezone_convert_time(&t, const_cast<icaltimezone*>(t.zone), zone.Zone());
+  t.zone = zone.Zone();
+  return t;
+}
+
+// True when libical had to drop a value of the event (its own properties; an alarm's damage
+// does not cost the event) or could not read a line inside it.
+bool IsDamaged(icalcomponent* ev) {
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_XLICERROR_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_XLICERROR_PROPERTY)) {
+    icalparameter* type = icalproperty_get_first_parameter(p, ICAL_XLICERRORTYPE_PARAMETER);
+    if (!type) return true;
+    switch (icalparameter_get_xlicerrortype(type)) {
+      case ICAL_XLICERRORTYPE_PROPERTYPARSEERROR:  // a property name it does not know
+      case ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR:
+      case ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR:
+        break;
+      default:
+        return true;
+    }
+  }
+  return false;
+}
+
+// The properties of an event the import looks at, found in one pass over its list: every
+// lookup by kind walks the whole list again, which cost more than the rest of the import.
+struct TEventProps {
+  icalproperty* start = nullptr;
+  icalproperty* summary = nullptr;
+  icalproperty* location = nullptr;
+  icalproperty* uid = nullptr;
+  icalproperty* status = nullptr;
+  bool damaged = false;  // libical left an error note
+  bool extension = false;
+  bool rrule = false, rdate = false, recurrenceId = false;
+};
+
+TEventProps ScanEvent(icalcomponent* ev) {
+  TEventProps e;
+  auto first = [](icalproperty*& slot, icalproperty* p) {
+    if (!slot) slot = p;
+  };
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_ANY_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_ANY_PROPERTY)) {
+    switch (icalproperty_isa(p)) {
+      case ICAL_DTSTART_PROPERTY:
+        first(e.start, p);
+        break;
+      case ICAL_SUMMARY_PROPERTY:
+        first(e.summary, p);
+        break;
+      case ICAL_LOCATION_PROPERTY:
+        first(e.location, p);
+        break;
+      case ICAL_UID_PROPERTY:
+        first(e.uid, p);
+        break;
+      case ICAL_STATUS_PROPERTY:
+        first(e.status, p);
+        break;
+      case ICAL_XLICERROR_PROPERTY:
+        e.damaged = true;
+        break;
+      case ICAL_X_PROPERTY:
+        e.extension = true;
+        break;
+      case ICAL_RRULE_PROPERTY:
+        e.rrule = true;
+        break;
+      case ICAL_RDATE_PROPERTY:
+        e.rdate = true;
+        break;
+      case ICAL_RECURRENCEID_PROPERTY:
+        e.recurrenceId = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return e;
+}
+
+std::string UidOf(const TEventProps& e) {
+  return e.uid ? ICalText(icalproperty_get_uid(e.uid)) : std::string();
+}
+
+// Text from the file made fit for a schedule line (see the header); CP932.
+std::string SafeText(const char* utf8, bool& changed) {
+  std::string s;
+  for (const char* p = utf8 ? utf8 : ""; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"') {
+      s += "”";
+      changed = true;
+    } else if (c < 0x20 || c == 0x7F) {
+      s += ' ';
+      changed = true;
+    } else if (c == '-' && p[1] == ' ') {
+      s += "－";
+      changed = true;
+    } else {
+      s += static_cast<char>(c);
+    }
+  }
+  size_t replaced = 0;
+  std::string cp932 = Utf8ToCp932(s, "\x81\xAC", replaced);  // 〓
+  if (replaced) changed = true;
+  return cp932;
+}
+
+std::string PropertyText(icalcomponent* ev, icalproperty_kind kind) {
+  icalproperty* p = icalcomponent_get_first_property(ev, kind);
+  return p ? ICalText(icalproperty_get_value_as_string(p)) : std::string();
+}
+
+// What an event says, as far as the line it was made from decides it: compared between the
+// event in the file and the one that line makes today, to see whether the line still holds.
+std::string Fingerprint(icalcomponent* ev, TZoneResolver& zones, const TICalZone& zone) {
+  icalproperty* start = icalcomponent_get_first_property(ev, ICAL_DTSTART_PROPERTY);
+  if (!start) return {};
+  std::string f = ICalText(icaltime_as_ical_string(
+                      ToUserTime(zones.Resolve(start, icalproperty_get_dtstart(start)), zone))) +
+                  '|' + PropertyText(ev, ICAL_RRULE_PROPERTY) + '|' +
+                  PropertyText(ev, ICAL_SUMMARY_PROPERTY) + '|' +
+                  PropertyText(ev, ICAL_LOCATION_PROPERTY) + '|';
+  for (icalproperty_kind k :
+       {ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_RECURRENCEID_PROPERTY})
+    f += std::to_string(icalcomponent_count_properties(ev, k));
+  f += std::to_string(icalcomponent_count_components(ev, ICAL_VALARM_COMPONENT) > 0);
+  return f;
+}
+
+// The line the event was exported from, when the event still says what that line says.
+std::optional<std::string> KeptLine(icalcomponent* ev, TZoneResolver& zones,
+                                    const TICalZone& zone) {
+  icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY);
+  for (; x; x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY))
+    if (const char* name = icalproperty_get_x_name(x);
+        name && std::string_view(name) == kICalLineProperty)
+      break;
+  if (!x) return std::nullopt;
+  const std::string utf8 = ICalText(icalproperty_get_x(x));
+  size_t replaced = 0;
+  std::string line = Utf8ToCp932(utf8, "?", replaced);
+  if (replaced || line.empty()) return std::nullopt;
+  TICalComponent again = ScheduleLineToVEvent(line, "", zone, 0);
+  TZoneResolver plain(nullptr);
+  if (!again || Fingerprint(again.get(), plain, zone) != Fingerprint(ev, zones, zone))
+    return std::nullopt;
+  return line;
+}
+
+// Collects the instances of a repeating event in its own zone, in time order.
+class TInstances {
+ public:
+  void Exclude(icaltimetype t) {
+    if (t.is_date)
+      excludedDays_.insert(DayNumber(t));
+    else
+      excluded_.insert(Moment(t));
+  }
+  void Add(icaltimetype t) {
+    if (excluded_.count(Moment(t)) || excludedDays_.count(DayNumber(t))) return;
+    found_.try_emplace(Moment(t), t);
+  }
+  const std::map<int64_t, icaltimetype>& Found() const { return found_; }
+
+ private:
+  std::set<int64_t> excluded_;
+  std::set<int32_t> excludedDays_;
+  std::map<int64_t, icaltimetype> found_;
+};
+
+icaltimetype WindowEdge(JuliusDay day, icaltimetype like) {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(day, y, m, d);
+  icaltimetype t = like;
+  t.year = y;
+  t.month = m;
+  t.day = d;
+  t.hour = t.minute = t.second = 0;
+  return t;
+}
+
+// Follows every RRULE of the event from the window's start on (with two days to spare for any
+// zone difference) until past its end; false when a rule cannot be followed at all.
+bool ExpandRules(icalcomponent* ev, icaltimetype start, const TICalWindow& window,
+                 TInstances& out) {
+  const icaltimetype from = WindowEdge(window.From - 2, start);
+  const icaltimetype to = WindowEdge(window.To + 2, start);
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_RRULE_PROPERTY)) {
+    icalrecurrencetype rule = icalproperty_get_rrule(p);
+    if (rule.freq == ICAL_NO_RECURRENCE) return false;
+    icalrecur_iterator* it = icalrecur_iterator_new(rule, start);
+    if (!it) return false;
+    if (rule.count == 0 && icaltime_compare(start, from) < 0)
+      icalrecur_iterator_set_start(it, from);
+    for (size_t step = 0; step < kMaxRecurrenceSteps; ++step) {
+      icaltimetype t = icalrecur_iterator_next(it);
+      if (icaltime_is_null_time(t) || icaltime_compare(t, to) > 0) break;
+      if (icaltime_compare(t, from) >= 0) {
+        t.zone = start.zone;
+        out.Add(t);
+      }
+    }
+    icalrecur_iterator_free(it);
+  }
+  return true;
+}
+
+}  // namespace
+
+TICalWindow DefaultICalWindow(JuliusDay today) {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(today, y, m, d);
+  // 29 February falls back to the 28th in the years that lack it.
+  auto sameDay = [&](int32_t year) {
+    return DateToJulius(year, m, std::min(d, DaysInMonth(year, m)));
+  };
+  return {sameDay(y - 1), sameDay(y + 2)};
+}
+
+namespace {
+
+bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* calendar,
+                const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
+                const TICalWindow& window, TICalEventLines& out) {
+  out = {};
+  if (props.damaged && IsDamaged(ev)) return false;
+  icalproperty* startProp = props.start;
+  if (!startProp) return false;
+  TZoneResolver zones(calendar);
+  const icaltimetype start = zones.Resolve(startProp, icalproperty_get_dtstart(startProp));
+  if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) return false;
+
+  if (props.extension)
+    if (std::optional<std::string> kept = KeptLine(ev, zones, zone)) {
+      out.Lines.push_back(std::move(*kept));
+      return true;
+    }
+
+  const std::string subject =
+      SafeText(props.summary ? icalproperty_get_summary(props.summary) : nullptr, out.MadeSafe);
+  const std::string place =
+      SafeText(props.location ? icalproperty_get_location(props.location) : nullptr, out.MadeSafe);
+  const bool alarm = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT) != nullptr;
+  auto addLine = [&](icaltimetype t) {
+    const icaltimetype local = ToUserTime(t, zone);
+    if (local.year < 1 || local.year > 9999) return;
+    const int hour = local.is_date ? 0 : local.hour;
+    const int minute = local.is_date ? 0 : local.minute;
+    out.Lines.push_back(MakeScheduleLine(local.year, local.month, local.day, subject, place,
+                                         std::to_string(hour), std::to_string(minute), alarm));
+  };
+
+  if (!(props.rrule || props.rdate) || props.recurrenceId) {
+    addLine(start);
+    return !out.Lines.empty();
+  }
+
+  TInstances instances;
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
+    instances.Exclude(zones.Resolve(p, icalproperty_get_exdate(p)));
+  for (icalcomponent* o : overrides)
+    if (icalproperty* id = icalcomponent_get_first_property(o, ICAL_RECURRENCEID_PROPERTY))
+      instances.Exclude(zones.Resolve(id, icalproperty_get_recurrenceid(id)));
+  instances.Add(start);
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_RDATE_PROPERTY)) {
+    icaldatetimeperiodtype r = icalproperty_get_rdate(p);
+    instances.Add(zones.Resolve(p, icaltime_is_null_time(r.time) ? r.period.start : r.time));
+  }
+  if (!ExpandRules(ev, start, window, instances)) return false;
+  for (const auto& [moment, t] : instances.Found()) {
+    const icaltimetype local = ToUserTime(t, zone);
+    const JuliusDay day = DateToJulius(local.year, local.month, local.day);
+    if (day >= window.From && day <= window.To) addLine(t);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
+                           const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
+                           const TICalWindow& window, TICalEventLines& out) {
+  return EventLines(ev, ScanEvent(ev), calendar, overrides, zone, window, out);
+}
+
+size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
+                             const std::function<void(TICalEventLines&)>& take) {
+  std::vector<icalcomponent*> calendars;
+  if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root);
+  for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
+       c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+    calendars.push_back(c);
+
+  size_t skipped = 0;
+  TICalEventLines lines;
+  for (icalcomponent* cal : calendars) {
+    std::vector<std::pair<icalcomponent*, TEventProps>> events;
+    std::unordered_map<std::string, std::vector<icalcomponent*>> overrides;
+    for (icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); ev;
+         ev = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
+      events.emplace_back(ev, ScanEvent(ev));
+      if (events.back().second.recurrenceId) overrides[UidOf(events.back().second)].push_back(ev);
+    }
+    static const std::vector<icalcomponent*> kNone;
+    for (const auto& [ev, props] : events) {
+      if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) continue;
+      auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
+      if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window,
+                      lines))
+        ++skipped;
+      else
+        take(lines);
+    }
+  }
+  return skipped;
+}
+
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
+                                const TICalZone& zone, const TICalWindow& window) {
+  TICalComponent root = ParseICalendar(text);
+  TICalMergeResult result;
+  TScheduleMerger merger(specialDayList, 0);
+  result.Skipped = CollectICalendarLines(root.get(), zone, window, [&](TICalEventLines& lines) {
+    if (lines.MadeSafe) ++result.MadeSafe;
+    for (std::string& line : lines.Lines)
+      ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
+  });
+  return result;
+}
+
+TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& specialDayList,
+                                    const TICalZone& zone, const TICalWindow& window) {
+  const std::string text = ReadFileBytes(path);
+  try {
+    return MergeICalendar(text, specialDayList, zone, window);
+  } catch (const EICalendarError& e) {
+    throw EICalendarError(
+        "ファイル " + path.string() + " は iCalendar ファイルとして読めません (" + e.what() + ")",
+        e.Line);
+  }
+}
+
+std::string ICalInWarningText() {
+  return "これは，ほかのカレンダーが書き出した iCalendar ファイル（.ics）の予定を"
+         "読み込むためのメニューです。\r\n"
+         "繰り返しの予定は，1年前から2年後までの日ごとの予定として加えます。\r\n"
+         "\r\n"
+         "続けますか？";
+}
+
+std::string ICalMergeMessage(const TICalMergeResult& r) {
+  std::string text(kMergeDoneText);
+  text += "\r\n追加 " + std::to_string(r.Added) + " 件，登録済み " + std::to_string(r.Duplicates) +
+          " 件，読み飛ばし " + std::to_string(r.Skipped) + " 件";
+  if (r.MadeSafe > 0)
+    text += "\r\n予定の行に書けない文字を置き換えた予定 " + std::to_string(r.MadeSafe) + " 件";
+  return text;
+}
+
+}  // namespace moriva

@@ -1,0 +1,98 @@
+#pragma once
+// Reading iCalendar (.ics) files into the schedule, merged like the handset's CSV files:
+// every event becomes schedule lines appended at the end of the list unless an equal line
+// (ignoring ASCII letter case) is there already; nothing is removed or replaced.
+//
+// - DTSTART is taken to the user's wall-clock time: UTC times and times with a TZID (the
+//   file's VTIMEZONE, else the zone database by name) are converted, floating times kept.
+//   An all-day event is an item at 0:00. SUMMARY is the subject, LOCATION the place; the
+//   alarm is on when the event has a VALARM.
+// - Repeating events (RRULE, RDATE, EXDATE, instances overridden by RECURRENCE-ID) are
+//   expanded by libical into single items whose day lies in the window (local days, both
+//   ends included). A rule is followed for at most kMaxRecurrenceSteps instances, so no
+//   rule, however unbounded, keeps the import busy for long.
+// - Text a schedule line cannot hold is made safe: a double quote becomes ”, the separator
+//   "- " becomes "－ ", line breaks and other control characters become blanks, characters
+//   CP932 lacks become 〓. Such events are counted.
+// - An event that still says what its X-MORIVA-LINE says gets that line back unchanged.
+// - A file libical cannot read as a calendar is refused (EICalendarError, naming the line)
+//   before anything is merged; a single event without a readable DTSTART or with a damaged
+//   date or rule is skipped and counted.
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Exception.h"
+#include "base/LineList.h"
+#include "calendar/Julius.h"
+#include "formats/ICalendar.h"
+
+namespace moriva {
+
+inline constexpr size_t kMaxRecurrenceSteps = 100000;
+
+// A file that is not an iCalendar document; the text names the line and says why.
+class EICalendarError : public Exception {
+ public:
+  EICalendarError(const std::string& message, size_t line) : Exception(message), Line(line) {}
+  size_t Line;
+};
+
+// The local days over which repeating events are expanded, both ends included.
+struct TICalWindow {
+  JuliusDay From = 0;
+  JuliusDay To = 0;
+};
+
+// From the same day one year before `today` to the same day two years after.
+TICalWindow DefaultICalWindow(JuliusDay today);
+
+// Parses a whole document with libical. Returns the VCALENDAR (an XROOT holding several when
+// the file has more than one); throws EICalendarError for anything else.
+TICalComponent ParseICalendar(std::string_view text);
+
+// What one event gives.
+struct TICalEventLines {
+  std::vector<std::string> Lines;  // CP932 schedule lines, in time order for a repeating event
+  bool MadeSafe = false;           // some text had to be changed to fit a line
+};
+
+// The schedule lines of one VEVENT of `calendar` (which resolves its TZIDs; may be null).
+// `overrides` are the events of the same UID with a RECURRENCE-ID: their instances are left to
+// them. Returns false for a broken event (no usable DTSTART, a damaged date or rule).
+bool VEventToScheduleLines(icalcomponent* vevent, icalcomponent* calendar,
+                           const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
+                           const TICalWindow& window, TICalEventLines& out);
+
+// Every event of a parsed document (ParseICalendar's result) turned into lines, as the merge
+// below takes them: `take` gets each event's lines in file order, cancelled events are passed
+// over. Returns the number of broken events skipped.
+size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
+                             const std::function<void(TICalEventLines&)>& take);
+
+struct TICalMergeResult {
+  size_t Added = 0;       // lines appended
+  size_t Duplicates = 0;  // lines that were there already
+  size_t Skipped = 0;     // broken events passed over
+  size_t MadeSafe = 0;    // events whose text was changed to fit
+
+  bool operator==(const TICalMergeResult&) const = default;
+};
+
+// Parses the document and merges every event; a refused document changes nothing.
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
+                                const TICalZone& zone, const TICalWindow& window);
+
+// Reads the file and merges it: EFileError when it cannot be read, EICalendarError
+// "ファイル %s は iCalendar ファイルとして読めません (N 行目: ...)" when it is refused.
+TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& specialDayList,
+                                    const TICalZone& zone, const TICalWindow& window);
+
+// The question before an import, and the message after it (UTF-8, lines joined by CR LF).
+std::string ICalInWarningText();
+std::string ICalMergeMessage(const TICalMergeResult& result);
+
+}  // namespace moriva

@@ -1,0 +1,129 @@
+#include "schedule/ScheduleModel.h"
+
+#include <map>
+#include <utility>
+
+namespace moriva {
+
+struct TScheduleWatch::TList {
+  struct TEntry {
+    bool commits;
+    std::function<void()> call;
+  };
+  std::map<int, TEntry> entries;
+  int next_id = 1;
+};
+
+TScheduleWatch::TScheduleWatch(TScheduleWatch&& other) noexcept
+    : list_(std::move(other.list_)), id_(std::exchange(other.id_, 0)) {}
+
+TScheduleWatch& TScheduleWatch::operator=(TScheduleWatch&& other) noexcept {
+  if (this != &other) {
+    Release();
+    list_ = std::move(other.list_);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+TScheduleWatch::~TScheduleWatch() {
+  Release();
+}
+
+void TScheduleWatch::Release() {
+  if (std::shared_ptr<TList> list = list_.lock()) list->entries.erase(id_);
+  list_.reset();
+  id_ = 0;
+}
+
+TScheduleModel::TScheduleModel() : watchers_(std::make_shared<TScheduleWatch::TList>()) {
+  lines_.OnChange = [this] { Rebuild(); };
+  holiday_lines_.OnChange = [this] { Rebuild(); };
+  Rebuild();
+}
+
+TScheduleModel::~TScheduleModel() {
+  // A change while the members are torn down must not call back.
+  lines_.OnChange = nullptr;
+  holiday_lines_.OnChange = nullptr;
+}
+
+void TScheduleModel::SetSwitches(const THolidaySwitches& switches) {
+  if (switches == rules_.Switches) return;
+  rules_.Switches = switches;
+  Tell(false);
+}
+
+void TScheduleModel::SetAutoEquinox(bool on) {
+  if (on == rules_.AutoEquinox) return;
+  rules_.AutoEquinox = on;
+  Tell(false);
+}
+
+void TScheduleModel::SetAutoFurikae(bool on) {
+  if (on == rules_.AutoFurikae) return;
+  rules_.AutoFurikae = on;
+  Tell(false);
+}
+
+void TScheduleModel::SetHolidays(const TLineList& lines, const THolidaySwitches& switches) {
+  rules_.Switches = switches;
+  if (lines == holiday_lines_)
+    Tell(false);
+  else
+    holiday_lines_.Assign(lines);  // its change notice rebuilds and tells
+}
+
+void TScheduleModel::Rebuild() {
+  std::vector<std::string> faulty = rules_.Build(holiday_lines_, lines_);
+  const bool report = !faulty.empty() && faulty != faulty_lines_;
+  faulty_lines_ = std::move(faulty);
+  if (report && OnDayListError) OnDayListError(faulty_lines_);
+  Tell(false);
+}
+
+TScheduleWatch TScheduleModel::WatchRules(std::function<void()> changed) const {
+  const int id = watchers_->next_id++;
+  watchers_->entries.emplace(id, TScheduleWatch::TList::TEntry{false, std::move(changed)});
+  return TScheduleWatch(watchers_, id);
+}
+
+TScheduleWatch TScheduleModel::WatchCommits(std::function<void()> committed) const {
+  const int id = watchers_->next_id++;
+  watchers_->entries.emplace(id, TScheduleWatch::TList::TEntry{true, std::move(committed)});
+  return TScheduleWatch(watchers_, id);
+}
+
+void TScheduleModel::Commit() {
+  Tell(true);
+}
+
+void TScheduleModel::Tell(bool commits) const {
+  // A watcher may end another's (or its own) watch while it runs: each is looked up afresh.
+  std::vector<int> ids;
+  for (const auto& [id, entry] : watchers_->entries)
+    if (entry.commits == commits) ids.push_back(id);
+  for (int id : ids) {
+    auto it = watchers_->entries.find(id);
+    if (it == watchers_->entries.end()) continue;
+    const std::function<void()> call = it->second.call;
+    if (call) call();
+  }
+}
+
+void TScheduleModel::BeginEdit() {
+  if (!edit_start_) edit_start_ = lines_;
+}
+
+void TScheduleModel::EndEdit() {
+  edit_start_.reset();
+}
+
+void TScheduleModel::CancelEdit() {
+  if (!edit_start_) return;
+  TLineList start = std::move(*edit_start_);
+  edit_start_.reset();
+  if (!(start == lines_)) lines_.Assign(start);
+}
+
+}  // namespace moriva

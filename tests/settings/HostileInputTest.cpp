@@ -1,0 +1,82 @@
+// File names at and beyond the longest a folder entry may have (255 bytes): every name that
+// can exist can be written over; a longer one fails with the usual message and leaves the
+// folder as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+#include "base/Cp932.h"
+#include "base/Exception.h"
+#include "base/FileIO.h"
+#include "settings/MailSettings.h"
+#include "tests/settings/MailSettingsExpect.h"
+#include "tests/oracle/OracleTool.h"
+
+namespace moriva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Entries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(LongFileNames, EveryPossibleNameCanBeWrittenAndReplaced) {
+  oracle::TempDir dir;
+  for (size_t length :
+       {size_t{200}, size_t{NAME_MAX} - 8, size_t{NAME_MAX} - 7, size_t{NAME_MAX}}) {
+    SCOPED_TRACE(length);
+    const fs::path path = dir.Path() / (std::string(length - 4, 'n') + ".mrv");
+    ASSERT_NO_THROW(WriteFileAtomically(path, "old"));
+    ASSERT_NO_THROW(WriteFileAtomically(path, "new"));
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{path.filename().string()});
+    fs::remove(path);
+  }
+}
+
+TEST(LongFileNames, ANameTooLongFailsClearlyAndLeavesNothingBehind) {
+  oracle::TempDir dir;
+  WriteFileAtomically(dir.Path() / "kept.mrv", "kept");
+  for (size_t length : {size_t{NAME_MAX} + 1, size_t{300}}) {
+    SCOPED_TRACE(length);
+    const fs::path path = dir.Path() / (std::string(length - 4, 'n') + ".mrv");
+    try {
+      WriteFileAtomically(path, "data");
+      ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+      EXPECT_EQ(std::string(e.what()), "ファイル " + path.string() + " を作成できません");
+    }
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"kept.mrv"});
+    EXPECT_THROW(ReadFileBytes(path), EFileError);
+  }
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "kept.mrv"), "kept");
+}
+
+// Settings values of 300 bytes, Japanese ones included, come back from the file whole.
+TEST(LongSettings, ValuesOf300BytesRoundTrip) {
+  oracle::TempDir dir;
+  const fs::path ini = dir.Path() / "hs110.ini";
+  TMailSettings s;
+  s.HandsetEMail = std::string(290, 'h') + "@handset.jp";
+  s.SMTP = std::string(296, 's') + ".org";
+  s.Sender = "";
+  for (int i = 0; i < 150; ++i) s.Sender += Utf8ToCp932("送");
+  s.SenderMail = std::string(300, 'm');
+  s.POP = std::string(300, 'p');
+  s.UserId = std::string(300, 'u');
+  s.Password = std::string(150, 'P') + std::string(150, '!');
+  s.APOP = true;
+  WriteMailSettings(ini, s);
+  const TMailSettings back = ReadMailSettings(ini);
+  ExpectSameStoredSettings(back, s);
+  EXPECT_TRUE(back.APOP);
+}
+
+}  // namespace
+}  // namespace moriva
