@@ -32,15 +32,15 @@
 #include "app/WeeklyCalendar.h"
 #include "app/WindowGeometry.h"
 #include "base/Cp932.h"
-#include "calendar/DayListReport.h"
-#include "schedule/ScheduleFile.h"
-#include "schedule/ScheduleLine.h"
 #include "caldav/CalDavSyncAction.h"
+#include "calendar/DayListReport.h"
 #include "formats/DroppedFiles.h"
 #include "formats/FileMenuActions.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
 #include "handset/SendToHandset.h"
+#include "schedule/ScheduleFile.h"
+#include "schedule/ScheduleLine.h"
 
 namespace moriva {
 namespace {
@@ -123,7 +123,8 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
   qApp->installEventFilter(this);
   // A dropped schedule opens as 読込 opens one, a CSV or iCalendar file merges as the menu's.
   new TFileDrop(
-      *this, [this](const TPaths& paths) { return LoadSchedule->isEnabled() && AnyDroppable(paths); },
+      *this,
+      [this](const TPaths& paths) { return LoadSchedule->isEnabled() && AnyDroppable(paths); },
       [this](const TPaths& paths) {
         Guarded([&] {
           OpenDroppedFiles(*document_, paths, TICalZone(LocalTimeZoneName()), TodayJulius());
@@ -165,12 +166,15 @@ void TMainWindow::SetupCalendars() {
   // Enlarging the window enlarges both calendars, their cells and fonts.
   new TCalendarGrowth(*this, *central, *MonthCalendar, *WeekCalendar, kDesignedSize, kMonthWidth);
 
-  MonthCalendar->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) { SyncDate(y, m, d); };
+  MonthCalendar->OnDayChange = [this](TCalendarView&, int32_t y, uint8_t m, uint8_t d) {
+    SyncDate(y, m, d);
+  };
   WeekCalendar->OnDayChange = MonthCalendar->OnDayChange;
   WeekCalendar->OnDblClick = [this](TCalendarView&) { EditSchedule->trigger(); };
   WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
-                             const std::string& mainText, QRect& rect,
-                             int32_t) { DrawWeekDayCell(canvas, dayText, mainText, rect); };
+                                       const std::string& mainText, QRect& rect, int32_t) {
+    DrawWeekDayCell(canvas, dayText, mainText, rect);
+  };
 }
 
 void TMainWindow::CreateActions() {
@@ -252,7 +256,9 @@ void TMainWindow::CreateMenus() {
       *view, Schedule, *MonthCalendar, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
-  ViewMenu->OnShowEraChanged = [this] { SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day()); };
+  ViewMenu->OnShowEraChanged = [this] {
+    SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day());
+  };
   view->addSeparator();
   view->addAction(GoToDate);
 
@@ -347,9 +353,9 @@ void TMainWindow::EditScheduleExecute() {
 
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
-  for (QAction* a :
-       {EditSchedule, NewSchedule, LoadSchedule, SaveSchedule, CsvIn, CsvOut, IcsIn, IcsOut, XmlOut, SendToHandset,
-        ReceiveFromHandset, CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
+  for (QAction* a : {EditSchedule, NewSchedule, LoadSchedule, SaveSchedule, CsvIn, CsvOut, IcsIn,
+                     IcsOut, XmlOut, SendToHandset, ReceiveFromHandset, CalDavSync, Closes, Setting,
+                     PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
   EditMenu->SetBlocked(on);
@@ -445,7 +451,7 @@ QString TMainWindow::WeekCellText(const QString& dayText, const std::string& mai
 }
 
 void TMainWindow::DrawWeekDayCell(QPainter& canvas, const QString& dayText,
-                                const std::string& mainText, const QRect& rect) {
+                                  const std::string& mainText, const QRect& rect) {
   canvas.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                   WeekCellText(dayText, mainText));
 }

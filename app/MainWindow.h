@@ -64,7 +64,8 @@ class TMainWindow : public QMainWindow {
   // Desktop notifications of the alarm items, rechecked whenever a change is committed.
   TReminderNotifier* Reminders = nullptr;
 
-  QAction* EditSchedule = nullptr;  // 予定編集; Enter and a double click on the week view run it too
+  QAction* EditSchedule =
+      nullptr;  // 予定編集; Enter and a double click on the week view run it too
   QAction* NewSchedule = nullptr;
   QAction* LoadSchedule = nullptr;
   QAction* SaveSchedule = nullptr;
@@ -75,8 +76,8 @@ class TMainWindow : public QMainWindow {
   QAction* XmlOut = nullptr;
   QAction* SendToHandset = nullptr;
   QAction* ReceiveFromHandset = nullptr;
-  QAction* CancelTransfer = nullptr;   // 受信キャンセル: stops a receive or a CalDAV sync
-  QAction* CalDavSync = nullptr;  // CalDAV 同期
+  QAction* CancelTransfer = nullptr;  // 受信キャンセル: stops a receive or a CalDAV sync
+  QAction* CalDavSync = nullptr;      // CalDAV 同期
   QAction* Closes = nullptr;
   QAction* Version = nullptr;
   QAction* Setting = nullptr;
@@ -129,7 +130,7 @@ class TMainWindow : public QMainWindow {
   // Disables the actions a running transfer must not meet again, and enables them afterwards.
   void SetTransferring(bool on);
   void DrawWeekDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
-                     const QRect& rect);
+                       const QRect& rect);
   // Runs an action's handler; an exception that escapes it is shown in an error box, as the
   // window loop's default handler would, and the program goes on.
   template <typename F>

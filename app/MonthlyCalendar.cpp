@@ -18,7 +18,6 @@ namespace {
 const QColor kNeighborColor(192, 192, 192);
 const QColor kDayOfWeekBkColor(0, 0, 128);
 
-
 // Days of the neighbouring months are drawn lighter: every colour channel OR the blend colour.
 QColor OrBlend(QColor color, QColor blend) {
   return QColor(color.red() | blend.red(), color.green() | blend.green(),

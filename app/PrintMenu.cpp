@@ -137,12 +137,12 @@ namespace {
 void PaintChoice(QPagedPaintDevice& device, const TPrintChoice& c,
                  const TMonthlyCalendar& calendar) {
   if (c.Agenda) {
-    PrintAgendaSheet(device,
-                     BuildAgendaSheet(calendar.Model().Rules(), calendar.Model().Lines(), c.From, c.To),
-                     AgendaTitle(c));
+    PrintAgendaSheet(
+        device, BuildAgendaSheet(calendar.Model().Rules(), calendar.Model().Lines(), c.From, c.To),
+        AgendaTitle(c));
   } else {
-    PrintMonthSheet(device,
-                    BuildMonthSheet(calendar.Model().Rules(), c.Year, c.Month, calendar.FirstDayOfWeek()));
+    PrintMonthSheet(device, BuildMonthSheet(calendar.Model().Rules(), c.Year, c.Month,
+                                            calendar.FirstDayOfWeek()));
   }
 }
 

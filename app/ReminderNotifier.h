@@ -10,8 +10,8 @@
 #include <chrono>
 #include <functional>
 
-#include "schedule/ScheduleModel.h"
 #include "schedule/ReminderSchedule.h"
+#include "schedule/ScheduleModel.h"
 
 class QSystemTrayIcon;
 

@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "schedule/ScheduleModel.h"
 #include "calendar/Julius.h"
 #include "schedule/Agenda.h"
+#include "schedule/ScheduleModel.h"
 
 class QAction;
 class QComboBox;

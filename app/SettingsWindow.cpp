@@ -13,14 +13,14 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/FormFont.h"
-#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/IniFile.h"
+#include "caldav/CalDavServer.h"
+#include "mail/MailSecurity.h"
+#include "settings/CalDavSettings.h"
 #include "settings/MailSettings.h"
 #include "settings/SecretStore.h"
-#include "mail/MailSecurity.h"
-#include "caldav/CalDavServer.h"
 
 namespace moriva {
 namespace {
@@ -170,9 +170,9 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   // Within each group the tab order follows the rows; then the buttons.
   QWidget* order[] = {
       EditHandsetEMail, EditSMTP,           EditSender,       EditSenderEMail, EditPOP,
-      EditUserId,     EditPassword,       ckAPOP,           ckUIDL,          cbSMTPSecurity,
-      EditSMTPUser,   EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
-      EditCalDavUser, EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
+      EditUserId,       EditPassword,       ckAPOP,           ckUIDL,          cbSMTPSecurity,
+      EditSMTPUser,     EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
+      EditCalDavUser,   EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 

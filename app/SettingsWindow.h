@@ -46,7 +46,7 @@ class TSettingsWindow : public QDialog {
   void SaveFields();
 
   QTabWidget* Pages = nullptr;
-  QGroupBox* SendBox = nullptr;  // 送信の設定
+  QGroupBox* SendBox = nullptr;     // 送信の設定
   QGroupBox* ReceiveBox = nullptr;  // 受信の設定
   TEnterAdvanceEdit* EditHandsetEMail = nullptr;
   TEnterAdvanceEdit* EditSMTP = nullptr;
@@ -58,9 +58,9 @@ class TSettingsWindow : public QDialog {
   QCheckBox* ckAPOP = nullptr;
   QCheckBox* ckUIDL = nullptr;
   // Second page: encryption and SMTP authentication.
-  QGroupBox* SendSecurityBox = nullptr;       // 送信の暗号化と認証
-  QGroupBox* ReceiveSecurityBox = nullptr;       // 受信の暗号化
-  QComboBox* cbSMTPSecurity = nullptr;  // item data: "none", "starttls", "tls"
+  QGroupBox* SendSecurityBox = nullptr;     // 送信の暗号化と認証
+  QGroupBox* ReceiveSecurityBox = nullptr;  // 受信の暗号化
+  QComboBox* cbSMTPSecurity = nullptr;      // item data: "none", "starttls", "tls"
   TEnterAdvanceEdit* EditSMTPUser = nullptr;
   TEnterAdvanceEdit* EditSMTPPassword = nullptr;
   QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"

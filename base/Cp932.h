@@ -18,8 +18,8 @@ inline size_t CharLength(std::string_view s, size_t i) {
 }
 
 // Conversions (Japanese literals the core must hold as CP932 are written in UTF-8 in the source
-// and converted by Utf8ToCp932). Bytes or characters that have no counterpart become '?' (as the platform's
-// conversion does with its default character); nothing throws.
+// and converted by Utf8ToCp932). Bytes or characters that have no counterpart become '?' (as the
+// platform's conversion does with its default character); nothing throws.
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
 // The same with a chosen CP932 `fallback` for each character (or malformed UTF-8 sequence)

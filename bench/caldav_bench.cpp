@@ -14,9 +14,9 @@
 
 #include "BenchServer.h"
 #include "base/FileIO.h"
-#include "calendar/Julius.h"
 #include "caldav/CalDavState.h"
 #include "caldav/CalDavSync.h"
+#include "calendar/Julius.h"
 
 namespace moriva {
 namespace {

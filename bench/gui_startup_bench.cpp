@@ -30,9 +30,9 @@ struct TFixture {
     std::vector<std::string> lines;
     lines.reserve(kLines);
     for (int i = 0; i < kLines; ++i)
-      lines.push_back(MakeScheduleLine(2020 + i % 10, 1 + i % 12, 1 + i % 28,
-                                       Utf8ToCp932("打ち合わせ ") + std::to_string(i), Utf8ToCp932("会議室"),
-                                       std::to_string(i % 24), "0", i % 2 == 0));
+      lines.push_back(MakeScheduleLine(
+          2020 + i % 10, 1 + i % 12, 1 + i % 28, Utf8ToCp932("打ち合わせ ") + std::to_string(i),
+          Utf8ToCp932("会議室"), std::to_string(i % 24), "0", i % 2 == 0));
     SaveScheduleFile(file, TLineList(std::move(lines)));
   }
   ~TFixture() {

@@ -13,13 +13,13 @@
 #include "base/LineList.h"
 #include "calendar/DayRules.h"
 #include "calendar/Julius.h"
+#include "formats/CsvMerge.h"
+#include "formats/PhoneCsv.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/MimeHeader.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
-#include "formats/CsvMerge.h"
-#include "formats/PhoneCsv.h"
 #include "xml/XmlExport.h"
 
 namespace fs = std::filesystem;

@@ -16,13 +16,13 @@
 
 #include "base/Dialogs.h"
 #include "base/FileIO.h"
-#include "settings/MailSettings.h"
 #include "bench/BenchServer.h"
-#include "mail/MailMessage.h"
-#include "mail/Pop3Client.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
 #include "handset/SendToHandset.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
+#include "settings/MailSettings.h"
 
 namespace {
 

@@ -35,9 +35,10 @@ const TLineList& Schedule() {
     std::vector<std::string> lines;
     lines.reserve(kLines);
     for (int i = 0; i < kLines; ++i)
-      lines.push_back(MakeScheduleLine(
-          2000 + i % 20, 1 + i % 12, 1 + i % 28, Utf8ToCp932("打ち合わせ ") + std::to_string(i),
-          Utf8ToCp932("第三会議室"), std::to_string(i % 24), std::to_string(i % 12 * 5), i % 2 == 0));
+      lines.push_back(MakeScheduleLine(2000 + i % 20, 1 + i % 12, 1 + i % 28,
+                                       Utf8ToCp932("打ち合わせ ") + std::to_string(i),
+                                       Utf8ToCp932("第三会議室"), std::to_string(i % 24),
+                                       std::to_string(i % 12 * 5), i % 2 == 0));
     return TLineList(std::move(lines));
   }();
   return list;

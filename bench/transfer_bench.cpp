@@ -16,12 +16,12 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/LineList.h"
-#include "schedule/ScheduleLine.h"
-#include "schedule/UndoHistory.h"
 #include "formats/CsvMerge.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
 #include "formats/PhoneCsv.h"
+#include "schedule/ScheduleLine.h"
+#include "schedule/UndoHistory.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -44,15 +44,17 @@ TMergeData MakeData(int n) {
   std::vector<std::string> store;
   for (int i = 0; i < 2 * n; i += 2)
     store.push_back(MakeScheduleLine(2000 + i % 30, 1 + i % 12, 1 + i % 28, Subject(i),
-                                     Utf8ToCp932("会議室"), std::to_string(i % 24), "0", i % 3 == 0));
+                                     Utf8ToCp932("会議室"), std::to_string(i % 24), "0",
+                                     i % 3 == 0));
   data.store.Assign(std::move(store));
   std::string csv = Utf8ToCp932("件名,場所,日付,時刻,アラーム") + "\r\n";
   for (int i = 0; i < n; ++i) {
     std::string subject = Subject(i);
     if (i % 2 == 0) subject.replace(subject.find("Item"), 4, "ITEM");
-    csv += "\"" + subject + "\",\"" + Utf8ToCp932("会議室") + "\"," + std::to_string(2000 + i % 30) + "/" +
-           std::to_string(1 + i % 12) + "/" + std::to_string(1 + i % 28) + "," +
-           std::to_string(i % 24) + ":0:0," + (i % 3 == 0 ? "True" : "false") + "\r\n";
+    csv += "\"" + subject + "\",\"" + Utf8ToCp932("会議室") + "\"," +
+           std::to_string(2000 + i % 30) + "/" + std::to_string(1 + i % 12) + "/" +
+           std::to_string(1 + i % 28) + "," + std::to_string(i % 24) + ":0:0," +
+           (i % 3 == 0 ? "True" : "false") + "\r\n";
   }
   data.csv = fs::temp_directory_path() / ("moriva_transfer_bench_" + std::to_string(getpid()) +
                                           "_" + std::to_string(n) + ".csv");

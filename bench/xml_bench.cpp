@@ -16,8 +16,10 @@ using namespace moriva;
 // `count` schedule lines over a few years, with Japanese subjects and places, one in
 // sixteen holding characters the writer must escape.
 TLineList MakeStore(int count) {
-  const std::string subjects[] = {Utf8ToCp932("会議"), Utf8ToCp932("打合せ"), Utf8ToCp932("歯医者"), Utf8ToCp932("出張"), "R&D review"};
-  const std::string places[] = {Utf8ToCp932("第2会議室"), Utf8ToCp932("新宿"), "", Utf8ToCp932("本社 <3F>")};
+  const std::string subjects[] = {Utf8ToCp932("会議"), Utf8ToCp932("打合せ"), Utf8ToCp932("歯医者"),
+                                  Utf8ToCp932("出張"), "R&D review"};
+  const std::string places[] = {Utf8ToCp932("第2会議室"), Utf8ToCp932("新宿"), "",
+                                Utf8ToCp932("本社 <3F>")};
   TLineList lines;
   lines.BeginUpdate();
   for (int i = 0; i < count; ++i) {

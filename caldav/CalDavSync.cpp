@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/FileIO.h"
-#include "calendar/DayListItem.h"
+#include "base/TransferContext.h"
 #include "caldav/CalDavEdit.h"
 #include "caldav/CalDavState.h"
-#include "base/TransferContext.h"
+#include "calendar/DayListItem.h"
 #include "formats/ICalendarExport.h"
 
 namespace moriva {

@@ -36,12 +36,12 @@
 #include <functional>
 #include <string>
 
-#include "settings/CalDavSettings.h"
 #include "base/Dialogs.h"
 #include "base/LineList.h"
 #include "caldav/CalDavServer.h"
 #include "caldav/HttpClient.h"
 #include "formats/ICalendarImport.h"
+#include "settings/CalDavSettings.h"
 
 namespace moriva {
 

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "settings/CalDavSettings.h"
-#include "schedule/ScheduleFile.h"
 #include "caldav/CalDavState.h"
+#include "schedule/ScheduleFile.h"
+#include "settings/CalDavSettings.h"
 
 namespace moriva {
 

@@ -5,10 +5,10 @@
 #include <ctime>
 #include <optional>
 
+#include "base/TransferContext.h"
+#include "caldav/CalDavSync.h"
 #include "calendar/Julius.h"
 #include "schedule/ScheduleDocument.h"
-#include "caldav/CalDavSync.h"
-#include "base/TransferContext.h"
 
 namespace moriva {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "base/Cp932.h"
 #include "base/CertificateReason.h"
+#include "base/Cp932.h"
 
 namespace moriva {
 namespace {

@@ -8,11 +8,14 @@ namespace moriva {
 const TLineList& ClassicHolidayLines() {
   // Coming-of-Age Day and Sports Day moved from a fixed date to the second Monday in 2000.
   static const TLineList lines{
-      Utf8ToCp932(",,1,1,,,元旦"),       Utf8ToCp932(",1999,1,15,,,成人の日"),  Utf8ToCp932("2000,,1,,2,2,成人の日"),
-      Utf8ToCp932(",,2,11,,,建国の日"),  Utf8ToCp932(",,4,29,,,みどりの日"),    Utf8ToCp932(",,5,3,,,憲法記念日"),
-      Utf8ToCp932(",,5,4,,,国民の休日"), Utf8ToCp932(",,5,5,,,こどもの日"),     Utf8ToCp932(",,7,20,,,海の日"),
-      Utf8ToCp932(",,9,15,,,敬老の日"),  Utf8ToCp932(",1999,10,10,,,体育の日"), Utf8ToCp932("2000,,10,,2,2,体育の日"),
-      Utf8ToCp932(",,11,3,,,文化の日"),  Utf8ToCp932(",,11,23,,,勤労感謝の日"), Utf8ToCp932(",,12,23,,,天皇誕生日"),
+      Utf8ToCp932(",,1,1,,,元旦"),           Utf8ToCp932(",1999,1,15,,,成人の日"),
+      Utf8ToCp932("2000,,1,,2,2,成人の日"),  Utf8ToCp932(",,2,11,,,建国の日"),
+      Utf8ToCp932(",,4,29,,,みどりの日"),    Utf8ToCp932(",,5,3,,,憲法記念日"),
+      Utf8ToCp932(",,5,4,,,国民の休日"),     Utf8ToCp932(",,5,5,,,こどもの日"),
+      Utf8ToCp932(",,7,20,,,海の日"),        Utf8ToCp932(",,9,15,,,敬老の日"),
+      Utf8ToCp932(",1999,10,10,,,体育の日"), Utf8ToCp932("2000,,10,,2,2,体育の日"),
+      Utf8ToCp932(",,11,3,,,文化の日"),      Utf8ToCp932(",,11,23,,,勤労感謝の日"),
+      Utf8ToCp932(",,12,23,,,天皇誕生日"),
   };
   return lines;
 }

@@ -57,7 +57,8 @@ uint8_t RokuyoOf(JuliusDay z) {
 
 const std::string& TRokuyoNames::operator[](size_t index) const {
   static const std::array<std::string, 7> names = {
-      Utf8ToCp932("不明"), Utf8ToCp932("先勝"), Utf8ToCp932("友引"), Utf8ToCp932("先負"), Utf8ToCp932("仏滅"), Utf8ToCp932("大安"), Utf8ToCp932("赤口"),
+      Utf8ToCp932("不明"), Utf8ToCp932("先勝"), Utf8ToCp932("友引"), Utf8ToCp932("先負"),
+      Utf8ToCp932("仏滅"), Utf8ToCp932("大安"), Utf8ToCp932("赤口"),
   };
   return names.at(index);
 }

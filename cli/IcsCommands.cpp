@@ -5,9 +5,9 @@
 #include "base/LineList.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
-#include "schedule/ScheduleFile.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
+#include "schedule/ScheduleFile.h"
 
 namespace moriva {
 namespace {

@@ -11,22 +11,22 @@
 #include <ostream>
 #include <string>
 
-#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/IniFile.h"
-#include "settings/MailSettings.h"
-#include "settings/SecretSettings.h"
-#include "calendar/Julius.h"
-#include "cli/CliCommand.h"
-#include "cli/CliDates.h"
-#include "schedule/ScheduleFile.h"
 #include "caldav/CalDavServer.h"
 #include "caldav/CalDavState.h"
 #include "caldav/CalDavSync.h"
+#include "calendar/Julius.h"
+#include "cli/CliCommand.h"
+#include "cli/CliDates.h"
 #include "formats/CsvMerge.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
 #include "handset/SendToHandset.h"
+#include "schedule/ScheduleFile.h"
+#include "settings/CalDavSettings.h"
+#include "settings/MailSettings.h"
+#include "settings/SecretSettings.h"
 
 namespace moriva {
 namespace {

@@ -6,10 +6,10 @@
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
-#include "schedule/Agenda.h"
-#include "schedule/ScheduleFile.h"
 #include "formats/CsvMerge.h"
 #include "formats/PhoneCsv.h"
+#include "schedule/Agenda.h"
+#include "schedule/ScheduleFile.h"
 
 namespace moriva {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "base/CommaText.h"
 #include "base/Cp932.h"
-#include "schedule/ScheduleLine.h"
 #include "formats/LineMerge.h"
+#include "schedule/ScheduleLine.h"
 
 namespace moriva {
 namespace {
@@ -50,18 +50,18 @@ std::optional<std::string> CsvRecordToScheduleLine(std::string_view record) {
   return JoinScheduleLine(ymd[0], ymd[1], ymd[2], subject, place, time, AsciiUpperCase(alarm));
 }
 
-TAddResult AddCsvRecord(std::string_view record, TLineList& specialDayList) {
+TAddResult AddCsvRecord(std::string_view record, TLineList& schedule) {
   std::optional<std::string> line = CsvRecordToScheduleLine(record);
   if (!line) return TAddResult::Unreadable;
-  for (const std::string& l : specialDayList)
+  for (const std::string& l : schedule)
     if (SameTextAscii(l, *line)) return TAddResult::Duplicate;
-  specialDayList.Add(std::move(*line));
+  schedule.Add(std::move(*line));
   return TAddResult::Added;
 }
 
-TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList) {
+TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule) {
   TMergeResult result;
-  TScheduleMerger merger(specialDayList, csvLines.Count());
+  TScheduleMerger merger(schedule, csvLines.Count());
   const std::vector<std::string>& lines = csvLines.Lines();
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) {
@@ -88,10 +88,10 @@ TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList)
   return result;
 }
 
-TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& specialDayList) {
+TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule) {
   TLineList csv;
   csv.LoadFromFile(fileName);
-  return MergeCsvLines(csv, specialDayList);
+  return MergeCsvLines(csv, schedule);
 }
 
 std::string MergeCompletionMessage(const TMergeResult& result) {

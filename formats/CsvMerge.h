@@ -34,7 +34,7 @@ enum class TAddResult { Added, Duplicate, Unreadable };
 
 // Adds one record's line to the list unless an equal line is there; looks through the whole
 // list. For many records use MergeCsvLines, which indexes the list once.
-TAddResult AddCsvRecord(std::string_view record, TLineList& specialDayList);
+TAddResult AddCsvRecord(std::string_view record, TLineList& schedule);
 
 struct TMergeResult {
   size_t Added = 0;       // lines appended to the list
@@ -51,12 +51,12 @@ struct TMergeResult {
 // added). Duplicates are found through an index of the list's lines, so a merge costs time in
 // proportion to the lines involved, with the same result as looking through the list for
 // every record.
-TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& specialDayList);
+TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule);
 
 // Reads the file and merges it. A file that cannot be read throws EFileError
 // "ファイル %s は開けません" before anything is merged. The caller then copies the day lists,
 // sets Modified and shows MergeCompletionMessage.
-TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& specialDayList);
+TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule);
 
 // "同期完了しました。", followed, when records were passed over, by a line that says how many.
 inline constexpr std::string_view kMergeDoneText = "同期完了しました。";

@@ -4,10 +4,10 @@
 #include <cctype>
 #include <string>
 
-#include "schedule/ScheduleFile.h"
 #include "formats/FileMenuActions.h"
 #include "formats/ICalendarExport.h"
 #include "formats/PhoneCsv.h"
+#include "schedule/ScheduleFile.h"
 
 namespace fs = std::filesystem;
 

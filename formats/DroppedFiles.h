@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "calendar/Julius.h"
-#include "schedule/ScheduleDocument.h"
 #include "formats/ICalendar.h"
+#include "schedule/ScheduleDocument.h"
 
 namespace moriva {
 

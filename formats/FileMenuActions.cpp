@@ -1,11 +1,11 @@
 #include "formats/FileMenuActions.h"
 
 #include "base/Exception.h"
-#include "schedule/ScheduleFile.h"
 #include "formats/CsvMerge.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
 #include "formats/PhoneCsv.h"
+#include "schedule/ScheduleFile.h"
 #include "xml/DomDocument.h"
 #include "xml/XmlExport.h"
 

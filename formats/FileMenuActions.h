@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "calendar/Julius.h"
-#include "schedule/ScheduleDocument.h"
 #include "formats/ICalendar.h"
+#include "schedule/ScheduleDocument.h"
 
 namespace moriva {
 

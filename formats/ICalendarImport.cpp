@@ -7,10 +7,10 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "schedule/ScheduleLine.h"
 #include "formats/CsvMerge.h"
 #include "formats/ICalendarExport.h"
 #include "formats/LineMerge.h"
+#include "schedule/ScheduleLine.h"
 
 namespace moriva {
 namespace {
@@ -388,11 +388,11 @@ size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const T
   return skipped;
 }
 
-TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
-                                const TICalZone& zone, const TICalWindow& window) {
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
+                                const TICalWindow& window) {
   TICalComponent root = ParseICalendar(text);
   TICalMergeResult result;
-  TScheduleMerger merger(specialDayList, 0);
+  TScheduleMerger merger(schedule, 0);
   result.Skipped = CollectICalendarLines(root.get(), zone, window, [&](TICalEventLines& lines) {
     if (lines.MadeSafe) ++result.MadeSafe;
     for (std::string& line : lines.Lines)
@@ -401,11 +401,11 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList
   return result;
 }
 
-TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& specialDayList,
+TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
                                     const TICalZone& zone, const TICalWindow& window) {
   const std::string text = ReadFileBytes(path);
   try {
-    return MergeICalendar(text, specialDayList, zone, window);
+    return MergeICalendar(text, schedule, zone, window);
   } catch (const EICalendarError& e) {
     throw EICalendarError(
         "ファイル " + path.string() + " は iCalendar ファイルとして読めません (" + e.what() + ")",

@@ -83,12 +83,12 @@ struct TICalMergeResult {
 };
 
 // Parses the document and merges every event; a refused document changes nothing.
-TICalMergeResult MergeICalendar(std::string_view text, TLineList& specialDayList,
-                                const TICalZone& zone, const TICalWindow& window);
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
+                                const TICalWindow& window);
 
 // Reads the file and merges it: EFileError when it cannot be read, EICalendarError
 // "ファイル %s は iCalendar ファイルとして読めません (N 行目: ...)" when it is refused.
-TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& specialDayList,
+TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
                                     const TICalZone& zone, const TICalWindow& window);
 
 // The question before an import, and the message after it (UTF-8, lines joined by CR LF).

@@ -60,10 +60,10 @@ std::string ScheduleLineToCsvRow(std::string_view line, int32_t today) {
   }
 }
 
-TLineList BuildPhoneCsv(const TLineList& specialDayList, int32_t today, size_t* leftOut) {
+TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, size_t* leftOut) {
   std::vector<std::string> lines{PhoneCsvHeader()};
   size_t bad = 0;
-  for (const std::string& line : specialDayList) {
+  for (const std::string& line : schedule) {
     TCsvRow row = ConvertScheduleLine(line, today);
     if (row.Status == TCsvRowStatus::Exported)
       lines.push_back(std::move(row.Text));

@@ -51,11 +51,11 @@ TCsvRow ConvertScheduleLine(std::string_view line, int32_t today);
 // field or part. Returns "" for an item dated before today.
 std::string ScheduleLineToCsvRow(std::string_view line, int32_t today);
 
-// The header line and the row of every item of `specialDayList` dated today or later. Lines
+// The header line and the row of every item of `schedule` dated today or later. Lines
 // that are not schedule items (a yearly day, a hand-written rule line, a line without a
 // readable date) are left out rather than stopping the export, so that one such line never
 // blocks sending the rest; their number goes to *leftOut when asked for.
-TLineList BuildPhoneCsv(const TLineList& specialDayList, int32_t today, size_t* leftOut = nullptr);
+TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, size_t* leftOut = nullptr);
 
 // Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".
 // A file the user chose follows the umask; the one in "outgoing" is the owner's alone.

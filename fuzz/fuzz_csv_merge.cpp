@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "base/LineList.h"
-#include "fuzz/FuzzSupport.h"
 #include "formats/CsvMerge.h"
+#include "fuzz/FuzzSupport.h"
 
 using namespace moriva;
 

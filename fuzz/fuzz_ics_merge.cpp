@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "base/LineList.h"
-#include "fuzz/FuzzSupport.h"
 #include "formats/ICalendarImport.h"
+#include "fuzz/FuzzSupport.h"
 
 using namespace moriva;
 

@@ -3,8 +3,8 @@
 // the sync (every href has a comparable form).
 #include <cstdint>
 
-#include "fuzz/FuzzSupport.h"
 #include "caldav/WebDavXml.h"
+#include "fuzz/FuzzSupport.h"
 
 using namespace moriva;
 

@@ -4,10 +4,10 @@
 
 #include "base/LineList.h"
 #include "calendar/Julius.h"
+#include "formats/PhoneCsv.h"
 #include "fuzz/FuzzSupport.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleLine.h"
-#include "formats/PhoneCsv.h"
 #include "xml/DomDocument.h"
 #include "xml/XmlExport.h"
 

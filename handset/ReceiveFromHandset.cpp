@@ -8,13 +8,13 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
-#include "settings/MailSettings.h"
-#include "mail/AttachmentName.h"
-#include "mail/JapaneseCodes.h"
-#include "schedule/ScheduleFile.h"
 #include "handset/ClientPump.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
+#include "mail/AttachmentName.h"
+#include "mail/JapaneseCodes.h"
+#include "schedule/ScheduleFile.h"
+#include "settings/MailSettings.h"
 
 namespace moriva {
 
@@ -306,7 +306,7 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
 // received. Attachments that are not CSV files stay in "incoming" only; when none is named as
 // a CSV file, the first file is taken as the schedule. All files are read before any is merged,
 // so one that cannot be read (EFileError) leaves the list as it was.
-TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& specialDayList) {
+TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& schedule) {
   std::vector<fs::path> chosen;
   for (const fs::path& f : files)
     if (SameTextAscii(f.extension().string(), ".csv") &&
@@ -317,7 +317,7 @@ TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& s
   for (size_t i = 0; i < chosen.size(); ++i) contents[i].LoadFromFile(chosen[i]);
   TMergeResult total;
   for (const TLineList& csv : contents) {
-    const TMergeResult one = MergeCsvLines(csv, specialDayList);
+    const TMergeResult one = MergeCsvLines(csv, schedule);
     total.Added += one.Added;
     total.Duplicates += one.Duplicates;
     total.Skipped += one.Skipped;
@@ -327,12 +327,12 @@ TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& s
 }
 
 TReceiveAndMerge ReceiveIntoSchedule(TPop3Client& pop, const TTransferContext& context,
-                                     TLineList& specialDayList) {
+                                     TLineList& schedule) {
   TReceiveAndMerge r;
   bool merged = false;
   auto merge = [&](int count) {
     merged = true;
-    if (count > 0 && !r.Files.empty()) r.Merged = MergeScheduleFiles(r.Files, specialDayList);
+    if (count > 0 && !r.Files.empty()) r.Merged = MergeScheduleFiles(r.Files, schedule);
   };
   // The merge comes before the ids are recorded: a file that cannot be merged leaves its mail
   // unrecorded, to be fetched again, instead of losing what the handset sent.

@@ -85,13 +85,13 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
                                 std::vector<std::filesystem::path>& fileList,
                                 const std::function<void(int count)>& beforeRecording = {});
 
-// The received files merged into `specialDayList` in order: every one named as a CSV file (the
+// The received files merged into `schedule` in order: every one named as a CSV file (the
 // first file when none is), each path once; all are read first, so EFileError changes nothing.
 TMergeResult MergeScheduleFiles(const std::vector<std::filesystem::path>& files,
-                                TLineList& specialDayList);
+                                TLineList& schedule);
 
 // What the receive action does up to the merge: ReceiveFromPhone and, when mails were fetched
-// and files saved, MergeScheduleFiles into `specialDayList`, done before uidl.ini
+// and files saved, MergeScheduleFiles into `schedule`, done before uidl.ini
 // records the mails (an unreadable file throws EFileError, and the mails stay unrecorded). The
 // caller then copies the day lists and sets Modified when Merged is set, shows
 // MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
@@ -101,6 +101,6 @@ struct TReceiveAndMerge {
   std::optional<TMergeResult> Merged;        // set when the files were merged
 };
 TReceiveAndMerge ReceiveIntoSchedule(TPop3Client& pop, const TTransferContext& context,
-                                     TLineList& specialDayList);
+                                     TLineList& schedule);
 
 }  // namespace moriva

@@ -6,12 +6,12 @@
 
 #include "Version.h"
 #include "base/Cp932.h"
-#include "settings/MailSettings.h"
-#include "mail/AttachmentName.h"
-#include "schedule/ScheduleFile.h"
+#include "formats/PhoneCsv.h"
 #include "handset/ClientPump.h"
 #include "handset/MailServerAddress.h"
-#include "formats/PhoneCsv.h"
+#include "mail/AttachmentName.h"
+#include "schedule/ScheduleFile.h"
+#include "settings/MailSettings.h"
 
 namespace moriva {
 
@@ -50,9 +50,9 @@ std::string PhoneMessageBody(TMailTime now) {
 }
 
 std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
-                                            const TLineList& specialDayList, int32_t today,
+                                            const TLineList& schedule, int32_t today,
                                             size_t* leftOut) {
-  const TLineList csv = BuildPhoneCsv(specialDayList, today, leftOut);
+  const TLineList csv = BuildPhoneCsv(schedule, today, leftOut);
   const std::filesystem::path folder = dataDir / kOutgoingFolder;
   const std::filesystem::path file = folder / kPhoneCsvFileName;
   MakeProgramFolder(folder);
@@ -61,8 +61,7 @@ std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir
   return file;
 }
 
-TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context,
-                        const TPhoneMail& mail) {
+TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const TPhoneMail& mail) {
   TBusyCursor busy(context.Dialogs);
   TPumpScope pump(smtp.ProcessMessages, context);
   TMailMessage msg;
@@ -121,10 +120,8 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context,
 }
 
 std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandsetContext& context,
-                                               const TLineList& specialDayList, int32_t today,
-                                               bool ask) {
-  const std::filesystem::path csv =
-      WriteOutgoingPhoneCsv(context.Folders.Data, specialDayList, today);
+                                               const TLineList& schedule, int32_t today, bool ask) {
+  const std::filesystem::path csv = WriteOutgoingPhoneCsv(context.Folders.Data, schedule, today);
   if (ask && !context.Dialogs.AskYesNo(kSendQuestionText, kSendQuestionCaption, TMsgIcon::Warning,
                                        TMsgDefault::Yes))
     return std::nullopt;

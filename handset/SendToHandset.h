@@ -47,7 +47,7 @@ std::string PhoneMessageBody(TMailTime now);
 // atomically, as <dataDir>/outgoing/SCHEDULE.CSV, creating the folders as needed. Returns the
 // file's path. EFileError when the folder or the file cannot be made (the old file then stays).
 std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
-                                            const TLineList& specialDayList, int32_t today,
+                                            const TLineList& schedule, int32_t today,
                                             size_t* leftOut = nullptr);
 
 struct TPhoneMail {
@@ -82,7 +82,7 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
 // kPhoneSubject and the body PhoneMessageBody of the context's clock. Returns nothing when the
 // user declined. The file's EFileError passes to the caller before the question.
 std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandsetContext& context,
-                                               const TLineList& specialDayList, int32_t today,
+                                               const TLineList& schedule, int32_t today,
                                                bool ask = true);
 
 }  // namespace moriva

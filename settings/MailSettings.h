@@ -19,14 +19,14 @@ inline constexpr std::string_view kDefaultSubjectWord = "mrv";
 
 struct TMailSettings {
   std::string HandsetEMail;  // "hs110email": the handset's mail address
-  std::string SMTP;        // "smtp": SMTP server
-  std::string Sender;      // "sender": sender's name
-  std::string SenderMail;  // "sendermail": sender's mail address
-  std::string POP;         // "pop": POP3 server
-  std::string UserId;      // "userid": POP3 user
-  std::string Password;    // "password", held here in plain form (see SecretSettings.h)
-  bool APOP = false;       // "apop": log in with APOP
-  bool NoUIDL = false;     // "nouidl": do not keep the list of examined mails
+  std::string SMTP;          // "smtp": SMTP server
+  std::string Sender;        // "sender": sender's name
+  std::string SenderMail;    // "sendermail": sender's mail address
+  std::string POP;           // "pop": POP3 server
+  std::string UserId;        // "userid": POP3 user
+  std::string Password;      // "password", held here in plain form (see SecretSettings.h)
+  bool APOP = false;         // "apop": log in with APOP
+  bool NoUIDL = false;       // "nouidl": do not keep the list of examined mails
   // How the connections are protected: "smtpsecurity" none / starttls / tls and "popsecurity"
   // none / stls / tls, as the file holds them ("" when the key is missing, which means none:
   // files from before TLS behave as they always did).

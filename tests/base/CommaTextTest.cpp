@@ -5,8 +5,8 @@
 #include "base/Cp932.h"
 
 using moriva::JoinCommaText;
-using moriva::Utf8ToCp932;
 using moriva::SplitCommaText;
+using moriva::Utf8ToCp932;
 using Fields = std::vector<std::string>;
 
 TEST(SplitCommaText, Table) {

@@ -96,8 +96,8 @@ TEST_F(IniFileTest, MissingOrUnreadableFileGivesTheDefault) {
 
 TEST_F(IniFileTest, ValuesAreCutTo2047BytesWithoutSplittingACharacter) {
   const std::string a2047(2047, 'a');
-  Put("[s]\nexact=" + a2047 + "\nlong=" + a2047 + "bc\nkanji=" + std::string(2046, 'a') + Utf8ToCp932("漢") +
-      "\n");
+  Put("[s]\nexact=" + a2047 + "\nlong=" + a2047 + "bc\nkanji=" + std::string(2046, 'a') +
+      Utf8ToCp932("漢") + "\n");
   EXPECT_EQ(Read("s", "exact"), a2047);
   EXPECT_EQ(Read("s", "long"), a2047);
   EXPECT_EQ(Read("s", "kanji"), std::string(2046, 'a'));

@@ -10,7 +10,8 @@ namespace moriva {
 namespace {
 
 TEST(FaultyDayLinesText, NamesTheFirstLinesAndCountsTheRest) {
-  const std::string a = "a,b,c", b = "2030,2030,x,3,,,\"t- - 9:0:0- TRUE\"", c = Utf8ToCp932("予定,x,1");
+  const std::string a = "a,b,c", b = "2030,2030,x,3,,,\"t- - 9:0:0- TRUE\"",
+                    c = Utf8ToCp932("予定,x,1");
   struct Case {
     std::vector<std::string> lines;
     std::string text;

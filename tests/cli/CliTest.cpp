@@ -54,8 +54,8 @@ TEST_F(CliTest, DaysAcrossTheCalendarSwitchAndTheRangeEnds) {
 TEST_F(CliTest, ScheduleFileGivesSpecialDaysAndFaultyLinesAreReported) {
   const std::string file = (dir_ / "s.mrv").string();
   WriteFileAtomically(file, Utf8ToCp932("2001,2001,9,24,,,\"歯医者- 駅前- 9:30:0- TRUE\"\r\n"
-                               "2001,2001,9,2x,,,\"bad\"\r\n"
-                               "2001,2001,9,25,,,\"Lunch- - 12:0:0- FALSE\"\r\n"));
+                                        "2001,2001,9,2x,,,\"bad\"\r\n"
+                                        "2001,2001,9,25,,,\"Lunch- - 12:0:0- FALSE\"\r\n"));
   const TCliRun r = Run("days 2001-09-24 2001-09-25 --schedule " + file);
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "moriva-cli days: '2001,2001,9,2x,,,\"bad\"' は整数ではありません\n");

@@ -33,8 +33,10 @@ TEST(CsvMerge, RecordsBecomeScheduleLines) {
     std::string record;
     std::optional<std::string> line;
   } cases[] = {
-      {Utf8ToCp932("会議,会議室,2003/5/1,10:00,on"), Utf8ToCp932("2003,2003,5,1,,,\"会議- 会議室- 10:00- ON\"")},
-      {Utf8ToCp932("会議,2003/5/1,10:00,off"), Utf8ToCp932("2003,2003,5,1,,,\"会議- - 10:00- OFF\"")},
+      {Utf8ToCp932("会議,会議室,2003/5/1,10:00,on"),
+       Utf8ToCp932("2003,2003,5,1,,,\"会議- 会議室- 10:00- ON\"")},
+      {Utf8ToCp932("会議,2003/5/1,10:00,off"),
+       Utf8ToCp932("2003,2003,5,1,,,\"会議- - 10:00- OFF\"")},
       // An unquoted blank splits a field: the four-field record is read as five fields, and a
       // five-field one as six, where the date is then "meeting".
       {"Team meeting,2003/5/1,10:00,true", "2003,2003,5,1,,,\"Team- meeting- 10:00- TRUE\""},
@@ -43,7 +45,8 @@ TEST(CsvMerge, RecordsBecomeScheduleLines) {
        "2003,2003,05,01,,,\"Team meeting- Room- 9:30:00- TRUE\""},
       {"a,2003/5/1/9,t,false,x,y", "2003,2003,5,1,,,\"a- - t- FALSE\""},
       // Only ASCII letters of the alarm word change: ヂ (0x83 0x61) must not become ア.
-      {"a,2003/5/1,t," + Utf8ToCp932("ヂｏｎ"), "2003,2003,5,1,,,\"a- - t- " + Utf8ToCp932("ヂｏｎ") + "\""},
+      {"a,2003/5/1,t," + Utf8ToCp932("ヂｏｎ"),
+       "2003,2003,5,1,,,\"a- - t- " + Utf8ToCp932("ヂｏｎ") + "\""},
       {"a,b,c", std::nullopt},
       {"a,2003/5,t,TRUE", std::nullopt},
       {"", std::nullopt},
@@ -163,7 +166,8 @@ TEST(CsvMerge, EveryReceivedScheduleFileIsMerged) {
 // The index must find exactly what looking through the whole list finds.
 TEST(CsvMerge, IndexedMergeEqualsTheScan) {
   std::mt19937 rng(7);
-  const std::vector<std::string> words{"Lunch", "lunch", "LUNCH", Utf8ToCp932("ア"), Utf8ToCp932("ヂ"), "x y", "Ab"};
+  const std::vector<std::string> words{"Lunch",           "lunch", "LUNCH", Utf8ToCp932("ア"),
+                                       Utf8ToCp932("ヂ"), "x y",   "Ab"};
   auto pick = [&](const std::vector<std::string>& v) { return v[rng() % v.size()]; };
   auto record = [&] {
     std::string date =

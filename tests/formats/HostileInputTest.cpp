@@ -9,11 +9,11 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "formats/CsvMerge.h"
+#include "formats/FileMenuActions.h"
 #include "schedule/ScheduleDocument.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/FakeDialogs.h"
-#include "formats/CsvMerge.h"
-#include "formats/FileMenuActions.h"
 
 namespace moriva {
 namespace {

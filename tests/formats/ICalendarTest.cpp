@@ -202,7 +202,8 @@ TEST(ICalendarImportTest, BrokenEventsAreSkippedAndRulesStayBounded) {
 
 TEST(ICalendarImportTest, ExportThenImportAddsNothingAndAnotherZoneConverts) {
   const TLineList schedule{"2026,2026,12,24,,,\"Party- Hall- 18:0:0- TRUE\"",
-                           "2003,2003,05,01,,,\"Dentist- - 10:00- ON\"", Utf8ToCp932("12,25,クリスマス"),
+                           "2003,2003,05,01,,,\"Dentist- - 10:00- ON\"",
+                           Utf8ToCp932("12,25,クリスマス"),
                            "2026,2026,12,9,,,\"No time- - - FALSE\"", "1,2,2,ComingOfAge"};
   const std::string ics = BuildICalendar(schedule, TICalZone("Asia/Tokyo"), kStamp).Text;
   for (int round = 0; round < 2; ++round) {

@@ -9,8 +9,8 @@
 
 #include "base/Cp932.h"
 #include "calendar/Julius.h"
-#include "schedule/ScheduleLine.h"
 #include "formats/PhoneCsv.h"
+#include "schedule/ScheduleLine.h"
 
 namespace fs = std::filesystem;
 using namespace moriva;
@@ -74,7 +74,8 @@ TEST(PhoneCsvOracle, PythonCsvReadsTheSameFields) {
       {"comma,", ",", "1", "1", false},
   };
   TLineList store;
-  Rows expected{{Utf8ToCp932("件名"), Utf8ToCp932("開始日"), Utf8ToCp932("開始時刻"), Utf8ToCp932("ｱﾗｰﾑ ｵﾝ/ｵﾌ"), Utf8ToCp932("場所")}};
+  Rows expected{{Utf8ToCp932("件名"), Utf8ToCp932("開始日"), Utf8ToCp932("開始時刻"),
+                 Utf8ToCp932("ｱﾗｰﾑ ｵﾝ/ｵﾌ"), Utf8ToCp932("場所")}};
   for (const Item& it : items) {
     store.Add(MakeScheduleLine(2030, 7, 1, it.subject, it.place, it.hour, it.minute, it.alarm));
     expected.push_back({it.subject, "2030/7/1", it.hour + ":" + it.minute + ":0",

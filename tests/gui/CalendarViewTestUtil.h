@@ -34,7 +34,9 @@ struct TestCalendar : OwnSchedule, T {
 // A calendar that counts the rebuilds of its schedule's rules and its redraws.
 template <typename T>
 struct Counting : TestCalendar<T> {
-  Counting() { watch = this->Schedule.WatchRules([this] { ++builds; }); }
+  Counting() {
+    watch = this->Schedule.WatchRules([this] { ++builds; });
+  }
   void DrawImage() override {
     ++draws;
     T::DrawImage();

@@ -8,8 +8,8 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "tests/handset/Pop3Script.h"
 #include "formats/CsvMerge.h"
+#include "tests/handset/Pop3Script.h"
 
 namespace moriva {
 namespace {
@@ -59,7 +59,8 @@ TScriptedReceive ReceiveFrom(ReceiveRun& run, const std::vector<TPop3Step>& step
 TEST(HandsetTransferDropTest,
      HangUpAfterEachCommandRecordsWhatWasStoredAndTheNextReceiveFetchesTheRest) {
   // The handset sends its whole schedule each time, so the later file holds the earlier one.
-  const std::string later = kHandsetCsv + Utf8ToCp932("\"旅行\",\"駅\",\"2030/2/1\",\"7:00\",\"false\"\r\n");
+  const std::string later =
+      kHandsetCsv + Utf8ToCp932("\"旅行\",\"駅\",\"2030/2/1\",\"7:00\",\"false\"\r\n");
   const std::vector<TBoxMail> box = {{"old1", "mrv", "HS.CSV", kHandsetCsv},
                                      {"s2", "mrv", "HS.CSV", kHandsetCsv},
                                      {"o3", "Hello"},

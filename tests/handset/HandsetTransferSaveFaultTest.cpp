@@ -10,9 +10,9 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "tests/handset/Pop3Script.h"
 #include "tests/support/KillFaults.h"
 #include "tests/support/WriteFaults.h"
-#include "tests/handset/Pop3Script.h"
 
 namespace moriva {
 namespace {

@@ -10,10 +10,10 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
-#include "mail/JapaneseCodes.h"
-#include "tests/mail/ScriptedServer.h"
-#include "tests/handset/HandsetTransferTestTools.h"
 #include "formats/PhoneCsv.h"
+#include "mail/JapaneseCodes.h"
+#include "tests/handset/HandsetTransferTestTools.h"
+#include "tests/mail/ScriptedServer.h"
 
 namespace moriva {
 namespace {

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "base/IniFile.h"
-#include "settings/MailSettings.h"
-#include "schedule/ScheduleFile.h"
-#include "tests/oracle/OracleTool.h"
-#include "tests/support/FakeDialogs.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
 #include "handset/SendToHandset.h"
+#include "schedule/ScheduleFile.h"
+#include "settings/MailSettings.h"
+#include "tests/oracle/OracleTool.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace moriva::mailroad {
 

@@ -10,13 +10,13 @@
 
 #include "base/Cp932.h"
 #include "mail/JapaneseCodes.h"
-#include "tests/mail/ScriptedServer.h"
 #include "tests/handset/HandsetTransferTestTools.h"
+#include "tests/mail/ScriptedServer.h"
 
 namespace moriva::mailroad {
 
-inline const std::string kHandsetCsv =
-    Utf8ToCp932("件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
+inline const std::string kHandsetCsv = Utf8ToCp932(
+    "件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
 
 inline std::string HeaderLines(const std::string& subject) {
   return "From: phone@example.jp\r\nSubject: " + subject + "\r\n" +

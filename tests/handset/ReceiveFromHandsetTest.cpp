@@ -9,8 +9,8 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "mail/JapaneseCodes.h"
-#include "tests/mail/ScriptedServer.h"
 #include "tests/handset/Pop3Script.h"
+#include "tests/mail/ScriptedServer.h"
 
 namespace moriva {
 namespace {

@@ -81,7 +81,8 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
   EXPECT_THAT(got.out, HasSubstr("サーバーへ接続中...\n"));
   EXPECT_THAT(got.out, HasSubstr("\nmrv\n"));
   EXPECT_THAT(got.out, HasSubstr("同期完了しました。\n1 件受信しました。\n"));
-  EXPECT_EQ(ReadFileBytes(mrv), schedule + Utf8ToCp932("2027,2027,4,1,,,\"散歩- 公園- 7:0:0- FALSE\"\r\n"));
+  EXPECT_EQ(ReadFileBytes(mrv),
+            schedule + Utf8ToCp932("2027,2027,4,1,,,\"散歩- 公園- 7:0:0- FALSE\"\r\n"));
 
   // What the program keeps is the user's alone; the schedule the user chose is not its to guard.
   const std::pair<fs::path, fs::perms> modes[] = {

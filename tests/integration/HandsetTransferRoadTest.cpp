@@ -13,10 +13,10 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
-#include "tests/integration/MailTestServers.h"
-#include "tests/handset/HandsetTransferTestTools.h"
 #include "formats/CsvMerge.h"
 #include "formats/PhoneCsv.h"
+#include "tests/handset/HandsetTransferTestTools.h"
+#include "tests/integration/MailTestServers.h"
 
 namespace moriva {
 namespace {
@@ -94,8 +94,9 @@ TEST(HandsetTransferRoadTest, RoundTripThroughBothServersMergesEachItemOnce) {
   EXPECT_EQ(delivered[0].Attachment, BuildPhoneCsv(schedule, today).Text());
 
   // The handset answers with what it holds and one item of its own, among other mails.
-  const std::string answer = HandsetCsv(
-      delivered[0].Attachment, {Utf8ToCp932("\"買い物\",\"駅前\",\"2027/3/3\",\"18:0:0\",\"false\"")});
+  const std::string answer =
+      HandsetCsv(delivered[0].Attachment,
+                 {Utf8ToCp932("\"買い物\",\"駅前\",\"2027/3/3\",\"18:0:0\",\"false\"")});
   const std::string other = box.Put(HandsetMail("hello", "NOTE.CSV", "x\r\n"));
   box.Put(HandsetMail("mrv", "HS110.CSV", answer));
   box.Put(HandsetMail("mrv later", "LATER.CSV", "y\r\n"));

@@ -269,7 +269,8 @@ TEST(FillRawMail, ComposedMailMatchesGoldenFile) {
   TempDir dir;
   fs::path csv = dir.Path() / "SCHEDULE.CSV";
   std::string content;
-  for (int i = 0; i < 40; ++i) content += Utf8ToCp932("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
+  for (int i = 0; i < 40; ++i)
+    content += Utf8ToCp932("2026,12,6,,,\"会議- 本社- 10:30:0- TRUE\"\r\n");
   WriteFileAtomically(csv, content);
 
   TMailMessage m;

@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "base/Cp932.h"
-#include "tests/oracle/OracleTool.h"
 #include "formats/ICalendarExport.h"
+#include "tests/oracle/OracleTool.h"
 
 using namespace moriva;
 using moriva::oracle::RunPython;

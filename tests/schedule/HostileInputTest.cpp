@@ -10,11 +10,11 @@
 #include "base/FileIO.h"
 #include "calendar/DayRules.h"
 #include "calendar/Julius.h"
+#include "formats/PhoneCsv.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 #include "tests/oracle/OracleTool.h"
-#include "formats/PhoneCsv.h"
 #include "xml/XmlExport.h"
 
 namespace moriva {

@@ -39,9 +39,9 @@ TEST(PrintSheetsTest, MonthSheetHoldsJustTheMonthsWeeksWithNamesAndItems) {
   const TSheetDay& day11 = january.Days[5 + 10];  // the 1st is a Friday
   EXPECT_EQ(day11.DayOfMonth, 11);
   EXPECT_TRUE(day11.State.Has(dsHoliday));
-  EXPECT_EQ(day11.Entries,
-            (std::vector<TSheetEntry>{
-                {Utf8ToCp932("10:00 歯医者"), true}, {Utf8ToCp932("買い物"), true}, {Utf8ToCp932("成人の日"), false}}));
+  EXPECT_EQ(day11.Entries, (std::vector<TSheetEntry>{{Utf8ToCp932("10:00 歯医者"), true},
+                                                     {Utf8ToCp932("買い物"), true},
+                                                     {Utf8ToCp932("成人の日"), false}}));
 
   const auto agenda =
       BuildAgendaSheet(rules, schedule, DateToJulius(2027, 1, 11), DateToJulius(2027, 2, 10));

@@ -36,7 +36,9 @@ TEST(ReminderScheduleTest, RaisesEachAlarmItemOnceAndNothingStale) {
   const Step steps[] = {
       {At(7, 0, 5), {"night"}, At(7, 9, 5)},  // ten minutes late, across midnight
       {At(7, 0, 6), {}, At(7, 9, 5)},
-      {At(7, 9, 19, 59), {Utf8ToCp932("歯医者")}, At(7, 10, 0)},  // asleep from 8:00, under 15 minutes
+      {At(7, 9, 19, 59),
+       {Utf8ToCp932("歯医者")},
+       At(7, 10, 0)},  // asleep from 8:00, under 15 minutes
       {At(7, 9, 59, 59), {}, At(7, 10, 0)},
       {At(7, 10, 0), {"meeting"}, At(7, 10, 30)},
       {At(7, 10, 1), {}, At(7, 10, 30)},

@@ -10,14 +10,16 @@ namespace fs = std::filesystem;
 using namespace moriva;
 
 TEST(WriteFaults, ScheduleFileKeepsOldOrNewContent) {
-  CheckWriterUnderFaults(
-      {"schedule",
-       [](const fs::path& p, int version) {
-         TLineList list{Utf8ToCp932("2002,2002,7,15,,,\"会議- 本社- 9:30:0- TRUE\""), Utf8ToCp932("1,1,元日")};
-         if (version) list.Add(Utf8ToCp932("2003,2003,05,01,,,\"旅行- - 0:0:0- FALSE\""));
-         SaveScheduleFile(p, list);
-       }},
-      "sample.mrv");
+  CheckWriterUnderFaults({"schedule",
+                          [](const fs::path& p, int version) {
+                            TLineList list{
+                                Utf8ToCp932("2002,2002,7,15,,,\"会議- 本社- 9:30:0- TRUE\""),
+                                Utf8ToCp932("1,1,元日")};
+                            if (version)
+                              list.Add(Utf8ToCp932("2003,2003,05,01,,,\"旅行- - 0:0:0- FALSE\""));
+                            SaveScheduleFile(p, list);
+                          }},
+                         "sample.mrv");
 }
 
 TEST(WriteFaults, RememberedScheduleFileKeepsOldOrNewSettings) {

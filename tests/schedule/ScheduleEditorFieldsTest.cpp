@@ -82,7 +82,8 @@ TEST(ScheduleEditorFields, ParseTimeReadsOnlyThreePieces) {
 
 TEST(ScheduleEditorFields, NodeTextsImagesAndCaption) {
   EXPECT_EQ(ItemNodeText("a", "", "9:30:0"), "a- - 9:30:0");
-  EXPECT_EQ(ItemNodeText(Utf8ToCp932("会議"), Utf8ToCp932("本社"), "0:0:0"), Utf8ToCp932("会議- 本社- 0:0:0"));
+  EXPECT_EQ(ItemNodeText(Utf8ToCp932("会議"), Utf8ToCp932("本社"), "0:0:0"),
+            Utf8ToCp932("会議- 本社- 0:0:0"));
   EXPECT_EQ(NodeImages(false), (TNodeImages{yiItem, yiItemSelected}));
   EXPECT_EQ(NodeImages(true), (TNodeImages{yiAlarm, yiAlarm}));
   EXPECT_EQ(EditorCaption(2026, 3, 4), "2026/3/4 の予定");

@@ -11,8 +11,8 @@
 #include "base/Exception.h"
 #include "base/FileIO.h"
 #include "settings/MailSettings.h"
-#include "tests/settings/MailSettingsExpect.h"
 #include "tests/oracle/OracleTool.h"
+#include "tests/settings/MailSettingsExpect.h"
 
 namespace moriva {
 namespace {

@@ -19,8 +19,8 @@ TEST(XmlExport, SampleStoreMatchesGolden) {
 TEST(XmlExport, EmptyStoreWritesAnEmptyRoot) {
   xmltest::ScratchDir dir;
   ExportScheduleXml(TLineList{}, dir / "empty.xml");
-  EXPECT_EQ(ReadFileBytes(dir / "empty.xml"),
-            "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n" + Utf8ToCp932("<スケジュール/>") + "\r\n");
+  EXPECT_EQ(ReadFileBytes(dir / "empty.xml"), "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n" +
+                                                  Utf8ToCp932("<スケジュール/>") + "\r\n");
 }
 
 TEST(XmlExport, TreeHasOneItemPerScheduleLine) {
@@ -97,7 +97,8 @@ std::string Utf8(std::u16string_view text) {
 TEST(XmlExportOracle, XmllintAcceptsAndReadsBackEveryFile) {
   xmltest::ScratchDir dir;
   TLineList store = xmltest::SampleStore();
-  store.Add(Utf8ToCp932("2024,2024,2,29,,,\"tab\there\x01 ctl & <&amp;> ]]]]>>- ｶﾀｶﾅ- 0:0:0- TRUE\""));
+  store.Add(
+      Utf8ToCp932("2024,2024,2,29,,,\"tab\there\x01 ctl & <&amp;> ]]]]>>- ｶﾀｶﾅ- 0:0:0- TRUE\""));
   store.Add(Utf8ToCp932("2024,2024,3,1,,,\"①髙﨑ⅰ㈱ \\ ~ ～- - 1:5:0- FALSE\""));
   auto doc = BuildScheduleXml(store);
   const TDomNodeList& items = *doc->GetDocumentElement()->GetChildNodes();

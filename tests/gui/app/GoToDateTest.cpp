@@ -51,7 +51,8 @@ TEST(GoToDateTest, CtrlGMovesBothCalendars) {
     EXPECT_EQ(form.MonthCalendar->Year(), c.y);
     EXPECT_EQ(form.MonthCalendar->Month(), c.m);
     EXPECT_EQ(form.MonthCalendar->Day(), c.d);
-    EXPECT_EQ(form.WeekCalendar->Year() * 10000 + form.WeekCalendar->Month() * 100 + form.WeekCalendar->Day(),
+    EXPECT_EQ(form.WeekCalendar->Year() * 10000 + form.WeekCalendar->Month() * 100 +
+                  form.WeekCalendar->Day(),
               c.y * 10000 + c.m * 100 + c.d);
   }
 

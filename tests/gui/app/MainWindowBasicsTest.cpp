@@ -268,7 +268,8 @@ TEST_F(MainWindowBasicsTest, TransfersWithoutSettingsSayWhatIsMissingAndLeaveThe
   EXPECT_EQ(dialogs_.BusyDepth, 0);
   EXPECT_EQ(form->StatusPanels->Panel(2)->text(), QStringLiteral("0 件受信しました。"));
   EXPECT_TRUE(fs::exists(exeDir_ / "outgoing" / "SCHEDULE.CSV"));
-  for (QAction* a : {form->SendToHandset, form->ReceiveFromHandset, form->NewSchedule, form->Closes})
+  for (QAction* a :
+       {form->SendToHandset, form->ReceiveFromHandset, form->NewSchedule, form->Closes})
     EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
   EXPECT_TRUE(form->CancelTransfer->isEnabled());
   EXPECT_FALSE(form->Modified());

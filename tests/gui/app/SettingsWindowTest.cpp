@@ -13,13 +13,13 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/SettingsWindow.h"
-#include "settings/CalDavSettings.h"
 #include "base/FileIO.h"
+#include "caldav/CalDavServer.h"
+#include "settings/CalDavSettings.h"
 #include "settings/MailSettings.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/gui/support/QtPrinters.h"
 #include "tests/support/FakeDialogs.h"
-#include "caldav/CalDavServer.h"
 
 namespace moriva {
 namespace {

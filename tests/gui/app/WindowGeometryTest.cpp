@@ -52,8 +52,8 @@ TEST(WindowGeometryTest, CalendarsGrowWithTheWindowAndThePlaceComesBackOnScreen)
     EXPECT_EQ(form->size(), c.got);
     EXPECT_EQ(form->MonthCalendar->width(), c.monthWidth);
     EXPECT_EQ(form->WeekCalendar->width(), c.got.width() - c.monthWidth);
-    for (TCalendarView* view :
-         {static_cast<TCalendarView*>(form->MonthCalendar), static_cast<TCalendarView*>(form->WeekCalendar)}) {
+    for (TCalendarView* view : {static_cast<TCalendarView*>(form->MonthCalendar),
+                                static_cast<TCalendarView*>(form->WeekCalendar)}) {
       EXPECT_EQ(view->Fonts().Weekday().Font().pixelSize(), c.weekdayFont);
       EXPECT_EQ(view->Fonts().Rokuyo().Font().pixelSize(), c.rokuyoFont);
     }

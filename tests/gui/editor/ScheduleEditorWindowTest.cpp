@@ -253,8 +253,9 @@ TEST_F(ScheduleEditorWindowTest, AlarmIsReachedByKeyboardFromEveryField) {
         Press(Qt::Key_Return);
       });
       EXPECT_EQ(result, QDialog::Accepted);
-      EXPECT_EQ(list, TLineList{Utf8ToCp932(presses == 1 ? "2026,2026,3,4,,,\"会議- - 0:0:0- TRUE\""
-                                                : "2026,2026,3,4,,,\"会議- - 0:0:0- FALSE\"")});
+      EXPECT_EQ(list,
+                TLineList{Utf8ToCp932(presses == 1 ? "2026,2026,3,4,,,\"会議- - 0:0:0- TRUE\""
+                                                   : "2026,2026,3,4,,,\"会議- - 0:0:0- FALSE\"")});
     }
   }
 }

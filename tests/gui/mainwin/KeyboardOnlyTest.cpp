@@ -52,8 +52,9 @@ class KeyboardOnlyTest : public ::testing::Test {
     TMainWindow& f = *form_;
     // What the week view paints, row by row, as its owner draws it.
     f.WeekCalendar->OnDrawDayCell = [this, draw = f.WeekCalendar->OnDrawDayCell](
-                              TWeeklyCalendar& wc, QPainter& canvas, const QString& dayText,
-                              const std::string& mainText, QRect& rect, int32_t row) {
+                                        TWeeklyCalendar& wc, QPainter& canvas,
+                                        const QString& dayText, const std::string& mainText,
+                                        QRect& rect, int32_t row) {
       painted_[row] = TMainWindow::WeekCellText(dayText, mainText);
       draw(wc, canvas, dayText, mainText, rect, row);
     };

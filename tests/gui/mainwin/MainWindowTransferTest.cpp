@@ -16,10 +16,10 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "settings/MailSettings.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/Pop3Client.h"
 #include "schedule/ScheduleFile.h"
+#include "settings/MailSettings.h"
 #include "tests/mail/ScriptedServer.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/FakeDialogs.h"
@@ -30,8 +30,8 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const std::string kCsv =
-    Utf8ToCp932("件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
+const std::string kCsv = Utf8ToCp932(
+    "件名,場所,日付,時刻,アラーム\r\n\"会議\",\"本社\",\"2030/1/5\",\"10:30\",\"true\"\r\n");
 
 std::string Mail(bool full) {
   std::string m =
@@ -84,7 +84,8 @@ TEST_F(MainWindowTransferTest, AReceiveKeepsTheWindowLiveAndMergesWhatItBrought)
   bool looked = false, addEnabled = true, cancelEnabled = false;
   QTimer::singleShot(150, &f, [&] {
     looked = true;
-    addEnabled = f.EditSchedule->isEnabled() || f.ReceiveFromHandset->isEnabled() || f.LoadSchedule->isEnabled();
+    addEnabled = f.EditSchedule->isEnabled() || f.ReceiveFromHandset->isEnabled() ||
+                 f.LoadSchedule->isEnabled();
     cancelEnabled = f.CancelTransfer->isEnabled();
   });
   f.ReceiveFromHandset->trigger();

@@ -54,9 +54,10 @@ TEST(ReminderNotifierTest, NotifiesEachAlarmItemOnceAtItsTime) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("MORIVA_NOTIFY_RECORD"));
   TScheduleModel schedule;
   TLineList& list = schedule.Lines();
-  list.Assign(std::vector<std::string>{"2026,2026,12,7,,,\"" + Utf8ToCp932("会議- 本社 3階- 10:30:0- TRUE") + "\"",
-                                      "2026,2026,12,7,,,\"quiet- room- 10:30:0- FALSE\"",
-                                      "2026,2026,12,7,,,\"call- - 11:0:0- TRUE\""});
+  list.Assign(std::vector<std::string>{
+      "2026,2026,12,7,,,\"" + Utf8ToCp932("会議- 本社 3階- 10:30:0- TRUE") + "\"",
+      "2026,2026,12,7,,,\"quiet- room- 10:30:0- FALSE\"",
+      "2026,2026,12,7,,,\"call- - 11:0:0- TRUE\""});
   TReminderNotifier notifier(schedule);
   std::chrono::system_clock::time_point now;
   notifier.Clock = [&now] { return now; };

@@ -22,12 +22,12 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "settings/MailSettings.h"
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
 #include "schedule/ScheduleFile.h"
-#include "tests/integration/MailTestServers.h"
+#include "settings/MailSettings.h"
 #include "tests/handset/HandsetTransferTestTools.h"
+#include "tests/integration/MailTestServers.h"
 
 namespace moriva {
 namespace {
@@ -86,8 +86,8 @@ struct TLiveWatch {
     QObject::connect(&timer, &QTimer::timeout, [&] {
       if (!f.Transferring()) return;
       ++ticks;
-      for (QAction* a : {f.EditSchedule, f.NewSchedule, f.LoadSchedule, f.SaveSchedule, f.CsvIn, f.SendToHandset,
-                         f.ReceiveFromHandset, f.Setting, f.Closes})
+      for (QAction* a : {f.EditSchedule, f.NewSchedule, f.LoadSchedule, f.SaveSchedule, f.CsvIn,
+                         f.SendToHandset, f.ReceiveFromHandset, f.Setting, f.Closes})
         quietActionsEnabled = quietActionsEnabled || a->isEnabled();
       cancelEnabled = cancelEnabled && f.CancelTransfer->isEnabled();
       if (during) during();
@@ -133,8 +133,9 @@ TEST(MainWindowRoundTripTest, SendAndReceiveThroughTheWindowMergeEachItemOnce) {
   EXPECT_NE(delivered[0].Attachment.find(Utf8ToCp932("歯医者")), std::string::npos);
 
   // The handset answers with what it holds and one item of its own, among other mails.
-  const std::string answer = HandsetCsv(
-      delivered[0].Attachment, {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")});
+  const std::string answer =
+      HandsetCsv(delivered[0].Attachment,
+                 {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")});
   box.Put(HandsetMail("hello", "NOTE.CSV", "x\r\n"));
   box.Put(HandsetMail("mrv", "HS110.CSV", answer));
   box.Put(HandsetMail("mrv later", "LATER.CSV", "y\r\n"));
@@ -239,9 +240,10 @@ TEST(MainWindowRoundTripTest, TheSettingsWindowSetsUpTlsForBothRoads) {
   const std::vector<mailroad::TDelivered> delivered = mailroad::DeliveredTo(w.phone, smtp);
   ASSERT_EQ(delivered.size(), 1u);
 
-  box.Put(HandsetMail("mrv", "HS110.CSV",
-                      HandsetCsv(delivered[0].Attachment,
-                                 {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")})));
+  box.Put(HandsetMail(
+      "mrv", "HS110.CSV",
+      HandsetCsv(delivered[0].Attachment,
+                 {Utf8ToCp932("\"買い物\",\"駅前\",\"2040/3/3\",\"18:0:0\",\"false\"")})));
   w.dialogs.Reset();
   f.ReceiveFromHandset->trigger();
   EXPECT_EQ(w.dialogs.MessageTexts(), Lines{"同期完了しました。"});

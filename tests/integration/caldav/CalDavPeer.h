@@ -12,11 +12,11 @@
 
 #include "base/Cp932.h"
 #include "base/LineList.h"
+#include "caldav/CalDavState.h"
+#include "caldav/CalDavSync.h"
 #include "schedule/ScheduleLine.h"
 #include "tests/integration/ServerState.h"
 #include "tests/oracle/OracleTool.h"
-#include "caldav/CalDavState.h"
-#include "caldav/CalDavSync.h"
 
 namespace moriva::caldavtest {
 

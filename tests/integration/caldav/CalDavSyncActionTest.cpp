@@ -4,13 +4,13 @@
 
 #include <regex>
 
-#include "settings/CalDavSettings.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "caldav/CalDavSyncAction.h"
 #include "schedule/ScheduleFile.h"
+#include "settings/CalDavSettings.h"
 #include "tests/integration/caldav/CalDavPeer.h"
 #include "tests/support/FakeDialogs.h"
-#include "caldav/CalDavSyncAction.h"
 
 namespace moriva::caldavtest {
 namespace {
