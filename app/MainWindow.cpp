@@ -135,6 +135,11 @@ TMainWindow::TMainWindow(TDialogs& dialogs, TProgramFolders folders,
 TMainWindow::~TMainWindow() {
   qApp->removeEventFilter(this);
   delete StatusPanels;
+  // The calendars, the search and the reminders read the schedule: they go before it, not with
+  // the window's other children after every member is gone.
+  delete Search;
+  delete Reminders;
+  delete centralWidget();
 }
 
 void TMainWindow::SetupCalendars() {
