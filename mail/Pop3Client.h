@@ -167,7 +167,7 @@ class TPop3Client {
   void ReportError(int code);
 
  private:
-  // The TLS steps of Connect (Pop3Security.cpp); both report their own failures.
+  // The TLS steps of Connect (Pop3ClientTls.cpp); both report their own failures.
   bool StartTls();
   bool Stls();
   bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command, uint16_t next);
