@@ -13,6 +13,7 @@
 #include "base/LineList.h"
 #include "calendar/DayRules.h"
 #include "calendar/Julius.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/MimeHeader.h"
 #include "schedule/Agenda.h"

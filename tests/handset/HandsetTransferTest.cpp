@@ -10,7 +10,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "tests/mail/ScriptedServer.h"
 #include "tests/handset/HandsetTransferTestTools.h"
 #include "formats/PhoneCsv.h"

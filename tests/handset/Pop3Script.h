@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "tests/mail/ScriptedServer.h"
 #include "tests/handset/HandsetTransferTestTools.h"
 

@@ -17,7 +17,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "settings/MailSettings.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "mail/Pop3Client.h"
 #include "schedule/ScheduleFile.h"
 #include "tests/mail/ScriptedServer.h"
