@@ -15,6 +15,7 @@
 #include "calendar/Julius.h"
 #include "formats/CsvMerge.h"
 #include "formats/PhoneCsv.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/MimeHeader.h"
 #include "schedule/Agenda.h"

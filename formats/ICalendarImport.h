@@ -25,21 +25,14 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Exception.h"
 #include "base/LineList.h"
 #include "calendar/Julius.h"
 #include "formats/ICalendar.h"
+#include "formats/ICalendarParse.h"
 
 namespace moriva {
 
 inline constexpr size_t kMaxRecurrenceSteps = 100000;
-
-// A file that is not an iCalendar document; the text names the line and says why.
-class EICalendarError : public Exception {
- public:
-  EICalendarError(const std::string& message, size_t line) : Exception(message), Line(line) {}
-  size_t Line;
-};
 
 // The local days over which repeating events are expanded, both ends included.
 struct TICalWindow {
@@ -49,10 +42,6 @@ struct TICalWindow {
 
 // From the same day one year before `today` to the same day two years after.
 TICalWindow DefaultICalWindow(JuliusDay today);
-
-// Parses a whole document with libical. Returns the VCALENDAR (an XROOT holding several when
-// the file has more than one); throws EICalendarError for anything else.
-TICalComponent ParseICalendar(std::string_view text);
 
 // What one event gives.
 struct TICalEventLines {

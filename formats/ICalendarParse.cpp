@@ -1,9 +1,12 @@
 // ParseICalendar: libical reads the document (unfolding included); this file only feeds it
 // the text line by line, so that a refusal can name the line where the library gave up.
+#include "formats/ICalendarParse.h"
+
 #include <cstring>
+#include <memory>
 #include <vector>
 
-#include "formats/ICalendarImport.h"
+#include "base/LineList.h"
 
 namespace moriva {
 namespace {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 
 using namespace moriva;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/Exception.h"
+#include "mail/ByteSource.h"
 #include "mail/TlsSession.h"
 
 struct addrinfo;
@@ -33,14 +34,6 @@ std::string SocketErrorText(int code, const std::string& api);
 // True for four decimal numbers 0..255 joined by dots ("10.0.0.1", "192.168.001.010").
 bool IsDottedAddress(std::string_view text);
 
-// How a wait for the peer ended.
-enum class TIoResult {
-  ioOk,         // bytes moved
-  ioClosed,     // not connected, or the peer closed the connection
-  ioTimedOut,   // TimeOut passed without progress
-  ioCancelled,  // the cancel callback said so
-};
-
 // The operation a socket error notification is about.
 enum class TErrorEvent {
   eeGeneral,
@@ -50,14 +43,6 @@ enum class TErrorEvent {
   eeDisconnect,
   eeAccept,
   eeLookup
-};
-
-// Anything bytes can be received from: the socket, or a prepared stream in tests.
-class TByteSource {
- public:
-  virtual ~TByteSource() = default;
-  // Waits for at least one byte (at most `capacity`); `received` holds the count on ioOk.
-  virtual TIoResult Receive(char* buffer, size_t capacity, size_t& received) = 0;
 };
 
 class TClientSocket : public TByteSource {

@@ -1,5 +1,6 @@
-// Encoded words of mail headers and the whole-string base64 they are made of; declared in
-// JapaneseCodes.h.
+// Encoded words of mail headers and the whole-string base64 they are made of.
+#include "mail/EncodedWord.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "mail/ClientSocket.h"
+#include "mail/ByteSource.h"
 
 namespace moriva {
 

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "base/Exception.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 
 namespace moriva {

@@ -1,6 +1,6 @@
 #include "mail/MailSecurity.h"
 
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 
 namespace moriva {
 

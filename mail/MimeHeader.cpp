@@ -6,7 +6,7 @@
 
 #include "base/Cp932.h"
 #include "base/PercentCoding.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 
 namespace moriva {
 namespace {

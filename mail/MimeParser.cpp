@@ -7,7 +7,7 @@
 #include "mail/Attachment.h"
 #include "mail/AttachmentName.h"
 #include "mail/CodecStreams.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 
 namespace moriva {
 namespace {

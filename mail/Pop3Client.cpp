@@ -28,11 +28,11 @@ uint16_t Clamp16(int64_t value) {
 
 TPop3Client::TPop3Client() {
   socket_.OnConnect = [this](TClientSocket&) {
-    connected_ = true;
+    MarkConnected();
     if (OnConnect) OnConnect(*this);
   };
   socket_.OnDisconnect = [this](TClientSocket&) {
-    connected_ = false;
+    MarkClosed();
     ahead_number_ = 0;
     if (OnDisconnect) OnDisconnect(*this);
   };
@@ -47,7 +47,7 @@ TPop3Client::TPop3Client() {
   socket_.OnError = [this](TClientSocket& s, TErrorEvent event, int& code) {
     IoFailed(SocketErrorText(code, event == TErrorEvent::eeSend ? "send" : "recv"));
     s.Close();
-    connected_ = false;
+    MarkClosed();
     if (OnError) OnError(&s, code, reply_text_);
   };
   socket_.ProcessMessages = [this] {
@@ -58,6 +58,20 @@ TPop3Client::TPop3Client() {
   tap_.OnChunk = [this](std::string_view chunk) {
     if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(*this, std::string(chunk));
   };
+}
+
+void TPop3Client::MarkConnected() {
+  if (state_ == TPop3State::Disconnected)
+    state_ = TPop3State::Connected;
+  else if (state_ == TPop3State::ClosedAfterLogin)
+    state_ = TPop3State::LoggedIn;
+}
+
+void TPop3Client::MarkClosed() {
+  if (state_ == TPop3State::Connected)
+    state_ = TPop3State::Disconnected;
+  else if (state_ == TPop3State::LoggedIn)
+    state_ = TPop3State::ClosedAfterLogin;
 }
 
 void TPop3Client::IoFailed(const std::string& reason) {
@@ -126,13 +140,14 @@ void TPop3Client::Fail(int code) {
 void TPop3Client::ReportError(int code) {
   error_flag_ = true;
   socket_.Close();
-  connected_ = false;
+  MarkClosed();
   if (OnError) OnError(this, code, reply_text_);
 }
 
 void TPop3Client::Connect() {
   message_count_ = 0;
-  logged_in_ = false;
+  // The login of the last dialogue is forgotten; the connection itself is closed below.
+  state_ = Connected() ? TPop3State::Connected : TPop3State::Disconnected;
   cancelled_ = false;
   std::optional<int32_t> port = TryStrToInt(Port);
   socket_.Port = (port && *port > 0 && *port < 65536) ? *port : 110;
@@ -156,7 +171,7 @@ void TPop3Client::Connect() {
     error_flag_ = true;
     return;
   }
-  if (!connected_) return;
+  if (!Connected()) return;
   if (Security == TMailSecurity::msTls && !StartTls()) return;
   bool read = ReadReply();
   greeting_ = reply_text_;
@@ -165,14 +180,14 @@ void TPop3Client::Connect() {
   } else if (!read) {
     // A refusing server leaves nothing to talk to.
     socket_.Close();
-    connected_ = false;
+    MarkClosed();
   } else if (Security == TMailSecurity::msStartTls) {
     Stls();
   }
 }
 
 bool TPop3Client::Login() {
-  if (!connected_) throw Exception("Invalid Op. Not connected.");
+  if (!Connected()) throw Exception("Invalid Op. Not connected.");
   if (APOP) {
     std::string stamp = ApopTimeStamp(greeting_);
     if (stamp.empty() || !IsApopTimeStamp(stamp)) {
@@ -197,7 +212,9 @@ bool TPop3Client::Login() {
     Fail(kPop3LoginError);
     return false;
   }
-  logged_in_ = true;
+  // A callback may have closed the connection meanwhile: the login still counts until the
+  // next Connect, as it does after any other close.
+  state_ = Connected() ? TPop3State::LoggedIn : TPop3State::ClosedAfterLogin;
   return true;
 }
 
@@ -294,7 +311,7 @@ bool TPop3Client::DropFetchAhead() {
 
 bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& command,
                         uint16_t next) {
-  if (!connected_) throw Exception("Not connected.");
+  if (!Connected()) throw Exception("Not connected.");
   if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
   if (ahead_number_ == number && ahead_command_ == command)
     ahead_number_ = 0;  // already asked for
@@ -327,7 +344,7 @@ bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& c
   // The unique id is asked before the next fetch goes out: replies come in order.
   std::string uidl;
   if (GetUIDLsOnRetrieve) uidl = GetUIDL(number);
-  if (next != 0 && connected_ && !io_failed_ && SendFetch(next, command)) {
+  if (next != 0 && Connected() && !io_failed_ && SendFetch(next, command)) {
     ahead_number_ = next;
     ahead_command_ = command;
   }
@@ -364,11 +381,11 @@ bool TPop3Client::GetUIDLs(TLineList& list) {
 }
 
 void TPop3Client::Quit() {
-  if (!connected_) return;
+  if (!Connected()) return;
   ahead_number_ = 0;  // the connection closes: a reply still coming does not matter
   SendText(std::string("QUIT") + kCrLf);
   socket_.Close();
-  connected_ = false;
+  MarkClosed();
   if (ProcessMessages) ProcessMessages();
 }
 

@@ -34,6 +34,15 @@ inline constexpr int kPop3LoginError = 2001;  // APOP, USER or PASS refused (or 
 inline constexpr int kPop3FetchError = 2004;  // TOP, RETR or the UIDL listing
 inline constexpr int kPop3StatError = 2006;   // STAT or UIDL n
 
+// Where the dialogue stands. A login outlives its connection: LoggedIn stays true until the
+// next Connect, so a closed connection remembers whether it had logged in.
+enum class TPop3State {
+  Disconnected,      // no connection, and no login since the last Connect
+  Connected,         // connected, not logged in
+  LoggedIn,          // connected and logged in
+  ClosedAfterLogin,  // logged in, then the connection ended
+};
+
 class TPop3Client {
  public:
   using TNotifyEvent = std::function<void(TPop3Client& Sender)>;
@@ -83,8 +92,12 @@ class TPop3Client {
   TToFromSocketEvent OnReceiveTextFromSocket;  // each chunk, exactly as received
 
   // Run-time state.
-  bool Connected() const { return connected_; }
-  bool LoggedIn() const { return logged_in_; }
+  bool Connected() const {
+    return state_ == TPop3State::Connected || state_ == TPop3State::LoggedIn;
+  }
+  bool LoggedIn() const {
+    return state_ == TPop3State::LoggedIn || state_ == TPop3State::ClosedAfterLogin;
+  }
   // Set by Cancel, cleared by Connect only.
   bool Cancelled() const { return cancelled_; }
   // The outcome of the last reply read ("-ERR", or none at all); also set by a failed open
@@ -154,7 +167,7 @@ class TPop3Client {
   void ReportError(int code);
 
  private:
-  // The TLS steps of Connect (Pop3Security.cpp); both report their own failures.
+  // The TLS steps of Connect (Pop3ClientTls.cpp); both report their own failures.
   bool StartTls();
   bool Stls();
   bool Fetch(uint16_t number, TMailMessage& msg, const std::string& command, uint16_t next);
@@ -170,14 +183,16 @@ class TPop3Client {
   // not cancelled) when it did not end properly.
   bool ReceiveLines(std::vector<std::string>& lines, const std::function<void()>& perChunk);
   void IoFailed(const std::string& reason);
+  // The connection opened or ended; whether the dialogue had logged in stays as it was.
+  void MarkConnected();
+  void MarkClosed();
   void UpdateProgress(uint64_t bytes, int64_t size);
 
   TClientSocket socket_;
   TCountingSource tap_{socket_};
   // Receives of up to 16 KiB: small ones cost a wait and a call per KiB of mail.
   TLineReader reader_{tap_, 16384};
-  bool connected_ = false;
-  bool logged_in_ = false;
+  TPop3State state_ = TPop3State::Disconnected;
   bool cancelled_ = false;
   bool reading_ = false;          // waiting for the server: Cancel may end the wait
   bool reply_cancelled_ = false;  // the last reply was given up by Cancel

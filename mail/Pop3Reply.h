@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mail/ClientSocket.h"
+#include "mail/ByteSource.h"
 #include "mail/LineReader.h"
 
 namespace moriva {

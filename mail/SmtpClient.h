@@ -94,7 +94,7 @@ class TSmtpClient {
   // Remembers why the connection can no longer be used; later steps do not wait.
   void IoFailed(const std::string& reason);
   bool FlushData(std::string& pending);
-  // EHLO, STARTTLS and AUTH after the greeting; reports its own failures (SmtpGreeting.cpp).
+  // EHLO, STARTTLS and AUTH after the greeting; reports its own failures (SmtpClientGreeting.cpp).
   void Greet();
   bool Hello(const std::string& local);
   bool StartTls();

@@ -11,6 +11,7 @@
 #include "base/FileIO.h"
 #include "calendar/Julius.h"
 #include "formats/PhoneCsv.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "tests/handset/HandsetTransferTestTools.h"
 #include "tests/mail/ScriptedServer.h"

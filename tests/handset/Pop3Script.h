@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "tests/handset/HandsetTransferTestTools.h"
 #include "tests/mail/ScriptedServer.h"

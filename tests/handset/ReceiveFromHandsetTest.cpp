@@ -8,6 +8,7 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "tests/handset/Pop3Script.h"
 #include "tests/mail/ScriptedServer.h"

@@ -14,7 +14,7 @@
 #include "base/CommaText.h"
 #include "base/FileIO.h"
 #include "base/LineList.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "tests/integration/ServerState.h"
 #include "tests/oracle/OracleTool.h"
 

@@ -2,10 +2,11 @@
 // A byte source for the line reader's tests: hands out prepared chunks, each at most as much as
 // the reader asks for, then the given end.
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-#include "mail/LineReader.h"
+#include "mail/ByteSource.h"
 
 namespace moriva {
 

@@ -11,6 +11,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "mail/AttachmentName.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/LineReader.h"
 #include "mail/MimeHeader.h"

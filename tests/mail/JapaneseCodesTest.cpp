@@ -1,3 +1,4 @@
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 
 #include <gtest/gtest.h>

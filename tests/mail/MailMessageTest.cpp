@@ -10,7 +10,7 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "tests/mail/MailTestTools.h"
 
 using namespace moriva;

@@ -1,7 +1,7 @@
 // The security words of the settings, the default ports, and what an EHLO reply offers.
 #include <gtest/gtest.h>
 
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "mail/MailSecurity.h"
 
 namespace moriva {

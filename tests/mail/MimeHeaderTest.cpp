@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 
 using namespace moriva;

@@ -7,6 +7,7 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 
 using namespace moriva;

@@ -16,6 +16,7 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
 #include "mail/Pop3Client.h"
 #include "schedule/ScheduleFile.h"

@@ -9,7 +9,7 @@ bool TPop3Client::StartTls() {
     return true;
   } catch (const ETlsError& e) {
     IoFailed(e.what());
-    connected_ = false;
+    MarkClosed();
     // A cancel during the handshake ends quietly, as every other cancelled wait does.
     if (cancelled_) return false;
     ReportError(0);
@@ -22,7 +22,7 @@ bool TPop3Client::Stls() {
   if (!ReadReply()) {
     if (reply_cancelled_) {
       socket_.Close();
-      connected_ = false;
+      MarkClosed();
     } else {
       if (!io_failed_)
         reply_text_ = "サーバー " + Host + ":" + std::to_string(socket_.Port) +

@@ -1,6 +1,6 @@
 // The SMTP client's greeting: EHLO (HELO for servers that refuse it), STARTTLS and EHLO again
 // when asked, and AUTH when a user is set.
-#include "mail/JapaneseCodes.h"
+#include "mail/EncodedWord.h"
 #include "mail/SmtpClient.h"
 
 namespace moriva {
