@@ -54,8 +54,8 @@ struct TMergeResult {
 TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule);
 
 // Reads the file and merges it. A file that cannot be read throws EFileError
-// "ファイル %s は開けません" before anything is merged. The caller then copies the day lists,
-// sets Modified and shows MergeCompletionMessage.
+// "ファイル %s は開けません" before anything is merged. The caller then commits the change
+// (TScheduleDocument::ListEdited, which also sets Modified) and shows MergeCompletionMessage.
 TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule);
 
 // "同期完了しました。", followed, when records were passed over, by a line that says how many.

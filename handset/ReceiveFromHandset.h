@@ -93,7 +93,7 @@ TMergeResult MergeScheduleFiles(const std::vector<std::filesystem::path>& files,
 // What the receive action does up to the merge: ReceiveFromPhone and, when mails were fetched
 // and files saved, MergeScheduleFiles into `schedule`, done before uidl.ini
 // records the mails (an unreadable file throws EFileError, and the mails stay unrecorded). The
-// caller then copies the day lists and sets Modified when Merged is set, shows
+// caller then commits the change (which sets Modified) when Merged is set, shows
 // MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
 struct TReceiveAndMerge {
   TReceiveResult Received;

@@ -82,16 +82,18 @@ void TScheduleModel::Rebuild() {
   Tell(false);
 }
 
-TScheduleWatch TScheduleModel::WatchRules(std::function<void()> changed) const {
+TScheduleWatch TScheduleModel::Watch(bool commits, std::function<void()> call) const {
   const int id = watchers_->next_id++;
-  watchers_->entries.emplace(id, TScheduleWatch::TList::TEntry{false, std::move(changed)});
+  watchers_->entries.emplace(id, TScheduleWatch::TList::TEntry{commits, std::move(call)});
   return TScheduleWatch(watchers_, id);
 }
 
+TScheduleWatch TScheduleModel::WatchRules(std::function<void()> changed) const {
+  return Watch(false, std::move(changed));
+}
+
 TScheduleWatch TScheduleModel::WatchCommits(std::function<void()> committed) const {
-  const int id = watchers_->next_id++;
-  watchers_->entries.emplace(id, TScheduleWatch::TList::TEntry{true, std::move(committed)});
-  return TScheduleWatch(watchers_, id);
+  return Watch(true, std::move(committed));
 }
 
 void TScheduleModel::Commit() {

@@ -98,6 +98,7 @@ class TScheduleModel {
 
  private:
   void Rebuild();
+  TScheduleWatch Watch(bool commits, std::function<void()> call) const;
   void Tell(bool commits) const;
 
   TLineList lines_;
