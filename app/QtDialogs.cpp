@@ -118,18 +118,33 @@ bool TQtDialogs::AskYesNo(std::string_view text, std::string_view caption, TMsgI
 
 TMsgAnswer TQtDialogs::AskYesNoCancel(std::string_view text, std::string_view caption,
                                       TMsgIcon icon) {
+  static constexpr std::string_view kButtons[3] = {"はい(&Y)", "いいえ(&N)", "キャンセル"};
+  return AskWithButtons(text, caption, icon, kButtons, 0);
+}
+
+TMsgAnswer TQtDialogs::AskThreeWay(std::string_view text, std::string_view caption, TMsgIcon icon,
+                                   const std::string_view (&buttons)[3]) {
+  return AskWithButtons(text, caption, icon, buttons, 2);
+}
+
+TMsgAnswer TQtDialogs::AskWithButtons(std::string_view text, std::string_view caption,
+                                      TMsgIcon icon, const std::string_view (&buttons)[3],
+                                      int defaultButton) {
   if (held_) ReleaseMessages();
-  QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text),
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Owner());
+  QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text), QMessageBox::NoButton,
+                  Owner());
   box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Yes);
-  box.setEscapeButton(QMessageBox::Cancel);
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
-  box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  static constexpr QMessageBox::ButtonRole kRoles[3] = {QMessageBox::YesRole, QMessageBox::NoRole,
+                                                        QMessageBox::RejectRole};
+  QPushButton* shown[3];
+  for (int i = 0; i < 3; ++i)
+    shown[i] = box.addButton(QString::fromUtf8(buttons[i].data(), qsizetype(buttons[i].size())),
+                             kRoles[i]);
+  box.setDefaultButton(shown[defaultButton]);
+  box.setEscapeButton(shown[2]);
   box.exec();
-  if (box.clickedButton() == box.button(QMessageBox::Yes)) return TMsgAnswer::Yes;
-  if (box.clickedButton() == box.button(QMessageBox::No)) return TMsgAnswer::No;
+  if (box.clickedButton() == shown[0]) return TMsgAnswer::Yes;
+  if (box.clickedButton() == shown[1]) return TMsgAnswer::No;
   return TMsgAnswer::Cancel;
 }
 

@@ -45,6 +45,15 @@ class TDialogs {
     return AskYesNo(text, caption, icon, TMsgDefault::Yes) ? TMsgAnswer::Yes : TMsgAnswer::No;
   }
 
+  // Asks with three buttons captioned `buttons` (UTF-8), answered as Yes, No and Cancel in
+  // that order; the third is the default, and closing the box counts as Cancel. Without such a
+  // box an implementation asks Yes/No/Cancel.
+  virtual TMsgAnswer AskThreeWay(std::string_view text, std::string_view caption, TMsgIcon icon,
+                                 const std::string_view (&buttons)[3]) {
+    (void)buttons;
+    return AskYesNoCancel(text, caption, icon);
+  }
+
   // Shows a text with one OK button and returns when the user closes the box. An empty caption
   // means the program's title.
   virtual void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) = 0;

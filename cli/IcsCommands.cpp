@@ -2,6 +2,7 @@
 #include <ctime>
 #include <ostream>
 
+#include "base/FileLock.h"
 #include "base/LineList.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
@@ -44,6 +45,8 @@ int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (window.From > window.To) throw EUsageError("--from lies after --to");
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
+  // Held until the command ends, so no other writer saves over what this one writes.
+  const TFileLock lock(pos[0], kScheduleWriterWait);
   LoadScheduleFile(pos[0], list);
   const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window);
   // An unchanged schedule is not written again.

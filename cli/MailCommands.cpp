@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/Cp932.h"
+#include "base/FileLock.h"
 #include "base/IniFile.h"
 #include "caldav/CalDavServer.h"
 #include "caldav/CalDavState.h"
@@ -226,6 +227,8 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const TProgramFolders folders = FoldersArg(args).Folders;
   const std::vector<std::string> pos = args.Positional(1, 1);
   TLineList list;
+  // Held until the command ends, so no other writer saves over what this one writes.
+  const TFileLock lock(pos[0], kScheduleWriterWait);
   LoadScheduleFile(pos[0], list);
 
   TCliDialogs dialogs("receive", out, err);
@@ -253,6 +256,8 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const std::vector<std::string> pos = args.Positional(1, 1);
   const TICalZone zone(tz ? *tz : LocalTimeZoneName());
   TLineList list;
+  // Held until the command ends, so no other writer saves over what this one writes.
+  const TFileLock lock(pos[0], kScheduleWriterWait);
   LoadScheduleFile(pos[0], list);
 
   TCliStatus status(out);

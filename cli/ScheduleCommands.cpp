@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "base/Cp932.h"
+#include "base/FileLock.h"
 #include "base/LineList.h"
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
@@ -76,6 +77,8 @@ int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
 int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
+  // Held until the command ends, so no other writer saves over what this one writes.
+  const TFileLock lock(pos[0], kScheduleWriterWait);
   LoadScheduleFile(pos[0], list);
   const TMergeResult r = MergeCsvFile(pos[1], list);
   // An unchanged schedule is not written again.

@@ -52,6 +52,7 @@ void TScheduleDocument::Reopen(const std::optional<std::string>& firstArgument) 
   // A remembered path stays named nowhere: closing would otherwise write the empty list over
   // the file that could not be read, or remember a file that does not open.
   schedule_file_name_.clear();
+  disk_stamp_.reset();
   model_.Lines().Clear();
   history_.Reset(model_.Lines(), true);
   SetTitle(std::string(kUntitledTitle));
@@ -59,6 +60,8 @@ void TScheduleDocument::Reopen(const std::optional<std::string>& firstArgument) 
 }
 
 bool TScheduleDocument::LoadScheduleFrom(const fs::path& path) {
+  // Taken before reading: a save by someone else while this reads only makes the next save ask.
+  const std::optional<TFileStamp> stamp = StampOfFile(path);
   try {
     LoadScheduleFile(path, model_.Lines());
   } catch (const Exception& e) {
@@ -66,6 +69,7 @@ bool TScheduleDocument::LoadScheduleFrom(const fs::path& path) {
     return false;
   }
   schedule_file_name_ = path;
+  disk_stamp_ = stamp;
   history_.Reset(model_.Lines(), true);
   SetTitle(TitleAfterLoad(path));
   ListChanged();
@@ -79,15 +83,49 @@ bool TScheduleDocument::SaveScheduleTo(const fs::path& path) {
     SaveScheduleExecute();
     return !Modified;
   }
-  try {
-    SaveScheduleFile(path, model_.Lines());
-  } catch (const Exception& e) {
-    dialogs_.ShowError(e.what());
-    return false;
+  bool overwrite = false;
+  for (;;) {
+    if (!overwrite && ChangedOnDisk(path)) {
+      if (!AllowedToOverwrite(path)) return false;
+      overwrite = true;
+    }
+    try {
+      // Not held while the question is open, so that nobody waits on a box left unanswered.
+      const TFileLock lock(path, kWindowWriterWait);
+      if (!overwrite && ChangedOnDisk(path)) continue;  // written between the look and the lock
+      SaveScheduleFile(path, model_.Lines());
+      disk_stamp_ = StampOfFile(path);
+    } catch (const Exception& e) {
+      dialogs_.ShowError(e.what());
+      return false;
+    }
+    break;
   }
   history_.MarkSaved();
   Modified = false;
   return true;
+}
+
+bool TScheduleDocument::ChangedOnDisk(const fs::path& path) const {
+  if (!disk_stamp_ || path != schedule_file_name_) return false;
+  const std::optional<TFileStamp> now = StampOfFile(path);
+  return now && *now != *disk_stamp_;
+}
+
+bool TScheduleDocument::AllowedToOverwrite(const fs::path& path) {
+  std::string question(kChangedOnDiskQuestion);
+  question.replace(question.find("%s"), 2, path.filename().string());
+  const std::string_view buttons[] = {kReloadButton, kOverwriteButton, "キャンセル"};
+  switch (dialogs_.AskThreeWay(question, kConfirmCaption, TMsgIcon::Warning, buttons)) {
+    case TMsgAnswer::Yes:
+      LoadScheduleFrom(path);
+      return false;
+    case TMsgAnswer::No:
+      return true;
+    case TMsgAnswer::Cancel:
+      break;
+  }
+  return false;
 }
 
 bool TScheduleDocument::OfferToSaveChanges() {
@@ -112,6 +150,7 @@ void TScheduleDocument::NewScheduleExecute() {
   // The new schedule cannot be undone back into the old one, so its unsaved items would be lost.
   if (!OfferToSaveChanges()) return;
   schedule_file_name_.clear();
+  disk_stamp_.reset();
   SetTitle(std::string(kUntitledTitle));
   model_.Lines().Clear();
   history_.Reset(model_.Lines(), false);
@@ -148,12 +187,14 @@ void TScheduleDocument::SaveScheduleExecute() {
 }
 
 bool TScheduleDocument::CloseQuery() {
+  bool saved = true;
   if (Modified) {
     if (!dialogs_.AskYesNo(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None, TMsgDefault::Yes))
       return true;  // declined: close at once, the settings file untouched
-    SaveScheduleTo(schedule_file_name_);
+    // A save that did not happen, or a reload chosen instead, keeps the window open.
+    saved = SaveScheduleTo(schedule_file_name_);
   }
-  const bool canClose = !Modified;
+  const bool canClose = saved && !Modified;
   try {
     RememberScheduleFile(SettingsFile(), schedule_file_name_);
   } catch (const Exception& e) {

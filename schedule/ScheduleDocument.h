@@ -14,11 +14,23 @@
 #include <string>
 
 #include "base/Dialogs.h"
+#include "base/FileLock.h"
 #include "base/LineList.h"
 #include "schedule/ScheduleModel.h"
 #include "schedule/UndoHistory.h"
 
 namespace moriva {
+
+// The question before writing over a file another program changed (UTF-8; %s the file name
+// without its folder), in a box titled "確認" with the buttons below, キャンセル the default.
+inline constexpr std::string_view kChangedOnDiskQuestion =
+    "ファイル %s は、読み込んだ後に他のプログラムで書き換えられています。\r\n"
+    "再読込: ファイルの内容を読み込みます（ここでの変更は失われます）。\r\n"
+    "上書き: ここでの内容でファイルを書き換えます。";
+inline constexpr std::string_view kReloadButton = "再読込";
+inline constexpr std::string_view kOverwriteButton = "上書き";
+// How long the window waits for another writer (a sync, an import) before it says so.
+inline constexpr std::chrono::seconds kWindowWriterWait{2};
 
 class TScheduleDocument {
  public:
@@ -42,7 +54,10 @@ class TScheduleDocument {
   // false (after the error box) when the file cannot be read; nothing has changed then.
   bool LoadScheduleFrom(const std::filesystem::path& path);
   // Writes the list to `path`; with an empty path runs SaveScheduleExecute instead. Returns false
-  // (after the error box) when the file cannot be written; the old file is left as it was.
+  // (after the error box) when the file cannot be written, or another program is writing it;
+  // the old file is left as it was. When the current file changed on disk since it was loaded
+  // or saved here, asks first (kChangedOnDiskQuestion): 再読込 loads the file's content in place
+  // of the list (false), 上書き writes over it, キャンセル keeps both as they are (false).
   bool SaveScheduleTo(const std::filesystem::path& path);
 
   // After its own question, offers unsaved items for saving as LoadScheduleExecute does.
@@ -80,6 +95,11 @@ class TScheduleDocument {
   // Asks "データを保存しますか？" with Yes, No and Cancel when there are unsaved items; false when
   // the user cancelled or the save did not happen, so the caller must keep the list as it is.
   bool OfferToSaveChanges();
+  // Whether `path` is the current file and was written by someone else since this document
+  // last read or wrote it.
+  bool ChangedOnDisk(const std::filesystem::path& path) const;
+  // The question of SaveScheduleTo; false when nothing is to be written.
+  bool AllowedToOverwrite(const std::filesystem::path& path);
   void SetTitle(std::string title);
   void ListChanged();
 
@@ -87,6 +107,8 @@ class TScheduleDocument {
   TDialogs& dialogs_;
   std::filesystem::path exe_dir_;
   std::filesystem::path schedule_file_name_;
+  // The current file as this document last read or wrote it; empty when untitled or unknown.
+  std::optional<TFileStamp> disk_stamp_;
   std::string title_;
   // Cleared by 新規 and 読込: their lists are no edit of the previous one.
   TUndoHistory history_;

@@ -3,6 +3,7 @@
 // Reading splits at CR, LF or CR LF, a NUL ends the content, and text after the last line end
 // is a last line. Lines that are not schedule items load and save unchanged.
 // Also here: what the main window shows and remembers about the current file.
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,6 +25,10 @@ inline constexpr std::string_view kConfirmCaption = "確認";
 inline constexpr std::string_view kNewScheduleQuestion =
     "予定ファイルを新規作成します。よろしいですか？";
 inline constexpr std::string_view kSaveOnCloseQuestion = "データを保存しますか？";
+
+// How long a command that writes a schedule file waits for another writer of it (a sync, an
+// import, the window's save) before it refuses; see TFileLock.
+inline constexpr std::chrono::seconds kScheduleWriterWait{10};
 
 // Replaces `list` by the file's lines, with one change notice. A file that cannot be read
 // throws EFileError "ファイル %s は開けません" and leaves the list untouched.

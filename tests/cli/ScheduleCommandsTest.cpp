@@ -1,9 +1,13 @@
 // moriva-cli agenda, csv-export and csv-import run as a program on the golden files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "base/FileIO.h"
+#include "base/FileLock.h"
 #include "tests/support/CliRun.h"
 
 namespace fs = std::filesystem;
@@ -81,6 +85,29 @@ TEST_F(ScheduleCommandsTest, CsvImportMergesOnceAndSavesTheFile) {
   TCliRun missing = Run("csv-import " + mrv.string() + " " + (dir_ / "none.csv").string());
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
+}
+
+// A writer that holds the file (as a running sync does) finishes first; the import then merges
+// into what it wrote instead of saving its own older copy over it.
+TEST_F(ScheduleCommandsTest, CsvImportWaitsForAnotherWriter) {
+  const fs::path mrv = dir_ / "plan.mrv";
+  fs::copy_file(Data("before_import.mrv"), mrv);
+  const std::string synced = "2030,2030,1,1,,,\"Synced- - 9:0:0- FALSE\"";
+  std::future<TCliRun> import;
+  {
+    const TFileLock sync(mrv, std::chrono::milliseconds(0));
+    import = std::async(std::launch::async,
+                        [&] { return Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("before_import.mrv")));
+  WriteFileAtomically(mrv, ReadFileBytes(mrv) + synced + "\r\n");
+}
+EXPECT_EQ(import.get().code, 0);
+const std::string after = ReadFileBytes(mrv);
+EXPECT_NE(after.find(synced), std::string::npos);
+for (const std::string& line : {"2003,2003,05,01", "Lunch- - 12:30"})
+  EXPECT_NE(after.find(line), std::string::npos) << line;
 }
 
 TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {

@@ -352,3 +352,50 @@ TEST_F(ScheduleDocumentTest, UndoAndRedoFollowTheSavedState) {
   EXPECT_FALSE(history.CanUndo() || history.CanRedo());
   EXPECT_TRUE(doc_.Modified);
 }
+
+// Another program (a sync, an import) wrote the file after it was loaded: the save asks, and
+// each answer keeps exactly one side; while another writer holds the file, nothing is written.
+TEST_F(ScheduleDocumentTest, SaveOverAFileChangedOnDiskAsksFirst) {
+  const fs::path file = dir_ / "a.mrv";
+  struct Case {
+    TMsgAnswer answer;
+    bool saved;
+    Lines onDisk, inWindow;
+  } cases[] = {
+      {TMsgAnswer::Yes, false, {kOther}, {kOther}},            // 再読込
+      {TMsgAnswer::No, true, {kItem, kItem}, {kItem, kItem}},  // 上書き
+      {TMsgAnswer::Cancel, false, {kOther}, {kItem, kItem}},   // キャンセル
+  };
+  for (const Case& c : cases) {
+    WriteFile(file, {kItem});
+    ASSERT_TRUE(doc_.LoadScheduleFrom(file));
+    list_.Add(kItem);
+    doc_.ListEdited();
+    WriteFile(file, {kOther});
+    dialogs_.Calls.clear();
+    dialogs_.AnswerThreeWay(c.answer);
+    EXPECT_EQ(doc_.SaveScheduleTo(file), c.saved);
+    ASSERT_FALSE(dialogs_.Calls.empty());
+    EXPECT_EQ(dialogs_.Calls[0].What, Kind::AskYesNoCancel);
+    EXPECT_NE(dialogs_.Calls[0].Text.find("a.mrv"), std::string::npos);
+    TLineList disk;
+    LoadScheduleFile(file, disk);
+    EXPECT_EQ(Lines(disk.begin(), disk.end()), c.onDisk);
+    EXPECT_EQ(Master(), c.inWindow);
+    // What this document wrote or read last is what it knows: no second question.
+    if (c.answer != TMsgAnswer::Cancel) {
+      dialogs_.Calls.clear();
+      EXPECT_TRUE(doc_.SaveScheduleTo(file));
+      EXPECT_TRUE(dialogs_.Calls.empty());
+    }
+  }
+
+  // A writer holding the file: the save waits a little, then says so and writes nothing.
+  ASSERT_TRUE(doc_.LoadScheduleFrom(file));
+  const TFileLock held(file, std::chrono::milliseconds(0));
+  dialogs_.Calls.clear();
+  list_.Add(kOther);
+  EXPECT_FALSE(doc_.SaveScheduleTo(file));
+  ASSERT_EQ(dialogs_.Calls.size(), 1u);
+  EXPECT_EQ(dialogs_.Calls[0].Text, FileInUseMessage(file));
+}
