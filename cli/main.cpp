@@ -1,8 +1,11 @@
 // moriva-cli: the calendar engine and the other core parts without windows, for scripts.
 // Exit codes: 0 done, 1 bad data or an unreadable file, 2 bad usage; every message of a command
 // begins with "moriva-cli COMMAND: ".
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <iostream>
+#include <new>
 
 #include "Version.h"
 #include "cli/CliCommand.h"
@@ -67,6 +70,30 @@ const TCliCommand* FindCommand(std::string_view name) {
   return nullptr;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define MORIVA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MORIVA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// Whatever a file or a server sends, one command must not take the machine's memory: past this
+// it fails like any other command (std::bad_alloc, exit 1) instead of driving the desktop into
+// swap. Each reader has its own, smaller bounds; this is the last line. A sanitizer's shadow
+// memory counts as data, so those builds keep the limit they were given.
+constexpr rlim_t kCommandMemoryBound = rlim_t{1} << 30;
+
+void BoundCommandMemory() {
+#ifndef MORIVA_ADDRESS_SANITIZER
+  rlimit limit{};
+  if (getrlimit(RLIMIT_DATA, &limit) != 0) return;
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= kCommandMemoryBound) return;
+  limit.rlim_cur = kCommandMemoryBound;
+  setrlimit(RLIMIT_DATA, &limit);
+#endif
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> all(argv + 1, argv + argc);
   // "--dir DIR" may also stand before the command name; it belongs to the command.
@@ -97,10 +124,15 @@ int Run(int argc, char** argv) {
               << command->summary << '\n';
     return 0;
   }
+  BoundCommandMemory();
   try {
     const int code = command->run(args, std::cout, std::cerr);
     std::cout.flush();
     return code;
+  } catch (const std::bad_alloc&) {
+    std::cout.flush();
+    std::cerr << "moriva-cli " << command->name << ": メモリが足りません。処理を中止しました。\n";
+    return 1;
   } catch (const EUsageError& e) {
     std::cerr << "moriva-cli " << command->name << ": " << e.what() << "\nUsage: moriva-cli "
               << command->name << ' ' << command->usage << '\n';
