@@ -236,12 +236,13 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TTransferContext context(dialogs, folders);
   context.Status = &status;
   context.CancelRequested = [] { return g_interrupted != 0; };
-  const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list);
-  if (r.Merged) {
-    // An unchanged schedule is not written again.
-    if (r.Merged->Added > 0) SaveScheduleFile(pos[0], list);
-    dialogs.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
-  }
+  // The schedule is saved before the mails are recorded as received: a save that fails (or a
+  // process that dies) leaves them to be fetched and merged again. An unchanged schedule is
+  // not written again.
+  const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list, [&](const TMergeResult& m) {
+    if (m.Added > 0) SaveScheduleFile(pos[0], list);
+  });
+  if (r.Merged) dialogs.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
   out << ReceivedCountText(r.Received.Count) << '\n';
   return r.Received.Outcome == TReceiveOutcome::Done ? 0 : 1;
 }
