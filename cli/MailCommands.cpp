@@ -184,6 +184,7 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
     err << "moriva-cli config: warning: a password on the command line can be seen by other "
            "users and stays in the shell's history; give - to type it instead\n";
   const std::string value = secret && pos[1] == "-" ? ReadSecretLine(key, err) : pos[1];
+  CheckSettingValue(key, Utf8ToCp932(value));
   if (IsBooleanKey(key) && value != "true" && value != "false")
     throw EUsageError(key + " takes true or false");
   if (key == "smtpsecurity" && !ParseMailSecurity(value, false))
