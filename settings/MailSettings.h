@@ -29,7 +29,8 @@ struct TMailSettings {
   bool NoUIDL = false;       // "nouidl": do not keep the list of examined mails
   // How the connections are protected: "smtpsecurity" none / starttls / tls and "popsecurity"
   // none / stls / tls, as the file holds them ("" when the key is missing, which means none:
-  // files from before TLS behave as they always did).
+  // files from before TLS connect as they always did; but only an explicit "none" lets a
+  // password go out unencrypted, so such a receive asks for the key instead of logging in).
   std::string SmtpSecurity;
   std::string PopSecurity;
   std::string SmtpUser;      // "smtpuser": SMTP AUTH user; empty for no AUTH
