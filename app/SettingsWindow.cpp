@@ -73,7 +73,7 @@ QComboBox* AddSecurityRow(QGroupBox* group, int top, bool pop3) {
   box->setGeometry(136, top, 149, 22);
   using S = TMailSecurity;
   const std::pair<S, QString> items[] = {
-      {S::msNone, QStringLiteral("なし")},
+      {S::msNone, QStringLiteral("なし (平文)")},
       {S::msStartTls, pop3 ? QStringLiteral("STLS") : QStringLiteral("STARTTLS")},
       {S::msTls, QStringLiteral("SSL/TLS")}};
   for (const auto& [security, caption] : items)
@@ -83,10 +83,12 @@ QComboBox* AddSecurityRow(QGroupBox* group, int top, bool pop3) {
 }
 
 // Shows a stored word; settings without a server yet get the protection today's providers
-// ask for, older settings without the key keep plain text, as they always had.
+// ask for. Older sending settings without the key keep plain text, as they always had; older
+// receiving settings do not: the receive no longer logs in in plain text without a "none"
+// chosen, and OK must not write that choice for the user.
 void ShowSecurity(QComboBox* box, const std::string& word, bool configured, bool pop3) {
   std::optional<TMailSecurity> security = ParseMailSecurity(word, pop3);
-  if (word.empty() && !configured)
+  if (word.empty() && (!configured || pop3))
     security = pop3 ? TMailSecurity::msTls : TMailSecurity::msStartTls;
   const int index = box->findData(
       QString::fromLatin1(MailSecurityWord(security.value_or(TMailSecurity::msNone), pop3).data()));

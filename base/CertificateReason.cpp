@@ -1,6 +1,8 @@
 #include "base/CertificateReason.h"
 
+#include <arpa/inet.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 namespace moriva {
 
@@ -28,6 +30,20 @@ std::string CertificateReason(long result) {
       what = "証明書を検証できません";
   }
   return what + " (" + X509_verify_cert_error_string(result) + ")";
+}
+
+std::string CertificateReason(long result, X509* peer, const std::string& server) {
+  if ((result == X509_V_OK || result == X509_V_ERR_UNSPECIFIED) && peer && !server.empty()) {
+    unsigned char address[16];
+    const bool ip = inet_pton(AF_INET, server.c_str(), address) == 1 ||
+                    inet_pton(AF_INET6, server.c_str(), address) == 1;
+    // 0 is "does not match"; a negative answer (malformed input) is no finding either way.
+    const int match = ip ? X509_check_ip_asc(peer, server.c_str(), 0)
+                         : X509_check_host(peer, server.data(), server.size(), 0, nullptr);
+    if (match == 0)
+      return CertificateReason(ip ? X509_V_ERR_IP_ADDRESS_MISMATCH : X509_V_ERR_HOSTNAME_MISMATCH);
+  }
+  return CertificateReason(result);
 }
 
 }  // namespace moriva

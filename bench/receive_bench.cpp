@@ -86,6 +86,7 @@ struct TServer {
     settings.POP = "127.0.0.1:" + std::to_string(port);
     settings.UserId = "user01";
     settings.Password = "secret01";
+    settings.PopSecurity = "none";
     WriteMailSettings(exeDir / "hs110.ini", settings);
   }
 

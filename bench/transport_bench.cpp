@@ -75,6 +75,7 @@ void Retrieve200(benchmark::State& state, const TServer& server) {
       pop.Security = TMailSecurity::msTls;
       pop.CaFile = (server.certs / "ca.pem").string();
     }
+    pop.PlainLoginAllowed = server.certs.empty();
     pop.UserId = "user01";
     pop.UserPasswd = "secret01";
     pop.Connect();

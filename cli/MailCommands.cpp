@@ -185,6 +185,7 @@ int ConfigCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
     err << "moriva-cli config: warning: a password on the command line can be seen by other "
            "users and stays in the shell's history; give - to type it instead\n";
   const std::string value = secret && pos[1] == "-" ? ReadSecretLine(key, err) : pos[1];
+  CheckSettingValue(key, Utf8ToCp932(value));
   if (IsBooleanKey(key) && value != "true" && value != "false")
     throw EUsageError(key + " takes true or false");
   if (key == "smtpsecurity" && !ParseMailSecurity(value, false))
@@ -239,12 +240,13 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TTransferContext context(dialogs, folders);
   context.Status = &status;
   context.CancelRequested = [] { return g_interrupted != 0; };
-  const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list);
-  if (r.Merged) {
-    // An unchanged schedule is not written again.
-    if (r.Merged->Added > 0) SaveScheduleFile(pos[0], list);
-    dialogs.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
-  }
+  // The schedule is saved before the mails are recorded as received: a save that fails (or a
+  // process that dies) leaves them to be fetched and merged again. An unchanged schedule is
+  // not written again.
+  const TReceiveAndMerge r = ReceiveIntoSchedule(pop, context, list, [&](const TMergeResult& m) {
+    if (m.Added > 0) SaveScheduleFile(pos[0], list);
+  });
+  if (r.Merged) dialogs.ShowMessage(MergeCompletionMessage(*r.Merged), {}, TMsgIcon::None);
   out << ReceivedCountText(r.Received.Count) << '\n';
   return r.Received.Outcome == TReceiveOutcome::Done ? 0 : 1;
 }

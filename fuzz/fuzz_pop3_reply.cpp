@@ -60,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pop.UserId = "taro";
     pop.UserPasswd = "secret";
     pop.APOP = flags & 1;
+    pop.PlainLoginAllowed = !(flags & 8);
     pop.GetUIDLsOnRetrieve = flags & 2;
     pop.RetrieveProgressStep = static_cast<uint16_t>(flags >> 4);
     pop.MaxReplySize = flags & 4 ? 64 : size_t{256} << 20;
@@ -76,6 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // With STLS chosen the password never goes out unencrypted.
       if (pop.Security != TMailSecurity::msNone)
         FUZZ_CHECK(s == "STLS\r\n" || pop.Socket().Encrypted());
+      // Nor without an encryption unless a plain login was chosen.
+      if (s.starts_with("USER") || s.starts_with("PASS") || s.starts_with("APOP"))
+        FUZZ_CHECK(pop.PlainLoginAllowed || pop.Socket().Encrypted());
     };
     pop.OnBeforeRetrieve = [&run](TPop3Client&, uint16_t) { run.progress.clear(); };
     pop.OnRetrieveProgress = [&run](TPop3Client& p, uint16_t percent) {

@@ -35,12 +35,17 @@ std::string FoldedKey(std::string_view id) {
 }
 
 // Notes whether the client reported a failure during the road; every report still reaches the
-// owner's handler (the window's error box).
+// owner's handler (the window's error box), except that of a mail too large to receive while
+// such reports are held: the road tells that one itself, together with what it did about it.
 class TErrorWatch {
  public:
   explicit TErrorWatch(TPop3Client& pop) : pop_(pop), saved_(pop.OnError) {
     pop_.OnError = [this](const void* sender, int code, const std::string& msg) {
       failed_ = true;
+      if (hold_too_large_ && pop_.ReplyTooLarge()) {
+        held_ = msg;
+        return;
+      }
       if (saved_) saved_(sender, code, msg);
     };
   }
@@ -49,11 +54,15 @@ class TErrorWatch {
   TErrorWatch& operator=(const TErrorWatch&) = delete;
 
   bool Failed() const { return failed_; }
+  void HoldTooLarge() { hold_too_large_ = true; }
+  const std::string& Held() const { return held_; }
 
  private:
   TPop3Client& pop_;
   TPop3Client::TOnError saved_;
   bool failed_ = false;
+  bool hold_too_large_ = false;
+  std::string held_;
 };
 
 // How the examination of one mail ended.
@@ -61,6 +70,7 @@ enum class TStep {
   Handled,      // examined to its end (fetched and saved when it was a schedule mail)
   Interrupted,  // a cancel stopped one of its receptions
   Failed,       // the server failed (reported) or a file could not be saved (shown)
+  TooLarge,     // the mail is over the client's bounds; the connection has ended
 };
 
 class TReceiveRun {
@@ -115,7 +125,7 @@ class TReceiveRun {
 
  private:
   TStep Judge(bool fetched) const {
-    if (watch_.Failed()) return TStep::Failed;
+    if (watch_.Failed()) return pop_.ReplyTooLarge() ? TStep::TooLarge : TStep::Failed;
     if (fetched) return TStep::Handled;
     return pop_.Cancelled() ? TStep::Interrupted : TStep::Failed;
   }
@@ -195,8 +205,16 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   pop.UserPasswd = settings.Password;
   pop.APOP = settings.APOP;
   pop.GetUIDLsOnRetrieve = true;
+  // Only a user who wrote "none" has agreed to send the password unencrypted.
+  pop.PlainLoginAllowed = settings.PopSecurity == "none";
   if (pop.Host.empty() || pop.UserId.empty() || !knownSecurity) {
     context.Dialogs.ShowError(kReceiveSettingsMissingText);
+    return {0, TReceiveOutcome::NotConfigured, false};
+  }
+  // Settings from before encryption: they used to log in in plain text without a word. The
+  // user says once which it is to be, rather than the password going out unasked.
+  if (settings.PopSecurity.empty()) {
+    context.Dialogs.ShowError(kPopSecurityMissingText);
     return {0, TReceiveOutcome::NotConfigured, false};
   }
 
@@ -229,7 +247,8 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
     run.Panel(kStatusPanel, kReceivingText);
     for (int n = 1; n <= total; ++n) {
       const TStep step = run.Examine(static_cast<uint16_t>(n), n, total);
-      if (step == TStep::Failed) return {run.Count(), TReceiveOutcome::Failed, false};
+      if (step == TStep::Failed || step == TStep::TooLarge)
+        return {run.Count(), TReceiveOutcome::Failed, false};
       if (step == TStep::Interrupted || pop.Cancelled())
         return {run.Count(), TReceiveOutcome::Cancelled, false};
     }
@@ -261,9 +280,22 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
   TReceiveOutcome outcome = TReceiveOutcome::Done;
   bool handled_any = false;
   const int first_position = total - static_cast<int>(fresh.size());
+  watch.HoldTooLarge();
   for (size_t k = 0; k < fresh.size(); ++k) {
     const uint16_t n = fresh[k];
     const TStep step = run.Examine(n, first_position + static_cast<int>(k) + 1, total);
+    if (step == TStep::TooLarge) {
+      // It would fail the same way at every receive and hold back every mail after it: it is
+      // recorded as examined, and the user is told that it was passed over.
+      known.Add(listing[n - 1]);
+      recorded.Add(listing[n - 1]);
+      handled_any = true;
+      run.Panel(kStatusPanel, kTooLargePassedText);
+      context.Dialogs.ShowError(MailTextToUtf8(watch.Held()) + "\r\n" +
+                                std::string(kTooLargePassedText));
+      outcome = TReceiveOutcome::Failed;
+      break;
+    }
     if (step == TStep::Failed) {
       outcome = TReceiveOutcome::Failed;
       break;
@@ -327,15 +359,18 @@ TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& s
 }
 
 TReceiveAndMerge ReceiveIntoSchedule(TPop3Client& pop, const TTransferContext& context,
-                                     TLineList& schedule) {
+                                     TLineList& schedule,
+                                     const std::function<void(const TMergeResult&)>& keepMerged) {
   TReceiveAndMerge r;
   bool merged = false;
   auto merge = [&](int count) {
     merged = true;
     if (count > 0 && !r.Files.empty()) r.Merged = MergeScheduleFiles(r.Files, schedule);
+    if (r.Merged && keepMerged) keepMerged(*r.Merged);
   };
-  // The merge comes before the ids are recorded: a file that cannot be merged leaves its mail
-  // unrecorded, to be fetched again, instead of losing what the handset sent.
+  // The merge (and keeping its result) comes before the ids are recorded: a file that cannot
+  // be merged, or a schedule that cannot be saved, leaves its mail unrecorded, to be fetched
+  // again (the merge takes each item once), instead of losing what the handset sent.
   r.Received = ReceiveFromPhone(pop, context, r.Files, merge);
   if (!merged) merge(r.Received.Count);
   return r;

@@ -29,6 +29,13 @@ inline constexpr std::string_view kConnectingText = "サーバーへ接続中...
 inline constexpr std::string_view kListingText = "接続しました。メール一覧を受信中...";
 inline constexpr std::string_view kReceivingText = "メールを受信しています...";
 inline constexpr std::string_view kUidlErrorText = "UIDL Error";
+inline constexpr std::string_view kPopSecurityMissingText =
+    "受信の暗号化 (popsecurity) が設定されていません。パスワードを暗号化せずに送らないよう、"
+    "受信の暗号化 (tls または stls) を選んでください。暗号化しないサーバーなら "
+    "popsecurity=none と設定してください。";
+// After the client's own text about a mail over its size bounds.
+inline constexpr std::string_view kTooLargePassedText =
+    "このメールは受信せずに受信済みとして記録しました。";
 // "3 件受信しました。": panel 2 after a receive (and after the merge of what it brought).
 std::string ReceivedCountText(int count);
 
@@ -41,7 +48,9 @@ std::string ReceivedCountText(int count);
 std::vector<uint16_t> MarkNewMails(TLineList& serverList, TLineList& known);
 
 enum class TReceiveOutcome {
-  NotConfigured,  // "pop" or "userid" empty: the settings message, nothing connected
+  // "pop" or "userid" empty, or "popsecurity" unknown: the settings message; "popsecurity"
+  // missing: kPopSecurityMissingText. Nothing connected.
+  NotConfigured,
   CannotConnect,  // no connection, greeting or login refused: "サーバーへ接続できませんでした。"
   Failed,     // the server failed part-way, or a file could not be saved (see below)
   Cancelled,  // stopped by a cancel; the ids of the mails handled so far are saved
@@ -56,7 +65,8 @@ struct TReceiveResult {
 
 // Receives the handset's mails with the settings of hs110.ini ("pop" the server,
 // "userid", "password" (stored scrambled), "apop", "nouidl", "prestr" the subject word, "mrv"
-// by default, "popsecurity" and "cafile" for TLS). Mail is never deleted.
+// by default, "popsecurity" and "cafile" for TLS). Mail is never deleted. The password (or
+// the APOP digest) goes out unencrypted only with "popsecurity=none".
 //
 // Without "nouidl", only the mails whose ids uidl.ini lacks are examined, and every
 // mail examined to its end has its id recorded there; ids of mails gone from the server are
@@ -74,9 +84,11 @@ struct TReceiveResult {
 // added to the list as it was loaded (their files are in `fileList`, for the merge), so they
 // are not fetched again; otherwise uidl.ini is left untouched. A uidl.ini that cannot be
 // written is shown in an error box (status kUidlErrorText) and makes the receive Failed: its
-// mails will be fetched again. The status panels show the progress; the count text is the
-// caller's (it follows the merge). A stored password that cannot be decoded throws EConvertError
-// before anything is connected.
+// mails will be fetched again. A mail over the client's size bounds would fail every receive
+// the same way: its id is recorded as if examined, the user is told (the client's text and
+// kTooLargePassedText in one error box) and the receive ends Failed, the connection being lost. The
+// status panels show the progress; the count text is the caller's (it follows the merge). A stored
+// password that cannot be decoded throws EConvertError before anything is connected.
 //
 // `beforeRecording`, when set, is called with the count just before uidl.ini is written (not
 // when nothing is to be recorded); an exception from it passes to the caller and nothing is
@@ -91,8 +103,10 @@ TMergeResult MergeScheduleFiles(const std::vector<std::filesystem::path>& files,
                                 TLineList& schedule);
 
 // What the receive action does up to the merge: ReceiveFromPhone and, when mails were fetched
-// and files saved, MergeScheduleFiles into `schedule`, done before uidl.ini
-// records the mails (an unreadable file throws EFileError, and the mails stay unrecorded). The
+// and files saved, MergeScheduleFiles into `schedule` and `keepMerged` (when set) with its
+// result, both done before uidl.ini records the mails: an unreadable file (EFileError) or an
+// exception from `keepMerged` (a schedule file that cannot be saved) passes to the caller, and
+// the mails stay unrecorded, to be fetched and merged again next time. The
 // caller then commits the change (which sets Modified) when Merged is set, shows
 // MergeCompletionMessage(*Merged) and sets panel 2 to ReceivedCountText(Received.Count).
 struct TReceiveAndMerge {
@@ -100,7 +114,8 @@ struct TReceiveAndMerge {
   std::vector<std::filesystem::path> Files;  // the files saved, in order
   std::optional<TMergeResult> Merged;        // set when the files were merged
 };
-TReceiveAndMerge ReceiveIntoSchedule(TPop3Client& pop, const TTransferContext& context,
-                                     TLineList& schedule);
+TReceiveAndMerge ReceiveIntoSchedule(
+    TPop3Client& pop, const TTransferContext& context, TLineList& schedule,
+    const std::function<void(const TMergeResult&)>& keepMerged = {});
 
 }  // namespace moriva

@@ -12,6 +12,8 @@ namespace moriva {
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
+constexpr char kBadUniqueIdText[] =
+    "サーバーが不正な UIDL を返しました (制御文字を含むか長すぎます)。";
 
 // A size for a message: whole MiB when it is a multiple of one, else bytes.
 std::string SizeText(size_t bytes) {
@@ -161,6 +163,7 @@ void TPop3Client::Connect() {
   ahead_number_ = 0;
   error_flag_ = false;
   io_failed_ = false;
+  reply_too_large_ = false;
   reply_status_.clear();
   reply_text_.clear();
   greeting_.clear();
@@ -188,6 +191,14 @@ void TPop3Client::Connect() {
 
 bool TPop3Client::Login() {
   if (!Connected()) throw Exception("Invalid Op. Not connected.");
+  if (!socket_.Encrypted() && !PlainLoginAllowed) {
+    reply_status_.clear();
+    reply_text_ = "暗号化されていない接続ではサーバー " + Host + ":" +
+                  std::to_string(socket_.Port) +
+                  " にパスワードを送りません。受信の暗号化 (popsecurity) を選んでください";
+    ReportError(kPop3LoginError);
+    return false;
+  }
   if (APOP) {
     std::string stamp = ApopTimeStamp(greeting_);
     if (stamp.empty() || !IsApopTimeStamp(stamp)) {
@@ -242,8 +253,12 @@ std::string TPop3Client::GetUIDL(uint16_t number) {
     Fail(kPop3StatError);
     return {};
   }
-  size_t blank = reply_text_.find(' ');
-  return blank == std::string::npos ? reply_text_ : reply_text_.substr(blank + 1);
+  const size_t blank = reply_text_.find(' ');
+  std::string id = blank == std::string::npos ? reply_text_ : reply_text_.substr(blank + 1);
+  if (IsUsableUniqueId(id)) return id;
+  reply_text_ = kBadUniqueIdText;
+  ReportError(kPop3StatError);
+  return {};
 }
 
 bool TPop3Client::ReceiveLines(std::vector<std::string>& lines,
@@ -266,8 +281,11 @@ bool TPop3Client::ReceiveLines(std::vector<std::string>& lines,
   TLineResult result = ReceiveMultiLine(reader_, lines, budget, turn);
   reader_.CutLongLines = false;
   reading_ = false;
+  reply_too_large_ = false;
   if (result == TLineResult::lrLine) return true;
   reply_cancelled_ = result == TLineResult::lrCancelled;
+  // Over either budget: the reader's own line limit is not reached here (long lines are cut).
+  reply_too_large_ = result == TLineResult::lrTooLong;
   if (!reply_cancelled_ && !io_failed_) {
     if (budget.OverMemory)
       IoFailed("メールが大きすぎます (受信に " + SizeText(MaxReplyMemory) +
@@ -312,6 +330,7 @@ bool TPop3Client::DropFetchAhead() {
 bool TPop3Client::Fetch(uint16_t number, TMailMessage& msg, const std::string& command,
                         uint16_t next) {
   if (!Connected()) throw Exception("Not connected.");
+  reply_too_large_ = false;
   if (OnBeforeRetrieve) OnBeforeRetrieve(*this, number);
   if (ahead_number_ == number && ahead_command_ == command)
     ahead_number_ = 0;  // already asked for
@@ -375,6 +394,15 @@ bool TPop3Client::GetUIDLs(TLineList& list) {
   if (!ReceiveLines(lines, nullptr)) {
     Fail(kPop3FetchError);
     return false;
+  }
+  for (const std::string& line : lines) {
+    const size_t blank = line.find(' ');
+    if (!IsUsableUniqueId(blank == std::string::npos ? line : line.substr(blank + 1))) {
+      reply_status_.clear();
+      reply_text_ = kBadUniqueIdText;
+      ReportError(kPop3FetchError);
+      return false;
+    }
   }
   list.Assign(std::move(lines));
   return true;

@@ -69,6 +69,9 @@ class TPop3Client {
   // the connection with an error: the password never goes out in plain text then).
   TMailSecurity Security = TMailSecurity::msNone;
   std::string CaFile;  // a PEM file of extra trusted certificates; empty for none
+  // Login sends the password (USER/PASS) or its digest (APOP, which an eavesdropper can
+  // attack offline) only over an encrypted connection, unless the user chose a plain one.
+  bool PlainLoginAllowed = false;
   // The most bytes of lines one multi-line reply may bring.
   size_t MaxReplySize = size_t{256} << 20;
   // The most memory the lines of one multi-line reply may take once held (HeldLineCost each):
@@ -109,6 +112,9 @@ class TPop3Client {
   const std::string& ReplyText() const { return reply_text_; }
   // The greeting's text after its status word, kept for the APOP digest.
   const std::string& Greeting() const { return greeting_; }
+  // The last multi-line reply was given up at MaxReplySize or MaxReplyMemory (the failure
+  // reported as usual). Such a mail will never come through: its owner may pass it over.
+  bool ReplyTooLarge() const { return reply_too_large_; }
   // From GetStat, within 0-65535 (message numbers travel as 16-bit numbers).
   uint16_t MessageCount() const { return message_count_; }
   uint16_t NewMessageCount() const { return new_message_count_; }
@@ -125,16 +131,18 @@ class TPop3Client {
   // come is reported through OnError with code 0. No usable connection is left open then.
   void Connect();
   // APOP with the greeting's time stamp, or USER and PASS. True when the server accepted;
-  // otherwise OnError 2001 (also for APOP with a greeting that holds no time stamp).
+  // otherwise OnError 2001 (also for APOP with a greeting that holds no time stamp, and,
+  // with nothing sent, over a connection not encrypted unless PlainLoginAllowed).
   // Throws Exception "Invalid Op. Not connected." without a connection.
   bool Login();
   // STAT into MessageCount (OnError 2006 when refused), then LAST into NewMessageCount and
   // LastSupported; a refused LAST is no error (it is optional, and many servers lack it).
   void GetStat();
   // The unique-id listing: the list's lines become the listing's lines ("n id") on success.
-  // OnError 2004 when refused or broken off; false then and when cancelled.
+  // OnError 2004 when refused or broken off, or when an id is not IsUsableUniqueId; false then
+  // and when cancelled.
   bool GetUIDLs(TLineList& list);
-  // The unique id of one message; "" and OnError 2006 when refused.
+  // The unique id of one message; "" and OnError 2006 when refused or not IsUsableUniqueId.
   std::string GetUIDL(uint16_t number);
   // The header block (TOP n 0) or the whole message (RETR n) into `msg`, asked in one write
   // together with LIST n (the size for the progress), so no round trip waits for LIST: its RawMail
@@ -196,6 +204,7 @@ class TPop3Client {
   bool cancelled_ = false;
   bool reading_ = false;          // waiting for the server: Cancel may end the wait
   bool reply_cancelled_ = false;  // the last reply was given up by Cancel
+  bool reply_too_large_ = false;
   bool error_flag_ = false;
   bool io_failed_ = false;
   std::string reply_status_;

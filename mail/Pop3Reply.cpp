@@ -9,8 +9,15 @@ TPop3Status ParsePop3Status(std::string_view line) {
   TPop3Status status;
   status.Status = Trim(line.substr(0, 4));
   if (line.size() > 4) status.Text = Trim(line.substr(4));
-  status.Error = status.Status == "-ERR";
+  status.Error = status.Status != "+OK";
   return status;
+}
+
+bool IsUsableUniqueId(std::string_view id) {
+  if (id.empty() || id.size() > kMaxUniqueIdLength) return false;
+  for (char c : id)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return true;
 }
 
 int32_t Pop3Number(std::string_view text, int word, int32_t fallback) {

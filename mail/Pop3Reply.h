@@ -18,9 +18,17 @@ namespace moriva {
 struct TPop3Status {
   std::string Status;  // the first four characters, trimmed: "+OK" or "-ERR"
   std::string Text;    // from the fifth character on, trimmed
-  bool Error = false;  // Status is "-ERR"; any other status counts as success
+  // Anything but "+OK": a reply the client cannot read must not pass for an acceptance (a
+  // login taken as done, a listing taken as complete).
+  bool Error = false;
 };
 TPop3Status ParsePop3Status(std::string_view line);
+
+// Whether a unique id of the server's may be kept in the list of examined mails: 1 to
+// kMaxUniqueIdLength bytes, none of them a control character (CR, LF, NUL, ... DEL). Such an id
+// is written as one line of that file; anything else would break the line or bloat the file.
+inline constexpr size_t kMaxUniqueIdLength = 255;
+bool IsUsableUniqueId(std::string_view id);
 
 // The `word`-th (1-based) blank-separated word of a reply text as a number, with "(", ")",
 // "{" and "}" removed: "2 320" gives 2 for word 1 and 320 for word 2. The text is trimmed

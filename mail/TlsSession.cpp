@@ -123,7 +123,8 @@ SSL_CTX* SharedContext(const std::string& caFile) {
 
 }  // namespace
 
-TTlsSession::TTlsSession(int fd, const std::string& server, const std::string& caFile) {
+TTlsSession::TTlsSession(int fd, const std::string& server, const std::string& caFile)
+    : server_(server) {
   ctx_ = SharedContext(caFile);
   ssl_ = SSL_new(ctx_);
   if (IsIpAddress(server)) {
@@ -167,7 +168,7 @@ TTlsStep TTlsSession::Judge(int rc) {
   if (eof) {
     reason_ = "サーバーがハンドシェイクの途中で接続を切りました";
   } else if (long verify = SSL_get_verify_result(ssl_); !handshaken_ && verify != X509_V_OK) {
-    reason_ = CertificateReason(verify);
+    reason_ = CertificateReason(verify, SSL_get0_peer_certificate(ssl_), server_);
   } else if (error == SSL_ERROR_SYSCALL) {
     reason_ = std::strerror(saved_errno);
   } else {

@@ -58,6 +58,7 @@ class TTlsSession {
   SSL_CTX* ctx_ = nullptr;
   SSL* ssl_ = nullptr;
   std::string reason_;
+  std::string server_;  // the name (or address) the certificate must be for
   bool handshaken_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "settings/MailSettings.h"
 
+#include <string>
+#include <utility>
+
 #include "base/Exception.h"
 #include "base/IniFile.h"
 #include "settings/SecretSettings.h"
@@ -57,7 +60,32 @@ TMailSettings ReadMailSettings(const std::filesystem::path& settingsFile,
   return ReadAll(TIniFile(settingsFile), passwordError, false);
 }
 
+void CheckSettingValue(std::string_view key, std::string_view value) {
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+    throw EConvertError("設定 " + std::string(key) + " の値に改行や NUL は使えません");
+  const size_t bound =
+      IsScrambledMailKey(key) || key.ends_with("password") ? kMaxPasswordLength : kMaxSettingLength;
+  if (value.size() > bound)
+    throw EConvertError("設定 " + std::string(key) + " の値が長すぎます (" + std::to_string(bound) +
+                        " バイトまで)");
+}
+
 void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSettings& s) {
+  // Everything is checked before anything is written: a refused value leaves the file alone.
+  const std::pair<std::string_view, const std::string*> values[] = {
+      {"hs110email", &s.HandsetEMail},
+      {"smtp", &s.SMTP},
+      {"sender", &s.Sender},
+      {"sendermail", &s.SenderMail},
+      {"pop", &s.POP},
+      {"userid", &s.UserId},
+      {"password", &s.Password},
+      {"smtpsecurity", &s.SmtpSecurity},
+      {"popsecurity", &s.PopSecurity},
+      {"smtpuser", &s.SmtpUser},
+      {"smtppassword", &s.SmtpPassword},
+      {"cafile", &s.CaFile}};
+  for (const auto& [key, value] : values) CheckSettingValue(key, *value);
   TIniFile ini(settingsFile);
   ini.WriteString(kMailSection, "hs110email", s.HandsetEMail);
   ini.WriteString(kMailSection, "smtp", s.SMTP);

@@ -29,7 +29,8 @@ struct TMailSettings {
   bool NoUIDL = false;       // "nouidl": do not keep the list of examined mails
   // How the connections are protected: "smtpsecurity" none / starttls / tls and "popsecurity"
   // none / stls / tls, as the file holds them ("" when the key is missing, which means none:
-  // files from before TLS behave as they always did).
+  // files from before TLS connect as they always did; but only an explicit "none" lets a
+  // password go out unencrypted, so such a receive asks for the key instead of logging in).
   std::string SmtpSecurity;
   std::string PopSecurity;
   std::string SmtpUser;      // "smtpuser": SMTP AUTH user; empty for no AUTH
@@ -62,5 +63,15 @@ void WriteMailSettings(const std::filesystem::path& settingsFile, const TMailSet
 
 // True for the password keys ("password", "smtppassword").
 bool IsScrambledMailKey(std::string_view key);
+
+// The longest value the settings file gives back whole (it is read into 2048 characters), and
+// the longest password whose scrambled form (three digits a byte) still does.
+inline constexpr size_t kMaxSettingLength = 2047;
+inline constexpr size_t kMaxPasswordLength = kMaxSettingLength / 3;
+// Refuses a value of `key` that the file would not give back as it was written: one holding
+// CR, LF or NUL (a line of the file ends there), or one over the bound (kMaxPasswordLength for
+// a password key, any key named "password" included). Throws EConvertError
+// "設定 %s の値に改行や NUL は使えません" or "設定 %s の値が長すぎます (%d バイトまで)".
+void CheckSettingValue(std::string_view key, std::string_view value);
 
 }  // namespace moriva

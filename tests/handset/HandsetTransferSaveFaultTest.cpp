@@ -1,6 +1,7 @@
 // The files a receive writes, "uidl.ini" and the attachments in "incoming", under write faults
 // (see WriteFaults.h) and with the receiving process killed at random moments (KillFaults.h).
 // A receive that could not write a file tells the user and fails; it never reports success.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "tests/handset/Pop3Script.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/KillFaults.h"
 #include "tests/support/WriteFaults.h"
 
@@ -144,6 +146,57 @@ TEST(WriteFaults, ReceivedAttachmentKeepsOldOrNewContentAndTheReceiveFails) {
                           },
                           true},
                          "HS.CSV");
+}
+
+// moriva-cli receive whose schedule cannot be saved, under a file-size limit that lets the
+// small attachment and uidl.ini through: once reported ("…を作成できません", exit 1), once
+// dying at the write. Either way the mail stays unrecorded, so the next receive merges it.
+TEST(WriteFaults, ScheduleNotSavedLeavesTheMailsUnrecorded) {
+  const struct {
+    const char* name;
+    const char* signals;  // what the shell does with SIGXFSZ before the program starts
+    bool reported;
+  } cases[] = {{"the save fails", "trap '' XFSZ;", true}, {"the process dies", "", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    oracle::TempDir dir;
+    const fs::path mrv = dir.Path() / "s.mrv";
+    std::string old;
+    for (int i = 0; i < 200; ++i)
+      old += "2027,2027,1,5,,,\"item" + std::to_string(i) + "- - 9:0:0- FALSE\"\r\n";
+    WriteFileAtomically(mrv, old);
+    const std::vector<TBoxMail> box = {{"m1", "mrv", "HS.CSV", mailroad::kHandsetCsv}};
+    const auto receive = [&](const std::string& limit) {
+      TScriptedServer server;
+      PlayDialogue(server, ReceiveDialogue(box, {}));
+      server.Start();
+      WriteMailSettings(SettingsFilePath(dir.Path()),
+                        mailroad::LocalSettings(0, server.Port(), "taro", "secret"));
+      const TCliRun r = RunCaptured(limit + " exec " + MorivaCli() + " --dir " +
+                                        oracle::ShellQuote(dir.Path().string()) + " receive " +
+                                        oracle::ShellQuote(mrv.string()),
+                                    dir.Path());
+      server.Join();
+      return r;
+    };
+
+    const TCliRun failed = receive(std::string(c.signals) + " ulimit -f 2;");
+    if (c.reported) {
+      EXPECT_EQ(failed.code, 1);
+      EXPECT_THAT(failed.err, ::testing::HasSubstr(CannotCreateMessage(mrv)));
+    } else {
+      EXPECT_NE(failed.code, 0);
+      EXPECT_NE(failed.code, 1);
+    }
+    EXPECT_EQ(ReadFileBytes(mrv), old);
+    EXPECT_EQ(KnownIds(dir.Path() / kUidlFileName), std::vector<std::string>{});
+
+    const TCliRun again = receive("");
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_THAT(again.out, ::testing::HasSubstr("1 件受信しました。"));
+    EXPECT_THAT(ReadFileBytes(mrv), ::testing::HasSubstr(Utf8ToCp932("会議- 本社")));
+    EXPECT_EQ(KnownIds(dir.Path() / kUidlFileName), std::vector<std::string>{"m1"});
+  }
 }
 
 }  // namespace

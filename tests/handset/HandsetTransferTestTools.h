@@ -53,6 +53,7 @@ inline TMailSettings LocalSettings(int smtpPort, int popPort, const std::string&
   s.POP = "127.0.0.1:" + std::to_string(popPort);
   s.UserId = user;
   s.Password = password;
+  s.PopSecurity = "none";  // the scripted and test servers speak plain text
   return s;
 }
 

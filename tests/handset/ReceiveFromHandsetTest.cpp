@@ -116,6 +116,10 @@ TEST(ReceiveFromHandsetTest, RefusalPartWayLeavesTheIdListAlone) {
        1,
        {"message gone"},
        "kept\r\na\r\n"},
+      {"listing with an id that would break its line",
+       [](Pop3Script& p) { p.Login().Stat(1).s.Reply("+OK\r\n1 a\rb\r\n.\r\n"); },
+       0,
+       {"サーバーが不正な UIDL を返しました (制御文字を含むか長すぎます)。"}},
       {"unique id of a fetched mail refused",
        [](Pop3Script& p) {
          p.Login().Stat(1).Listing({"a"});
@@ -156,19 +160,58 @@ TEST(ReceiveFromHandsetTest, LoginRefusedAndMissingSettings) {
               (std::vector<std::string>{"wrong password", "サーバーへ接続できませんでした。"}));
     EXPECT_FALSE(fs::exists(run.f.UidlFile()));
   }
-  for (int missing = 0; missing < 2; ++missing) {
-    SCOPED_TRACE(missing == 0 ? "pop" : "userid");
+  // Settings from before encryption (no "popsecurity") never log in in plain text unasked.
+  const struct {
+    std::string TMailSettings::*key;
+    std::string_view message;
+  } missing[] = {{&TMailSettings::POP, kReceiveSettingsMissingText},
+                 {&TMailSettings::UserId, kReceiveSettingsMissingText},
+                 {&TMailSettings::PopSecurity, kPopSecurityMissingText}};
+  for (const auto& m : missing) {
+    SCOPED_TRACE(m.message);
     TScriptedServer never;  // not started: nobody would answer
     ReceiveRun run(never.Port());
     TMailSettings s = LocalSettings(0, never.Port(), "taro", "secret");
-    (missing == 0 ? s.POP : s.UserId).clear();
+    (s.*m.key).clear();
     run.f.WriteSettings(s);
     const TReceiveResult r = run.Run();
     EXPECT_EQ(r.Outcome, TReceiveOutcome::NotConfigured);
-    EXPECT_EQ(run.f.dialogs.MessageTexts(),
-              std::vector<std::string>{"EMail受信の設定をしてください。"});
+    EXPECT_EQ(run.f.dialogs.MessageTexts(), std::vector<std::string>{std::string(m.message)});
     EXPECT_TRUE(run.f.status.History.empty());
   }
+}
+
+// A mail over the client's bounds would end every receive at the same place: it is recorded as
+// examined, the user is told, and the next receive goes on to the mails after it.
+TEST(ReceiveFromHandsetTest, AMailTooLargeIsPassedOverOnce) {
+  const std::string big = FullMail("mrv", "BIG.CSV", std::string(4000, 'x'));
+  Pop3Script first;
+  first.Login().Stat(2).Listing({"big", "n2"});
+  first.Fetch(1, HeaderLines("mrv"), "big");
+  first.s.Reply("+OK 1 6000\r\n").Reply("+OK\r\n" + big + ".\r\n");
+  first.Start();
+  ReceiveRun run(first.s.Port());
+  run.pop.MaxReplySize = 2000;
+  TReceiveResult r = run.Run();
+  first.s.Join();
+  EXPECT_EQ(r.Outcome, TReceiveOutcome::Failed);
+  EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), "big\r\n");
+  EXPECT_EQ(ErrorTexts(run.f.dialogs),
+            std::vector<std::string>{std::string(kReplyTooLongText) + "\r\n" +
+                                     std::string(kTooLargePassedText)});
+  EXPECT_FALSE(fs::exists(run.f.Incoming() / "BIG.CSV"));
+
+  Pop3Script second;
+  second.Login().Stat(2).Listing({"big", "n2"});
+  second.Fetch(2, HeaderLines("mrv"), "n2").Fetch(2, FullMail("mrv", "HS.CSV"), "n2");
+  second.s.Expect();  // QUIT
+  second.Start();
+  run.f.WriteSettings(LocalSettings(0, second.s.Port(), "taro", "secret"));
+  r = run.Run();
+  second.s.Join();
+  EXPECT_EQ(r.Outcome, TReceiveOutcome::Done);
+  EXPECT_EQ(r.Count, 1);
+  EXPECT_EQ(ReadFileBytes(run.f.UidlFile()), "big\r\nn2\r\n");
 }
 
 TEST(ReceiveFromHandsetTest, ACancelWhileTheServerIsSilentIsNoFailure) {

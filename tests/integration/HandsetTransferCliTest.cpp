@@ -41,6 +41,7 @@ TEST(HandsetTransferCliTest, ConfigSendAndReceiveRoundTrip) {
       {"userid", box.user},
       {"password", box.password},
       {"apop", "true"},
+      {"popsecurity", "none"},
       {"nouidl", "false"},
   };
   for (const auto& [key, value] : config) {

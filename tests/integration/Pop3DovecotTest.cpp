@@ -39,6 +39,7 @@ struct Mailbox {
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(server.Port);
     pop.TimeOut = 5000;
+    pop.PlainLoginAllowed = true;
     pop.UserId = user;
     pop.UserPasswd = password;
     pop.OnError = [&errors](const void*, int code, const std::string&) { errors.push_back(code); };

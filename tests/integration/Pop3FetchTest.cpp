@@ -35,6 +35,7 @@ struct Fetcher {
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(server.Port);
     pop.TimeOut = 5000;
+    pop.PlainLoginAllowed = true;
     pop.APOP = true;
     pop.UserId = user;
     pop.UserPasswd = "secret" + user.substr(4);

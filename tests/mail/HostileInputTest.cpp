@@ -230,6 +230,7 @@ TEST(HostileServer, AMailWithAnOverlongLineCanStillBeExamined) {
   pop.Host = "127.0.0.1";
   pop.Port = std::to_string(server.Port());
   pop.TimeOut = 5000;
+  pop.PlainLoginAllowed = true;
   std::vector<std::string> errors;
   pop.OnError = [&](const void*, int, const std::string& text) { errors.push_back(text); };
   pop.Connect();

@@ -59,8 +59,11 @@ TEST(Pop3StatusTest, FirstLineIsJudged) {
       {"-ERR", "-ERR", "", true},
       {"+OK   padded text  ", "+OK", "padded text", false},
       {"-ERRx", "-ERR", "x", true},
-      {"", "", "", false},
-      {"* odd", "* od", "d", false},  // unknown statuses count as success, as they always did
+      // Only "+OK" accepts: anything else the client cannot read is no acceptance.
+      {"", "", "", true},
+      {"* odd", "* od", "d", true},
+      {"+OKAY", "+OKA", "Y", true},
+      {"+ok", "+ok", "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

@@ -78,5 +78,47 @@ TEST(LongSettings, ValuesOf300BytesRoundTrip) {
   EXPECT_TRUE(back.APOP);
 }
 
+// A value the file would not give back as written is refused before anything is written; one
+// at the bound still comes back whole.
+TEST(LongSettings, ValuesTheFileCouldNotGiveBackAreRefused) {
+  oracle::TempDir dir;
+  const fs::path ini = dir.Path() / "hs110.ini";
+  TMailSettings kept;
+  kept.SMTP = "smtp.example.jp";
+  WriteMailSettings(ini, kept);
+  const std::string before = ReadFileBytes(ini);
+  const struct {
+    std::string TMailSettings::*field;
+    std::string value;
+    const char* message;
+  } cases[] = {
+      {&TMailSettings::Sender, "a\r\nsmtp=evil", "設定 sender の値に改行や NUL は使えません"},
+      {&TMailSettings::UserId, std::string("taro\0x", 6),
+       "設定 userid の値に改行や NUL は使えません"},
+      {&TMailSettings::Password, "pass\nword", "設定 password の値に改行や NUL は使えません"},
+      {&TMailSettings::CaFile, std::string(kMaxSettingLength + 1, 'c'),
+       "設定 cafile の値が長すぎます (2047 バイトまで)"},
+      {&TMailSettings::SmtpPassword, std::string(kMaxPasswordLength + 1, 'p'),
+       "設定 smtppassword の値が長すぎます (682 バイトまで)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    TMailSettings s = kept;
+    s.*c.field = c.value;
+    try {
+      WriteMailSettings(ini, s);
+      ADD_FAILURE() << "written";
+    } catch (const EConvertError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_EQ(ReadFileBytes(ini), before);
+  }
+  TMailSettings longest = kept;
+  longest.CaFile = std::string(kMaxSettingLength, 'c');
+  longest.Password = std::string(kMaxPasswordLength, 'p');
+  WriteMailSettings(ini, longest);
+  ExpectSameStoredSettings(ReadMailSettings(ini), longest);
+}
+
 }  // namespace
 }  // namespace moriva

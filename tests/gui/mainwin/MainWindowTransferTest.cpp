@@ -58,6 +58,7 @@ class MainWindowTransferTest : public ::testing::Test {
     s.POP = "127.0.0.1:" + std::to_string(popPort);
     s.UserId = "taro";
     s.Password = "secret";
+    s.PopSecurity = "none";
     WriteMailSettings(SettingsFilePath(dir_.Path()), s);
   }
   QString Panel(int i) { return form_->StatusPanels->Panel(i)->text(); }

@@ -77,6 +77,7 @@ TEST_F(KeyringTest, PasswordsLiveInTheKeyringAndTheServersStillTakeThem) {
       {"cafile", testing::TlsFile("ca.pem")},
       {"sendermail", "hanako@example.jp"},
       {"pop", "127.0.0.1:" + std::to_string(box.server.Port)},
+      {"popsecurity", "none"},
       {"userid", box.user},
       {"password", box.password},
   };
