@@ -9,6 +9,7 @@
 // trust store or to the certificates of the optional PEM file and must name the server.
 // Basic authentication is sent with every request when a user is set.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ struct THttpRequest {
   std::string Url;
   std::vector<std::string> Headers;  // "Name: value" lines
   std::string Body;                  // sent when not empty
+  // A caller's tighter bound on the reply's body (a sync that has little room left); the
+  // smaller of it and kMaxHttpReplyBytes holds, with the same error past it.
+  size_t MaxReplyBytes = SIZE_MAX;
 };
 
 struct THttpResponse {
