@@ -69,7 +69,13 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
   r.Body = std::move(body);
   // The transfer itself stops where reading the reply could no longer fit the sync's bound.
   r.MaxReplyBytes = (kMaxCalDavSyncBytes - held_) / kReadCopies;
-  return http_.Send(r);
+  try {
+    return http_.Send(r);
+  } catch (const EHttpError& e) {
+    if (std::string_view(e.what()) == kHttpReplyTooLargeText)
+      throw ECalDavError(std::string(kCalDavTooLargeText));
+    throw;
+  }
 }
 
 void TCalDavServer::CheckRoom(size_t bytes) const {

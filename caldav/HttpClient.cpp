@@ -201,7 +201,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   }
   curl_multi_remove_handle(multi_, easy_);
   if (cancelled) throw EHttpError("中止しました", true);
-  if (reply.TooLarge) throw EHttpError("サーバーの応答が大きすぎます");
+  if (reply.TooLarge) throw EHttpError(std::string(kHttpReplyTooLargeText));
   if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, request.Url, caFile_));
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply.Response.Status);
   if (AfterExchange) AfterExchange(requests_);

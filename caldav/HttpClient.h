@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Exception.h"
@@ -49,6 +50,7 @@ struct THttpResponse {
 // Replies beyond this size end the request: a calendar server never needs more, and a hostile
 // one must not fill the memory.
 inline constexpr size_t kMaxHttpReplyBytes = 256u << 20;
+inline constexpr std::string_view kHttpReplyTooLargeText = "サーバーの応答が大きすぎます";
 
 class THttpClient {
  public:
