@@ -32,6 +32,8 @@ std::string CalDavStateText(const TCalDavState& s) {
 }
 
 TCalDavState ParseCalDavState(std::string_view text) {
+  // Lines are read up to a NUL only: what follows one would be lost unseen.
+  if (text.find('\0') != std::string_view::npos) return {};
   TCalDavState s;
   TCalDavResource* r = nullptr;
   bool forged = false;
