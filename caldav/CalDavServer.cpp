@@ -10,6 +10,10 @@
 namespace moriva {
 namespace {
 
+// What reading a reply costs beyond its text (see ParseCharged).
+constexpr size_t kReadCopies = 4;
+constexpr size_t kNodeBytes = 256;
+
 bool IsSuccess(long status) {
   return status >= 200 && status <= 299;
 }
@@ -63,11 +67,42 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
   r.Url = href.empty() ? url_ : UrlOrigin(href).empty() ? origin_ + href : href;
   r.Headers = std::move(headers);
   r.Body = std::move(body);
-  return http_.Send(r);
+  // The transfer itself stops where reading the reply could no longer fit the sync's bound.
+  r.MaxReplyBytes = (kMaxCalDavSyncBytes - held_) / kReadCopies;
+  try {
+    return http_.Send(r);
+  } catch (const EHttpError& e) {
+    if (std::string_view(e.what()) == kHttpReplyTooLargeText)
+      throw ECalDavError(std::string(kCalDavTooLargeText));
+    throw;
+  }
 }
 
-TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whole) const {
+void TCalDavServer::CheckRoom(size_t bytes) const {
+  if (bytes > kMaxCalDavSyncBytes - held_) throw ECalDavError(std::string(kCalDavTooLargeText));
+}
+
+void TCalDavServer::Charge(size_t bytes) {
+  CheckRoom(bytes);
+  held_ += bytes;
+}
+
+// The text is held by the reply, by the parser's tree and by the copies taken out of it, at
+// worst all at once; every element, attribute or entity reference is a node of the tree. What
+// is kept of each entry stays charged: its href in the listing, the keys it is looked up by and
+// the list of hrefs to fetch, its ETag and calendar data.
+TDavMultiStatus TCalDavServer::ParseCharged(const std::string& body) {
+  size_t marks = 0;
+  for (char c : body) marks += c == '<' || c == '=' || c == '&';
+  CheckRoom(body.size() * kReadCopies + marks * kNodeBytes);
   TDavMultiStatus ms = ParseMultiStatus(body);
+  for (const TDavEntry& e : ms.Entries)
+    Charge(e.Href.size() * 4 + e.ETag.size() + e.CalendarData.size() + kNodeBytes);
+  return ms;
+}
+
+TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whole) {
+  TDavMultiStatus ms = ParseCharged(body);
   TCalDavListing out;
   out.Whole = whole;
   out.Token = std::move(ms.SyncToken);
@@ -118,7 +153,7 @@ TCalDavListing TCalDavServer::WithTheRest(TCalDavListing first,
     it->second = {std::move(e), removed};
   };
   TCalDavListing part = std::move(first);
-  for (;;) {
+  for (size_t parts = 1;; ++parts) {
     for (TDavEntry& e : part.Members) note(std::move(e), false);
     for (std::string& href : part.Removed) {
       TDavEntry e;
@@ -126,6 +161,7 @@ TCalDavListing TCalDavServer::WithTheRest(TCalDavListing first,
       note(std::move(e), true);
     }
     if (!part.Truncated) break;
+    if (parts == kMaxListingParts) throw ECalDavError(std::string(kCalDavEndlessListingText));
     const std::string token = std::move(part.Token);
     THttpResponse r = Send("REPORT", "", headers, SyncCollectionBody(token));
     if (r.Status != 207) ThrowCalDavStatus(r.Status, "REPORT");
@@ -192,7 +228,7 @@ std::vector<TDavEntry> TCalDavServer::Fetch(const std::vector<std::string>& href
         Send("REPORT", "", {"Content-Type: application/xml; charset=utf-8", "Depth: 1"},
              CalendarMultigetBody(batch));
     if (r.Status != 207) ThrowCalDavStatus(r.Status, "REPORT");
-    for (TDavEntry& e : ParseMultiStatus(r.Body).Entries) out.push_back(std::move(e));
+    for (TDavEntry& e : ParseCharged(r.Body).Entries) out.push_back(std::move(e));
   }
   return out;
 }

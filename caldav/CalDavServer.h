@@ -38,6 +38,21 @@ inline constexpr std::string_view kCalDavNotCalendarText =
     "この URL は CalDAV のカレンダーではありません。"
     "設定の CalDAV ページでカレンダーの URL を指定してください。";
 
+// A listing the server hands out in parts ends within this many: far more than any calendar
+// needs, and a server that leads on for ever is refused (kCalDavEndlessListingText).
+inline constexpr size_t kMaxListingParts = 1000;
+inline constexpr std::string_view kCalDavEndlessListingText =
+    "CalDAV サーバーの一覧が終わりません。同期を中止しました。";
+
+// What one sync may hold of the server's replies, the listing's parts and the fetched events
+// together. Each reply is charged before it is read for what reading it costs at its peak (its
+// text several times over as the parser and the copies hold it, and a node per mark-up mark),
+// and afterwards for what is kept of it; a reply that would pass the bound ends the sync
+// (kCalDavTooLargeText) before anything changed. A first sync of some 50 000 events fits.
+inline constexpr size_t kMaxCalDavSyncBytes = 256u << 20;
+inline constexpr std::string_view kCalDavTooLargeText =
+    "CalDAV サーバーの応答が合計で大きすぎます。同期を中止しました。";
+
 // Hrefs per calendar-multiget: large enough that a first sync of thousands of events takes a
 // few requests, small enough for any server's request limits.
 inline constexpr size_t kMultigetBatch = 500;
@@ -76,10 +91,17 @@ class TCalDavServer {
   // The path of the collection, ending in "/".
   const std::string& CollectionPath() const { return path_; }
 
+  // Charges `bytes` to the sync's bound (kMaxCalDavSyncBytes) for what the caller builds out
+  // of the replies; ECalDavError kCalDavTooLargeText past it.
+  void Charge(size_t bytes);
+  // The same error when reading something of `bytes` at its peak would not fit now.
+  void CheckRoom(size_t bytes) const;
+
  private:
   THttpResponse Send(const std::string& method, const std::string& href,
                      std::vector<std::string> headers, std::string body = {});
-  TCalDavListing FromMultiStatus(const std::string& body, bool whole) const;
+  TDavMultiStatus ParseCharged(const std::string& body);
+  TCalDavListing FromMultiStatus(const std::string& body, bool whole);
   TCalDavListing WithTheRest(TCalDavListing first, const std::vector<std::string>& headers);
   void CheckIsCalendar();
 
@@ -87,6 +109,7 @@ class TCalDavServer {
   std::string url_;
   std::string origin_;
   std::string path_;
+  size_t held_ = 0;  // charged to kMaxCalDavSyncBytes so far
 };
 
 // The error for an HTTP status the sync cannot go on after (`what`: the request's method).

@@ -23,7 +23,21 @@ struct TServerEvent {
   bool Readable = true;
 };
 
-TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in) {
+// A server's value that goes into the state, or a line into the schedule, as the state file
+// can hold it; anything else is the server's fault and ends the run before anything changed.
+const std::string& Checked(const std::string& value, bool bounded = true) {
+  if (!IsCalDavStateValue(value, bounded)) throw ECalDavError(std::string(kCalDavBadValueText));
+  return value;
+}
+
+// Parsing an event costs a few times its text and a component per line (see ParseCharged).
+size_t ParsingCost(const std::string& data) {
+  return data.size() * 4 + static_cast<size_t>(std::count(data.begin(), data.end(), '\n')) * 512;
+}
+
+TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in,
+                             const TCalDavServer& server) {
+  server.CheckRoom(ParsingCost(data));
   TServerEvent out;
   try {
     TICalComponent root = ParseICalendar(data);
@@ -38,6 +52,8 @@ TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in
   } catch (const EICalendarError&) {
     out.Readable = false;
   }
+  Checked(out.Uid);
+  for (const std::string& line : out.Lines) Checked(line, false);
   return out;
 }
 
@@ -243,7 +259,7 @@ void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavRes
     if (merged.Kind == TEditedEvent::TKind::Unreadable) merged.Document = Document(ev);
     if (std::optional<std::string> etag = server_.Update(res.Href, res.ETag, merged.Document)) {
       unsent.pop_back();
-      kept.push_back({res.Href, *etag, res.Uid, {line}});
+      kept.push_back({res.Href, Checked(*etag), res.Uid, {line}});
       ++result_.Sent;
     } else {
       kept.push_back(std::move(res));
@@ -266,7 +282,7 @@ void TSyncRun::PushLocalLines(const std::vector<size_t>& left, std::vector<TCalD
     std::optional<std::string> etag = server_.Create(href, Document(ev));
     // One of that name exists already: the next listing brings it, and it claims this line.
     if (!etag) continue;
-    kept.push_back({href, *etag, uid, {line}});
+    kept.push_back({href, Checked(*etag), uid, {line}});
     ++result_.Sent;
   }
 }
@@ -289,8 +305,11 @@ TCalDavSyncResult TSyncRun::Run() {
   std::vector<bool> gone(state_.Resources.size(), false);
   std::vector<std::string> fetch;
   std::unordered_set<std::string> listed;
+  Checked(listing.Token);
+  for (const std::string& href : listing.Removed) Checked(href);
   for (const TDavEntry& e : listing.Members) {
-    const std::string key = HrefKey(e.Href);
+    const std::string key = HrefKey(Checked(e.Href));
+    Checked(e.ETag);
     listed.insert(key);
     usedKeys_.insert(key);
     auto it = known.find(key);
@@ -308,7 +327,8 @@ TCalDavSyncResult TSyncRun::Run() {
   std::vector<TDavEntry> fresh;  // server resources the state does not know
   size_t answered = 0;
   for (TDavEntry& e : server_.Fetch(fetch)) {
-    const std::string key = HrefKey(e.Href);
+    const std::string key = HrefKey(Checked(e.Href));
+    Checked(e.ETag);
     auto it = known.find(key);
     if (e.Status == 404) {
       ++answered;
@@ -341,7 +361,7 @@ TCalDavSyncResult TSyncRun::Run() {
     }
     auto f = fetched.find(HrefKey(res.Href));
     if (f != fetched.end()) {
-      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_);
+      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_, server_);
       if (!ev.Readable) ++result_.Skipped;
       // A server version the schedule already holds as it is (an edit sent by a run cut off
       // before it wrote the state) is no conflict.
@@ -363,16 +383,23 @@ TCalDavSyncResult TSyncRun::Run() {
     kept.push_back(std::move(res));
   }
   for (TDavEntry& e : fresh) {
-    TServerEvent ev = ReadServerEvent(e.CalendarData, in_);
+    TServerEvent ev = ReadServerEvent(e.CalendarData, in_, server_);
     if (!ev.Readable) ++result_.Skipped;
     if (Replace({}, ev.Lines)) ++result_.Received;
     kept.push_back({e.Href, e.ETag, ev.Uid, std::move(ev.Lines)});
   }
 
+  const std::vector<TEdit> edits = PairEdits(toDelete);
+  const TCalDavMassDeletion deletion{
+      static_cast<size_t>(std::count(remove_.begin(), remove_.end(), true)), list_.Count(),
+      toDelete.size(), state_.Resources.size()};
+  if (IsMassDeletion(deletion) && !(in_.AllowMassDeletion && in_.AllowMassDeletion(deletion)))
+    throw ECalDavMassDeletion(deletion);
+
   Status("予定を送信しています...");
   head_ = ICalendarHead(*in_.Zone);
   std::vector<size_t> unsent;
-  SendEdits(PairEdits(toDelete), kept, toDelete, unsent);
+  SendEdits(edits, kept, toDelete, unsent);
   for (size_t r : toDelete) {
     TCalDavResource& res = state_.Resources[r];
     if (server_.Remove(res.Href, res.ETag))
@@ -387,7 +414,12 @@ TCalDavSyncResult TSyncRun::Run() {
   }
   PushLocalLines(left, kept);
 
-  // Every request went through: now the schedule, then the state.
+  // Every request went through: now the schedule, then the state (made first: a value it
+  // cannot hold must stop the run before the schedule is saved).
+  state_.Resources = std::move(kept);
+  // A change the fetch did not return must be listed again next time.
+  if (fetchedAll) state_.SyncToken = listing.Token;
+  const std::string text = CalDavStateText(state_);
   if (!added_.empty() || std::find(remove_.begin(), remove_.end(), true) != remove_.end()) {
     std::vector<std::string> lines;
     lines.reserve(list_.Count() + added_.size());
@@ -398,13 +430,9 @@ TCalDavSyncResult TSyncRun::Run() {
     result_.Changed = true;
     if (in_.SaveSchedule) in_.SaveSchedule(list_);
   }
-  state_.Resources = std::move(kept);
-  // A change the fetch did not return must be listed again next time.
-  if (fetchedAll) state_.SyncToken = listing.Token;
   // A run that changed nothing leaves the file alone: a large calendar's state is megabytes,
   // and writing it safely (a flush to disk) would cost more than the whole listing.
-  if (std::string text = CalDavStateText(state_); text != savedText_)
-    WriteFileAtomically(in_.StateFile, text, TFileAccess::OwnerOnly);
+  if (text != savedText_) WriteFileAtomically(in_.StateFile, text, TFileAccess::OwnerOnly);
   return result_;
 }
 
@@ -422,6 +450,25 @@ std::string CalDavScheduleKey(const std::filesystem::path& scheduleFile) {
   std::error_code ec;
   const std::filesystem::path full = std::filesystem::absolute(scheduleFile, ec);
   return (ec ? scheduleFile : full).lexically_normal().string();
+}
+
+bool IsMassDeletion(const TCalDavMassDeletion& d) {
+  auto many = [](size_t removed, size_t of) {
+    return removed > kMassDeletionFloor && removed * 2 > of;
+  };
+  return many(d.LocalRemoved, d.LocalItems) || many(d.ServerRemoved, d.ServerItems);
+}
+
+std::string CalDavMassDeletionText(const TCalDavMassDeletion& d) {
+  return "この CalDAV 同期は，予定表の予定 " + std::to_string(d.LocalItems) + " 件のうち " +
+         std::to_string(d.LocalRemoved) + " 件と，サーバーの予定 " + std::to_string(d.ServerItems) +
+         " 件のうち " + std::to_string(d.ServerRemoved) + " 件を削除します。";
+}
+
+std::string CalDavMassDeletionQuestion(const TCalDavMassDeletion& d) {
+  return CalDavMassDeletionText(d) +
+         "\r\nサーバーが予定をなくした場合などは，いいえを選んでください。"
+         "\r\n削除して同期を続けますか？";
 }
 
 std::string CalDavDoneMessage(const TCalDavSyncResult& r) {

@@ -23,6 +23,8 @@
 //   locally): the server's version comes in and the local lines go up as new events; counted
 //   as a conflict kept twice, unless the server's version is what the schedule holds already.
 // Lines iCalendar cannot express stay local and are counted.
+// A server's value the state cannot hold (CalDavState.h) ends the run as a server error before
+// anything changed.
 //
 // Safe to interrupt: the list is changed, the schedule saved (through `SaveSchedule`) and
 // "caldav.ini" written only after every request succeeded, in that order. A run cut short
@@ -45,6 +47,35 @@
 
 namespace moriva {
 
+// A run that would delete much at once: more than half the schedule's items and more than
+// kMassDeletionFloor of them, or as many of the server's events the sync knows. A server that
+// lost or never kept what it was sent lists nothing, and the schedule would follow it; so would
+// the server a schedule that was emptied by mistake. Such a run asks first.
+inline constexpr size_t kMassDeletionFloor = 10;
+struct TCalDavMassDeletion {
+  size_t LocalRemoved = 0, LocalItems = 0;    // schedule lines the run would remove, of all
+  size_t ServerRemoved = 0, ServerItems = 0;  // events it would delete there, of those known
+
+  bool operator==(const TCalDavMassDeletion&) const = default;
+};
+bool IsMassDeletion(const TCalDavMassDeletion& d);
+
+// What would be deleted, the question the window asks, and the error of a run that was not
+// let go on (UTF-8).
+std::string CalDavMassDeletionText(const TCalDavMassDeletion& d);
+std::string CalDavMassDeletionQuestion(const TCalDavMassDeletion& d);
+inline constexpr std::string_view kCalDavMassDeletionStoppedText =
+    "多くの予定を削除することになるため，CalDAV 同期を中止しました。予定表もサーバーも変更して"
+    "いません。";
+
+// A run stopped before a mass deletion: nothing changed on either side.
+class ECalDavMassDeletion : public ECalDavError {
+ public:
+  explicit ECalDavMassDeletion(const TCalDavMassDeletion& d)
+      : ECalDavError(std::string(kCalDavMassDeletionStoppedText)), Counts(d) {}
+  TCalDavMassDeletion Counts;
+};
+
 struct TCalDavSyncInput {
   TCalDavSettings Settings;
   std::filesystem::path StateFile;  // "caldav.ini"
@@ -57,6 +88,9 @@ struct TCalDavSyncInput {
   TStatusSink* Status = nullptr;
   // Saves the changed list before the state is written; not called when nothing changed.
   std::function<void(const TLineList&)> SaveSchedule;
+  // Asked, before any request that changes the server, whether a mass deletion goes ahead;
+  // without it (or answered false) the run throws ECalDavMassDeletion.
+  std::function<bool(const TCalDavMassDeletion&)> AllowMassDeletion;
 };
 
 struct TCalDavSyncResult {
@@ -71,7 +105,8 @@ struct TCalDavSyncResult {
   bool operator==(const TCalDavSyncResult&) const = default;
 };
 
-// Runs one sync. Throws ECalDavError (settings missing, the server refused), EHttpError (no
+// Runs one sync. Throws ECalDavError (settings missing, the server refused or gave what the
+// state cannot hold or too much, a mass deletion not allowed), EHttpError (no
 // connection, certificate, time-out, cancel), EWebDavError (an unreadable reply) or EFileError;
 // `list` and both files are then as they were.
 TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, TLineList& list);

@@ -37,6 +37,11 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
     if (!document.SaveScheduleTo(document.ScheduleFileName()))
       throw ECalDavError(std::string(kCalDavNotSavedText));
   };
+  // A mass deletion is the user's to allow; No leaves the schedule and the server as they were.
+  in.AllowMassDeletion = [&context](const TCalDavMassDeletion& d) {
+    return context.Dialogs.AskYesNo(CalDavMassDeletionQuestion(d), {}, TMsgIcon::Warning,
+                                    TMsgDefault::No);
+  };
   THttpClient http;
   http.ProcessMessages = context.ProcessMessages;
   http.CancelRequested = context.CancelRequested;
@@ -60,6 +65,9 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
       throw;
     }
     status(kCalDavCancelledText);
+    return std::nullopt;
+  } catch (const ECalDavMassDeletion& e) {
+    status(e.what());
     return std::nullopt;
   } catch (const Exception& e) {
     status(e.what());

@@ -20,10 +20,11 @@ inline constexpr std::string_view kCalDavNotSavedText =
     "次の CalDAV 同期で続きを行います。";
 
 // No URL in the settings: the settings message, nothing connected, nullopt. A cancel: the
-// cancelled text in panel 2, nullopt. Otherwise the closing message with the counts; a failure
-// passes to the caller (the window shows it in an error box) with panel 2 saying it failed.
-// The document's list is marked edited (and the week view refreshed) when the sync changed it;
-// undoing or redoing that step forgets the sync's record, so the next sync only merges.
+// cancelled text in panel 2, nullopt. A mass deletion asks first (TMsgDefault::No); declined,
+// panel 2 says the sync stopped, nothing changed, nullopt. Otherwise the closing message with the
+// counts; a failure passes to the caller (the window shows it in an error box) with panel 2 saying
+// it failed. The document's list is marked edited (and the week view refreshed) when the sync
+// changed it; undoing or redoing that step forgets the sync's record, so the next sync only merges.
 std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& document,
                                                         const TTransferContext& context,
                                                         const TICalZone& zone, JuliusDay today,

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "base/CertificateReason.h"
@@ -20,13 +21,14 @@ struct TSlistFree {
 
 struct TReply {
   THttpResponse Response;
+  size_t Limit = kMaxHttpReplyBytes;
   bool TooLarge = false;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* reply = static_cast<TReply*>(user);
   const size_t n = size * count;
-  if (reply->Response.Body.size() + n > kMaxHttpReplyBytes) {
+  if (reply->Response.Body.size() + n > reply->Limit) {
     reply->TooLarge = true;
     return 0;
   }
@@ -139,6 +141,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   // A reset keeps the open connection, so requests after the first reuse it.
   curl_easy_reset(easy_);
   TReply reply;
+  reply.Limit = std::min(request.MaxReplyBytes, kMaxHttpReplyBytes);
   curl_easy_setopt(easy_, CURLOPT_URL, request.Url.c_str());
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, request.Method.c_str());
@@ -198,7 +201,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   }
   curl_multi_remove_handle(multi_, easy_);
   if (cancelled) throw EHttpError("中止しました", true);
-  if (reply.TooLarge) throw EHttpError("サーバーの応答が大きすぎます");
+  if (reply.TooLarge) throw EHttpError(std::string(kHttpReplyTooLargeText));
   if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, request.Url, caFile_));
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply.Response.Status);
   if (AfterExchange) AfterExchange(requests_);

@@ -9,8 +9,10 @@
 // trust store or to the certificates of the optional PEM file and must name the server.
 // Basic authentication is sent with every request when a user is set.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Exception.h"
@@ -34,6 +36,9 @@ struct THttpRequest {
   std::string Url;
   std::vector<std::string> Headers;  // "Name: value" lines
   std::string Body;                  // sent when not empty
+  // A caller's tighter bound on the reply's body (a sync that has little room left); the
+  // smaller of it and kMaxHttpReplyBytes holds, with the same error past it.
+  size_t MaxReplyBytes = SIZE_MAX;
 };
 
 struct THttpResponse {
@@ -45,6 +50,7 @@ struct THttpResponse {
 // Replies beyond this size end the request: a calendar server never needs more, and a hostile
 // one must not fill the memory.
 inline constexpr size_t kMaxHttpReplyBytes = 256u << 20;
+inline constexpr std::string_view kHttpReplyTooLargeText = "サーバーの応答が大きすぎます";
 
 class THttpClient {
  public:

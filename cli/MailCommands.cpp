@@ -251,8 +251,9 @@ int ReceiveCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   return r.Received.Outcome == TReceiveOutcome::Done ? 0 : 1;
 }
 
-int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const TFoldersArg folders = FoldersArg(args);
+  const bool allowMassDelete = args.Flag("allow-mass-delete");
   std::optional<std::string> tz = args.Option("tz");
   std::optional<std::string> today = args.Option("today");
   const std::vector<std::string> pos = args.Positional(1, 1);
@@ -273,6 +274,12 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   in.Stamp = std::time(nullptr);
   in.Status = &status;
   in.SaveSchedule = [&](const TLineList& l) { SaveScheduleFile(pos[0], l); };
+  in.AllowMassDeletion = [&](const TCalDavMassDeletion& d) {
+    if (!allowMassDelete)
+      err << "moriva-cli caldav-sync: " << CalDavMassDeletionText(d)
+          << " --allow-mass-delete を付ければ削除して同期します。\n";
+    return allowMassDelete;
+  };
   if (!folders.Given) MakeProgramFolder(folders.Folders.Data);
   THttpClient http;
   http.CancelRequested = [] { return g_interrupted != 0; };

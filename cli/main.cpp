@@ -48,7 +48,7 @@ constexpr TCliCommand kCommands[] = {
      "mail the items from today on to the handset as SCHEDULE.CSV", SendCommand},
     {"receive", "FILE.mrv [--dir DIR]",
      "fetch the handset's new schedule mails and merge every CSV file received", ReceiveCommand},
-    {"caldav-sync", "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD]",
+    {"caldav-sync", "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD] [--allow-mass-delete]",
      "two-way sync of the schedule file with the CalDAV calendar of the settings",
      CalDavSyncCommand},
 };

@@ -2,7 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "caldav/CalDavServer.h"
 #include "caldav/CalDavState.h"
+#include "caldav/CalDavSync.h"
 #include "caldav/WebDavXml.h"
 
 namespace moriva {
@@ -92,6 +94,46 @@ TEST(CalDavStateTest, RoundTripKeepsEveryByteOfTheLines) {
   s.Resources.push_back({"/cal/2.ics", "", "", {}});
   EXPECT_EQ(ParseCalDavState(CalDavStateText(s)), s);
   EXPECT_EQ(ParseCalDavState(""), TCalDavState{});
+}
+
+// A value that would end its line early is never written, and a file holding a value the
+// writer refuses reads as no state (a forged entry must not make the next sync delete).
+TEST(CalDavStateTest, ValuesThatCouldForgeEntriesAreNeitherWrittenNorRead) {
+  const std::string longest(kMaxCalDavStateValue, 'x');
+  for (const std::string& bad : {std::string("a\r\n[resource]"), std::string("a\nb"),
+                                 std::string("a\rb"), std::string("a\0b", 3), longest + "x"}) {
+    SCOPED_TRACE(bad.size());
+    for (int field = 0; field < 4; ++field) {
+      TCalDavState s{"https://h/cal/", "s.mrv", "t", false, {{"/cal/1.ics", "e", "u", {"l"}}}};
+      std::string& target = field == 0   ? s.SyncToken
+                            : field == 1 ? s.Resources[0].Href
+                            : field == 2 ? s.Resources[0].ETag
+                                         : s.Resources[0].Uid;
+      target = bad;
+      EXPECT_THROW(CalDavStateText(s), ECalDavError);
+    }
+    if (bad.size() > kMaxCalDavStateValue) continue;  // a line is bounded where it is made
+    TCalDavState s{"https://h/cal/", "s.mrv", "", false, {{"/cal/1.ics", "e", "u", {bad}}}};
+    EXPECT_THROW(CalDavStateText(s), ECalDavError);
+  }
+  const std::string good = "[caldav]\r\nurl=https://h/cal/\r\n[resource]\r\nhref=/cal/1.ics\r\n";
+  EXPECT_EQ(ParseCalDavState(good + "etag=" + longest + "\r\n").Resources.size(), 1u);
+  EXPECT_EQ(ParseCalDavState(good + "etag=" + longest + "x\r\n"), TCalDavState{});
+  EXPECT_EQ(ParseCalDavState(good + std::string("uid=a\0b\r\n", 9)), TCalDavState{});
+}
+
+TEST(CalDavSyncTest, AMassDeletionIsMoreThanHalfAndMoreThanTen) {
+  struct {
+    TCalDavMassDeletion d;
+    bool mass;
+  } const cases[] = {
+      {{11, 21, 0, 0}, true}, {{11, 22, 0, 0}, false}, {{10, 10, 0, 0}, false},
+      {{0, 5, 11, 21}, true}, {{0, 5, 11, 22}, false}, {{0, 0, 10, 10}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(CalDavMassDeletionText(c.d));
+    EXPECT_EQ(IsMassDeletion(c.d), c.mass);
+  }
 }
 
 }  // namespace
