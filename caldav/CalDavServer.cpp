@@ -27,7 +27,23 @@ std::string WireUrl(std::string_view cp932) {
   return PercentEncodeNonAscii(Cp932ToUtf8(cp932));
 }
 
+// The sync stops at a reply naming resources outside the collection rather than leaving them
+// out: a listing missing them would take their events for deleted and remove them here, and
+// the server that wrote it needs mending before anything is sent to it again.
+void RefuseForeignHrefs(const std::string& collectionUrl, const std::vector<TDavEntry>& entries) {
+  size_t foreign = 0;
+  for (const TDavEntry& e : entries)
+    if (!ResolveHref(collectionUrl, e.Href)) ++foreign;
+  if (foreign > 0) throw ECalDavError(ForeignHrefText(foreign));
+}
+
 }  // namespace
+
+std::string ForeignHrefText(size_t count) {
+  return "CalDAV サーバーが，このカレンダーの外 (別のサーバーか別のフォルダー) を指す予定を " +
+         std::to_string(count) +
+         " 件示しました。予定とパスワードをそこへ送らないよう，同期を中止しました。";
+}
 
 bool IsHttpUrl(std::string_view url) {
   return StartsWithNoCase(url, "https://") || StartsWithNoCase(url, "http://");
@@ -52,7 +68,6 @@ TCalDavServer::TCalDavServer(THttpClient& http, std::string collectionUrl)
     : http_(http), url_(WireUrl(collectionUrl)) {
   if (!IsHttpUrl(url_)) throw ECalDavError(std::string(kCalDavUrlSchemeText));
   if (!url_.ends_with('/')) url_ += '/';
-  origin_ = UrlOrigin(url_);
   path_ = UrlPath(url_);
 }
 
@@ -60,7 +75,11 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
                                   std::vector<std::string> headers, std::string body) {
   THttpRequest r;
   r.Method = method;
-  r.Url = href.empty() ? url_ : UrlOrigin(href).empty() ? origin_ + href : href;
+  // Whatever an href says, the request goes to the configured server and stays inside the
+  // collection: the password travels with it.
+  std::optional<std::string> url = ResolveHref(url_, href);
+  if (!url) throw ECalDavError(ForeignHrefText(1));
+  r.Url = std::move(*url);
   r.Headers = std::move(headers);
   r.Body = std::move(body);
   return http_.Send(r);
@@ -68,6 +87,7 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
 
 TCalDavListing TCalDavServer::FromMultiStatus(const std::string& body, bool whole) const {
   TDavMultiStatus ms = ParseMultiStatus(body);
+  RefuseForeignHrefs(url_, ms.Entries);
   TCalDavListing out;
   out.Whole = whole;
   out.Token = std::move(ms.SyncToken);
@@ -192,7 +212,9 @@ std::vector<TDavEntry> TCalDavServer::Fetch(const std::vector<std::string>& href
         Send("REPORT", "", {"Content-Type: application/xml; charset=utf-8", "Depth: 1"},
              CalendarMultigetBody(batch));
     if (r.Status != 207) ThrowCalDavStatus(r.Status, "REPORT");
-    for (TDavEntry& e : ParseMultiStatus(r.Body).Entries) out.push_back(std::move(e));
+    TDavMultiStatus ms = ParseMultiStatus(r.Body);
+    RefuseForeignHrefs(url_, ms.Entries);
+    for (TDavEntry& e : ms.Entries) out.push_back(std::move(e));
   }
   return out;
 }
