@@ -1,7 +1,8 @@
 #pragma once
 // The WebDAV and CalDAV XML a calendar sync speaks: the three request bodies it sends and the
 // multistatus replies it reads (parsed by libxml2, elements matched by namespace and name, so
-// any prefix the server chooses works).
+// any prefix the server chooses works; a reply with a document type is refused, so no entity
+// is ever declared, expanded or fetched).
 //
 // Hrefs are kept as the server wrote them; HrefKey gives the form two hrefs are compared in
 // (path only, percent escapes decoded), since one server may write the same resource as an
