@@ -77,9 +77,13 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
   r.Method = method;
   // Whatever an href says, the request goes to the configured server and stays inside the
   // collection: the password travels with it.
-  std::optional<std::string> url = ResolveHref(url_, href);
-  if (!url) throw ECalDavError(ForeignHrefText(1));
-  r.Url = std::move(*url);
+  if (href.empty()) {
+    r.Url = url_;
+  } else if (std::optional<std::string> url = ResolveHref(url_, href)) {
+    r.Url = std::move(*url);
+  } else {
+    throw ECalDavError(ForeignHrefText(1));
+  }
   r.Headers = std::move(headers);
   r.Body = std::move(body);
   return http_.Send(r);
