@@ -31,7 +31,23 @@ std::string WireUrl(std::string_view cp932) {
   return PercentEncodeNonAscii(Cp932ToUtf8(cp932));
 }
 
+// The sync stops at a reply naming resources outside the collection rather than leaving them
+// out: a listing missing them would take their events for deleted and remove them here, and
+// the server that wrote it needs mending before anything is sent to it again.
+void RefuseForeignHrefs(const std::string& collectionUrl, const std::vector<TDavEntry>& entries) {
+  size_t foreign = 0;
+  for (const TDavEntry& e : entries)
+    if (!ResolveHref(collectionUrl, e.Href)) ++foreign;
+  if (foreign > 0) throw ECalDavError(ForeignHrefText(foreign));
+}
+
 }  // namespace
+
+std::string ForeignHrefText(size_t count) {
+  return "CalDAV サーバーが，このカレンダーの外 (別のサーバーか別のフォルダー) を指す予定を " +
+         std::to_string(count) +
+         " 件示しました。予定とパスワードをそこへ送らないよう，同期を中止しました。";
+}
 
 bool IsHttpUrl(std::string_view url) {
   return StartsWithNoCase(url, "https://") || StartsWithNoCase(url, "http://");
@@ -56,7 +72,6 @@ TCalDavServer::TCalDavServer(THttpClient& http, std::string collectionUrl)
     : http_(http), url_(WireUrl(collectionUrl)) {
   if (!IsHttpUrl(url_)) throw ECalDavError(std::string(kCalDavUrlSchemeText));
   if (!url_.ends_with('/')) url_ += '/';
-  origin_ = UrlOrigin(url_);
   path_ = UrlPath(url_);
 }
 
@@ -64,7 +79,15 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
                                   std::vector<std::string> headers, std::string body) {
   THttpRequest r;
   r.Method = method;
-  r.Url = href.empty() ? url_ : UrlOrigin(href).empty() ? origin_ + href : href;
+  // Whatever an href says, the request goes to the configured server and stays inside the
+  // collection: the password travels with it.
+  if (href.empty()) {
+    r.Url = url_;
+  } else if (std::optional<std::string> url = ResolveHref(url_, href)) {
+    r.Url = std::move(*url);
+  } else {
+    throw ECalDavError(ForeignHrefText(1));
+  }
   r.Headers = std::move(headers);
   r.Body = std::move(body);
   // The transfer itself stops where reading the reply could no longer fit the sync's bound.
@@ -96,6 +119,7 @@ TDavMultiStatus TCalDavServer::ParseCharged(const std::string& body) {
   for (char c : body) marks += c == '<' || c == '=' || c == '&';
   CheckRoom(body.size() * kReadCopies + marks * kNodeBytes);
   TDavMultiStatus ms = ParseMultiStatus(body);
+  RefuseForeignHrefs(url_, ms.Entries);
   for (const TDavEntry& e : ms.Entries)
     Charge(e.Href.size() * 4 + e.ETag.size() + e.CalendarData.size() + kNodeBytes);
   return ms;

@@ -57,6 +57,10 @@ inline constexpr std::string_view kCalDavTooLargeText =
 // few requests, small enough for any server's request limits.
 inline constexpr size_t kMultigetBatch = 500;
 
+// Every request goes to the collection's own server (scheme, host and port) and stays inside
+// the collection, whatever href the server listed or the state kept (see ResolveHref): an href
+// elsewhere is refused with ECalDavError ForeignHrefText before anything is sent, and a
+// listing or fetch whose reply names one is refused the same way.
 class TCalDavServer {
  public:
   // `collectionUrl` as the settings hold it (CP932). ECalDavError kCalDavUrlSchemeText for a
@@ -107,10 +111,13 @@ class TCalDavServer {
 
   THttpClient& http_;
   std::string url_;
-  std::string origin_;
   std::string path_;
   size_t held_ = 0;  // charged to kMaxCalDavSyncBytes so far
 };
+
+// Why a sync stopped at `count` hrefs naming resources outside the collection (another
+// server, or a path that leads out of it): no request is ever sent to one.
+std::string ForeignHrefText(size_t count);
 
 // The error for an HTTP status the sync cannot go on after (`what`: the request's method).
 [[noreturn]] void ThrowCalDavStatus(long status, const std::string& what);

@@ -442,6 +442,7 @@ TCalDavSyncResult SyncCalDav(THttpClient& http, const TCalDavSyncInput& input, T
   if (input.Settings.Url.empty()) throw ECalDavError(std::string(kCalDavSettingsMissingText));
   http.SetCredentials(input.Settings.User, input.Settings.Password);
   http.SetCaFile(input.Settings.CaFile);
+  http.BeginRun();
   return TSyncRun(http, input, list).Run();
 }
 

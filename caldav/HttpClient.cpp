@@ -1,6 +1,7 @@
 #include "caldav/HttpClient.h"
 
 #include <curl/curl.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <memory>
@@ -86,6 +87,10 @@ std::string FailureText(CURLcode code, CURL* easy, const std::string& url,
     case CURLE_PEER_FAILED_VERIFICATION: {
       long verify = 0;
       curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verify);
+      // curl checks the name itself once the chain is trusted, and a wrong name leaves the
+      // result at its placeholder (unspecified), or at "ok".
+      if (verify == X509_V_OK || verify == X509_V_ERR_UNSPECIFIED)
+        verify = X509_V_ERR_HOSTNAME_MISMATCH;
       return "サーバーの" + CertificateReason(verify);
     }
     case CURLE_SSL_CACERT_BADFILE:
@@ -115,6 +120,17 @@ std::string FailureText(CURLcode code, CURL* easy, const std::string& url,
   }
 }
 
+// "90 秒", "10 分".
+std::string Duration(int seconds) {
+  return seconds >= 60 && seconds % 60 == 0 ? std::to_string(seconds / 60) + " 分"
+                                            : std::to_string(seconds) + " 秒";
+}
+
+std::string RunTooLongText(int seconds) {
+  return "サーバーとの通信が " + Duration(seconds) +
+         "たっても終わらないので，中止しました。サーバーの応答が遅すぎます。";
+}
+
 }  // namespace
 
 THttpClient::THttpClient() {
@@ -134,9 +150,16 @@ void THttpClient::SetCredentials(std::string user, std::string password) {
   password_ = std::move(password);
 }
 
+void THttpClient::BeginRun() {
+  runEnd_ = std::chrono::steady_clock::now() + std::chrono::seconds(RunTimeOut);
+}
+
 THttpResponse THttpClient::Send(const THttpRequest& request) {
+  using Clock = std::chrono::steady_clock;
   // A cancel asked for between two requests stops the next one before it leaves.
   if (CancelRequested && CancelRequested()) throw EHttpError("中止しました", true);
+  if (Clock::now() >= runEnd_) throw EHttpError(RunTooLongText(RunTimeOut));
+  const Clock::time_point requestEnd = Clock::now() + std::chrono::seconds(RequestTimeOut);
   ++requests_;
   // A reset keeps the open connection, so requests after the first reuse it.
   curl_easy_reset(easy_);
@@ -182,7 +205,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
 
   curl_multi_add_handle(multi_, easy_);
   CURLcode result = CURLE_OK;
-  bool cancelled = false;
+  bool cancelled = false, requestTooLong = false, runTooLong = false;
   for (;;) {
     int running = 0;
     curl_multi_perform(multi_, &running);
@@ -198,9 +221,17 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
       cancelled = true;
       break;
     }
+    const Clock::time_point now = Clock::now();
+    runTooLong = now >= runEnd_;
+    requestTooLong = now >= requestEnd;
+    if (runTooLong || requestTooLong) break;
   }
   curl_multi_remove_handle(multi_, easy_);
   if (cancelled) throw EHttpError("中止しました", true);
+  if (runTooLong) throw EHttpError(RunTooLongText(RunTimeOut));
+  if (requestTooLong)
+    throw EHttpError("サーバー " + ServerOf(request.Url) + " の応答が " + Duration(RequestTimeOut) +
+                     "たっても終わらないので，打ち切りました。");
   if (reply.TooLarge) throw EHttpError(std::string(kHttpReplyTooLargeText));
   if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, request.Url, caFile_));
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply.Response.Status);

@@ -1,13 +1,17 @@
 #pragma once
 // A small HTTP(S) client on libcurl for the calendar server: one request at a time over one
 // kept-alive connection. Waiting follows the mail clients' model: the transfer is driven in
-// slices of about 50 ms, between which ProcessMessages runs and the cancel flag is checked, and
-// a transfer that moves no byte for TimeOut seconds ends with an error.
+// slices of about 50 ms, between which ProcessMessages runs and the cancel flag is checked. A
+// transfer that moves no byte for TimeOut seconds ends with an error, and so does one that
+// moves, however slowly, for longer than RequestTimeOut seconds, or a request still going
+// RunTimeOut seconds after BeginRun: a server that trickles its reply cannot hold a sync for
+// ever.
 //
 // Only http:// and https:// URLs are followed, and redirects are not: a server that moved
 // must be named anew in the settings. Over https the certificate must chain to the system's
 // trust store or to the certificates of the optional PEM file and must name the server.
 // Basic authentication is sent with every request when a user is set.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -72,7 +76,12 @@ class THttpClient {
   // Requests sent so far (also those that failed).
   size_t RequestCount() const { return requests_; }
 
-  int TimeOut = 60;  // seconds without progress
+  // Starts the clock of RunTimeOut for the requests from now on (a sync's, say).
+  void BeginRun();
+
+  int TimeOut = 60;          // seconds without progress, and to connect
+  int RequestTimeOut = 120;  // seconds for one whole request
+  int RunTimeOut = 600;      // seconds for every request since BeginRun
   std::function<void()> ProcessMessages;
   std::function<bool()> CancelRequested;
   // Called after each completed exchange with its number (1, 2, ...), before the reply is
@@ -84,6 +93,7 @@ class THttpClient {
   CURL* easy_ = nullptr;
   std::string user_, password_, caFile_;
   size_t requests_ = 0;
+  std::chrono::steady_clock::time_point runEnd_ = std::chrono::steady_clock::time_point::max();
 };
 
 }  // namespace moriva

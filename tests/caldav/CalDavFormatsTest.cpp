@@ -42,16 +42,25 @@ TEST(WebDavXmlTest, MultiStatusReadsEntriesTokenAndStatuses) {
 }
 
 TEST(WebDavXmlTest, RepliesThatAreNoMultiStatusAreRefused) {
-  for (std::string_view bad : {"", "<html>login</html>", "<d:multistatus xmlns:d=\"DAV:\">",
-                               "<multistatus/>", "<a:multistatus xmlns:a=\"other:\"/>"}) {
+  // A reply is data: a document type, with entities naming a local file or each other (a
+  // hundred thousand letters here, billions from a reply as short), is refused unread.
+  const std::string laughs =
+      "<!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY e \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+      "<d:multistatus xmlns:d=\"DAV:\"><d:sync-token>&f;</d:sync-token></d:multistatus>";
+  for (std::string_view bad :
+       {std::string_view(""), std::string_view("<html>login</html>"),
+        std::string_view("<d:multistatus xmlns:d=\"DAV:\">"), std::string_view("<multistatus/>"),
+        std::string_view("<a:multistatus xmlns:a=\"other:\"/>"), std::string_view(laughs),
+        std::string_view("<!DOCTYPE d [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+                         "<d:multistatus xmlns:d=\"DAV:\"><d:sync-token>&e;</d:sync-token>"
+                         "</d:multistatus>"),
+        std::string_view("<!DOCTYPE d SYSTEM \"http://127.0.0.1:9/d.dtd\">"
+                         "<d:multistatus xmlns:d=\"DAV:\"/>")}) {
     SCOPED_TRACE(bad);
     EXPECT_THROW(ParseMultiStatus(bad), EWebDavError);
   }
-  // A reply is data: an entity naming a local file is never read.
-  const TDavMultiStatus ms = ParseMultiStatus(
-      "<!DOCTYPE d [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
-      "<d:multistatus xmlns:d=\"DAV:\"><d:sync-token>&e;</d:sync-token></d:multistatus>");
-  EXPECT_EQ(ms.SyncToken.find("root"), std::string::npos);
 }
 
 TEST(WebDavXmlTest, RequestBodiesEscapeWhatTheyQuote) {
@@ -78,6 +87,56 @@ TEST(WebDavXmlTest, UrlParts) {
     EXPECT_EQ(UrlPath(c.url), c.path);
   }
   EXPECT_EQ(HrefKey("/a%2"), "/a%2");  // a cut escape stays as it is
+}
+
+// Where a request about an href goes, for the collection https://h/cal/x/ (nothing: refused).
+TEST(WebDavXmlTest, HrefsResolveInsideTheCollectionOnItsOwnServer) {
+  const std::string cal = "https://u@h/cal/x/";
+  struct {
+    const char* href;
+    const char* url;
+  } const cases[] = {
+      {"/cal/x/a.ics", "https://u@h/cal/x/a.ics"},
+      {"a.ics", "https://u@h/cal/x/a.ics"},
+      {"/cal/x/a.ics?v=1#f", "https://u@h/cal/x/a.ics?v=1"},
+      {"HTTPS://H:443/cal/x/a.ics", "https://u@h/cal/x/a.ics"},
+      {"//h/cal/x/a.ics", "https://u@h/cal/x/a.ics"},
+      {"/cal/x/sub/../a.ics", "https://u@h/cal/x/a.ics"},
+      {"/cal/x/./%2e/b/%2E%2e/a.ics", "https://u@h/cal/x/a.ics"},
+      {"/cal/x", "https://u@h/cal/x"},
+      {"/cal/x/a%2F..%2Fb.ics", "https://u@h/cal/x/a%2F..%2Fb.ics"},
+      {"/cal/%78/a.ics", "https://u@h/cal/%78/a.ics"},
+      // Another server: host, port, scheme, a name in front of the host.
+      {"https://evil/cal/x/a.ics", nullptr},
+      {"https://h:8443/cal/x/a.ics", nullptr},
+      {"http://h/cal/x/a.ics", nullptr},
+      {"https://h@evil/cal/x/a.ics", nullptr},
+      {"//evil/cal/x/a.ics", nullptr},
+      {"file:///cal/x/a.ics", nullptr},
+      {"https:/cal/x/a.ics", nullptr},
+      // Out of the collection, as written or once decoded.
+      {"/cal/y/a.ics", nullptr},
+      {"/cal/xy/a.ics", nullptr},
+      {"/cal/x/../y/a.ics", nullptr},
+      {"../y/a.ics", nullptr},
+      {"/cal/x/%2E%2E/y/a.ics", nullptr},
+      {"/cal/x/a/..%2F..%2F..%2Fy.ics", nullptr},
+      {"/", nullptr},
+  };
+  THttpClient http;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.href);
+    const std::optional<std::string> url = ResolveHref(cal, c.href);
+    EXPECT_EQ(url.value_or("refused"), c.url ? c.url : "refused");
+    // The server's requests never go where an href is refused: nothing is sent at all.
+    if (!c.url) {
+      TCalDavServer server(http, cal);
+      EXPECT_THROW(server.Remove(c.href, "\"e\""), ECalDavError);
+      EXPECT_THROW(server.Update(c.href, "\"e\"", "BEGIN:VCALENDAR"), ECalDavError);
+    }
+  }
+  EXPECT_EQ(http.RequestCount(), 0u);
+  EXPECT_EQ(HrefKey("/cal/x/./a/../b.ics"), "/cal/x/b.ics");
 }
 
 TEST(CalDavStateTest, RoundTripKeepsEveryByteOfTheLines) {
