@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/IniFile.h"
+#include "settings/MailSettings.h"
 #include "settings/SecretSettings.h"
 
 namespace moriva {
@@ -34,6 +35,12 @@ TCalDavSettings ReadCalDavSettings(const std::filesystem::path& settingsFile,
 }
 
 void WriteCalDavSettings(const std::filesystem::path& settingsFile, const TCalDavSettings& s) {
+  // A refused value leaves the file alone: nothing is written before all are checked.
+  for (const auto& [key, value] : {std::pair{"url", &s.Url},
+                                   {"user", &s.User},
+                                   {"password", &s.Password},
+                                   {"cafile", &s.CaFile}})
+    CheckSettingValue(key, *value);
   TIniFile ini(settingsFile);
   ini.WriteString(kCalDavSection, "url", s.Url);
   ini.WriteString(kCalDavSection, "user", s.User);

@@ -10,6 +10,7 @@
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
+#include "settings/CalDavSettings.h"
 #include "settings/MailSettings.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/settings/MailSettingsExpect.h"
@@ -113,6 +114,11 @@ TEST(LongSettings, ValuesTheFileCouldNotGiveBackAreRefused) {
     }
     EXPECT_EQ(ReadFileBytes(ini), before);
   }
+  // The calendar section of the same file follows the same rule.
+  TCalDavSettings cal;
+  cal.Url = "https://dav.example.jp/cal/\r\n[caldav]\r\nurl=http://evil/";
+  EXPECT_THROW(WriteCalDavSettings(ini, cal), EConvertError);
+  EXPECT_EQ(ReadFileBytes(ini), before);
   TMailSettings longest = kept;
   longest.CaFile = std::string(kMaxSettingLength, 'c');
   longest.Password = std::string(kMaxPasswordLength, 'p');
