@@ -27,11 +27,12 @@ port; any collection path is "the" collection.
 """
 import http.server
 import os
-import subprocess
 import sys
 import threading
 import time
 import urllib.request
+
+from detached_server import read_state, start, stop, write_state
 
 CONTROL = "/.hostile/"
 METHODS = ["GET", "HEAD", "POST", "PUT", "DELETE", "OPTIONS", "PROPFIND", "REPORT", "MKCALENDAR"]
@@ -39,16 +40,6 @@ HEAD = b'<?xml version="1.0" encoding="utf-8"?>\n<d:multistatus xmlns:d="DAV:" '
        b'xmlns:c="urn:ietf:params:xml:ns:caldav">'
 TAIL = b"</d:multistatus>"
 FORGED = "&#13;&#10;[resource]&#13;&#10;href=/cal/real.ics&#13;&#10;etag=\"x\""
-
-
-def read_state(path):
-    values = {}
-    with open(path) as f:
-        for line in f:
-            name, sep, value = line.rstrip("\n").partition("=")
-            if sep:
-                values[name] = value
-    return values
 
 
 def member(href, etag='"e1"'):
@@ -200,38 +191,8 @@ for _method in METHODS:
 def serve(state):
     server = Server()
     port = server.server_address[1]
-    with open(state + ".tmp", "w") as f:
-        f.write("PORT=%d\nPID=%d\nURL=http://127.0.0.1:%d\n" % (port, os.getpid(), port))
-    os.replace(state + ".tmp", state)
+    write_state(state, {"PORT": port, "PID": os.getpid(), "URL": "http://127.0.0.1:%d" % port})
     server.serve_forever()
-
-
-def stop(state):
-    if not os.path.exists(state):
-        return
-    pid = int(read_state(state).get("PID", "0"))
-    if pid:
-        try:
-            os.kill(pid, 15)
-        except ProcessLookupError:
-            pass
-    os.remove(state)
-
-
-def start(state):
-    stop(state)  # one left over from an interrupted run
-    with open(state + ".log", "ab") as log:
-        child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", state],
-                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                 start_new_session=True)
-    for _ in range(100):
-        if os.path.exists(state):
-            return 0
-        if child.poll() is not None:
-            break
-        time.sleep(0.05)
-    print("the server did not start; see %s.log" % state, file=sys.stderr)
-    return 1
 
 
 def control(state, path, body=""):
@@ -244,7 +205,7 @@ def control(state, path, body=""):
 def main(argv):
     command, state = argv[1], argv[2]
     if command == "start":
-        return start(state)
+        return start(__file__, state)
     if command == "serve":
         serve(state)
     elif command == "stop":

@@ -29,11 +29,11 @@ to the server unchanged. 127.0.0.1 only, on a free port.
 import http.client
 import http.server
 import os
-import subprocess
 import sys
 import threading
-import time
 import urllib.request
+
+from detached_server import read_state, start, stop, write_state
 import xml.etree.ElementTree as ET
 
 CONTROL = "/.proxy/"
@@ -43,16 +43,6 @@ METHODS = ["GET", "HEAD", "PUT", "POST", "DELETE", "OPTIONS", "PROPFIND", "PROPP
            "REPORT", "MKCALENDAR", "MKCOL", "MOVE", "COPY", "LOCK", "UNLOCK"]
 DAV_ERROR = ('<?xml version="1.0" encoding="utf-8"?>\n'
              '<D:error xmlns:D="DAV:"><D:%s/></D:error>\n')
-
-
-def read_state(path):
-    values = {}
-    with open(path) as f:
-        for line in f:
-            name, sep, value = line.rstrip("\n").partition("=")
-            if sep:
-                values[name] = value
-    return values
 
 
 class Proxy(http.server.ThreadingHTTPServer):
@@ -189,38 +179,8 @@ for _method in METHODS:
 def serve(state, backend_state):
     proxy = Proxy(backend_state)
     port = proxy.server_address[1]
-    with open(state + ".tmp", "w") as f:
-        f.write("PORT=%d\nPID=%d\nURL=http://127.0.0.1:%d\n" % (port, os.getpid(), port))
-    os.replace(state + ".tmp", state)
+    write_state(state, {"PORT": port, "PID": os.getpid(), "URL": "http://127.0.0.1:%d" % port})
     proxy.serve_forever()
-
-
-def stop(state):
-    if not os.path.exists(state):
-        return
-    pid = int(read_state(state).get("PID", "0"))
-    if pid:
-        try:
-            os.kill(pid, 15)
-        except ProcessLookupError:
-            pass
-    os.remove(state)
-
-
-def start(state, backend_state):
-    stop(state)  # one left over from an interrupted run
-    with open(state + ".log", "ab") as log:
-        child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", state,
-                                  backend_state], stdin=subprocess.DEVNULL, stdout=log,
-                                 stderr=log, start_new_session=True)
-    for _ in range(100):
-        if os.path.exists(state):
-            return 0
-        if child.poll() is not None:
-            break
-        time.sleep(0.05)
-    print("the proxy did not start; see %s.log" % state, file=sys.stderr)
-    return 1
 
 
 def control(state, path, body=None):
@@ -234,7 +194,7 @@ def control(state, path, body=None):
 def main(argv):
     command, state = argv[1], argv[2]
     if command == "start":
-        return start(state, argv[3])
+        return start(__file__, state, [argv[3]], "the proxy")
     if command == "serve":
         serve(state, argv[3])
     elif command == "stop":

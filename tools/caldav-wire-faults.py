@@ -23,11 +23,12 @@ CERT_DIR/wrongname.pem, a certificate of the tests' CA for another host name.
 import http.server
 import os
 import ssl
-import subprocess
 import sys
 import threading
 import time
 import xml.etree.ElementTree as ET
+
+from detached_server import read_state, start, stop, write_state
 
 METHODS = ["GET", "HEAD", "PUT", "POST", "DELETE", "OPTIONS", "PROPFIND", "PROPPATCH",
            "REPORT", "MKCALENDAR"]
@@ -41,16 +42,6 @@ LAUGHS = ('<?xml version="1.0"?>\n<!DOCTYPE d [\n<!ENTITY a "lollollollol">\n' +
 EVENT = ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//hostile//EN\r\nBEGIN:VEVENT\r\n"
          "UID:%s\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261210T120000\r\n"
          "DTEND:20261210T130000\r\nSUMMARY:%s\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
-
-
-def read_state(path):
-    values = {}
-    with open(path) as f:
-        for line in f:
-            name, sep, value = line.rstrip("\n").partition("=")
-            if sep:
-                values[name] = value
-    return values
 
 
 def escape(text):
@@ -190,48 +181,16 @@ def serve(state, cert_dir):
         server.log_lock = lock
     for server in servers[1:]:
         threading.Thread(target=server.serve_forever, daemon=True).start()
-    with open(state + ".tmp", "w") as f:
-        for name, port in ports.items():
-            f.write("%s=%d\n" % (name, port))
-        f.write("PID=%d\nURL=http://127.0.0.1:%d\nREQUESTS=%s\n" % (os.getpid(), ports["PORT"],
-                                                                  log))
-    os.replace(state + ".tmp", state)
+    write_state(state, dict(ports, PID=os.getpid(), URL="http://127.0.0.1:%d" % ports["PORT"],
+                            REQUESTS=log))
     calendar.serve_forever()
-
-
-def stop(state):
-    if not os.path.exists(state):
-        return
-    pid = int(read_state(state).get("PID", "0"))
-    if pid:
-        try:
-            os.kill(pid, 15)
-        except ProcessLookupError:
-            pass
-    os.remove(state)
-
-
-def start(state, cert_dir):
-    stop(state)  # one left over from an interrupted run
-    with open(state + ".log", "ab") as log:
-        child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", state,
-                                  cert_dir], stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                 start_new_session=True)
-    for _ in range(100):
-        if os.path.exists(state):
-            return 0
-        if child.poll() is not None:
-            break
-        time.sleep(0.05)
-    print("the server did not start; see %s.log" % state, file=sys.stderr)
-    return 1
 
 
 def main(argv):
     command, state = argv[1], argv[2]
     cert_dir = argv[3] if len(argv) > 3 else ""
     if command == "start":
-        return start(state, cert_dir)
+        return start(__file__, state, [cert_dir])
     if command == "serve":
         serve(state, cert_dir)
     elif command == "stop":

@@ -48,14 +48,7 @@ class HostileServerTest : public CalDavTest {
   // One sync as CalDavTest::Sync, given up (as cancelled) after a minute.
   TCalDavSyncResult BoundedSync(TLineList& list,
                                 std::function<bool(const TCalDavMassDeletion&)> allow = {}) {
-    static const TICalZone zone("Asia/Tokyo");
-    TCalDavSyncInput in;
-    in.Settings = settings_;
-    in.StateFile = StateFile();
-    in.ScheduleFile = "schedule.mrv";
-    in.Zone = &zone;
-    in.Window = DefaultICalWindow(DateToJulius(2026, 12, 1));
-    in.Stamp = 1796083200;
+    TCalDavSyncInput in = SyncInput(settings_, StateFile());
     in.AllowMassDeletion = std::move(allow);
     THttpClient http;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -197,15 +190,8 @@ TEST_F(CalDavTest, DeletingMostOfTheScheduleAsksBeforeDeletingOnTheServer) {
         return answer;
       };
     };
-    static const TICalZone zone("Asia/Tokyo");
     auto sync = [&](std::function<bool(const TCalDavMassDeletion&)> allow) {
-      TCalDavSyncInput in;
-      in.Settings = settings_;
-      in.StateFile = StateFile();
-      in.ScheduleFile = "schedule.mrv";
-      in.Zone = &zone;
-      in.Window = DefaultICalWindow(DateToJulius(2026, 12, 1));
-      in.Stamp = 1796083200;
+      TCalDavSyncInput in = SyncInput(settings_, StateFile());
       in.AllowMassDeletion = std::move(allow);
       THttpClient http;
       return SyncCalDav(http, in, list);

@@ -36,6 +36,20 @@ inline std::vector<std::string> Sorted(std::vector<std::string> v) {
   return v;
 }
 
+// A sync's input as the window and moriva-cli make it (Asia/Tokyo, today 2026-12-01).
+inline TCalDavSyncInput SyncInput(const TCalDavSettings& settings,
+                                  const std::filesystem::path& stateFile) {
+  static const TICalZone zone("Asia/Tokyo");
+  TCalDavSyncInput in;
+  in.Settings = settings;
+  in.StateFile = stateFile;
+  in.ScheduleFile = "schedule.mrv";
+  in.Zone = &zone;
+  in.Window = DefaultICalWindow(DateToJulius(2026, 12, 1));
+  in.Stamp = 1796083200;
+  return in;
+}
+
 class CalDavTest : public ::testing::Test {
  protected:
   // The collection /user01/<test name><suffix>/ on the plain server or on the TLS one, made
@@ -90,14 +104,7 @@ class CalDavTest : public ::testing::Test {
   TCalDavSyncResult Sync(TLineList& list, size_t* requests = nullptr,
                          std::function<void(size_t)> afterExchange = {},
                          std::function<void(const TLineList&)> save = {}) {
-    static const TICalZone zone("Asia/Tokyo");
-    TCalDavSyncInput in;
-    in.Settings = settings_;
-    in.StateFile = StateFile();
-    in.ScheduleFile = "schedule.mrv";
-    in.Zone = &zone;
-    in.Window = DefaultICalWindow(DateToJulius(2026, 12, 1));
-    in.Stamp = 1796083200;
+    TCalDavSyncInput in = SyncInput(settings_, StateFile());
     in.SaveSchedule = std::move(save);
     THttpClient http;
     http.AfterExchange = std::move(afterExchange);

@@ -52,17 +52,12 @@ TEST(CalDavWireFaultsTest, EverySyncEndsSoonSaysWhyAndSendsNothingElsewhere) {
        "証明書がこのサーバーのものではありません",
        5},
   };
-  static const TICalZone zone("Asia/Tokyo");
   oracle::TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TCalDavSyncInput in;
-    in.Settings = {c.url, "user01", "secret01", c.url.starts_with("https") ? ca : ""};
-    in.StateFile = dir.Path() / "caldav.ini";
-    in.ScheduleFile = "schedule.mrv";
-    in.Zone = &zone;
-    in.Window = DefaultICalWindow(DateToJulius(2026, 12, 1));
-    in.Stamp = 1796083200;
+    const TCalDavSyncInput in =
+        SyncInput({c.url, "user01", "secret01", c.url.starts_with("https") ? ca : ""},
+                  dir.Path() / "caldav.ini");
     // Twice: a second run, with the schedule emptied, would delete what the first took in.
     for (TLineList list : {TLineList{Item(2026, 12, 1, "Mine")}, TLineList{}}) {
       const TLineList before = list;

@@ -1,0 +1,55 @@
+"""What the scripted test servers in tools/ share: a state file of NAME=value lines, and
+starting a server detached (the script itself with "serve") and stopping it by the pid the
+state file holds."""
+import os
+import subprocess
+import sys
+import time
+
+
+def read_state(path):
+    values = {}
+    with open(path) as f:
+        for line in f:
+            name, sep, value = line.rstrip("\n").partition("=")
+            if sep:
+                values[name] = value
+    return values
+
+
+def write_state(path, values):
+    """Writes NAME=value lines whole at once, so a waiting starter never reads half of them."""
+    with open(path + ".tmp", "w") as f:
+        for name, value in values.items():
+            f.write("%s=%s\n" % (name, value))
+    os.replace(path + ".tmp", path)
+
+
+def stop(state):
+    if not os.path.exists(state):
+        return
+    pid = int(read_state(state).get("PID", "0"))
+    if pid:
+        try:
+            os.kill(pid, 15)
+        except ProcessLookupError:
+            pass
+    os.remove(state)
+
+
+def start(script, state, args=(), what="the server"):
+    """Runs `script serve STATE ARGS...` in a session of its own, logging to STATE.log, and
+    waits until it has written its state file; 0 when it did, 1 when it did not start."""
+    stop(state)  # one left over from an interrupted run
+    with open(state + ".log", "ab") as log:
+        child = subprocess.Popen([sys.executable, os.path.abspath(script), "serve", state] +
+                                 list(args), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                 start_new_session=True)
+    for _ in range(100):
+        if os.path.exists(state):
+            return 0
+        if child.poll() is not None:
+            break
+        time.sleep(0.05)
+    print("%s did not start; see %s.log" % (what, state), file=sys.stderr)
+    return 1
