@@ -32,7 +32,7 @@ import threading
 import time
 import urllib.request
 
-from detached_server import read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, start, stop, write_state
 
 CONTROL = "/.hostile/"
 METHODS = ["GET", "HEAD", "POST", "PUT", "DELETE", "OPTIONS", "PROPFIND", "REPORT", "MKCALENDAR"]
@@ -77,28 +77,7 @@ class Server(http.server.ThreadingHTTPServer):
         self.huge = None
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, format, *args):
-        pass
-
-    def answer(self, status, body=b"", headers=()):
-        self.send_response_only(status)
-        for name, value in headers:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        # Head and body leave in one write: two would wait on the peer's delayed ACK each time.
-        self._headers_buffer.append(b"\r\n")
-        head = b"".join(self._headers_buffer)
-        self._headers_buffer = []
-        try:
-            self.wfile.write(head + body if len(body) < (1 << 20) else head)
-            if len(body) >= (1 << 20):
-                self.wfile.write(body)
-        except (BrokenPipeError, ConnectionResetError):
-            self.close_connection = True
-
+class Handler(ScriptedHandler):
     def multistatus(self, *parts):
         self.answer(207, HEAD + b"".join(parts) + TAIL,
                     [("Content-Type", "application/xml; charset=utf-8")])

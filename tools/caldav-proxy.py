@@ -33,7 +33,7 @@ import sys
 import threading
 import urllib.request
 
-from detached_server import read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, start, stop, write_state
 import xml.etree.ElementTree as ET
 
 CONTROL = "/.proxy/"
@@ -66,21 +66,7 @@ def report_of(body):
     return root.tag.rpartition("}")[2], (token.text or "").strip() if token is not None else ""
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, format, *args):
-        pass
-
-    def answer(self, status, body=b"", headers=()):
-        self.send_response_only(status)
-        for name, value in headers:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
-
+class Handler(ScriptedHandler):
     def control(self, body):
         server = self.server
         with server.lock:

@@ -28,7 +28,7 @@ import threading
 import time
 import xml.etree.ElementTree as ET
 
-from detached_server import read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, start, stop, write_state
 
 METHODS = ["GET", "HEAD", "PUT", "POST", "DELETE", "OPTIONS", "PROPFIND", "PROPPATCH",
            "REPORT", "MKCALENDAR"]
@@ -56,21 +56,7 @@ class Server(http.server.ThreadingHTTPServer):
         self.log, self.ports = log, ports
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, format, *args):
-        pass
-
-    def answer(self, status, body=b"", headers=()):
-        self.send_response_only(status)
-        for name, value in headers:
-            self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
-
+class Handler(ScriptedHandler):
     def multistatus(self, entries, token=None):
         body = '<?xml version="1.0" encoding="utf-8"?>\n<d:multistatus xmlns:d="DAV:" ' \
                'xmlns:c="urn:ietf:params:xml:ns:caldav">'

@@ -1,6 +1,7 @@
 """What the scripted test servers in tools/ share: a state file of NAME=value lines, and
 starting a server detached (the script itself with "serve") and stopping it by the pid the
 state file holds."""
+import http.server
 import os
 import subprocess
 import sys
@@ -53,3 +54,29 @@ def start(script, state, args=(), what="the server"):
         time.sleep(0.05)
     print("%s did not start; see %s.log" % (what, state), file=sys.stderr)
     return 1
+
+
+class ScriptedHandler(http.server.BaseHTTPRequestHandler):
+    """Keep-alive HTTP/1.1 with nothing logged; `answer` sends one whole reply."""
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, format, *args):
+        pass
+
+    def answer(self, status, body=b"", headers=()):
+        self.send_response_only(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        if self.command == "HEAD":
+            body = b""
+        # Head and body leave in one write: two would wait on the peer's delayed ACK each time.
+        self._headers_buffer.append(b"\r\n")
+        head = b"".join(self._headers_buffer)
+        self._headers_buffer = []
+        try:
+            self.wfile.write(head + body if len(body) < (1 << 20) else head)
+            if len(body) >= (1 << 20):
+                self.wfile.write(body)
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
