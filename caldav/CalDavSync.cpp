@@ -23,7 +23,8 @@ struct TServerEvent {
   bool Readable = true;
 };
 
-TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in) {
+TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in,
+                             TICalBudget& budget) {
   TServerEvent out;
   try {
     TICalComponent root = ParseICalendar(data);
@@ -32,9 +33,12 @@ TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in
          !ev && c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
       ev = icalcomponent_get_first_component(c, ICAL_VEVENT_COMPONENT);
     if (ev) out.Uid = ICalText(icalcomponent_get_uid(ev));
-    CollectICalendarLines(root.get(), *in.Zone, in.Window, [&](TICalEventLines& lines) {
-      for (std::string& l : lines.Lines) out.Lines.push_back(std::move(l));
-    });
+    CollectICalendarLines(
+        root.get(), *in.Zone, in.Window,
+        [&](TICalEventLines& lines) {
+          for (std::string& l : lines.Lines) out.Lines.push_back(std::move(l));
+        },
+        &budget);
   } catch (const EICalendarError&) {
     out.Readable = false;
   }
@@ -137,7 +141,8 @@ class TSyncRun {
   std::unordered_map<std::string, size_t> known_;  // the state's resources by HrefKey
   std::unordered_set<std::string> usedKeys_;       // hrefs the listing named besides
   std::optional<TFreeLines> free_;
-  std::string head_;  // of every document sent
+  std::string head_;    // of every document sent
+  TICalBudget budget_;  // the lines and rule steps of all the resources read in this run
 };
 
 bool TSyncRun::Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines) {
@@ -341,7 +346,7 @@ TCalDavSyncResult TSyncRun::Run() {
     }
     auto f = fetched.find(HrefKey(res.Href));
     if (f != fetched.end()) {
-      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_);
+      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_, budget_);
       if (!ev.Readable) ++result_.Skipped;
       // A server version the schedule already holds as it is (an edit sent by a run cut off
       // before it wrote the state) is no conflict.
@@ -363,7 +368,7 @@ TCalDavSyncResult TSyncRun::Run() {
     kept.push_back(std::move(res));
   }
   for (TDavEntry& e : fresh) {
-    TServerEvent ev = ReadServerEvent(e.CalendarData, in_);
+    TServerEvent ev = ReadServerEvent(e.CalendarData, in_, budget_);
     if (!ev.Readable) ++result_.Skipped;
     if (Replace({}, ev.Lines)) ++result_.Received;
     kept.push_back({e.Href, e.ETag, ev.Uid, std::move(ev.Lines)});

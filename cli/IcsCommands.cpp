@@ -5,6 +5,7 @@
 #include "base/LineList.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
+#include "cli/Interrupt.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
 #include "schedule/ScheduleFile.h"
@@ -45,12 +46,17 @@ int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window);
+  TInterruptScope interrupt;
+  const TICalMergeResult r =
+      MergeICalendarFile(pos[1], list, zone, window, [] { return g_interrupted != 0; });
   // An unchanged schedule is not written again.
   if (r.Added > 0) SaveScheduleFile(pos[0], list);
   out << "同期完了しました。\n"
       << "added " << r.Added << ", already present " << r.Duplicates << ", skipped " << r.Skipped
-      << ", made safe " << r.MadeSafe << '\n';
+      << ", made safe " << r.MadeSafe;
+  if (r.LeftOut > 0) out << ", left out " << r.LeftOut << " beyond " << kMaxImportLines << " lines";
+  if (r.RulesCut) out << ", repeating rules cut short";
+  out << '\n';
   return 0;
 }
 
