@@ -1,6 +1,7 @@
 // moriva-cli ics-export and ics-import: the schedule file to and from iCalendar files.
 #include <ctime>
 #include <ostream>
+#include <utility>
 
 #include "base/LineList.h"
 #include "cli/CliCommand.h"
@@ -47,8 +48,9 @@ int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   TLineList list;
   LoadScheduleFile(pos[0], list);
   TInterruptScope interrupt;
-  const TICalMergeResult r =
-      MergeICalendarFile(pos[1], list, zone, window, [] { return g_interrupted != 0; });
+  TICalBudget budget;
+  budget.CancelRequested = [] { return g_interrupted != 0; };
+  const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window, std::move(budget));
   // An unchanged schedule is not written again.
   if (r.Added > 0) SaveScheduleFile(pos[0], list);
   out << "同期完了しました。\n"

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
@@ -231,7 +232,14 @@ bool TakeStep(TICalBudget& budget) {
   return true;
 }
 
-// Collects the instances of a repeating event that fall on the window's days, in time order,
+// The minute of the user's wall clock a line is made for, as a number in time order: instances
+// within one minute make the same line.
+int64_t LineMinute(icaltimetype local) {
+  const int64_t day = (int64_t{local.year} * 13 + local.month) * 32 + local.day;
+  return local.is_date ? day * 1440 : day * 1440 + local.hour * 60 + local.minute;
+}
+
+// Collects the lines' times of a repeating event that fall on the window's days, in time order,
 // as the user's wall-clock times: the earliest `room` of them, the others only counted.
 class TInstances {
  public:
@@ -250,7 +258,7 @@ class TInstances {
     if (local.year < 1 || local.year > 9999) return;
     const JuliusDay day = DateToJulius(local.year, local.month, local.day);
     if (day < window_.From || day > window_.To) return;
-    if (!found_.try_emplace(Moment(t), local).second || found_.size() <= room_) return;
+    if (!found_.try_emplace(LineMinute(local), local).second || found_.size() <= room_) return;
     found_.erase(std::prev(found_.end()));
     ++dropped_;
   }
@@ -387,10 +395,7 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
     instances.Add(zones.Resolve(p, icaltime_is_null_time(r.time) ? r.period.start : r.time));
   }
   if (!ExpandRules(ev, start, window, instances, budget)) return false;
-  // Instances within one minute make the same line, and only once.
-  for (const auto& [moment, local] : instances.Found())
-    if (std::string line = lineAt(local); out.Lines.empty() || out.Lines.back() != line)
-      out.Lines.push_back(std::move(line));
+  for (const auto& [minute, local] : instances.Found()) out.Lines.push_back(lineAt(local));
   budget.LinesLeft -= out.Lines.size();
   budget.LeftOut += instances.Dropped();
   return true;
@@ -443,12 +448,9 @@ size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const T
 }
 
 TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
-                                const TICalWindow& window,
-                                const std::function<bool()>& cancelRequested) {
+                                const TICalWindow& window, TICalBudget budget) {
   TICalComponent root = ParseICalendar(text);
   TICalMergeResult result;
-  TICalBudget budget;
-  budget.CancelRequested = cancelRequested;
   // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
   std::vector<std::string> taken;
   result.Skipped = CollectICalendarLines(
@@ -468,10 +470,10 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, cons
 
 TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
                                     const TICalZone& zone, const TICalWindow& window,
-                                    const std::function<bool()>& cancelRequested) {
+                                    TICalBudget budget) {
   const std::string text = ReadFileBytes(path);
   try {
-    return MergeICalendar(text, schedule, zone, window, cancelRequested);
+    return MergeICalendar(text, schedule, zone, window, std::move(budget));
   } catch (const EICalendarError& e) {
     throw EICalendarError(
         "ファイル " + path.string() + " は iCalendar ファイルとして読めません (" + e.what() + ")",

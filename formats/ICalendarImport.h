@@ -102,17 +102,16 @@ struct TICalMergeResult {
   bool operator==(const TICalMergeResult&) const = default;
 };
 
-// Parses the document and merges every event; a refused or cancelled document changes nothing.
-// `cancelRequested` (may be empty) is asked while the events are turned into lines.
+// Parses the document and merges every event within `budget` (its cancel question included); a
+// refused or cancelled document changes nothing.
 TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
-                                const TICalWindow& window,
-                                const std::function<bool()>& cancelRequested = {});
+                                const TICalWindow& window, TICalBudget budget = {});
 
 // Reads the file and merges it: EFileError when it cannot be read, EICalendarError
 // "ファイル %s は iCalendar ファイルとして読めません (N 行目: ...)" when it is refused.
 TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
                                     const TICalZone& zone, const TICalWindow& window,
-                                    const std::function<bool()>& cancelRequested = {});
+                                    TICalBudget budget = {});
 
 // The question before an import, and the message after it (UTF-8, lines joined by CR LF).
 std::string ICalInWarningText();

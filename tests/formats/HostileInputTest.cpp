@@ -288,8 +288,10 @@ TEST(HostileICalendar, ACancelIsAnsweredPromptlyAndChangesNothing) {
       asked = std::chrono::steady_clock::now();
     return asked.has_value();
   };
+  TICalBudget budget;
+  budget.CancelRequested = cancel;
   EXPECT_THROW(MergeICalendar(ics, list, TICalZone("UTC"),
-                              DefaultICalWindow(DateToJulius(2026, 6, 1)), cancel),
+                              DefaultICalWindow(DateToJulius(2026, 6, 1)), budget),
                EICalendarCancelled);
   ASSERT_TRUE(asked);
   EXPECT_LT(std::chrono::steady_clock::now() - *asked, std::chrono::seconds(1));
