@@ -449,7 +449,7 @@ size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const T
 
 TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
                                 const TICalWindow& window, TICalBudget budget) {
-  TICalComponent root = ParseICalendar(text);
+  TICalComponent root = ParseICalendar(text, budget.CancelRequested);
   TICalMergeResult result;
   // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
   std::vector<std::string> taken;

@@ -40,12 +40,6 @@ inline constexpr size_t kMaxRecurrenceSteps = 100000;
 inline constexpr size_t kMaxImportLines = 100000;
 inline constexpr size_t kMaxImportSteps = 1000000;
 
-// An import that was cancelled (Ctrl+C in moriva-cli); nothing was merged.
-class EICalendarCancelled : public Exception {
- public:
-  EICalendarCancelled() : Exception("キャンセルしました。") {}
-};
-
 // What an import may still spend, shared by every event and document it reads: lines given and
 // steps taken following repeating rules. Each kept instance of a repeating event costs a line,
 // each instance a rule gives (in the window or not) a step, as does each RECURRENCE-ID an event

@@ -118,7 +118,7 @@ struct TParserFree {
 
 }  // namespace
 
-TICalComponent ParseICalendar(std::string_view text) {
+TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>& cancelRequested) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
   std::unique_ptr<icalparser, TParserFree> parser(icalparser_new());
   TLineFeed feed{text};
@@ -130,6 +130,7 @@ TICalComponent ParseICalendar(std::string_view text) {
   size_t badLine = 0;       // the first line outside any event that is no content line
   size_t lastEnd = 0;       // the last physical line of the previous logical line
   size_t zoneChanges = 0;   // what the time zones read so far make libical work out
+  size_t logicalLines = 0;
   std::vector<TOpenComponent> open{TOpenComponent{}};  // the document, then what BEGIN opened
   for (;;) {
     char* line = icalparser_get_line(parser.get(), TLineFeed::Next);
@@ -137,6 +138,8 @@ TICalComponent ParseICalendar(std::string_view text) {
     lastEnd = feed.ended ? feed.begun : feed.begun - 1;
     if (!line) break;
     std::unique_ptr<char, void (*)(void*)> owned(line, icalmemory_free_buffer);
+    if (++logicalLines % 4096 == 0 && cancelRequested && cancelRequested())
+      throw EICalendarCancelled();
     const std::string_view l(line);
     if (!l.empty() && !firstContent) firstContent = lineNo;
     const bool begin = StartsWithNoCase(l, "BEGIN:");
