@@ -3,9 +3,13 @@
 #   ./fuzz.sh                   build, then the short CTest run of every target
 #   ./fuzz.sh TARGET SECONDS    build, then a campaign of one target (e.g. fuzz_comma_text 600)
 #   ./fuzz.sh all SECONDS       a campaign of every target in turn
+#   ./fuzz.sh --long TARGET|all SECONDS
+#                               a campaign with inputs up to 4 MiB, each under 512 MiB of memory
+#                               and 10 s: hostile files, not only odd ones
 # A campaign keeps what it learns in build-fuzz/campaign/<target> (the seeds in
-# fuzz/corpus/<target> are only read) and stops at the first crash, leaving the input as
-# build-fuzz/crash-<hash>; turn that into a regression test in the owner's test folder.
+# fuzz/corpus/<target> are only read) and stops at the first crash, time-out or excess of
+# memory, leaving the input as build-fuzz/crash-<hash> (timeout-, oom-); turn that into a
+# regression test in the owner's test folder and, once mended, a seed in fuzz/corpus/<target>.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
@@ -29,8 +33,16 @@ if [ $# -eq 0 ]; then
   cd "$build"
   exec ctest --output-on-failure -j2
 fi
+limits=(-max_len=4096)
+if [ "$1" = --long ]; then
+  shift
+  limits=(-max_len=4194304 -len_control=0 -rss_limit_mb=512 -malloc_limit_mb=512 -timeout=10)
+  # AddressSanitizer keeps 256 MiB of freed memory aside by default, which alone would take half
+  # of the limit after a few hundred inputs; 64 MiB still catches a use soon after a free.
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=64"
+fi
 if [ $# -ne 2 ]; then
-  echo "usage: $0 [TARGET|all SECONDS]" >&2
+  echo "usage: $0 [[--long] TARGET|all SECONDS]" >&2
   exit 2
 fi
 target=$1
@@ -44,6 +56,6 @@ for t in $targets; do
   [ -x "$build/$t" ] || { echo "no fuzz target $t" >&2; exit 2; }
   mkdir -p "$build/campaign/$t"
   echo "== $t, $seconds s"
-  (cd "$build" && "./$t" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+  (cd "$build" && "./$t" -max_total_time="$seconds" "${limits[@]}" -print_final_stats=1 \
       -dict=../fuzz/moriva.dict "campaign/$t" "../fuzz/corpus/$t")
 done

@@ -1,6 +1,7 @@
 // Long and hostile input at full size: headers of many encoded words and a megabyte of
 // unclosed comments, a schedule of 100 000 lines (clean, and with a malformed line every ten)
-// through every reader, and a handset CSV of 1 000 000 records merged into an empty schedule.
+// through every reader, a handset CSV of 1 000 000 records merged into an empty schedule, and
+// iCalendar files with a 10 MB SUMMARY or with repeating rules of every minute.
 // The tests run smaller or single versions of these; the figures are in bench/README.md.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -14,6 +15,7 @@
 #include "calendar/DayRules.h"
 #include "calendar/Julius.h"
 #include "formats/CsvMerge.h"
+#include "formats/ICalendarImport.h"
 #include "formats/PhoneCsv.h"
 #include "mail/EncodedWord.h"
 #include "mail/JapaneseCodes.h"
@@ -133,6 +135,45 @@ void BM_CsvMergeMillion(benchmark::State& state) {
   state.counters["file_MiB"] = static_cast<double>(fs::file_size(path)) / (1 << 20);
 }
 BENCHMARK(BM_CsvMergeMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+std::string ICalDocument(const std::string& events) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:bench\r\n" + events + "END:VCALENDAR\r\n";
+}
+std::string ICalEvent(int uid, const std::string& body) {
+  return "BEGIN:VEVENT\r\nUID:" + std::to_string(uid) + "\r\nDTSTART:20260101T000000Z\r\n" + body +
+         "END:VEVENT\r\n";
+}
+
+// One event whose SUMMARY is 10 MB on one line, imported into an empty schedule.
+void BM_ICalLongSummary(benchmark::State& state) {
+  const std::string ics =
+      ICalDocument(ICalEvent(1, "SUMMARY:" + std::string(10 << 20, 'a') + "\r\n"));
+  const TICalZone utc("UTC");
+  for (auto _ : state) {
+    TLineList list;
+    MergeICalendar(ics, list, utc, DefaultICalWindow(DateToJulius(2026, 6, 1)));
+  }
+  state.counters["peak_rss_MiB"] = PeakRssMiB();
+}
+BENCHMARK(BM_ICalLongSummary)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 200 events repeating every minute (an 11 KB file): the import stops at its bounds.
+void BM_ICalMinutelyEvents(benchmark::State& state) {
+  std::string events;
+  for (int i = 0; i < 200; ++i)
+    events += ICalEvent(i, "RRULE:FREQ=MINUTELY\r\nSUMMARY:m" + std::to_string(i) + "\r\n");
+  const std::string ics = ICalDocument(events);
+  const TICalZone utc("UTC");
+  TICalMergeResult r;
+  for (auto _ : state) {
+    TLineList list;
+    r = MergeICalendar(ics, list, utc, DefaultICalWindow(DateToJulius(2026, 6, 1)));
+  }
+  state.counters["added"] = static_cast<double>(r.Added);
+  state.counters["left_out"] = static_cast<double>(r.LeftOut);
+  state.counters["peak_rss_MiB"] = PeakRssMiB();
+}
+BENCHMARK(BM_ICalMinutelyEvents)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

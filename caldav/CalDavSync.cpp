@@ -36,7 +36,7 @@ size_t ParsingCost(const std::string& data) {
 }
 
 TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in,
-                             const TCalDavServer& server) {
+                             const TCalDavServer& server, TICalBudget& budget) {
   server.CheckRoom(ParsingCost(data));
   TServerEvent out;
   try {
@@ -46,11 +46,17 @@ TServerEvent ReadServerEvent(const std::string& data, const TCalDavSyncInput& in
          !ev && c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
       ev = icalcomponent_get_first_component(c, ICAL_VEVENT_COMPONENT);
     if (ev) out.Uid = ICalText(icalcomponent_get_uid(ev));
-    CollectICalendarLines(root.get(), *in.Zone, in.Window, [&](TICalEventLines& lines) {
-      for (std::string& l : lines.Lines) out.Lines.push_back(std::move(l));
-    });
+    // A broken event in the resource makes it one that could not be read, and says so.
+    out.Readable = 0 == CollectICalendarLines(
+                            root.get(), *in.Zone, in.Window,
+                            [&](TICalEventLines& lines) {
+                              for (std::string& l : lines.Lines) out.Lines.push_back(std::move(l));
+                            },
+                            &budget);
   } catch (const EICalendarError&) {
     out.Readable = false;
+  } catch (const EICalendarCancelled&) {
+    throw EHttpError("中止しました", true);  // as a cancel between requests ends the run
   }
   Checked(out.Uid);
   for (const std::string& line : out.Lines) Checked(line, false);
@@ -117,7 +123,9 @@ class TFreeLines {
 class TSyncRun {
  public:
   TSyncRun(THttpClient& http, const TCalDavSyncInput& in, TLineList& list)
-      : in_(in), list_(list), server_(http, in.Settings.Url), remove_(list.Count(), false) {}
+      : in_(in), list_(list), server_(http, in.Settings.Url), remove_(list.Count(), false) {
+    budget_.CancelRequested = http.CancelRequested;
+  }
 
   TCalDavSyncResult Run();
 
@@ -153,7 +161,8 @@ class TSyncRun {
   std::unordered_map<std::string, size_t> known_;  // the state's resources by HrefKey
   std::unordered_set<std::string> usedKeys_;       // hrefs the listing named besides
   std::optional<TFreeLines> free_;
-  std::string head_;  // of every document sent
+  std::string head_;    // of every document sent
+  TICalBudget budget_;  // the lines and rule steps of all the resources read in this run
 };
 
 bool TSyncRun::Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines) {
@@ -361,7 +370,7 @@ TCalDavSyncResult TSyncRun::Run() {
     }
     auto f = fetched.find(HrefKey(res.Href));
     if (f != fetched.end()) {
-      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_, server_);
+      TServerEvent ev = ReadServerEvent(f->second.CalendarData, in_, server_, budget_);
       if (!ev.Readable) ++result_.Skipped;
       // A server version the schedule already holds as it is (an edit sent by a run cut off
       // before it wrote the state) is no conflict.
@@ -383,7 +392,7 @@ TCalDavSyncResult TSyncRun::Run() {
     kept.push_back(std::move(res));
   }
   for (TDavEntry& e : fresh) {
-    TServerEvent ev = ReadServerEvent(e.CalendarData, in_, server_);
+    TServerEvent ev = ReadServerEvent(e.CalendarData, in_, server_, budget_);
     if (!ev.Readable) ++result_.Skipped;
     if (Replace({}, ev.Lines)) ++result_.Received;
     kept.push_back({e.Href, e.ETag, ev.Uid, std::move(ev.Lines)});
@@ -414,6 +423,7 @@ TCalDavSyncResult TSyncRun::Run() {
   }
   PushLocalLines(left, kept);
 
+  result_.Cut = budget_.LeftOut;
   // Every request went through: now the schedule, then the state (made first: a value it
   // cannot hold must stop the run before the schedule is saved).
   state_.Resources = std::move(kept);
@@ -481,6 +491,9 @@ std::string CalDavDoneMessage(const TCalDavSyncResult& r) {
     text += "\r\niCalendar で表せない行 " + std::to_string(r.LeftOut) +
             " 件はこの予定表だけに残しました。";
   if (r.Skipped > 0) text += "\r\n読めなかったサーバーの予定 " + std::to_string(r.Skipped) + " 件";
+  if (r.Cut > 0)
+    text += "\r\n1 回の同期で取り込める " + std::to_string(kMaxImportLines) + " 行を超えた " +
+            std::to_string(r.Cut) + " 行は取り込みませんでした。";
   return text;
 }
 

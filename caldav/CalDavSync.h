@@ -100,6 +100,7 @@ struct TCalDavSyncResult {
   size_t Conflicts = 0;  // changed on both sides, kept twice
   size_t LeftOut = 0;    // lines iCalendar cannot express, kept here only
   size_t Skipped = 0;    // server resources that could not be read
+  size_t Cut = 0;        // server lines beyond what one run takes in (kMaxImportLines)
   bool Changed = false;  // the list changed
 
   bool operator==(const TCalDavSyncResult&) const = default;

@@ -1,11 +1,13 @@
 // moriva-cli ics-export and ics-import: the schedule file to and from iCalendar files.
 #include <ctime>
 #include <ostream>
+#include <utility>
 
 #include "base/FileLock.h"
 #include "base/LineList.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
+#include "cli/Interrupt.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
 #include "schedule/ScheduleFile.h"
@@ -48,12 +50,18 @@ int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   // Held until the command ends, so no other writer saves over what this one writes.
   const TFileLock lock(pos[0], kScheduleWriterWait);
   LoadScheduleFile(pos[0], list);
-  const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window);
+  TInterruptScope interrupt;
+  TICalBudget budget;
+  budget.CancelRequested = [] { return g_interrupted != 0; };
+  const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window, std::move(budget));
   // An unchanged schedule is not written again.
   if (r.Added > 0) SaveScheduleFile(pos[0], list);
   out << "同期完了しました。\n"
       << "added " << r.Added << ", already present " << r.Duplicates << ", skipped " << r.Skipped
-      << ", made safe " << r.MadeSafe << '\n';
+      << ", made safe " << r.MadeSafe;
+  if (r.LeftOut > 0) out << ", left out " << r.LeftOut << " beyond " << kMaxImportLines << " lines";
+  if (r.RulesCut) out << ", repeating rules cut short";
+  out << '\n';
   return 0;
 }
 

@@ -20,6 +20,7 @@
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
+#include "cli/Interrupt.h"
 #include "formats/CsvMerge.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
@@ -124,25 +125,6 @@ std::string ReadSecretLine(std::string_view key, std::ostream& err) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
-
-// Ctrl+C during a receive asks it to stop after the mail in hand; uidl.ini then still
-// records what was handled.
-volatile std::sig_atomic_t g_interrupted = 0;
-
-class TInterruptScope {
- public:
-  TInterruptScope() {
-    g_interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = [](int) { g_interrupted = 1; };
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &saved_);
-  }
-  ~TInterruptScope() { sigaction(SIGINT, &saved_, nullptr); }
-
- private:
-  struct sigaction saved_ {};
-};
 
 }  // namespace
 

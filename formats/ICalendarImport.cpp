@@ -1,9 +1,12 @@
 #include "formats/ICalendarImport.h"
 
 #include <cstdint>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
@@ -215,9 +218,34 @@ std::optional<std::string> KeptLine(icalcomponent* ev, TZoneResolver& zones,
   return line;
 }
 
-// Collects the instances of a repeating event in its own zone, in time order.
+void CheckCancel(const TICalBudget& budget) {
+  if (budget.CancelRequested && budget.CancelRequested()) throw EICalendarCancelled();
+}
+
+// Takes one step of the budget; false when none is left.
+bool TakeStep(TICalBudget& budget) {
+  if (budget.StepsLeft == 0) {
+    budget.RulesCut = true;
+    return false;
+  }
+  if (--budget.StepsLeft % 4096 == 0) CheckCancel(budget);
+  return true;
+}
+
+// The minute of the user's wall clock a line is made for, as a number in time order: instances
+// within one minute make the same line.
+int64_t LineMinute(icaltimetype local) {
+  const int64_t day = (int64_t{local.year} * 13 + local.month) * 32 + local.day;
+  return local.is_date ? day * 1440 : day * 1440 + local.hour * 60 + local.minute;
+}
+
+// Collects the lines' times of a repeating event that fall on the window's days, in time order,
+// as the user's wall-clock times: the earliest `room` of them, the others only counted.
 class TInstances {
  public:
+  TInstances(const TICalZone& zone, const TICalWindow& window, size_t room)
+      : zone_(zone), window_(window), room_(room) {}
+
   void Exclude(icaltimetype t) {
     if (t.is_date)
       excludedDays_.insert(DayNumber(t));
@@ -226,11 +254,22 @@ class TInstances {
   }
   void Add(icaltimetype t) {
     if (excluded_.count(Moment(t)) || excludedDays_.count(DayNumber(t))) return;
-    found_.try_emplace(Moment(t), t);
+    const icaltimetype local = ToUserTime(t, zone_);
+    if (local.year < 1 || local.year > 9999) return;
+    const JuliusDay day = DateToJulius(local.year, local.month, local.day);
+    if (day < window_.From || day > window_.To) return;
+    if (!found_.try_emplace(LineMinute(local), local).second || found_.size() <= room_) return;
+    found_.erase(std::prev(found_.end()));
+    ++dropped_;
   }
   const std::map<int64_t, icaltimetype>& Found() const { return found_; }
+  size_t Dropped() const { return dropped_; }
 
  private:
+  const TICalZone& zone_;
+  const TICalWindow& window_;
+  const size_t room_;
+  size_t dropped_ = 0;
   std::set<int64_t> excluded_;
   std::set<int32_t> excludedDays_;
   std::map<int64_t, icaltimetype> found_;
@@ -248,29 +287,33 @@ icaltimetype WindowEdge(JuliusDay day, icaltimetype like) {
   return t;
 }
 
+struct TRecurIteratorFree {
+  void operator()(icalrecur_iterator* it) const { icalrecur_iterator_free(it); }
+};
+
 // Follows every RRULE of the event from the window's start on (with two days to spare for any
-// zone difference) until past its end; false when a rule cannot be followed at all.
-bool ExpandRules(icalcomponent* ev, icaltimetype start, const TICalWindow& window,
-                 TInstances& out) {
+// zone difference) until past its end, as far as the budget's steps go; false when a rule
+// cannot be followed at all.
+bool ExpandRules(icalcomponent* ev, icaltimetype start, const TICalWindow& window, TInstances& out,
+                 TICalBudget& budget) {
   const icaltimetype from = WindowEdge(window.From - 2, start);
   const icaltimetype to = WindowEdge(window.To + 2, start);
   for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY); p;
        p = icalcomponent_get_next_property(ev, ICAL_RRULE_PROPERTY)) {
     icalrecurrencetype rule = icalproperty_get_rrule(p);
     if (rule.freq == ICAL_NO_RECURRENCE) return false;
-    icalrecur_iterator* it = icalrecur_iterator_new(rule, start);
+    std::unique_ptr<icalrecur_iterator, TRecurIteratorFree> it(icalrecur_iterator_new(rule, start));
     if (!it) return false;
     if (rule.count == 0 && icaltime_compare(start, from) < 0)
-      icalrecur_iterator_set_start(it, from);
-    for (size_t step = 0; step < kMaxRecurrenceSteps; ++step) {
-      icaltimetype t = icalrecur_iterator_next(it);
+      icalrecur_iterator_set_start(it.get(), from);
+    for (size_t step = 0; step < kMaxRecurrenceSteps && TakeStep(budget); ++step) {
+      icaltimetype t = icalrecur_iterator_next(it.get());
       if (icaltime_is_null_time(t) || icaltime_compare(t, to) > 0) break;
       if (icaltime_compare(t, from) >= 0) {
         t.zone = start.zone;
         out.Add(t);
       }
     }
-    icalrecur_iterator_free(it);
   }
   return true;
 }
@@ -292,7 +335,7 @@ namespace {
 
 bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* calendar,
                 const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
-                const TICalWindow& window, TICalEventLines& out) {
+                const TICalWindow& window, TICalEventLines& out, TICalBudget& budget) {
   out = {};
   if (props.damaged && IsDamaged(ev)) return false;
   icalproperty* startProp = props.start;
@@ -301,9 +344,18 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
   const icaltimetype start = zones.Resolve(startProp, icalproperty_get_dtstart(startProp));
   if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) return false;
 
+  // A single line, when the budget still has room for it.
+  auto addOne = [&](std::string line) {
+    if (budget.LinesLeft == 0) {
+      ++budget.LeftOut;
+      return;
+    }
+    --budget.LinesLeft;
+    out.Lines.push_back(std::move(line));
+  };
   if (props.extension)
     if (std::optional<std::string> kept = KeptLine(ev, zones, zone)) {
-      out.Lines.push_back(std::move(*kept));
+      addOne(std::move(*kept));
       return true;
     }
 
@@ -312,39 +364,40 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
   const std::string place =
       SafeText(props.location ? icalproperty_get_location(props.location) : nullptr, out.MadeSafe);
   const bool alarm = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT) != nullptr;
-  auto addLine = [&](icaltimetype t) {
-    const icaltimetype local = ToUserTime(t, zone);
-    if (local.year < 1 || local.year > 9999) return;
+  auto lineAt = [&](icaltimetype local) {
     const int hour = local.is_date ? 0 : local.hour;
     const int minute = local.is_date ? 0 : local.minute;
-    out.Lines.push_back(MakeScheduleLine(local.year, local.month, local.day, subject, place,
-                                         std::to_string(hour), std::to_string(minute), alarm));
+    return MakeScheduleLine(local.year, local.month, local.day, subject, place,
+                            std::to_string(hour), std::to_string(minute), alarm);
   };
 
   if (!(props.rrule || props.rdate) || props.recurrenceId) {
-    addLine(start);
-    return !out.Lines.empty();
+    const icaltimetype local = ToUserTime(start, zone);
+    if (local.year < 1 || local.year > 9999) return false;
+    addOne(lineAt(local));
+    return true;
   }
 
-  TInstances instances;
+  TInstances instances(zone, window, budget.LinesLeft);
   for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); p;
        p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
     instances.Exclude(zones.Resolve(p, icalproperty_get_exdate(p)));
-  for (icalcomponent* o : overrides)
+  // Every event of a UID looks at all the UID's overrides, so many of both cost their product.
+  for (icalcomponent* o : overrides) {
+    if (!TakeStep(budget)) break;
     if (icalproperty* id = icalcomponent_get_first_property(o, ICAL_RECURRENCEID_PROPERTY))
       instances.Exclude(zones.Resolve(id, icalproperty_get_recurrenceid(id)));
+  }
   instances.Add(start);
   for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY); p;
        p = icalcomponent_get_next_property(ev, ICAL_RDATE_PROPERTY)) {
     icaldatetimeperiodtype r = icalproperty_get_rdate(p);
     instances.Add(zones.Resolve(p, icaltime_is_null_time(r.time) ? r.period.start : r.time));
   }
-  if (!ExpandRules(ev, start, window, instances)) return false;
-  for (const auto& [moment, t] : instances.Found()) {
-    const icaltimetype local = ToUserTime(t, zone);
-    const JuliusDay day = DateToJulius(local.year, local.month, local.day);
-    if (day >= window.From && day <= window.To) addLine(t);
-  }
+  if (!ExpandRules(ev, start, window, instances, budget)) return false;
+  for (const auto& [minute, local] : instances.Found()) out.Lines.push_back(lineAt(local));
+  budget.LinesLeft -= out.Lines.size();
+  budget.LeftOut += instances.Dropped();
   return true;
 }
 
@@ -352,12 +405,17 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
 
 bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
                            const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
-                           const TICalWindow& window, TICalEventLines& out) {
-  return EventLines(ev, ScanEvent(ev), calendar, overrides, zone, window, out);
+                           const TICalWindow& window, TICalEventLines& out, TICalBudget* budget) {
+  TICalBudget own;
+  return EventLines(ev, ScanEvent(ev), calendar, overrides, zone, window, out,
+                    budget ? *budget : own);
 }
 
 size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
-                             const std::function<void(TICalEventLines&)>& take) {
+                             const std::function<void(TICalEventLines&)>& take,
+                             TICalBudget* budget) {
+  TICalBudget own;
+  TICalBudget& b = budget ? *budget : own;
   std::vector<icalcomponent*> calendars;
   if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root);
   for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
@@ -376,10 +434,11 @@ size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const T
     }
     static const std::vector<icalcomponent*> kNone;
     for (const auto& [ev, props] : events) {
+      CheckCancel(b);
       if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) continue;
       auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
-      if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window,
-                      lines))
+      if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window, lines,
+                      b))
         ++skipped;
       else
         take(lines);
@@ -389,23 +448,32 @@ size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const T
 }
 
 TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
-                                const TICalWindow& window) {
-  TICalComponent root = ParseICalendar(text);
+                                const TICalWindow& window, TICalBudget budget) {
+  TICalComponent root = ParseICalendar(text, budget.CancelRequested);
   TICalMergeResult result;
-  TScheduleMerger merger(schedule, 0);
-  result.Skipped = CollectICalendarLines(root.get(), zone, window, [&](TICalEventLines& lines) {
-    if (lines.MadeSafe) ++result.MadeSafe;
-    for (std::string& line : lines.Lines)
-      ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
-  });
+  // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
+  std::vector<std::string> taken;
+  result.Skipped = CollectICalendarLines(
+      root.get(), zone, window,
+      [&](TICalEventLines& lines) {
+        if (lines.MadeSafe) ++result.MadeSafe;
+        for (std::string& line : lines.Lines) taken.push_back(std::move(line));
+      },
+      &budget);
+  result.LeftOut = budget.LeftOut;
+  result.RulesCut = budget.RulesCut;
+  TScheduleMerger merger(schedule, taken.size());
+  for (std::string& line : taken)
+    ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
   return result;
 }
 
 TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
-                                    const TICalZone& zone, const TICalWindow& window) {
+                                    const TICalZone& zone, const TICalWindow& window,
+                                    TICalBudget budget) {
   const std::string text = ReadFileBytes(path);
   try {
-    return MergeICalendar(text, schedule, zone, window);
+    return MergeICalendar(text, schedule, zone, window, std::move(budget));
   } catch (const EICalendarError& e) {
     throw EICalendarError(
         "ファイル " + path.string() + " は iCalendar ファイルとして読めません (" + e.what() + ")",
@@ -427,6 +495,10 @@ std::string ICalMergeMessage(const TICalMergeResult& r) {
           " 件，読み飛ばし " + std::to_string(r.Skipped) + " 件";
   if (r.MadeSafe > 0)
     text += "\r\n予定の行に書けない文字を置き換えた予定 " + std::to_string(r.MadeSafe) + " 件";
+  if (r.LeftOut > 0)
+    text += "\r\n一度に読み込める " + std::to_string(kMaxImportLines) + " 件を超えた予定 " +
+            std::to_string(r.LeftOut) + " 件は加えませんでした";
+  if (r.RulesCut) text += "\r\n繰り返しが多すぎるため，途中までしか展開していない予定があります";
   return text;
 }
 

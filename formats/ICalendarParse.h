@@ -2,6 +2,7 @@
 // Reading a whole iCalendar document into libical's components, naming the line to blame
 // when the document is refused. The import (ICalendarImport.h) starts here.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,28 @@ class EICalendarError : public Exception {
   size_t Line;
 };
 
+// An import that was cancelled (Ctrl+C in moriva-cli); nothing was merged.
+class EICalendarCancelled : public Exception {
+ public:
+  EICalendarCancelled() : Exception("キャンセルしました。") {}
+};
+
+// Components nested deeper than this are refused: libical frees a component tree recursively,
+// so a few hundred thousand BEGIN lines would take the whole stack.
+inline constexpr size_t kMaxICalNesting = 64;
+// The changes of offset the time zones of one document may describe in all. libical works out
+// every change of a zone, from its DTSTART up to a far year, the first time a time in it is
+// converted; a real zone changes a few times a year (about 1 000 changes from 1601), a daily
+// rule from 1970 alone some 225 000.
+inline constexpr size_t kMaxICalZoneChanges = 100000;
+
 // Parses a whole document with libical. Returns the VCALENDAR (an XROOT holding several when
-// the file has more than one); throws EICalendarError for anything else.
-TICalComponent ParseICalendar(std::string_view text);
+// the file has more than one); throws EICalendarError for anything else, and for a document
+// that nests components beyond kMaxICalNesting or whose time zones change more often than
+// daily or more than kMaxICalZoneChanges times. These are refused as the lines are read,
+// before libical builds or expands anything of them. `cancelRequested` (may be empty) is asked
+// every few thousand lines; true stops the reading with EICalendarCancelled.
+TICalComponent ParseICalendar(std::string_view text,
+                              const std::function<bool()>& cancelRequested = {});
 
 }  // namespace moriva

@@ -21,6 +21,8 @@ port; any collection path is "the" collection.
                           huge-parts  as endless, but every part is a 250 MB reply
                           many-parts  as endless, with parts of 2 MB of events with long hrefs
                           big-events  the report lists 1000 events; each fetched is 200 KB
+                          minutely    the report lists 2 events, each repeating every minute
+                                      80 000 times
   caldav-hostile.py counts STATE
                         prints the requests since the last count, one "METHOD N" line per method,
                         sorted, and starts counting afresh
@@ -58,11 +60,11 @@ def token(text):
     return ("<d:sync-token>%s</d:sync-token>" % text).encode()
 
 
-def event(uid, padding=0):
+def event(uid, padding=0, rule=""):
     return ("BEGIN:VCALENDAR&#13;\nVERSION:2.0&#13;\nPRODID:-//t//t//EN&#13;\nBEGIN:VEVENT&#13;\n"
-            "UID:%s&#13;\nDTSTAMP:20261201T000000Z&#13;\nDTSTART:20261210T120000&#13;\n"
+            "UID:%s&#13;\nDTSTAMP:20261201T000000Z&#13;\nDTSTART:20261210T120000&#13;\n%s"
             "SUMMARY:Lunch&#13;\nDESCRIPTION:%s&#13;\nEND:VEVENT&#13;\nEND:VCALENDAR&#13;\n"
-            % (uid, "x" * padding))
+            % (uid, rule and "RRULE:%s&#13;\n" % rule, "x" * padding))
 
 
 class Server(http.server.ThreadingHTTPServer):
@@ -105,8 +107,9 @@ class Handler(ScriptedHandler):
             n = self.server.parts
             return self.part(b"".join(member(path + "%d-%d-" % (n, i) + "x" * 1000 + ".ics")
                                       for i in range(2000)))
-        if mode == "big-events":
-            return self.multistatus(*(member(path + "e%d.ics" % i) for i in range(1000)),
+        if mode in ("big-events", "minutely"):
+            count = 1000 if mode == "big-events" else 2
+            return self.multistatus(*(member(path + "e%d.ics" % i) for i in range(count)),
                                     token("t1"))
         href, etag, sync = path + "e1.ics", '"e1"', "t1"
         if mode == "bad-href":
@@ -124,9 +127,12 @@ class Handler(ScriptedHandler):
         mode = self.server.mode
         hrefs = [h.split("</d:href>")[0] for h in body.decode().split("<d:href>")[1:]]
         uid = "u1" + (FORGED.replace("&#13;&#10;", "\\n") if mode == "bad-uid" else "")
-        padding = 200 << 10 if mode == "big-events" else 0
+        padding = 200 << 10 if mode == "big-events" else 1
+        rule = "FREQ=MINUTELY;COUNT=80000" if mode == "minutely" else ""
         self.multistatus(*(member(h).replace(b"</d:getetag>", b"</d:getetag><c:calendar-data>" +
-                                             event(uid, padding).encode() + b"</c:calendar-data>")
+                                             event(uid if not rule else h.rsplit("/", 1)[1],
+                                                   padding, rule).encode() +
+                                             b"</c:calendar-data>")
                            for h in hrefs))
 
     def handle_any(self):

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "base/FileIO.h"
 #include "schedule/ScheduleLine.h"
@@ -89,6 +90,35 @@ TEST_F(CliHostileTest, ATargetNameTooLongFailsWithItsNameAndChangesNothing) {
                          ": ファイル " + target.string() + " を作成できません\n");
   }
   EXPECT_EQ(ReadFileBytes(mrv), "2030,2030,1,1,,,\"a- b- 9:0:0- TRUE\"\r\n");
+}
+
+// Ctrl+C during an import whose rules would take seconds more ends it within a second, with the
+// cancel message, and the schedule file is left as it was.
+TEST_F(CliHostileTest, CtrlCStopsAnIcsImportPromptly) {
+  std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:test\r\n";
+  for (int i = 0; i < 200; ++i)
+    ics += "BEGIN:VEVENT\r\nUID:" + std::to_string(i) +
+           "\r\nDTSTART:20260101T000000Z\r\nRRULE:FREQ=MINUTELY\r\nEND:VEVENT\r\n";
+  WriteFileAtomically(dir_ / "many.ics", ics + "END:VCALENDAR\r\n");
+  const std::string item = "2030,2030,1,1,,,\"a- b- 9:0:0- TRUE\"\r\n";
+  WriteFileAtomically(dir_ / "s.mrv", item);
+  // A background job starts with SIGINT ignored until the program catches it, so the signal is
+  // sent again until the program ends; the time runs from the first one.
+  const std::string timing = oracle::ShellQuote((dir_ / "timing").string());
+  const TCliRun r =
+      RunCaptured(MorivaCli() + " ics-import " + oracle::ShellQuote((dir_ / "s.mrv").string()) +
+                      " " + oracle::ShellQuote((dir_ / "many.ics").string()) +
+                      " --tz UTC --today 2026-06-01 & pid=$!; sleep 0.5; start=$(date +%s%N); "
+                      "while kill -INT $pid 2>/dev/null; do sleep 0.02; done; wait $pid; "
+                      "echo $? $(( ($(date +%s%N) - start) / 1000000 )) >" +
+                      timing,
+                  dir_);
+  EXPECT_EQ(r.err, "moriva-cli ics-import: キャンセルしました。\n");
+  int code = 0, ms = 0;
+  std::istringstream(ReadFileBytes(dir_ / "timing")) >> code >> ms;
+  EXPECT_EQ(code, 1);
+  EXPECT_LT(ms, 1000);
+  EXPECT_EQ(ReadFileBytes(dir_ / "s.mrv"), item);
 }
 
 }  // namespace

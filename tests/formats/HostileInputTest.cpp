@@ -1,16 +1,24 @@
 // Exchange files that are huge or named beyond what the file system takes. A big handset file
 // merges in time proportional to its records and counts every record it cannot read; a target
 // whose name is too long fails with one clear message and nothing is lost or left behind.
-// bench/hostile_bench.cpp merges a file of 1 000 000 records.
+// bench/hostile_bench.cpp merges a file of 1 000 000 records. Hostile iCalendar files are
+// refused or bounded, each read in a child process under a time and memory limit.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <climits>
+#include <fstream>
+#include <iostream>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "formats/CsvMerge.h"
 #include "formats/FileMenuActions.h"
+#include "formats/ICalendarImport.h"
 #include "schedule/ScheduleDocument.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/FakeDialogs.h"
@@ -121,6 +129,181 @@ TEST_F(LongTargetNameTest, EachTargetFailsClearlyWhenTooLong) {
       EXPECT_TRUE(fs::is_empty(dir_.Path()));
     }
   }
+}
+
+std::string Calendar(const std::string& inside) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:test\r\n" + inside + "END:VCALENDAR\r\n";
+}
+std::string Event(const std::string& body, int uid = 0) {
+  return "BEGIN:VEVENT\r\nUID:" + std::to_string(uid) + "\r\nDTSTART:20260101T000000Z\r\n" + body +
+         "END:VEVENT\r\n";
+}
+std::string Repeat(const std::string& s, size_t n) {
+  std::string out;
+  out.reserve(s.size() * n);
+  for (size_t i = 0; i < n; ++i) out += s;
+  return out;
+}
+// A zone of +09:00 whose one part repeats by `rule` from `start`; its RRULE is line 10.
+std::string Zone(const std::string& rule, const std::string& start = "19700101T000000") {
+  return "BEGIN:VTIMEZONE\r\nTZID:Z\r\nBEGIN:STANDARD\r\nDTSTART:" + start +
+         "\r\nTZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\nRRULE:" + rule +
+         "\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n" +
+         "BEGIN:VEVENT\r\nUID:z\r\nDTSTART;TZID=Z:20260101T090000\r\nEND:VEVENT\r\n";
+}
+std::string MinutelyEvents(int count) {
+  std::string events;
+  for (int i = 0; i < count; ++i)
+    events += Event("RRULE:FREQ=MINUTELY\r\nSUMMARY:m" + std::to_string(i) + "\r\n", i);
+  return Calendar(events);
+}
+
+// AddressSanitizer keeps freed memory aside and maps shadow memory, so the size limit is
+// checked in the plain build only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+size_t ResidentMiB() {
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE)) >> 20;
+}
+
+// Runs `check` in a child process, killed after `limit`: a crash, a hang or a runaway
+// allocation fails the case instead of the whole test program.
+struct TChildOutcome {
+  bool passed = false;  // ended in time and `check` held
+  double seconds = 0;
+  size_t grownMiB = 0;  // the child's peak resident size beyond what it started with
+};
+TChildOutcome RunInChild(const std::function<bool()>& check, std::chrono::seconds limit) {
+  const size_t startMiB = ResidentMiB();
+  const auto start = std::chrono::steady_clock::now();
+  std::cout.flush();
+  const pid_t pid = fork();
+  if (pid == 0) _exit(check() ? 0 : 1);
+  int status = 0;
+  rusage use{};
+  bool late = false;
+  while (wait4(pid, &status, WNOHANG, &use) != pid) {
+    if (!late && std::chrono::steady_clock::now() - start > limit) {
+      late = true;
+      kill(pid, SIGKILL);
+    }
+    usleep(10000);
+  }
+  TChildOutcome out;
+  out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  out.passed = !late && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const size_t peakMiB = static_cast<size_t>(use.ru_maxrss) >> 10;
+  out.grownMiB = peakMiB > startMiB ? peakMiB - startMiB : 0;
+  return out;
+}
+
+TEST(HostileICalendar, IsRefusedOrBoundedInTimeAndMemory) {
+  struct Case {
+    const char* name;
+    std::string ics;
+    std::string refusal;  // what() of the refusal; empty when the file is read
+    size_t added = 0;
+    bool bounded = false;  // lines were left out and rules cut short
+    int seconds = 60;
+  } cases[] = {
+      {"300 000 nested components", Calendar(Repeat("BEGIN:X\r\n", 300000)),
+       "67 行目: BEGIN の入れ子が深すぎます"},
+      {"nested inside an event", Calendar(Event(Repeat("BEGIN:X\r\n", 300000))),
+       "69 行目: BEGIN の入れ子が深すぎます"},
+      {"64 levels are read",
+       Calendar(Repeat("BEGIN:X\r\n", 63) + Repeat("END:X\r\n", 63) + Event("")), "", 1},
+      {"zone rule of every minute", Calendar(Zone("FREQ=MINUTELY")),
+       "10 行目: タイムゾーンの規則が1日より細かい単位で繰り返しています"},
+      {"zone rule of every second", Calendar(Zone("FREQ=SECONDLY;INTERVAL=3600")),
+       "10 行目: タイムゾーンの規則が1日より細かい単位で繰り返しています"},
+      {"zone rule of every hour", Calendar(Zone("FREQ=HOURLY", "20250101T000000")),
+       "10 行目: タイムゾーンの規則が1日より細かい単位で繰り返しています"},
+      {"daily zone rule", Calendar(Zone("FREQ=DAILY")),
+       "10 行目: タイムゾーンの切り替わりが多すぎます"},
+      {"yearly zone rule from 1601", Calendar(Zone("FREQ=YEARLY", "16010101T000000")), "", 1},
+      {"10 MB SUMMARY", Calendar(Event("SUMMARY:" + std::string(10 << 20, 'a') + "\r\n")), "", 1,
+       false, 20},
+      {"200 events of every minute", MinutelyEvents(200), "", kMaxImportLines, true},
+      {"300 rules in one event",
+       Calendar(Event(Repeat("RRULE:FREQ=MINUTELY\r\nRRULE:FREQ=HOURLY\r\n", 150))), "",
+       kMaxImportLines, true},
+  };
+  const TICalZone utc("UTC");
+  const TICalWindow window = DefaultICalWindow(DateToJulius(2026, 6, 1));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TChildOutcome run = RunInChild(
+        [&] {
+          TLineList list;
+          try {
+            const TICalMergeResult r = MergeICalendar(c.ics, list, utc, window);
+            std::cerr << c.name << ": added " << r.Added << ", left out " << r.LeftOut << '\n';
+            return c.refusal.empty() && r.Added == c.added && (r.LeftOut > 0) == c.bounded &&
+                   r.RulesCut == c.bounded;
+          } catch (const EICalendarError& e) {
+            std::cerr << c.name << ": " << e.what() << '\n';
+            return e.what() == c.refusal && list.Empty();
+          }
+        },
+        std::chrono::seconds(c.seconds));
+    EXPECT_TRUE(run.passed) << run.seconds << " s";
+    if (!kSanitized) EXPECT_LE(run.grownMiB, 512u);
+  }
+}
+
+// A sync reads many documents with one budget: the lines of all of them count together, and a
+// repeating event keeps its earliest instances.
+TEST(HostileICalendar, OneBudgetServesSeveralDocuments) {
+  const TICalZone utc("UTC");
+  const TICalWindow window{DateToJulius(2026, 1, 1), DateToJulius(2026, 1, 31)};
+  TICalBudget budget;
+  budget.LinesLeft = 3;
+  std::vector<std::string> lines;
+  auto read = [&](const std::string& ics) {
+    TICalComponent root = ParseICalendar(ics);
+    CollectICalendarLines(
+        root.get(), utc, window,
+        [&](TICalEventLines& ev) { lines.insert(lines.end(), ev.Lines.begin(), ev.Lines.end()); },
+        &budget);
+  };
+  read(Calendar(Event("SUMMARY:one\r\n")));
+  read(
+      Calendar(Event("RRULE:FREQ=DAILY;COUNT=5\r\nSUMMARY:daily\r\n") + Event("SUMMARY:late\r\n")));
+  EXPECT_EQ(lines, (std::vector<std::string>{"2026,2026,1,1,,,\"one- - 0:0:0- FALSE\"",
+                                             "2026,2026,1,1,,,\"daily- - 0:0:0- FALSE\"",
+                                             "2026,2026,1,2,,,\"daily- - 0:0:0- FALSE\""}));
+  EXPECT_EQ(budget.LeftOut, 4u);
+  EXPECT_EQ(budget.LinesLeft, 0u);
+}
+
+// A cancel is answered within a second however long the rules would still take, and the
+// schedule stays as it was.
+TEST(HostileICalendar, ACancelIsAnsweredPromptlyAndChangesNothing) {
+  const std::string ics = MinutelyEvents(200);
+  TLineList list{"2026,2026,1,1,,,\"kept- - 9:0:0- FALSE\""};
+  const TLineList before = list;
+  const auto start = std::chrono::steady_clock::now();
+  std::optional<std::chrono::steady_clock::time_point> asked;
+  auto cancel = [&] {
+    if (!asked && std::chrono::steady_clock::now() - start > std::chrono::milliseconds(100))
+      asked = std::chrono::steady_clock::now();
+    return asked.has_value();
+  };
+  TICalBudget budget;
+  budget.CancelRequested = cancel;
+  EXPECT_THROW(MergeICalendar(ics, list, TICalZone("UTC"),
+                              DefaultICalWindow(DateToJulius(2026, 6, 1)), budget),
+               EICalendarCancelled);
+  ASSERT_TRUE(asked);
+  EXPECT_LT(std::chrono::steady_clock::now() - *asked, std::chrono::seconds(1));
+  EXPECT_EQ(list, before);
 }
 
 }  // namespace

@@ -116,6 +116,35 @@ TEST_F(HostileServerTest, ListingsWithoutEndOrTooLargeEndTheRunUnchanged) {
   }
 }
 
+// Two events repeating every minute: one run takes in its bound of lines, counts the rest as
+// cut and says so; a cancel while the instances are made ends the run with nothing changed.
+TEST_F(HostileServerTest, RepeatsBeyondOneRunsBoundAreCutAndSaid) {
+  Mode("minutely");
+  std::filesystem::remove(StateFile());
+  TLineList list{Item(2026, 12, 5, "Mine")};
+  const auto start = std::chrono::steady_clock::now();
+  const TCalDavSyncResult r = BoundedSync(list);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(list.Count(), 1 + kMaxImportLines);
+  EXPECT_EQ(r.Cut, 2 * 80000 - kMaxImportLines);
+  EXPECT_THAT(CalDavDoneMessage(r), HasSubstr("60000 行は取り込みませんでした"));
+
+  std::filesystem::remove(StateFile());
+  TLineList again{Item(2026, 12, 5, "Mine")};
+  TCalDavSyncInput in = SyncInput(settings_, StateFile());
+  THttpClient http;
+  size_t asked = 0;
+  http.CancelRequested = [&] { return ++asked > 20; };  // past the listing, inside the events
+  try {
+    SyncCalDav(http, in, again);
+    ADD_FAILURE() << "not cancelled";
+  } catch (const EHttpError& e) {
+    EXPECT_TRUE(e.Cancelled);
+  }
+  EXPECT_EQ(again.Lines(), std::vector<std::string>{Item(2026, 12, 5, "Mine")});
+  EXPECT_EQ(State(), "");
+}
+
 // The server answers every PUT and keeps nothing: the next listing says every event is gone.
 // The window asks (No: nothing changes; Yes: the deletion as reported); moriva-cli refuses
 // unless told to go on.
