@@ -83,6 +83,13 @@ bool IsDamaged(icalcomponent* ev) {
       case ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR:
       case ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR:
         break;
+      case ICAL_XLICERRORTYPE_VALUEPARSEERROR:
+        // An empty value ("DESCRIPTION:", a field left blank on a phone) is dropped as if it
+        // were absent; the properties an item needs are checked on their own.
+        if (const char* why = icalproperty_get_xlicerror(p);
+            why && std::string_view(why).starts_with("No value for "))
+          break;
+        return true;
       default:
         return true;
     }

@@ -147,6 +147,9 @@ TEST(ICalendarImportTest, FilesAsOtherProgramsWriteThem) {
        {"2026,2026,1,1,,,\"New year- - 0:0:0- FALSE\"",
         "2028,2028,1,1,,,\"New year- - 0:0:0- FALSE\""}},
       {Event("DTSTART:20261208T090000\r\nSTATUS:CANCELLED\r\nSUMMARY:Off\r\n"), {}},
+      // Phones write the fields the user left blank as empty properties.
+      {Event("DTSTART:20261208T090000\r\nSUMMARY:Blank notes\r\nDESCRIPTION:\r\nLOCATION:\r\n"),
+       {"2026,2026,12,8,,,\"Blank notes- - 9:0:0- FALSE\""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
