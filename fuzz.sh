@@ -3,9 +3,10 @@
 #   ./fuzz.sh                   build, then the short CTest run of every target
 #   ./fuzz.sh TARGET SECONDS    build, then a campaign of one target (e.g. fuzz_comma_text 600)
 #   ./fuzz.sh all SECONDS       a campaign of every target in turn
-#   ./fuzz.sh --long TARGET|all SECONDS
+#   ./fuzz.sh --long TARGET|all SECONDS [RUNS]
 #                               a campaign with inputs up to 4 MiB, each under 512 MiB of memory
-#                               and 10 s: hostile files, not only odd ones
+#                               and 10 s: hostile files, not only odd ones; RUNS ends it after
+#                               that many inputs
 # A campaign keeps what it learns in build-fuzz/campaign/<target> (the seeds in
 # fuzz/corpus/<target> are only read) and stops at the first crash, time-out or excess of
 # memory, leaving the input as build-fuzz/crash-<hash> (timeout-, oom-); turn that into a
@@ -41,12 +42,14 @@ if [ "$1" = --long ]; then
   # of the limit after a few hundred inputs; 64 MiB still catches a use soon after a free.
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=64"
 fi
-if [ $# -ne 2 ]; then
-  echo "usage: $0 [[--long] TARGET|all SECONDS]" >&2
+if [ $# -ne 2 ] && [ $# -ne 3 ]; then
+  echo "usage: $0 [[--long] TARGET|all SECONDS [RUNS]]" >&2
   exit 2
 fi
 target=$1
 seconds=$2
+# RUNS, when given, ends each campaign after that many inputs (or SECONDS, whichever is first).
+[ $# -eq 3 ] && limits+=(-runs="$3")
 if [ "$target" = all ]; then
   targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
 else
