@@ -24,11 +24,11 @@ namespace moriva {
 // The question before writing over a file another program changed (UTF-8; %s the file name
 // without its folder), in a box titled "確認" with the buttons below, キャンセル the default.
 inline constexpr std::string_view kChangedOnDiskQuestion =
-    "ファイル %s は、読み込んだ後に他のプログラムで書き換えられています。\r\n"
+    "%s は他のプログラムで書き換えられています。\r\n"
     "再読込: ファイルの内容を読み込みます（ここでの変更は失われます）。\r\n"
     "上書き: ここでの内容でファイルを書き換えます。";
-inline constexpr std::string_view kReloadButton = "再読込";
-inline constexpr std::string_view kOverwriteButton = "上書き";
+inline constexpr std::string_view kReloadButton = "再読込(&R)";
+inline constexpr std::string_view kOverwriteButton = "上書き(&O)";
 // How long the window waits for another writer (a sync, an import) before it says so.
 inline constexpr std::chrono::seconds kWindowWriterWait{2};
 
