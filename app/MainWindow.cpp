@@ -197,7 +197,18 @@ void TMainWindow::CreateActions() {
   addAction(EditSchedule);
   NewSchedule = make("新規", 13, [&doc] { doc.NewScheduleExecute(); });
   LoadSchedule = make("読込", 2, [&doc] { doc.LoadScheduleExecute(); });
-  SaveSchedule = make("保存", 3, [&doc] { doc.SaveScheduleExecute(); });
+  OverwriteSchedule = make("上書き保存", 3, [&doc] { doc.OverwriteScheduleExecute(); });
+  SaveSchedule = make("名前を付けて保存", -1, [&doc] { doc.SaveScheduleExecute(); });
+  // The keys every desktop program answers; shown beside the entries in the menu.
+  for (const auto& [action, keys] :
+       {std::pair{NewSchedule, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {LoadSchedule, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {OverwriteSchedule, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {SaveSchedule, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}}) {
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+  }
   XmlOut = make("XML出力", 5, [&doc] { XmlOutExecute(doc); });
   Closes = make("終了", 6, [this] { ClosesExecute(); });
   Version = make("バージョン", -1, [this] { VersionExecute(); });
@@ -226,6 +237,7 @@ void TMainWindow::CreateMenus() {
   file->addSeparator();
   file->addAction(NewSchedule);
   file->addAction(LoadSchedule);
+  file->addAction(OverwriteSchedule);
   file->addAction(SaveSchedule);
   file->addSeparator();
   file->addAction(CsvIn);
@@ -359,9 +371,9 @@ void TMainWindow::EditScheduleExecute() {
 
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
-  for (QAction* a : {EditSchedule, NewSchedule, LoadSchedule, SaveSchedule, CsvIn, CsvOut, IcsIn,
-                     IcsOut, XmlOut, SendToHandset, ReceiveFromHandset, CalDavSync, Closes, Setting,
-                     PrintMenu->Print, PrintMenu->PdfOut}) {
+  for (QAction* a : {EditSchedule, NewSchedule, LoadSchedule, OverwriteSchedule, SaveSchedule,
+                     CsvIn, CsvOut, IcsIn, IcsOut, XmlOut, SendToHandset, ReceiveFromHandset,
+                     CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
   EditMenu->SetBlocked(on);

@@ -68,7 +68,8 @@ class TMainWindow : public QMainWindow {
       nullptr;  // 予定編集; Enter and a double click on the week view run it too
   QAction* NewSchedule = nullptr;
   QAction* LoadSchedule = nullptr;
-  QAction* SaveSchedule = nullptr;
+  QAction* OverwriteSchedule = nullptr;  // 上書き保存 (Ctrl+S): the open file, no dialog
+  QAction* SaveSchedule = nullptr;       // 名前を付けて保存 (Ctrl+Shift+S)
   QAction* CsvIn = nullptr;
   QAction* CsvOut = nullptr;
   QAction* IcsIn = nullptr;

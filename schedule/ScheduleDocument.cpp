@@ -186,6 +186,11 @@ void TScheduleDocument::SaveScheduleExecute() {
   Modified = false;
 }
 
+void TScheduleDocument::OverwriteScheduleExecute() {
+  if (schedule_file_name_.empty()) return SaveScheduleExecute();
+  if (SaveScheduleTo(schedule_file_name_)) SetTitle(TitleAfterSave(schedule_file_name_));
+}
+
 bool TScheduleDocument::CloseQuery() {
   bool saved = true;
   if (Modified) {

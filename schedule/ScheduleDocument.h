@@ -66,6 +66,9 @@ class TScheduleDocument {
   // `file` when given (a file dropped on the window), else the file the user chooses.
   void LoadScheduleExecute(const std::optional<std::filesystem::path>& file = std::nullopt);
   void SaveScheduleExecute();
+  // 上書き保存: writes the open file without a dialog (asking first only when it changed on
+  // disk); an untitled schedule goes through SaveScheduleExecute's dialog.
+  void OverwriteScheduleExecute();
 
   // The close question: whether the window may close. Writes the current file name to the
   // settings file whenever the user did not decline saving.

@@ -236,5 +236,24 @@ TEST_F(KeyboardOnlyTest, EnterInTheMenusIsTheMenusAndLoadingAsksFirst) {
   EXPECT_EQ(Master(f), Lines{kMeeting});
 }
 
+// Ctrl+S writes the open file as it stands, with no dialog and no question; Ctrl+Shift+S is
+// the dialog of 名前を付けて保存.
+TEST_F(KeyboardOnlyTest, CtrlSWritesTheOpenFileWithoutADialog) {
+  TMainWindow& f = Start({kMeeting});
+  f.Schedule.Lines().Add(kLunch);
+  f.Document().ListEdited();
+  Press(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(dialogs_.Calls.empty());
+  EXPECT_FALSE(f.Modified());
+  EXPECT_EQ(f.windowTitle(), QStringLiteral("Moriva【s.mrv】"));
+  TLineList saved;
+  LoadScheduleFile(dir_.Path() / "s.mrv", saved);
+  EXPECT_EQ(Lines(saved.begin(), saved.end()), (Lines{kMeeting, kLunch}));
+
+  dialogs_.CancelFile();
+  Press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialogs_.CallsOf(TFakeDialogs::Kind::SaveFile).size(), 1u);
+}
+
 }  // namespace
 }  // namespace moriva

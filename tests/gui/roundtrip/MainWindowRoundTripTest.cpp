@@ -86,8 +86,9 @@ struct TLiveWatch {
     QObject::connect(&timer, &QTimer::timeout, [&] {
       if (!f.Transferring()) return;
       ++ticks;
-      for (QAction* a : {f.EditSchedule, f.NewSchedule, f.LoadSchedule, f.SaveSchedule, f.CsvIn,
-                         f.SendToHandset, f.ReceiveFromHandset, f.Setting, f.Closes})
+      for (QAction* a :
+           {f.EditSchedule, f.NewSchedule, f.LoadSchedule, f.OverwriteSchedule, f.SaveSchedule,
+            f.CsvIn, f.SendToHandset, f.ReceiveFromHandset, f.Setting, f.Closes})
         quietActionsEnabled = quietActionsEnabled || a->isEnabled();
       cancelEnabled = cancelEnabled && f.CancelTransfer->isEnabled();
       if (during) during();
