@@ -194,8 +194,16 @@ void TScheduleDocument::OverwriteScheduleExecute() {
 bool TScheduleDocument::CloseQuery() {
   bool saved = true;
   if (Modified) {
-    if (!dialogs_.AskYesNo(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None, TMsgDefault::Yes))
-      return true;  // declined: close at once, the settings file untouched
+    // Esc and the title bar's close button answer キャンセル: unsaved items are never lost
+    // to a key pressed by habit.
+    switch (dialogs_.AskYesNoCancel(kSaveOnCloseQuestion, kConfirmCaption, TMsgIcon::None)) {
+      case TMsgAnswer::Cancel:
+        return false;
+      case TMsgAnswer::No:
+        return true;  // declined: close at once, the settings file untouched
+      case TMsgAnswer::Yes:
+        break;
+    }
     // A save that did not happen, or a reload chosen instead, keeps the window open.
     saved = SaveScheduleTo(schedule_file_name_);
   }

@@ -70,8 +70,8 @@ class TScheduleDocument {
   // disk); an untitled schedule goes through SaveScheduleExecute's dialog.
   void OverwriteScheduleExecute();
 
-  // The close question: whether the window may close. Writes the current file name to the
-  // settings file whenever the user did not decline saving.
+  // The close question (はい / いいえ / キャンセル; Esc is キャンセル): whether the window may
+  // close. Writes the current file name to the settings file after はい.
   bool CloseQuery();
 
   // The lines were changed from outside (editor OK, CSV merge): the change becomes one step of

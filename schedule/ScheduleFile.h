@@ -19,8 +19,9 @@ inline constexpr std::string_view kScheduleFileFilter = "Moriva(*.mrv)|*.mrv|全
 inline constexpr std::string_view kDefaultScheduleFileName = "sample.mrv";
 inline constexpr std::string_view kScheduleFileExtension = ".mrv";
 
-// The questions of the file actions (UTF-8), both in a box titled "確認" with Yes and No:
-// before 新規 (exclamation icon) and, when the schedule was modified, before closing (no icon).
+// The questions of the file actions (UTF-8), both in a box titled "確認": before 新規 (Yes and
+// No, exclamation icon) and, when the schedule was modified, before closing (Yes, No and
+// Cancel, no icon).
 inline constexpr std::string_view kConfirmCaption = "確認";
 inline constexpr std::string_view kNewScheduleQuestion =
     "予定ファイルを新規作成します。よろしいですか？";

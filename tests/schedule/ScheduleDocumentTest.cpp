@@ -233,19 +233,23 @@ TEST_F(ScheduleDocumentTest, CloseQuestionThreeAnswers) {
   EXPECT_TRUE(dialogs_.Calls.empty());
   EXPECT_EQ(Remembered(), "");
 
-  // No: closes at once and leaves the settings file alone.
+  // Cancel (Esc, the close button) and No: the window stays, or closes at once; the settings
+  // file is left alone either way.
   WriteProfileString("global", "mrvfile", "/old/place.mrv", dir_ / "hs110.ini");
   doc_.Modified = true;
-  dialogs_.AnswerNo();
+  dialogs_.AnswerThreeWay(TMsgAnswer::Cancel);
+  EXPECT_FALSE(doc_.CloseQuery());
+  EXPECT_TRUE(doc_.Modified);
+  dialogs_.AnswerThreeWay(TMsgAnswer::No);
   EXPECT_TRUE(doc_.CloseQuery());
   EXPECT_EQ(Remembered(), "/old/place.mrv");
-  const auto q = dialogs_.CallsOf(Kind::AskYesNo).at(0);
+  const auto q = dialogs_.CallsOf(Kind::AskYesNoCancel).at(0);
   EXPECT_EQ(q.Text, "データを保存しますか？");
   EXPECT_EQ(q.Caption, "確認");
   EXPECT_EQ(q.Icon, TMsgIcon::None);
 
   // Yes on an untitled schedule, save dialog cancelled: stays open, remembers "".
-  dialogs_.AnswerYes();
+  dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
   dialogs_.CancelFile();
   EXPECT_FALSE(doc_.CloseQuery());
   EXPECT_TRUE(doc_.Modified);
@@ -253,7 +257,7 @@ TEST_F(ScheduleDocumentTest, CloseQuestionThreeAnswers) {
 
   // Yes, a file chosen: saved, closes, remembered.
   list_.Add(kItem);
-  dialogs_.AnswerYes();
+  dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
   dialogs_.AnswerFile(dir_ / "new.mrv");
   EXPECT_TRUE(doc_.CloseQuery());
   EXPECT_FALSE(doc_.Modified);
@@ -268,7 +272,7 @@ TEST_F(ScheduleDocumentTest, CloseWithAFileThatCannotBeWrittenStaysOpen) {
   fs::remove(dir_ / "a.mrv");
   fs::create_directories(dir_ / "a.mrv");
   doc_.Modified = true;
-  dialogs_.AnswerYes();
+  dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
   EXPECT_FALSE(doc_.CloseQuery());
   EXPECT_TRUE(doc_.Modified);
   ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);

@@ -152,16 +152,31 @@ TEST_F(MainWindowBasicsTest, CloseQuestionPaths) {
     auto form = Start();
     dialogs_.AnswerYes();
     form->NewSchedule->trigger();
-    dialogs_.AnswerNo();
+    dialogs_.AnswerThreeWay(TMsgAnswer::No);
     EXPECT_TRUE(form->close());
     EXPECT_EQ(Ini(), "[global]\r\nmrvfile=old.mrv\r\n");
+  }
+  {
+    SCOPED_TRACE("Cancel (Esc, the close button): stays open, nothing lost or written");
+    auto form = Start();
+    dialogs_.AnswerYes();
+    form->NewSchedule->trigger();
+    form->Schedule.Lines().Add("2026,2026,12,7,,,\"c- d- 10:0:0- TRUE\"");
+    dialogs_.AnswerThreeWay(TMsgAnswer::Cancel);
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(form->Schedule.Lines().Count(), 1u);
+    EXPECT_EQ(Ini(), "[global]\r\nmrvfile=old.mrv\r\n");
+    dialogs_.AnswerThreeWay(TMsgAnswer::No);
+    EXPECT_TRUE(form->close());
   }
   {
     SCOPED_TRACE("Yes, then the save dialog cancelled: stays open, remembers empty");
     auto form = Start();
     dialogs_.AnswerYes();
     form->NewSchedule->trigger();
-    dialogs_.AnswerYes();
+    dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
     dialogs_.CancelFile();
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, ASaveThatFailsWhileClosingKeepsTheWindowOpen) {
   fs::remove(dir_ / "a.mrv");
   fs::create_directories(dir_ / "a.mrv");  // the name is now a folder: the write must fail
   f.Document().Modified = true;
-  dialogs_.AnswerYes();
+  dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
   EXPECT_FALSE(f.close());
   EXPECT_TRUE(f.isVisible());
   ASSERT_EQ(dialogs_.MessageTexts().size(), 1u);
