@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace moriva {
 
@@ -170,6 +171,16 @@ void TCalendarView::resizeEvent(QResizeEvent* event) {
 void TCalendarView::mouseDoubleClickEvent(QMouseEvent* event) {
   QFrame::mouseDoubleClickEvent(event);  // a press, which selects the day under the mouse
   if (OnDblClick) OnDblClick(*this);
+}
+
+void TCalendarView::wheelEvent(QWheelEvent* event) {
+  if (!OnWheel) return QFrame::wheelEvent(event);
+  // 120 eighths of a degree make one notch of a common wheel.
+  wheel_delta_ -= event->angleDelta().y();
+  const int steps = wheel_delta_ / 120;
+  wheel_delta_ -= steps * 120;
+  event->accept();
+  if (steps != 0) OnWheel(*this, steps);
 }
 
 void TCalendarView::KeyDown(QKeyEvent* event) {

@@ -71,6 +71,9 @@ class TCalendarView : public QFrame {
   TDayChangeEvent OnDayChange;
   // A double click, after the press it begins with has selected the day under the mouse.
   std::function<void(TCalendarView& Sender)> OnDblClick;
+  // The mouse wheel turned over the control: `steps` notches, positive towards the user (later
+  // dates), a touchpad's small movements added up to whole notches.
+  std::function<void(TCalendarView& Sender, int steps)> OnWheel;
   // A key pressed while the control has the focus. The month grid calls it after its own move,
   // the week list before its move; setting event->accept() there does not stop the move.
   std::function<void(TCalendarView& Sender, QKeyEvent* event)> OnKeyDown;
@@ -108,6 +111,7 @@ class TCalendarView : public QFrame {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   // Gives the key to OnKeyDown; the subclasses call it before or after their own moves.
   void KeyDown(QKeyEvent* event);
 
@@ -117,6 +121,7 @@ class TCalendarView : public QFrame {
 
   TCalendarFonts fonts_;
   JuliusDay julius_day_;
+  int wheel_delta_ = 0;  // eighths of a degree turned and not yet a whole notch
   const TScheduleModel& model_;
   QColor color_;
   QImage image_;

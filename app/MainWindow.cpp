@@ -176,6 +176,16 @@ void TMainWindow::SetupCalendars() {
   };
   WeekCalendar->OnDayChange = MonthCalendar->OnDayChange;
   WeekCalendar->OnDblClick = [this](TCalendarView&) { EditSchedule->trigger(); };
+  MonthCalendar->OnDblClick = WeekCalendar->OnDblClick;
+  // The wheel turns the month calendar by months and the week list by weeks.
+  MonthCalendar->OnWheel = [](TCalendarView& c, int steps) {
+    for (; steps > 0; --steps) c.NextMonth();
+    for (; steps < 0; ++steps) c.PrevMonth();
+  };
+  WeekCalendar->OnWheel = [](TCalendarView& c, int steps) {
+    for (; steps > 0; --steps) c.NextWeek();
+    for (; steps < 0; ++steps) c.PrevWeek();
+  };
   WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                                        const std::string& mainText, QRect& rect, int32_t) {
     DrawWeekDayCell(canvas, dayText, mainText, rect);
@@ -214,6 +224,9 @@ void TMainWindow::CreateActions() {
   Version = make("バージョン", -1, [this] { VersionExecute(); });
   Setting = make("設定", -1, [this] { SettingExecute(); });
   JumpToday = make("今日へ", -1, [this] { JumpTodayExecute(); });
+  JumpToday->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  JumpToday->setShortcutContext(Qt::WindowShortcut);
+  addAction(JumpToday);
   GoToDate = make("日付へ移動", -1, [this] { GoToDateExecute(); });
   GoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   GoToDate->setShortcutContext(Qt::WindowShortcut);
@@ -277,6 +290,7 @@ void TMainWindow::CreateMenus() {
     SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day());
   };
   view->addSeparator();
+  view->addAction(JumpToday);
   view->addAction(GoToDate);
 
   QMenu* transfer = menuBar()->addMenu(QStringLiteral("転送(&T)"));
@@ -326,6 +340,7 @@ void TMainWindow::CreateToolBar() {
     }
   };
   addButton(EditSchedule);
+  addButton(JumpToday);
   bar->addSeparator();
   addButton(SendToHandset);
   addButton(ReceiveFromHandset);

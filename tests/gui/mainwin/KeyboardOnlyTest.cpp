@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <functional>
 #include <map>
 
@@ -253,6 +254,42 @@ TEST_F(KeyboardOnlyTest, CtrlSWritesTheOpenFileWithoutADialog) {
   dialogs_.CancelFile();
   Press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(dialogs_.CallsOf(TFakeDialogs::Kind::SaveFile).size(), 1u);
+}
+
+// The wheel turns the month calendar by months and the week list by weeks (a touchpad's small
+// movements add up to a notch); a double click on a day of the month calendar opens the editor
+// on that day; Ctrl+T comes back to today.
+TEST_F(KeyboardOnlyTest, WheelDoubleClickAndCtrlTMoveWhereTheyPoint) {
+  TMainWindow& f = Start({kMeeting});
+  auto turn = [](QWidget* w, int angle) {
+    QWheelEvent e(QPointF(20, 20), w->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+  };
+  turn(f.MonthCalendar, -120);  // towards the user: later
+  EXPECT_EQ(f.MonthCalendar->GetJuliusDay(), DateToJulius(2027, 1, 7));
+  EXPECT_EQ(f.WeekCalendar->GetJuliusDay(), DateToJulius(2027, 1, 7));
+  turn(f.MonthCalendar, 240);
+  EXPECT_EQ(f.MonthCalendar->GetJuliusDay(), DateToJulius(2026, 11, 7));
+  for (int i = 0; i < 4; ++i) turn(f.WeekCalendar, -30);
+  EXPECT_EQ(f.WeekCalendar->GetJuliusDay(), DateToJulius(2026, 11, 14));
+
+  f.SyncDate(2026, 12, 7);
+  std::optional<QString> caption;
+  WhenModal([&](QWidget* w) {
+    if (auto* editor = qobject_cast<TScheduleEditorWindow*>(w)) caption = editor->windowTitle();
+    w->close();
+  });
+  const QRect cell = f.MonthCalendar->CellRect(3, 3);  // Wednesday 12/16 in December 2026
+  QTest::mouseDClick(f.MonthCalendar, Qt::LeftButton, Qt::NoModifier, cell.center());
+  EXPECT_EQ(f.MonthCalendar->GetJuliusDay(), DateToJulius(2026, 12, 16));
+  ASSERT_TRUE(caption.has_value());
+
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  f.MonthCalendar->setFocus();
+  Press(Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(f.MonthCalendar->GetJuliusDay(), TodayJulius());
 }
 
 }  // namespace
