@@ -34,7 +34,7 @@ import threading
 import time
 import urllib.request
 
-from detached_server import ScriptedHandler, read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, run, write_state
 
 CONTROL = "/.hostile/"
 METHODS = ["GET", "HEAD", "POST", "PUT", "DELETE", "OPTIONS", "PROPFIND", "REPORT", "MKCALENDAR"]
@@ -188,22 +188,10 @@ def control(state, path, body=""):
 
 
 def main(argv):
-    command, state = argv[1], argv[2]
-    if command == "start":
-        return start(__file__, state)
-    if command == "serve":
-        serve(state)
-    elif command == "stop":
-        stop(state)
-    elif command == "mode":
-        control(state, "mode", argv[3])
-    elif command == "counts":
-        sys.stdout.write(control(state, "counts"))
-    else:
-        print("unknown command " + command, file=sys.stderr)
-        return 2
-    return 0
-
+    return run(__file__, argv, serve, commands={
+        "mode": lambda state, mode: control(state, "mode", mode),
+        "counts": lambda state, *_: sys.stdout.write(control(state, "counts")),
+    })
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv))

@@ -33,7 +33,7 @@ import sys
 import threading
 import urllib.request
 
-from detached_server import ScriptedHandler, read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, run, write_state
 import xml.etree.ElementTree as ET
 
 CONTROL = "/.proxy/"
@@ -178,22 +178,10 @@ def control(state, path, body=None):
 
 
 def main(argv):
-    command, state = argv[1], argv[2]
-    if command == "start":
-        return start(__file__, state, [argv[3]], "the proxy")
-    if command == "serve":
-        serve(state, argv[3])
-    elif command == "stop":
-        stop(state)
-    elif command == "refuse":
-        control(state, "refuse", argv[3])
-    elif command == "counts":
-        sys.stdout.write(control(state, "counts"))
-    else:
-        print("unknown command " + command, file=sys.stderr)
-        return 2
-    return 0
-
+    return run(__file__, argv, serve, "the proxy", {
+        "refuse": lambda state, answer: control(state, "refuse", answer),
+        "counts": lambda state, *_: sys.stdout.write(control(state, "counts")),
+    })
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv))

@@ -28,7 +28,7 @@ import threading
 import time
 import xml.etree.ElementTree as ET
 
-from detached_server import ScriptedHandler, read_state, start, stop, write_state
+from detached_server import ScriptedHandler, read_state, run, write_state
 
 METHODS = ["GET", "HEAD", "PUT", "POST", "DELETE", "OPTIONS", "PROPFIND", "PROPPATCH",
            "REPORT", "MKCALENDAR"]
@@ -145,7 +145,7 @@ for _method in METHODS:
     setattr(Handler, "do_" + _method, Handler.handle_any)
 
 
-def serve(state, cert_dir):
+def serve(state, cert_dir=""):
     log = state + ".requests"
     open(log, "w").close()
     ports = {}
@@ -173,19 +173,7 @@ def serve(state, cert_dir):
 
 
 def main(argv):
-    command, state = argv[1], argv[2]
-    cert_dir = argv[3] if len(argv) > 3 else ""
-    if command == "start":
-        return start(__file__, state, [cert_dir])
-    if command == "serve":
-        serve(state, cert_dir)
-    elif command == "stop":
-        stop(state)
-    else:
-        print("unknown command " + command, file=sys.stderr)
-        return 2
-    return 0
-
+    return run(__file__, argv, serve)
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv))

@@ -56,6 +56,25 @@ def start(script, state, args=(), what="the server"):
     return 1
 
 
+def run(script, argv, serve, what="the server", commands=None):
+    """The command line every server script takes: `start STATE ARGS...` (detached), `serve
+    STATE ARGS...` (in the foreground, as start runs it), `stop STATE`, and the script's own
+    `commands`, each called with the state file and the further arguments."""
+    command, state, args = argv[1], argv[2], argv[3:]
+    if command == "start":
+        return start(script, state, args, what)
+    if command == "serve":
+        serve(state, *args)
+    elif command == "stop":
+        stop(state)
+    elif commands and command in commands:
+        commands[command](state, *args)
+    else:
+        print("unknown command " + command, file=sys.stderr)
+        return 2
+    return 0
+
+
 class ScriptedHandler(http.server.BaseHTTPRequestHandler):
     """Keep-alive HTTP/1.1 with nothing logged; `answer` sends one whole reply."""
     protocol_version = "HTTP/1.1"
