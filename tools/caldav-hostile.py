@@ -163,9 +163,7 @@ class Handler(ScriptedHandler):
                 server.parts = 0
                 return self.answer(204)
             if self.path == CONTROL + "counts":
-                text = "".join("%s %d\n" % kv for kv in sorted(server.counts.items()))
-                server.counts = {}
-                return self.answer(200, text.encode(), [("Content-Type", "text/plain")])
+                return self.answer_counts()
         self.answer(404)
 
 

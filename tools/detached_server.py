@@ -99,3 +99,10 @@ class ScriptedHandler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(body)
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
+
+    def answer_counts(self):
+        """The requests counted in self.server.counts since the last time, one "KEY N" line
+        each, sorted; counting starts afresh. The caller holds the server's lock."""
+        text = "".join("%s %d\n" % kv for kv in sorted(self.server.counts.items()))
+        self.server.counts = {}
+        self.answer(200, text.encode(), [("Content-Type", "text/plain")])
