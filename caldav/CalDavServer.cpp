@@ -95,8 +95,7 @@ THttpResponse TCalDavServer::Send(const std::string& method, const std::string& 
   try {
     return http_.Send(r);
   } catch (const EHttpError& e) {
-    if (std::string_view(e.what()) == kHttpReplyTooLargeText)
-      throw ECalDavError(std::string(kCalDavTooLargeText));
+    if (e.TooLarge) throw ECalDavError(std::string(kCalDavTooLargeText));
     throw;
   }
 }

@@ -232,7 +232,7 @@ THttpResponse THttpClient::Send(const THttpRequest& request) {
   if (requestTooLong)
     throw EHttpError("サーバー " + ServerOf(request.Url) + " の応答が " + Duration(RequestTimeOut) +
                      "たっても終わらないので，打ち切りました。");
-  if (reply.TooLarge) throw EHttpError(std::string(kHttpReplyTooLargeText));
+  if (reply.TooLarge) throw EHttpError(std::string(kHttpReplyTooLargeText), false, true);
   if (result != CURLE_OK) throw EHttpError(FailureText(result, easy_, request.Url, caFile_));
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply.Response.Status);
   if (AfterExchange) AfterExchange(requests_);

@@ -30,9 +30,10 @@ namespace moriva {
 // a reply too large. The text says which, in the user's words.
 class EHttpError : public Exception {
  public:
-  EHttpError(const std::string& message, bool cancelled = false)
-      : Exception(message), Cancelled(cancelled) {}
+  EHttpError(const std::string& message, bool cancelled = false, bool tooLarge = false)
+      : Exception(message), Cancelled(cancelled), TooLarge(tooLarge) {}
   bool Cancelled;
+  bool TooLarge;  // the reply went past the request's MaxReplyBytes
 };
 
 struct THttpRequest {
