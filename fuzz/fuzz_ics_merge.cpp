@@ -16,8 +16,8 @@ namespace {
 // of a second under the sanitizers; the bounds work the same way at any size.
 TICalBudget FuzzBudget() {
   TICalBudget b;
-  b.LinesLeft = 2000;
-  b.StepsLeft = 5000;
+  b.LinesLeft = 500;
+  b.StepsLeft = 1000;
   return b;
 }
 
