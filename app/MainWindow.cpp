@@ -280,10 +280,11 @@ void TMainWindow::CreateMenus() {
   };
   Search->AddActionsTo(*edit, *this);
 
-  // The holiday rules and the rokuyo as the settings file remembers them.
+  // The holiday rules, the rokuyo, the era and the week list's layout as the settings file
+  // remembers them.
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   ViewMenu = new TViewMenu(
-      *view, Schedule, *MonthCalendar, [this] { return document_->SettingsFile(); },
+      *view, Schedule, *MonthCalendar, *WeekCalendar, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
   ViewMenu->OnShowEraChanged = [this] {
