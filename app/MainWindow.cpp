@@ -186,6 +186,7 @@ void TMainWindow::SetupCalendars() {
     for (; steps > 0; --steps) c.NextWeek();
     for (; steps < 0; ++steps) c.PrevWeek();
   };
+  // The old layout, when 表示 chooses it; the list reads by time otherwise (ViewMenu).
   WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                                        const std::string& mainText, QRect& rect, int32_t) {
     DrawWeekDayCell(canvas, dayText, mainText, rect);

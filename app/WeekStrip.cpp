@@ -27,41 +27,39 @@ const TCalendarFont& EntryFont(const TDayEntry& e, const TCalendarFonts& fonts) 
   return fonts.Font(cfWeekday);
 }
 
-// Measures pieces on the strip's device and flows them over its lines.
-class TFlow {
- public:
+// Measures pieces on the strip's device; how many lines the strip holds and the room between
+// two entries on one line (with the thin line in its middle).
+struct TFlow {
   TFlow(const QRect& rect, QPaintDevice* device, const QFont& itemFont, int lineHeight)
-      : rect_(rect), device_(device), lineHeight_(lineHeight) {
+      : Device(device), ItemFont(itemFont) {
     const QFontMetrics metrics(itemFont, device);
-    gap_ = metrics.horizontalAdvance(QChar(u'　')) * 3 / 4;  // with the line between in its middle
-    bell_ = metrics.height() * 4 / 5;
-    moreFont_ = itemFont;
-    lines_ = std::max(1, rect.height() / lineHeight);
+    Gap = metrics.horizontalAdvance(QChar(u'　')) * 3 / 4;
+    BellWidth = metrics.height() * 4 / 5;
+    Lines = std::max(1, rect.height() / lineHeight);
   }
 
   int Width(const TStripPiece& p) const {
-    return (p.Bell ? bell_ : 0) + QFontMetrics(p.Font, device_).horizontalAdvance(p.Text);
+    return (p.Bell ? BellWidth : 0) + QFontMetrics(p.Font, Device).horizontalAdvance(p.Text);
   }
+  // The gap and 「ほか N 件」 after it.
   int MoreWidth(int hidden) const {
-    return gap_ + QFontMetrics(moreFont_, device_).horizontalAdvance(MoreEntriesText(hidden));
+    return Gap + QFontMetrics(ItemFont, Device).horizontalAdvance(MoreEntriesText(hidden));
   }
   // Cuts the piece's text, marked with "…", to `width` pixels in all; false when not even a
-  // few characters would be left.
+  // character would be left.
   bool Elide(TStripPiece& p, int width) const {
-    const QFontMetrics metrics(p.Font, device_);
-    const int room = width - (p.Bell ? bell_ : 0);
+    const QFontMetrics metrics(p.Font, Device);
+    const int room = width - (p.Bell ? BellWidth : 0);
     if (room < metrics.horizontalAdvance(QStringLiteral("あ…"))) return false;
     p.Text = metrics.elidedText(p.Text, Qt::ElideRight, room);
     return true;
   }
 
-  QRect rect_;
-  QPaintDevice* device_;
-  int lineHeight_;
-  int lines_ = 1;
-  int gap_ = 0;
-  int bell_ = 0;
-  QFont moreFont_;
+  QPaintDevice* Device;
+  QFont ItemFont;
+  int Lines = 1;
+  int Gap = 0;
+  int BellWidth = 0;
 };
 
 void PaintBell(QPainter& painter, const QRect& box, QColor color) {
@@ -100,7 +98,7 @@ TStripLayout LayOutStrip(const QRect& rect, QPaintDevice* device, const QString&
   TStripLayout layout;
   std::vector<int> lineOf;
   TStripPiece head{caption, captionFont.Font(), captionFont.Color(), false, {}};
-  const int pad = flow.gap_ / 4;
+  const int pad = flow.Gap / 4;
   head.Place = QRect(rect.left() + pad, 0, flow.Width(head), lineHeight);
   layout.Pieces.push_back(head);
   lineOf.push_back(0);
@@ -114,10 +112,10 @@ TStripLayout LayOutStrip(const QRect& rect, QPaintDevice* device, const QString&
     const TDayEntry& e = entries[static_cast<size_t>(i)];
     const TCalendarFont& font = EntryFont(e, fonts);
     TStripPiece piece{FromCp932(e.Text), font.Font(), font.Color(), e.Alarm, {}};
-    const bool lastLine = line == flow.lines_ - 1;
+    const bool lastLine = line == flow.Lines - 1;
     // On the last line, room is kept for the sign that would follow this entry.
     const int reserve = lastLine && i + 1 < n ? flow.MoreWidth(n - i - 1) : 0;
-    const int start = lineEmpty ? x : x + flow.gap_;
+    const int start = lineEmpty ? x : x + flow.Gap;
     int width = flow.Width(piece);
     if (start + width + reserve > right) {
       if (!lineEmpty && !lastLine) {
@@ -140,7 +138,7 @@ TStripLayout LayOutStrip(const QRect& rect, QPaintDevice* device, const QString&
   if (layout.Hidden > 0) {
     const TCalendarFont& font = fonts.Font(cfWeekday);
     layout.More = {MoreEntriesText(layout.Hidden), font.Font(), font.Color(), false, {}};
-    const int start = lineEmpty ? x : x + flow.gap_;
+    const int start = lineEmpty ? x : x + flow.Gap;
     layout.More.Place = QRect(start, 0, flow.Width(layout.More), lineHeight);
   }
 
