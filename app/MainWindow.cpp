@@ -186,6 +186,7 @@ void TMainWindow::SetupCalendars() {
     for (; steps > 0; --steps) c.NextWeek();
     for (; steps < 0; ++steps) c.PrevWeek();
   };
+  // The old layout, when 表示 chooses it; the list reads by time otherwise (ViewMenu).
   WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
                                        const std::string& mainText, QRect& rect, int32_t) {
     DrawWeekDayCell(canvas, dayText, mainText, rect);
@@ -280,10 +281,11 @@ void TMainWindow::CreateMenus() {
   };
   Search->AddActionsTo(*edit, *this);
 
-  // The holiday rules and the rokuyo as the settings file remembers them.
+  // The holiday rules, the rokuyo, the era and the week list's layout as the settings file
+  // remembers them.
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   ViewMenu = new TViewMenu(
-      *view, Schedule, *MonthCalendar, [this] { return document_->SettingsFile(); },
+      *view, Schedule, *MonthCalendar, *WeekCalendar, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
   ViewMenu->LoadSettings();
   ViewMenu->OnShowEraChanged = [this] {

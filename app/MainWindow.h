@@ -114,7 +114,8 @@ class TMainWindow : public QMainWindow {
   void VersionExecute();
   void SettingExecute();
 
-  // The week view's text for one day as drawn by DrawWeekDayCell (UTF-8), for tests.
+  // The text of one day in the week list's old layout (週表示: 登録順 (旧来)), as
+  // DrawWeekDayCell draws it (UTF-8), for tests.
   static QString WeekCellText(const QString& dayText, const std::string& mainText);
 
  protected:

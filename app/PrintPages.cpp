@@ -63,10 +63,11 @@ void PaintEntries(QPainter& painter, const TSheetDay& day, const QRect& area) {
   const int fitting = std::max(0, area.height() / lineHeight);
   const int count = static_cast<int>(day.Entries.size());
   const int shown = count <= fitting ? count : std::max(0, fitting - 1);
-  const bool holiday = day.State.Has(dsHoliday) || day.State.Has(dsFurikae);
   for (int i = 0; i < shown; ++i) {
-    const TSheetEntry& e = day.Entries[i];
-    painter.setPen(e.Item ? QColor(Qt::black) : holiday ? kHolidayRed : kSpecialGreen);
+    const TDayEntry& e = day.Entries[i];
+    painter.setPen(e.Kind == TDayEntry::TKind::Holiday      ? kHolidayRed
+                   : e.Kind == TDayEntry::TKind::SpecialDay ? kSpecialGreen
+                                                            : QColor(Qt::black));
     const QRect line(area.left(), area.top() + i * lineHeight, area.width(), lineHeight);
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      metrics.elidedText(FromCp932(e.Text), Qt::ElideRight, area.width()));
@@ -117,7 +118,8 @@ void PrintMonthSheet(QPagedPaintDevice& printer, const TMonthSheet& sheet) {
   const int gridHeight = page.bottom() + 1 - gridTop;
   auto rowTop = [&](int row) { return gridTop + gridHeight * row / sheet.Weeks; };
   const QFont numberFont = PrintFont(11, true);
-  const QFont entryFont = PrintFont(7.5);
+  // Small enough for a few items in a cell of a six-week month, large enough to read.
+  const QFont entryFont = PrintFont(8.5);
   const int numberHeight = QFontMetrics(numberFont, &printer).height();
   for (int i = 0; i < static_cast<int>(sheet.Days.size()); ++i) {
     const TSheetDay& day = sheet.Days[i];

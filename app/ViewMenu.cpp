@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "app/MonthlyCalendar.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "base/IniFile.h"
 #include "calendar/JapaneseEra.h"
@@ -18,9 +19,13 @@ constexpr std::string_view kSection = "calendar";
 }  // namespace
 
 TViewMenu::TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calendar,
-                     std::function<std::filesystem::path()> settingsFile,
+                     TWeeklyCalendar& week, std::function<std::filesystem::path()> settingsFile,
                      std::function<void(std::function<void()>)> guarded)
-    : QObject(&menu), model_(model), calendar_(calendar), settingsFile_(std::move(settingsFile)) {
+    : QObject(&menu),
+      model_(model),
+      calendar_(calendar),
+      week_(week),
+      settingsFile_(std::move(settingsFile)) {
   auto* group = new QActionGroup(this);
   auto addSet = [&](const char* caption, THolidaySet set) {
     QAction* a = menu.addAction(QString::fromUtf8(caption));
@@ -42,6 +47,11 @@ TViewMenu::TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calen
   ShowEra->setCheckable(true);
   connect(ShowEra, &QAction::triggered, this,
           [this, guarded](bool on) { guarded([this, on] { SetShowEra(on, true); }); });
+  menu.addSeparator();
+  OldWeekList = menu.addAction(QStringLiteral("週表示: 登録順 (旧来)"));
+  OldWeekList->setCheckable(true);
+  connect(OldWeekList, &QAction::triggered, this,
+          [this, guarded](bool on) { guarded([this, on] { SetOldWeekList(on, true); }); });
 }
 
 void TViewMenu::LoadSettings() {
@@ -51,6 +61,7 @@ void TViewMenu::LoadSettings() {
                 false);
   SetShowRokuyo(ReadProfileString(kSection, "rokuyo", "", file) == "true", false);
   SetShowEra(ReadProfileString(kSection, "era", "", file) == "true", false);
+  SetOldWeekList(ReadProfileString(kSection, "oldweeklist", "", file) == "true", false);
 }
 
 void TViewMenu::SetHolidaySet(THolidaySet set, bool remember) {
@@ -69,6 +80,12 @@ void TViewMenu::SetShowEra(bool on, bool remember) {
   ShowEra->setChecked(on);
   if (OnShowEraChanged) OnShowEraChanged();
   if (remember) WriteProfileString(kSection, "era", on ? "true" : "false", settingsFile_());
+}
+
+void TViewMenu::SetOldWeekList(bool on, bool remember) {
+  OldWeekList->setChecked(on);
+  week_.SetLayout(on ? TWeekListLayout::AsEntered : TWeekListLayout::ByTime);
+  if (remember) WriteProfileString(kSection, "oldweeklist", on ? "true" : "false", settingsFile_());
 }
 
 bool TViewMenu::ShowsEra() const {

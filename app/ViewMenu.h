@@ -1,10 +1,12 @@
 #pragma once
 // The 表示 menu of the main window: which holidays the calendars show (現行の祝日, today's law,
 // or 旧来の祝日, the program's old fifteen lines) and whether the month view shows the rokuyo
-// (六曜を表示), and whether the date panel shows the Japanese era year (和暦を表示). The holidays
-// are the schedule model's; both calendars follow it. All are
-// remembered in the settings file, section [calendar]: "holidays" = current | classic (missing
-// or unknown: current), "rokuyo" and "era" = true | false.
+// (六曜を表示), whether the date panel shows the Japanese era year (和暦を表示), and whether the
+// week list keeps its old layout, the texts in the order they were entered (週表示: 登録順
+// (旧来)), instead of each day's items by time. The holidays are the schedule model's; both
+// calendars follow it. All are remembered in the settings file, section [calendar]:
+// "holidays" = current | classic (missing or unknown: current), "rokuyo", "era" and
+// "oldweeklist" = true | false.
 #include <QObject>
 #include <QString>
 #include <filesystem>
@@ -20,14 +22,16 @@ namespace moriva {
 
 class TMonthlyCalendar;
 class TScheduleModel;
+class TWeeklyCalendar;
 
 class TViewMenu : public QObject {
   Q_OBJECT
 
  public:
-  // Fills `menu`. The holiday set goes to `model`, the rokuyo switch to `calendar`;
-  // `settingsFile` names "hs110.ini"; `guarded` runs a handler and shows what it throws.
-  TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calendar,
+  // Fills `menu`. The holiday set goes to `model`, the rokuyo switch to `calendar`, the layout
+  // to `week` (whose owner draws the old layout); `settingsFile` names "hs110.ini"; `guarded`
+  // runs a handler and shows what it throws.
+  TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calendar, TWeeklyCalendar& week,
             std::function<std::filesystem::path()> settingsFile,
             std::function<void(std::function<void()>)> guarded);
 
@@ -35,6 +39,7 @@ class TViewMenu : public QObject {
   QAction* HolidaysClassic = nullptr;  // 旧来の祝日
   QAction* ShowRokuyo = nullptr;       // 六曜を表示
   QAction* ShowEra = nullptr;          // 和暦を表示
+  QAction* OldWeekList = nullptr;      // 週表示: 登録順 (旧来)
   // Runs when the era switch changes, so that the date panel is written again.
   std::function<void()> OnShowEraChanged;
 
@@ -44,11 +49,13 @@ class TViewMenu : public QObject {
   void SetHolidaySet(THolidaySet set, bool remember);
   void SetShowRokuyo(bool on, bool remember);
   void SetShowEra(bool on, bool remember);
+  void SetOldWeekList(bool on, bool remember);
   bool ShowsEra() const;
 
  private:
   TScheduleModel& model_;
   TMonthlyCalendar& calendar_;
+  TWeeklyCalendar& week_;
   std::function<std::filesystem::path()> settingsFile_;
 };
 

@@ -1,8 +1,11 @@
 #include "app/WeeklyCalendar.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include "base/Cp932.h"
 
@@ -16,6 +19,13 @@ TWeeklyCalendar::TWeeklyCalendar(const TScheduleModel& model, QWidget* parent)
 void TWeeklyCalendar::SetBorderColor(QColor value) {
   if (value == border_color_) return;
   border_color_ = value;
+  Redraw();
+}
+
+void TWeeklyCalendar::SetLayout(TWeekListLayout layout) {
+  if (layout == layout_) return;
+  layout_ = layout;
+  strips_ = {};
   Redraw();
 }
 
@@ -43,25 +53,41 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
   int32_t y;
   uint8_t m, d;
   JuliusToDate(z, y, m, d);
-  const TCalendarFont& font = GetDayFont(y, m, d);
-  QColor color = font.Color();
-  if (z == GetJuliusDay()) {
-    painter.fillRect(rect, color);
-    color = Color();
-  }
+  const QString dayText = DayCaption(y, m, d, row);
   painter.save();
-  painter.setFont(font.Font());
-  painter.setPen(color);
   painter.setBrush(Qt::NoBrush);
   painter.setBackgroundMode(Qt::TransparentMode);
-  const QString dayText = DayCaption(y, m, d, row);
-  const std::string mainText = GetDayText(y, m, d);
-  if (default_drawing_) {
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                     dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)));
-  } else if (OnDrawDayCell) {
-    QRect cellRect = rect;
-    OnDrawDayCell(*this, painter, dayText, mainText, cellRect, row);
+  if (layout_ == TWeekListLayout::ByTime) {
+    // A light tint marks the selected day, so that every name keeps its colour.
+    if (z == GetJuliusDay()) {
+      QColor tint = palette().color(QPalette::Highlight);
+      tint.setAlpha(70);
+      painter.fillRect(rect, tint);
+    }
+    strips_[static_cast<size_t>(row)] = LayOutStrip(
+        rect, painter.device(), dayText, DayKindFont(y, m, d), Entries(y, m, d), Fonts());
+    // The lines between the entries, lighter than the strips' borders.
+    QColor rule = border_color_;
+    rule.setAlpha(110);
+    PaintStrip(painter, strips_[static_cast<size_t>(row)], rule);
+  } else {
+    const TCalendarFont& font = GetDayFont(y, m, d);
+    QColor color = font.Color();
+    if (z == GetJuliusDay()) {
+      painter.fillRect(rect, color);
+      color = Color();
+    }
+    painter.setFont(font.Font());
+    painter.setPen(color);
+    const std::string mainText = GetDayText(y, m, d);
+    if (default_drawing_) {
+      painter.drawText(rect,
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                       dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)));
+    } else if (OnDrawDayCell) {
+      QRect cellRect = rect;
+      OnDrawDayCell(*this, painter, dayText, mainText, cellRect, row);
+    }
   }
   painter.restore();
   if (row != 6) {
@@ -70,6 +96,46 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
     painter.setPen(border_color_);
     painter.drawLine(rect.left(), y, rect.right(), y);
   }
+}
+
+const TCalendarFont& TWeeklyCalendar::DayKindFont(int32_t y, uint8_t m, uint8_t d) const {
+  const TDayState s = GetDayState(y, m, d);
+  if (s.Has(dsHoliday) || s.Has(dsFurikae)) return Fonts().Font(cfHoliday);
+  if (s.Has(dsSaturday)) return Fonts().Font(cfSaturday);
+  if (s.Has(dsSunday)) return Fonts().Font(cfSunday);
+  return Fonts().Font(cfWeekday);
+}
+
+std::vector<TDayEntry> TWeeklyCalendar::Entries(int32_t y, uint8_t m, uint8_t d) const {
+  return DayEntries(Model().Rules().DayNames(y, m, d));
+}
+
+QString TWeeklyCalendar::DayToolTip(int row) const {
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(GetWeekStart() + row, y, m, d);
+  return StripToolTip(DayCaption(y, m, d, row), Entries(y, m, d));
+}
+
+bool TWeeklyCalendar::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip || layout_ != TWeekListLayout::ByTime)
+    return TCalendarView::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QPoint p = ToClient(help->pos());
+  const int row = WeekStripAt(p.y(), ClientHeight());
+  const QString tip = p.y() >= 0 && p.y() < ClientHeight() ? DayToolTip(row) : QString();
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  // Subjects are the user's text, never markup; the tip stays while the mouse is on the strip.
+  const TGridRect r = WeekStripRect(row, ClientWidth(), ClientHeight());
+  const QRect strip =
+      QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).translated(contentsRect().topLeft());
+  QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap), this,
+                     strip);
+  return true;
 }
 
 void TWeeklyCalendar::mousePressEvent(QMouseEvent* event) {

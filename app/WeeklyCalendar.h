@@ -1,10 +1,12 @@
 #pragma once
 // The week list, one of the two calendar controls.
 #include <QString>
+#include <array>
 #include <functional>
 #include <string>
 
 #include "app/CalendarView.h"
+#include "app/WeekStrip.h"
 
 namespace moriva {
 
@@ -18,6 +20,16 @@ class TWeeklyCalendar;
 using TOnDrawDayCell =
     std::function<void(TWeeklyCalendar& Sender, QPainter& Canvas, const QString& DayText,
                        const std::string& MainText, QRect& ARect, int32_t Row)>;
+
+// How the strips show their days.
+enum class TWeekListLayout {
+  // The texts as entered: the control draws caption and day text (DefaultDrawing) or hands
+  // them to OnDrawDayCell.
+  AsEntered,
+  // Each day read at a glance (WeekStrip.h): names in their colours, items by time, 「ほか N
+  // 件」 when they do not fit, and the whole day in the strip's tooltip.
+  ByTime,
+};
 
 class TWeeklyCalendar : public TCalendarView {
   Q_OBJECT
@@ -35,6 +47,14 @@ class TWeeklyCalendar : public TCalendarView {
   bool DefaultDrawing() const { return default_drawing_; }
   void SetDefaultDrawing(bool value) { default_drawing_ = value; }
   TOnDrawDayCell OnDrawDayCell;
+  // AsEntered until set; redraws when changed.
+  TWeekListLayout Layout() const { return layout_; }
+  void SetLayout(TWeekListLayout layout);
+  // What a strip showed when last drawn ByTime (empty otherwise), row 0..6.
+  const TStripLayout& Strip(int row) const { return strips_.at(static_cast<size_t>(row)); }
+  // The tooltip of a strip in the ByTime layout (plain text): the day's caption and all its
+  // names and items; empty for a day without any.
+  QString DayToolTip(int row) const;
 
   // Day of the top strip.
   virtual JuliusDay GetWeekStart() const;
@@ -48,10 +68,18 @@ class TWeeklyCalendar : public TCalendarView {
 
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
+  // The day's font without the special-day one: the caption keeps the colour of its kind of
+  // day (holiday, Sunday, Saturday) whether or not the day has items.
+  const TCalendarFont& DayKindFont(int32_t y, uint8_t m, uint8_t d) const;
+  std::vector<TDayEntry> Entries(int32_t y, uint8_t m, uint8_t d) const;
+
   QColor border_color_;
   bool default_drawing_ = true;
+  TWeekListLayout layout_ = TWeekListLayout::AsEntered;
+  std::array<TStripLayout, 7> strips_;
 };
 
 }  // namespace moriva

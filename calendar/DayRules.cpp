@@ -143,4 +143,15 @@ std::string TDayRules::DayText(int32_t y, uint8_t m, uint8_t d) const {
   return JoinCommaTextViews(names);
 }
 
+std::vector<TDayName> TDayRules::DayNames(int32_t y, uint8_t m, uint8_t d) const {
+  std::vector<std::string_view> names;
+  Evaluate(y, m, d, &names);
+  size_t specials = 0;  // the special-day names come first
+  specials_.ForEachMatch(y, m, d, [&](const TDayListItem&) { ++specials; });
+  std::vector<TDayName> out;
+  out.reserve(names.size());
+  for (size_t i = 0; i < names.size(); ++i) out.push_back({std::string(names[i]), i >= specials});
+  return out;
+}
+
 }  // namespace moriva

@@ -56,6 +56,14 @@ struct THolidaySwitches {
 inline constexpr int32_t kEquinoxMonthsFrom = 1600;
 inline constexpr int32_t kEquinoxMonthsTo = 2999;
 
+// One name of a day, and whether a holiday gives it (a listed holiday, an equinox day, the
+// substitute or the between-holidays day) rather than a special-day line.
+struct TDayName {
+  std::string Text;
+  bool Holiday = false;
+  bool operator==(const TDayName&) const = default;
+};
+
 class TDayRules {
  public:
   // Rebuilds both item collections from the lists. Never throws: a line whose numeric field
@@ -80,6 +88,8 @@ class TDayRules {
   // "振替休日", then "国民の休日". Empty when the day has no name. Throws EJuliusError for
   // 1582/10/5-14.
   std::string DayText(int32_t y, uint8_t m, uint8_t d) const;
+  // The same names one by one, each with where it comes from.
+  std::vector<TDayName> DayNames(int32_t y, uint8_t m, uint8_t d) const;
 
   const std::vector<TDayListItem>& HolidayItems() const { return holidays_.Items(); }
   const std::vector<TDayListItem>& SpecialDayItems() const { return specials_.Items(); }

@@ -1,20 +1,14 @@
 #include "schedule/PrintSheets.h"
 
+#include <algorithm>
 #include <cstdio>
 
-#include "base/CommaText.h"
 #include "base/Cp932.h"
 #include "schedule/Agenda.h"
-#include "schedule/ScheduleLine.h"
 
 namespace moriva {
 
 namespace {
-
-// The time as a person reads it, or nothing for a time that is not one.
-std::string ReadableTime(const std::string& storedTime) {
-  return StoredTimeOfDay(storedTime) ? AgendaTimeText(storedTime) : std::string();
-}
 
 std::string DateHeading(JuliusDay z) {
   static const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
@@ -27,19 +21,6 @@ std::string DateHeading(JuliusDay z) {
 }
 
 }  // namespace
-
-std::vector<TSheetEntry> DaySheetEntries(std::string_view dayText) {
-  std::vector<TSheetEntry> entries;
-  for (const std::string& name : SplitCommaText(dayText)) {
-    if (const std::optional<TItemParts> item = SplitItemText(name)) {
-      const std::string time = ReadableTime(item->Time);
-      entries.push_back({time.empty() ? item->Subject : time + " " + item->Subject, true});
-    } else {
-      entries.push_back({name, false});
-    }
-  }
-  return entries;
-}
 
 TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month, TDayOfWeek first) {
   TMonthSheet sheet;
@@ -57,7 +38,7 @@ TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month,
     day.InMonth = m == month;
     if (day.InMonth) {
       day.State = rules.DayState(y, m, day.DayOfMonth);
-      day.Entries = DaySheetEntries(rules.DayText(y, m, day.DayOfMonth));
+      day.Entries = DayEntries(rules.DayNames(y, m, day.DayOfMonth));
     }
     sheet.Days.push_back(std::move(day));
   }
@@ -66,9 +47,21 @@ TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month,
 
 std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLineList& list,
                                                JuliusDay from, JuliusDay to) {
+  struct TDated {
+    JuliusDay Day;
+    TItemSummary Item;
+  };
+  std::vector<TDated> items;
+  for (const TAgendaItem& item : CollectAgenda(list, from, to))
+    items.push_back({item.Day, SummarizeItem(item.Parts)});
+  std::stable_sort(items.begin(), items.end(), [](const TDated& a, const TDated& b) {
+    return std::pair(a.Day, ItemOrderKey(a.Item.Minute)) <
+           std::pair(b.Day, ItemOrderKey(b.Item.Minute));
+  });
+
   std::vector<TAgendaSheetLine> lines;
   JuliusDay shown = from - 1;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to)) {
+  for (const TDated& item : items) {
     if (item.Day != shown) {
       shown = item.Day;
       TAgendaSheetLine heading;
@@ -77,17 +70,17 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
       int32_t y;
       uint8_t m, d;
       JuliusToDate(item.Day, y, m, d);
-      for (const TSheetEntry& e : DaySheetEntries(rules.DayText(y, m, d))) {
-        if (e.Item) continue;
+      for (const TDayEntry& e : DayEntries(rules.DayNames(y, m, d))) {
+        if (e.Kind == TDayEntry::TKind::Item) continue;
         heading.Names += (heading.Names.empty() ? "" : Utf8ToCp932("・")) + e.Text;
       }
       lines.push_back(std::move(heading));
     }
     TAgendaSheetLine line;
-    line.Time = ReadableTime(item.Parts.Time);
-    line.Subject = item.Parts.Subject;
-    line.Place = item.Parts.Place;
-    line.Alarm = item.Parts.Alarm();
+    line.Time = item.Item.TimeText();
+    line.Subject = item.Item.Subject;
+    line.Place = item.Item.Place;
+    line.Alarm = item.Item.Alarm;
     lines.push_back(std::move(line));
   }
   return lines;

@@ -4,32 +4,21 @@
 // days as a list). The windows only lay these out on paper. Texts are CP932.
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/LineList.h"
 #include "calendar/CalendarGrid.h"
 #include "calendar/DayRules.h"
+#include "schedule/ItemSummary.h"
 
 namespace moriva {
-
-// One name of a day: an item ("9:30 会議") or any other name (a holiday, a special day).
-struct TSheetEntry {
-  std::string Text;
-  bool Item = false;
-  bool operator==(const TSheetEntry&) const = default;
-};
-
-// The names of a day (the calendar's day text, comma text) in their order, an item as its
-// time and subject ("9:30 会議"; an item without a readable time as its subject alone).
-std::vector<TSheetEntry> DaySheetEntries(std::string_view dayText);
 
 struct TSheetDay {
   JuliusDay Day = 0;
   uint8_t DayOfMonth = 0;
   bool InMonth = false;  // a day of the neighbouring months has no state and no entries
   TDayState State;
-  std::vector<TSheetEntry> Entries;
+  std::vector<TDayEntry> Entries;  // DayEntries: the names, then the items in time order
 };
 
 struct TMonthSheet {
@@ -45,20 +34,20 @@ struct TMonthSheet {
 TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month, TDayOfWeek first);
 
 // One line of the agenda: a day heading ("2026/12/07(月)" and the day's other names, e.g. a
-// holiday) before the first item of each day, then the day's items.
+// holiday) before the first item of each day, then the day's items in time order.
 struct TAgendaSheetLine {
   bool Heading = false;
   std::string Date;   // heading: the date and weekday
   std::string Names;  // heading: the day's names that are not items, joined by "・"
-  std::string Time;   // item: "9:30", empty when it has none
+  std::string Time;   // item: "09:30", empty for an item of the whole day
   std::string Subject;
   std::string Place;
   bool Alarm = false;
   bool operator==(const TAgendaSheetLine&) const = default;
 };
 
-// The items dated from..to (inclusive), by date, each day under its heading. Days without
-// items are left out.
+// The items dated from..to (inclusive), by date and time, each day under its heading. Days
+// without items are left out.
 std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLineList& list,
                                                JuliusDay from, JuliusDay to);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/CommaText.h"
+#include "schedule/ItemSummary.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
@@ -59,12 +60,11 @@ std::optional<TTimeChoice> ParseTime(std::string_view time) {
 }
 
 std::string ItemNodeText(std::string_view subject, std::string_view place, std::string_view time) {
-  std::string text(subject);
-  text.append(kItemSeparator);
-  text.append(place);
-  text.append(kItemSeparator);
-  text.append(time);
-  return text;
+  TItemParts parts;
+  parts.Subject = subject;
+  parts.Place = place;
+  parts.Time = time;
+  return SummarizeItem(parts).Text();
 }
 
 TNodeImages NodeImages(bool alarm) {

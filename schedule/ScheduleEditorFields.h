@@ -47,7 +47,7 @@ struct TTimeChoice {
 // choices should stay as they were. A piece that is not an entry gives kNoChoice.
 std::optional<TTimeChoice> ParseTime(std::string_view time);
 
-// The text of a tree node: subject- place- time.
+// The text of a tree node, as every list of items shows one: "09:30 件名 @場所".
 std::string ItemNodeText(std::string_view subject, std::string_view place, std::string_view time);
 
 // The images of the editor's image list.

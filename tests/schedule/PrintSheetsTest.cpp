@@ -39,18 +39,22 @@ TEST(PrintSheetsTest, MonthSheetHoldsJustTheMonthsWeeksWithNamesAndItems) {
   const TSheetDay& day11 = january.Days[5 + 10];  // the 1st is a Friday
   EXPECT_EQ(day11.DayOfMonth, 11);
   EXPECT_TRUE(day11.State.Has(dsHoliday));
-  EXPECT_EQ(day11.Entries, (std::vector<TSheetEntry>{{Utf8ToCp932("10:00 歯医者"), true},
-                                                     {Utf8ToCp932("買い物"), true},
-                                                     {Utf8ToCp932("成人の日"), false}}));
+  using K = TDayEntry::TKind;
+  EXPECT_EQ(day11.Entries,
+            (std::vector<TDayEntry>{{K::Holiday, Utf8ToCp932("成人の日")},
+                                    {K::Item, Utf8ToCp932("買い物")},
+                                    {K::Item, Utf8ToCp932("10:00 歯医者 @駅前"), true}}));
 
   const auto agenda =
       BuildAgendaSheet(rules, schedule, DateToJulius(2027, 1, 11), DateToJulius(2027, 2, 10));
   ASSERT_EQ(agenda.size(), 3u);  // the item of February 11 lies after the range
   EXPECT_EQ(agenda[0].Date, Utf8ToCp932("2027/01/11(月)"));
   EXPECT_EQ(agenda[0].Names, Utf8ToCp932("成人の日"));
-  EXPECT_EQ(agenda[1].Time, "10:00");
-  EXPECT_TRUE(agenda[1].Alarm);
-  EXPECT_EQ(agenda[2].Time, "");
+  EXPECT_EQ(agenda[1].Subject, Utf8ToCp932("買い物"));  // the whole day, before any time
+  EXPECT_EQ(agenda[1].Time, "");
+  EXPECT_EQ(agenda[2].Time, "10:00");
+  EXPECT_EQ(agenda[2].Place, Utf8ToCp932("駅前"));
+  EXPECT_TRUE(agenda[2].Alarm);
 }
 
 }  // namespace

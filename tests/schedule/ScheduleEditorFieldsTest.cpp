@@ -81,9 +81,9 @@ TEST(ScheduleEditorFields, ParseTimeReadsOnlyThreePieces) {
 }
 
 TEST(ScheduleEditorFields, NodeTextsImagesAndCaption) {
-  EXPECT_EQ(ItemNodeText("a", "", "9:30:0"), "a- - 9:30:0");
-  EXPECT_EQ(ItemNodeText(Utf8ToCp932("会議"), Utf8ToCp932("本社"), "0:0:0"),
-            Utf8ToCp932("会議- 本社- 0:0:0"));
+  EXPECT_EQ(ItemNodeText("a", "", "9:30:0"), "09:30 a");
+  EXPECT_EQ(ItemNodeText(Utf8ToCp932("会議"), Utf8ToCp932("本社"), "14:30:0"),
+            Utf8ToCp932("14:30 会議 @本社"));
   EXPECT_EQ(NodeImages(false), (TNodeImages{yiItem, yiItemSelected}));
   EXPECT_EQ(NodeImages(true), (TNodeImages{yiAlarm, yiAlarm}));
   EXPECT_EQ(EditorCaption(2026, 3, 4), "2026/3/4 の予定");

@@ -33,6 +33,15 @@ QString Poppler(const QString& program, const QStringList& args) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The height in points of the box pdftotext gives a word of the file, which is its font size.
+double WordHeight(const QString& pdf, const QString& word) {
+  const QRegularExpression box(QStringLiteral("yMin=\"([\\d.]+)\" [^>]*yMax=\"([\\d.]+)\">") +
+                               QRegularExpression::escape(word) + "<");
+  const QRegularExpressionMatch m = box.match(Poppler("pdftotext", {"-bbox", pdf, "-"}));
+  EXPECT_TRUE(m.hasMatch()) << word.toStdString();
+  return m.captured(2).toDouble() - m.captured(1).toDouble();
+}
+
 TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   QTemporaryDir dir;
   const fs::path folder(dir.path().toStdString());
@@ -42,6 +51,16 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,20,,,\"会議- 本社- 9:30:0- FALSE\""));
+  // Entered out of order: the sheets list the whole day first, then by time.
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"朝礼- - 9:0:0- FALSE\""));
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"買い物- スーパー- ::0- FALSE\""));
+  auto inOrder = [](const QString& text, std::initializer_list<const char*> parts) {
+    qsizetype at = 0;
+    for (const char* part : parts) {
+      at = text.indexOf(QString::fromUtf8(part), at);
+      EXPECT_GE(at, 0) << part;
+    }
+  };
   form.SyncDate(2027, 1, 10);
 
   // Ctrl+P: what to print, then the system's print dialog, which may still be cancelled.
@@ -76,8 +95,10 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   for (const QString& word : month.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
     if (bool ok; word.toInt(&ok), ok) numbers.insert(word.toInt());
   for (int d = 1; d <= 31; ++d) EXPECT_TRUE(numbers.count(d)) << d;
-  for (const char* text : {"2027年1月", "元日", "成人の日", "10:00 歯医者", "9:30 会議"})
+  for (const char* text : {"2027年1月", "元日", "09:30 会議 @本社"})
     EXPECT_TRUE(month.contains(QString::fromUtf8(text))) << text;
+  inOrder(month, {"成人の日", "買い物 @スーパー", "09:00 朝礼", "10:00 歯医者 @駅前"});
+  EXPECT_GE(WordHeight(pdf, QStringLiteral("朝礼")), 8.0);  // readable on A4
   const QString info = Poppler("pdfinfo", {pdf});
   EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
   EXPECT_TRUE(
@@ -105,11 +126,11 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   });
   dialogs.AnswerFile(folder / "agenda.pdf");
   form.PrintMenu->PdfOut->trigger();
-  const QString agenda = Poppler(
-      "pdftotext", {"-layout", QString::fromStdString((folder / "agenda.pdf").string()), "-"});
-  for (const char* text : {"2027/01/11(月)", "成人の日", "10:00", "歯医者", "駅前", "アラーム",
-                           "2027/01/20(水)", "会議", "本社"})
-    EXPECT_TRUE(agenda.contains(QString::fromUtf8(text))) << text;
+  const QString agendaPdf = QString::fromStdString((folder / "agenda.pdf").string());
+  const QString agenda = Poppler("pdftotext", {"-layout", agendaPdf, "-"});
+  EXPECT_GE(WordHeight(agendaPdf, QStringLiteral("朝礼")), 8.0);
+  inOrder(agenda, {"2027/01/11(月)", "成人の日", "買い物", "スーパー", "09:00", "朝礼", "10:00",
+                   "歯医者", "駅前", "アラーム", "2027/01/20(水)", "09:30", "会議", "本社"});
   EXPECT_FALSE(agenda.contains(QStringLiteral("元日")));  // a day without items is left out
   EXPECT_TRUE(dialogs.MessageTexts().empty());
 }

@@ -1,5 +1,6 @@
-// The 表示 menu: the holiday rule set and the rokuyo, both calendars following, both settings
-// remembered in hs110.ini; and rokuyo names that fit the month view's cells.
+// The 表示 menu: the holiday rule set, the rokuyo, the era and the week list's layout, the
+// calendars following, the settings remembered in hs110.ini; and rokuyo names that fit the
+// month view's cells.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -99,6 +100,25 @@ TEST_F(ViewMenuTest, EraYearInTheDatePanel) {
   EXPECT_TRUE(form->ViewMenu->ShowEra->isChecked());
   form->SyncDate(1867, 12, 1);  // before the first era: the western month alone
   EXPECT_EQ(form->DatePanel->text(), QStringLiteral("1867/12"));
+}
+
+// 週表示: 登録順 (旧来) brings back the week list as it was, remembered across starts; without
+// the setting the week list reads by time.
+TEST_F(ViewMenuTest, OldWeekListIsChosenAndRemembered) {
+  {
+    auto form = Start();
+    EXPECT_FALSE(form->ViewMenu->OldWeekList->isChecked());
+    EXPECT_EQ(form->WeekCalendar->Layout(), TWeekListLayout::ByTime);
+    form->ViewMenu->OldWeekList->trigger();
+    EXPECT_EQ(form->WeekCalendar->Layout(), TWeekListLayout::AsEntered);
+  }
+  EXPECT_EQ(ReadProfileString("calendar", "oldweeklist", "", Ini()), "true");
+  auto form = Start();
+  EXPECT_TRUE(form->ViewMenu->OldWeekList->isChecked());
+  EXPECT_EQ(form->WeekCalendar->Layout(), TWeekListLayout::AsEntered);
+  form->ViewMenu->OldWeekList->trigger();
+  EXPECT_EQ(form->WeekCalendar->Layout(), TWeekListLayout::ByTime);
+  EXPECT_EQ(ReadProfileString("calendar", "oldweeklist", "", Ini()), "false");
 }
 
 // At the window's default size every rokuyo name fits the narrowest day cell.

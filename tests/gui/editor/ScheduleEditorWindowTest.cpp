@@ -146,7 +146,7 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
 TEST_F(ScheduleEditorWindowTest, OpeningSelectsAndShowsTheFirstItem) {
   Open();
   EXPECT_EQ(form->windowTitle(), "2026/3/4 の予定");
-  EXPECT_EQ(TreeTexts(), QStringList({"first- room- 9:30:0", "second- - 0:00:0"}));
+  EXPECT_EQ(TreeTexts(), QStringList({"09:30 first @room", "00:00 second"}));
   EXPECT_EQ(SelectedRow(), 0);
   EXPECT_EQ(form->EditSubject->text(), "first");
   EXPECT_EQ(form->EditPlace->text(), "room");
@@ -187,7 +187,7 @@ TEST_F(ScheduleEditorWindowTest, ClickingAnotherItemKeepsWhatWasTyped) {
   click(1);
   EXPECT_EQ(list[1], "2026,2026,3,4,,,\"first!- room- 9:30:0- FALSE\"");
   EXPECT_EQ(form->EditSubject->text(), "second");
-  EXPECT_EQ(TreeTexts().at(0), "first!- room- 9:30:0");
+  EXPECT_EQ(TreeTexts().at(0), "09:30 first! @room");
 
   // A text that cannot be written keeps the fields and the selection where they were.
   form->EditSubject->setFocus();

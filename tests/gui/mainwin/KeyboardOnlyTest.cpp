@@ -11,7 +11,6 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 #include <functional>
-#include <map>
 
 #include "app/EnterAdvanceControls.h"
 #include "app/MainWindow.h"
@@ -46,19 +45,10 @@ class KeyboardOnlyTest : public ::testing::Test {
   // The window on `lines`, on Monday 2026/12/7, with the month calendar focused.
   TMainWindow& Start(const Lines& lines) {
     form_.reset();
-    painted_.clear();
     const std::filesystem::path file = dir_.Path() / "s.mrv";
     SaveScheduleFile(file, TLineList(lines));
     form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), file.string());
     TMainWindow& f = *form_;
-    // What the week view paints, row by row, as its owner draws it.
-    f.WeekCalendar->OnDrawDayCell = [this, draw = f.WeekCalendar->OnDrawDayCell](
-                                        TWeeklyCalendar& wc, QPainter& canvas,
-                                        const QString& dayText, const std::string& mainText,
-                                        QRect& rect, int32_t row) {
-      painted_[row] = TMainWindow::WeekCellText(dayText, mainText);
-      draw(wc, canvas, dayText, mainText, rect, row);
-    };
     f.show();
     f.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
@@ -94,11 +84,16 @@ class KeyboardOnlyTest : public ::testing::Test {
     return Lines(f.Schedule.Lines().begin(), f.Schedule.Lines().end());
   }
   static QWidget* Focus() { return QApplication::focusWidget(); }
+  // What the week list shows in a row, its pieces joined by " | ".
+  QString Painted(int row) const {
+    QStringList pieces;
+    for (const TStripPiece& p : form_->WeekCalendar->Strip(row).Pieces) pieces << p.Text.trimmed();
+    return pieces.join(QStringLiteral(" | "));
+  }
 
   oracle::TempDir dir_;
   TFakeDialogs dialogs_;
   std::unique_ptr<TMainWindow> form_;
-  std::map<int, QString> painted_;
 };
 
 TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
@@ -131,9 +126,9 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
   EXPECT_EQ(Master(f), (Lines{kOtherDay, added}));
   EXPECT_EQ(f.Schedule.Committed(), f.Schedule.Lines());
   EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(painted_[kWednesdayRow], QStringLiteral("12/9(水) Team 会議: "));
-  for (const auto& [row, text] : painted_)
-    EXPECT_EQ(text.contains(QStringLiteral("会議")), row == kWednesdayRow) << row;
+  EXPECT_EQ(Painted(kWednesdayRow), QStringLiteral("12/9(水) | 09:30 Team 会議 @本社 3F"));
+  for (int row = 0; row < 7; ++row)
+    EXPECT_EQ(Painted(row).contains(QStringLiteral("会議")), row == kWednesdayRow) << row;
 }
 
 TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
@@ -170,7 +165,7 @@ TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
             (Lines{kOtherDay, Utf8ToCp932("2026,2026,12,7,,,\"定例会議- Room- 10:30:0- TRUE\"")}));
   EXPECT_EQ(f.Schedule.Committed(), f.Schedule.Lines());
   EXPECT_TRUE(f.Modified());
-  EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) 定例会議 B10:30:0: "));
+  EXPECT_EQ(Painted(kMondayRow), QStringLiteral("12/7(月) | 10:30 定例会議 @Room"));
 }
 
 TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
@@ -201,7 +196,7 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
     EXPECT_EQ(f.Schedule.Lines().Text(), before);
     EXPECT_EQ(f.Schedule.Committed().Text(), before);
     EXPECT_FALSE(f.Modified());
-    EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: Lunch: "));
+    EXPECT_EQ(Painted(kMondayRow), QStringLiteral("12/7(月) | 09:30 Meeting @Room | 12:00 Lunch"));
   }
 }
 
@@ -211,7 +206,7 @@ TEST_F(KeyboardOnlyTest, EnterInTheMenusIsTheMenusAndLoadingAsksFirst) {
   QLocale::setDefault(QLocale::c());
   TMainWindow& f = Start({kMeeting});
   QLocale::setDefault(before);
-  EXPECT_EQ(painted_[kMondayRow], QStringLiteral("12/7(月) Meeting B9:30:0: "));
+  EXPECT_EQ(Painted(kMondayRow), QStringLiteral("12/7(月) | 09:30 Meeting @Room"));
 
   f.Document().Modified = true;
   dialogs_.AnswerThreeWay(TMsgAnswer::Cancel);
