@@ -27,20 +27,11 @@ TCalendarView::~TCalendarView() {
   fonts_.OnChange = nullptr;
 }
 
-namespace {
-
-struct TYmd {
-  int32_t y;
-  uint8_t m, d;
-};
-
-TYmd DateOf(JuliusDay z) {
+TCalendarView::TYmd TCalendarView::DateOf(JuliusDay z) {
   TYmd r;
   JuliusToDate(z, r.y, r.m, r.d);
   return r;
 }
-
-}  // namespace
 
 void TCalendarView::SetJuliusDay(JuliusDay day) {
   if (day == julius_day_) return;
@@ -114,6 +105,10 @@ TDayState TCalendarView::GetDayState(int32_t y, uint8_t m, uint8_t d) const {
 
 const TCalendarFont& TCalendarView::GetDayFont(int32_t y, uint8_t m, uint8_t d) const {
   const TDayState s = GetDayState(y, m, d);
+  return s.Has(dsSpecialDay) ? fonts_.Font(cfSpecialDay) : DayKindFont(s);
+}
+
+const TCalendarFont& TCalendarView::DayKindFont(TDayState s) const {
   TCalendarFontIndex index = cfWeekday;
   if (s.Has(dsSaturday)) {
     index = cfSaturday;
@@ -121,7 +116,6 @@ const TCalendarFont& TCalendarView::GetDayFont(int32_t y, uint8_t m, uint8_t d) 
     index = cfSunday;
   }
   if (s.Has(dsHoliday) || s.Has(dsFurikae)) index = cfHoliday;
-  if (s.Has(dsSpecialDay)) index = cfSpecialDay;
   return fonts_.Font(index);
 }
 

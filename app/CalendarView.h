@@ -36,6 +36,13 @@ class TCalendarView : public QFrame {
   explicit TCalendarView(const TScheduleModel& model, QWidget* parent = nullptr);
   ~TCalendarView() override;
 
+  // A day number as its year, month and day.
+  struct TYmd {
+    int32_t y;
+    uint8_t m, d;
+  };
+  static TYmd DateOf(JuliusDay z);
+
   // --- Selected day ------------------------------------------------------------------
   JuliusDay GetJuliusDay() const { return julius_day_; }
   // Any day number is accepted. Nothing happens for the current day; otherwise the image is
@@ -83,9 +90,11 @@ class TCalendarView : public QFrame {
   virtual void DrawImage();
   virtual void DayChange(int32_t y, uint8_t m, uint8_t d);
   virtual TDayState GetDayState(int32_t y, uint8_t m, uint8_t d) const;
-  // The day's font: special day over holiday or substitute holiday over Saturday or Sunday
-  // over weekday.
+  // The day's font: special day over the font of the day's kind.
   virtual const TCalendarFont& GetDayFont(int32_t y, uint8_t m, uint8_t d) const;
+  // The font of a day's kind, special days left aside: holiday or substitute holiday over
+  // Saturday or Sunday over weekday.
+  const TCalendarFont& DayKindFont(TDayState state) const;
   // The day's names as comma text (CP932): special-day names, holiday names, then the
   // automatic ones.
   virtual std::string GetDayText(int32_t y, uint8_t m, uint8_t d) const;

@@ -1,5 +1,6 @@
 #include "app/FormFont.h"
 
+#include <QApplication>
 #include <QStringList>
 
 namespace moriva {
@@ -10,6 +11,11 @@ QFont FormFont(int pixelHeight) {
                                QStringLiteral("IPAGothic")});
   font.setPixelSize(pixelHeight);
   return font;
+}
+
+void UseFormFontThroughout() {
+  // Without a class name this also drops the fonts a theme gave to single kinds of widget.
+  QApplication::setFont(FormFont());
 }
 
 }  // namespace moriva

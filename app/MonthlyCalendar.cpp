@@ -9,6 +9,7 @@
 
 #include "base/Cp932.h"
 #include "calendar/OldCalendar.h"
+#include "schedule/DayCellLines.h"
 
 namespace moriva {
 
@@ -26,6 +27,32 @@ QColor OrBlend(QColor color, QColor blend) {
 
 QRect ToQRect(const TGridRect& r) {
   return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
+
+// The subjects' small type is half the day number's height, but never below what can be read.
+constexpr int kSmallestItemPixels = 9;
+// The subjects start this many pixels inside the cell.
+constexpr int kItemIndent = 2;
+
+// The mark of a day with items: a bar under the number, as thick as a bold underline.
+int MarkThickness(const QFontMetrics& metrics) {
+  return std::max(2, metrics.height() / 10);
+}
+
+// The day number's line with its mark below, where the cells list subjects.
+int NumberHeight(const QFont& font, const QPaintDevice* device) {
+  const QFontMetrics metrics(font, device);
+  return metrics.height() + MarkThickness(metrics) + 1;
+}
+
+// The bar, as wide as the number, in the descent below its baseline.
+void DrawMark(QPainter& painter, const QRect& numberRect, const QString& number, QColor color) {
+  const QFontMetrics metrics(painter.font(), painter.device());
+  const int width = metrics.horizontalAdvance(number);
+  const int top =
+      numberRect.top() + (numberRect.height() - metrics.height()) / 2 + metrics.ascent() + 1;
+  painter.fillRect(QRect(numberRect.center().x() - width / 2, top, width, MarkThickness(metrics)),
+                   color);
 }
 
 }  // namespace
@@ -93,9 +120,61 @@ TGridCell TMonthlyCalendar::CellAt(int x, int y) const {
   return MonthCellAt(x, y, ClientWidth(), ClientHeight(), GetRowCount());
 }
 
+TMonthlyCalendar::TItemLayout TMonthlyCalendar::ItemLayout() const {
+  TItemLayout layout;
+  const int dpi = logicalDpiY();
+  const TCalendarFont& number = Fonts().Font(cfWeekday);
+  layout.Font = number.Font();
+  layout.Font.setBold(false);
+  layout.Font.setUnderline(false);
+  layout.Font.setPixelSize(std::max(kSmallestItemPixels, number.Height(dpi) / 2));
+  const QFontMetrics small(layout.Font, this);
+  layout.LineHeight = small.height();
+  // A subject needs a few characters' width to say anything.
+  if (ClientWidth() / 7 < 3 * layout.Font.pixelSize()) return layout;
+  const int rokuyo = show_rokuyo_ ? std::abs(Fonts().Font(cfRokuyo).Height(dpi)) : 0;
+  const int room = ClientHeight() / GetRowCount() - NumberHeight(number.Font(), this) - rokuyo;
+  layout.Lines = std::max(0, room / layout.LineHeight);
+  return layout;
+}
+
+int TMonthlyCalendar::ItemLines() const {
+  return ItemLayout().Lines;
+}
+
+TMonthlyCalendar::TCellLook TMonthlyCalendar::CellLook(JuliusDay z) const {
+  const auto [y, m, d] = DateOf(z);
+  const TDayState state = GetDayState(y, m, d);
+  const TCalendarFont& kind = DayKindFont(state);
+  const TCalendarFont& special = Fonts().Font(cfSpecialDay);
+  TCellLook look;
+  look.Font = kind.Font();
+  look.Number = kind.Color();
+  look.Items = special.Color();
+  if (state.Has(dsSpecialDay)) {
+    // The special-day font's face and weight, its underline left to the mark.
+    look.Font = special.Font();
+    look.Font.setUnderline(false);
+    look.Mark = special.Color();
+  }
+  if (m != Month()) {
+    look.Drawn = show_neighbor_;
+    look.Number = OrBlend(look.Number, kNeighborColor);
+    if (look.Mark) look.Mark = OrBlend(*look.Mark, kNeighborColor);
+    look.Items = OrBlend(look.Items, kNeighborColor);
+  } else if (y == Year() && d == Day()) {
+    look.Fill = look.Number;
+    look.Number = Color();
+    if (look.Mark) look.Mark = Color();
+    look.Items = Color();
+  }
+  return look;
+}
+
 void TMonthlyCalendar::DrawImage() {
   TCalendarView::DrawImage();
   if (Image().isNull()) return;
+  item_layout_ = ItemLayout();
   QPainter painter(&MutableImage());
   const int rows = GetRowCount();
   for (int row = 0; row < rows; ++row) {
@@ -126,46 +205,63 @@ void TMonthlyCalendar::DrawHeaderCell(QPainter& painter, int col, const QRect& r
 void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QRect& rect,
                                    JuliusDay first) {
   const JuliusDay z = MonthCellDay(first, col, row);
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(z, y, m, d);
-  const TCalendarFont& font = GetDayFont(y, m, d);
-  QColor color = font.Color();
-  QColor selectedFill;  // the fill of the selected day, which the rokuyo strip repeats
-  const bool neighbor = m != Month();
-  const bool selected = !neighbor && y == Year() && d == Day();
-  if (selected) {
-    painter.fillRect(rect, color);
-    selectedFill = color;
-    color = Color();
-  } else if (neighbor) {
-    if (!show_neighbor_) return;
-    color = OrBlend(color, kNeighborColor);
-  }
-  painter.setFont(font.Font());
-  painter.setPen(color);
-  const QString number = QString::number(d);
+  const TYmd date = DateOf(z);
+  const TCellLook look = CellLook(z);
+  if (!look.Drawn) return;
+  if (look.Fill) painter.fillRect(rect, *look.Fill);
   const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
-  if (rokuyo == 0) {
-    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, number);
-    return;
-  }
   const TCalendarFont& rokuyoFont = Fonts().Rokuyo();
-  const int h = std::abs(rokuyoFont.Height(painter.device()->logicalDpiY()));
-  const QRect numberRect(rect.left(), rect.top(), rect.width(), rect.height() - h);
+  const int h = rokuyo == 0 ? 0 : std::abs(rokuyoFont.Height(painter.device()->logicalDpiY()));
+  // Above the rokuyo strip: the number, centred while the cells are small, at the top with the
+  // subjects under it once they are tall enough to list them.
+  const QRect body(rect.left(), rect.top(), rect.width(), rect.height() - h);
+  QRect numberRect = body;
+  if (item_layout_.Lines > 0) numberRect.setHeight(NumberHeight(look.Font, painter.device()));
+  painter.setFont(look.Font);
+  painter.setPen(look.Number);
+  const QString number = QString::number(date.d);
   painter.drawText(numberRect, Qt::AlignCenter | Qt::TextSingleLine, number);
-  const QRect strip(rect.left(), numberRect.bottom() + 1, rect.width(), h);
+  if (look.Mark) {
+    DrawMark(painter, numberRect, number, *look.Mark);
+    if (item_layout_.Lines > 0)
+      DrawItems(painter, date,
+                QRect(body.left(), numberRect.bottom() + 1, body.width(),
+                      body.bottom() - numberRect.bottom()),
+                look);
+  }
+  if (rokuyo == 0) return;
+  const QRect strip(rect.left(), body.bottom() + 1, rect.width(), h);
   QColor rokuyoColor = rokuyoFont.Color();
-  if (neighbor) {
-    rokuyoColor = OrBlend(rokuyoColor, kNeighborColor);
-  } else if (selected) {
-    painter.fillRect(strip, selectedFill);
+  if (look.Fill) {
     rokuyoColor = Color();
+  } else if (date.m != Month()) {
+    rokuyoColor = OrBlend(rokuyoColor, kNeighborColor);
   }
   painter.setFont(RokuyoFontFor(rect.width()));
   painter.setPen(rokuyoColor);
   painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine,
                    QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])));
+}
+
+void TMonthlyCalendar::DrawItems(QPainter& painter, const TYmd& date, const QRect& area,
+                                 const TCellLook& look) {
+  const std::vector<std::string> lines =
+      DayCellLines(GetDayText(date.y, date.m, date.d), item_layout_.Lines);
+  if (lines.empty()) return;
+  painter.save();
+  painter.setClipRect(area);
+  painter.setFont(item_layout_.Font);
+  painter.setPen(look.Items);
+  const QFontMetrics metrics(item_layout_.Font, painter.device());
+  QRect line(area.left() + kItemIndent, area.top(), area.width() - 2 * kItemIndent,
+             item_layout_.LineHeight);
+  for (const std::string& text : lines) {
+    const QString shown = metrics.elidedText(QString::fromStdU16String(Cp932ToUtf16(text)),
+                                             Qt::ElideRight, line.width());
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    line.translate(0, item_layout_.LineHeight);
+  }
+  painter.restore();
 }
 
 void TMonthlyCalendar::mousePressEvent(QMouseEvent* event) {
@@ -175,10 +271,7 @@ void TMonthlyCalendar::mousePressEvent(QMouseEvent* event) {
   const TGridCell cell = CellAt(p.x(), p.y());
   if (cell.Row == 0) return;  // the weekday header selects nothing
   const JuliusDay z = MonthCellDay(GetFirstCellDay(), cell.Col, cell.Row);
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(z, y, m, d);
-  if (m == Month() || neighbor_jump_) SetJuliusDay(z);
+  if (DateOf(z).m == Month() || neighbor_jump_) SetJuliusDay(z);
 }
 
 void TMonthlyCalendar::keyPressEvent(QKeyEvent* event) {

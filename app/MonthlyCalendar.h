@@ -2,6 +2,7 @@
 // The month grid, one of the two calendar controls.
 #include <QFont>
 #include <QHash>
+#include <optional>
 
 #include "app/CalendarView.h"
 
@@ -44,6 +45,26 @@ class TMonthlyCalendar : public TCalendarView {
   // be, so that the widest rokuyo name fits with a pixel to spare on each side.
   QFont RokuyoFontFor(int cellWidth) const;
 
+  // How the cell of day `z` is painted. A day keeps the colour of its kind (holiday and Sunday
+  // red, Saturday blue) also when items fall on it; the items show as a mark under the number
+  // in the special-day colour. The selected day is filled with its number's colour and drawn
+  // in Color(); a neighbouring month's day is drawn lighter, or not at all while they are
+  // hidden.
+  struct TCellLook {
+    bool Drawn = true;
+    std::optional<QColor> Fill;
+    QFont Font;
+    QColor Number;
+    std::optional<QColor> Mark;  // only on a day with items (or other special-day lines)
+    QColor Items;                // the subjects listed in a grown cell
+  };
+  TCellLook CellLook(JuliusDay z) const;
+
+  // How many subjects a cell lists under its number: as many small-type lines as fit below the
+  // number in the current cell height, none while the cells are too small for one (at the
+  // designed size).
+  int ItemLines() const;
+
  protected:
   // Draws one cell into the image; row 0 is the weekday header.
   virtual void DrawCell(QPainter& painter, int col, int row, const QRect& rect);
@@ -52,8 +73,16 @@ class TMonthlyCalendar : public TCalendarView {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The small type of the subjects, with its line height and how many lines a cell takes.
+  struct TItemLayout {
+    QFont Font;
+    int LineHeight = 0;
+    int Lines = 0;
+  };
+  TItemLayout ItemLayout() const;
   void DrawHeaderCell(QPainter& painter, int col, const QRect& rect);
   void DrawDayCell(QPainter& painter, int col, int row, const QRect& rect, JuliusDay first);
+  void DrawItems(QPainter& painter, const TYmd& date, const QRect& area, const TCellLook& look);
   template <typename T>
   void Change(T& field, T value);
 
@@ -64,6 +93,7 @@ class TMonthlyCalendar : public TCalendarView {
   // RokuyoFontFor by cell width, for the Rokuyo font whose key is fitted_key_.
   mutable QString fitted_key_;
   mutable QHash<int, QFont> fitted_;
+  TItemLayout item_layout_;  // worked out once per DrawImage
 };
 
 }  // namespace moriva

@@ -175,11 +175,17 @@ TScheduleEditorWindow::TScheduleEditorWindow(TLineList& list, int32_t year, int 
 }
 
 void TScheduleEditorWindow::CreateActions() {
-  auto make = [this](const char* caption, std::optional<TPicture> picture, QKeySequence key,
+  auto make = [this](const char* caption, std::optional<TPicture> picture, QList<QKeySequence> keys,
                      void (TScheduleEditorWindow::*handler)()) {
     auto* action = new QAction(QString::fromUtf8(caption), this);
     if (picture) action->setIcon(Picture(*picture));
-    action->setShortcut(key);
+    action->setShortcuts(keys);
+    // The toolbar shows the caption alone; its tip names the keys.
+    QStringList named;
+    for (const QKeySequence& key : keys) named << key.toString(QKeySequence::NativeText);
+    action->setIconText(action->text().section(u'(', 0, 0));
+    if (!named.isEmpty())
+      action->setToolTip(QStringLiteral("%1 (%2)").arg(action->iconText(), named.join(u'/')));
     // An action without a handler does nothing, so it is shown disabled; its shortcut is then
     // not taken by the window and Ctrl+C, Ctrl+X and Ctrl+V reach the focused edit box.
     if (handler)
@@ -189,15 +195,18 @@ void TScheduleEditorWindow::CreateActions() {
     addAction(action);
     return action;
   };
-  AddItem = make("追加", TPicture::AddSheet, QKeySequence(Qt::CTRL | Qt::Key_A),
+  // Ctrl+A selects the text of the field it is pressed in, as everywhere else; 追加 has Ctrl+N
+  // (a new item) and Alt+N, the access key its caption shows in the menu.
+  AddItem = make("追加(&N)", TPicture::AddSheet,
+                 {QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::ALT | Qt::Key_N)},
                  &TScheduleEditorWindow::AddItemExecute);
-  DeleteItem = make("削除", TPicture::Cross, QKeySequence(Qt::CTRL | Qt::Key_D),
+  DeleteItem = make("削除", TPicture::Cross, {QKeySequence(Qt::CTRL | Qt::Key_D)},
                     &TScheduleEditorWindow::DeleteItemExecute);
-  WriteItem = make("書込", TPicture::Pencil, QKeySequence(Qt::CTRL | Qt::Key_S),
+  WriteItem = make("書込", TPicture::Pencil, {QKeySequence(Qt::CTRL | Qt::Key_S)},
                    &TScheduleEditorWindow::WriteItemExecute);
-  Copy = make("コピー", TPicture::Copy, QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
-  Cut = make("切り取り", TPicture::Scissors, QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
-  Paste = make("ペースト", TPicture::Paste, QKeySequence(Qt::CTRL | Qt::Key_V), nullptr);
+  Copy = make("コピー", TPicture::Copy, {QKeySequence(Qt::CTRL | Qt::Key_C)}, nullptr);
+  Cut = make("切り取り", TPicture::Scissors, {QKeySequence(Qt::CTRL | Qt::Key_X)}, nullptr);
+  Paste = make("ペースト", TPicture::Paste, {QKeySequence(Qt::CTRL | Qt::Key_V)}, nullptr);
   WidthUp = make(">>", std::nullopt, {}, &TScheduleEditorWindow::WidthUpExecute);
   WidthDown = make("<<", std::nullopt, {}, &TScheduleEditorWindow::WidthDownExecute);
 }
@@ -252,21 +261,32 @@ void TScheduleEditorWindow::CreateControls() {
   CaptionLabel(QStringLiteral("時刻"), RightPanel, 8);
   cbH = Choice(RightPanel, 88, 8, kHourEntries, QStringLiteral("時"));
   cbN = Choice(RightPanel, 160, 8, kMinuteEntries, QStringLiteral("分"));
+  // An all-day item is written without a time, so the time choices rest while it is ticked.
+  ckAllDay = new QCheckBox(QStringLiteral("終日"), RightPanel);
+  ckAllDay->setGeometry(238, 9, 60, 20);
+  ckAllDay->setFocusPolicy(Qt::ClickFocus);
+  connect(ckAllDay, &QCheckBox::toggled, this, [this](bool on) {
+    cbH->setEnabled(!on);
+    cbN->setEnabled(!on);
+  });
   CaptionLabel(QStringLiteral("件名"), RightPanel, 36);
   EditSubject = new TEnterAdvanceEdit(RightPanel);
   EditSubject->setGeometry(88, 36, 205, 22);
-  CaptionLabel(QStringLiteral("内容"), RightPanel, 64);
+  CaptionLabel(QStringLiteral("場所"), RightPanel, 64);
   EditPlace = new TEnterAdvanceEdit(RightPanel);
   EditPlace->setGeometry(88, 64, 205, 22);
   CaptionLabel(QStringLiteral("アラーム"), RightPanel, 92);
   ckAlarm = new QCheckBox(RightPanel);
   ckAlarm->setGeometry(88, 93, 20, 20);
   ckAlarm->setFocusPolicy(Qt::ClickFocus);
-  // The box stays out of the Tab chain (as 書込, which has Ctrl+S), so it needs a key of its
-  // own: without one an alarm could only be set with the mouse.
+  // The two boxes stay out of the Tab chain (as 書込, which has Ctrl+S), so each needs a key of
+  // its own: without one it could only be ticked with the mouse. The focus stays where it is.
   auto* toggleAlarm = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
   connect(toggleAlarm, &QShortcut::activated, ckAlarm, &QCheckBox::toggle);
   ckAlarm->setToolTip(QStringLiteral("アラームの入／切 (Alt+A)"));
+  auto* toggleAllDay = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this);
+  connect(toggleAllDay, &QShortcut::activated, ckAllDay, &QCheckBox::toggle);
+  ckAllDay->setToolTip(QStringLiteral("時刻のない終日の予定 (Alt+D)"));
   WriteBtn = new QPushButton(WriteItem->text(), RightPanel);
   WriteBtn->setGeometry(218, 124, 75, 25);
   WriteBtn->setFocusPolicy(Qt::ClickFocus);
@@ -303,10 +323,12 @@ void TScheduleEditorWindow::CreateControls() {
     w->addActions({AddItem, DeleteItem, WriteItem, separator, Copy, Cut, Paste});
   }
 
-  setTabOrder(cbH, cbN);
-  setTabOrder(cbN, EditSubject);
+  // The subject comes first, as the window opens in it; Enter then walks on through the place
+  // and the time to OK.
   setTabOrder(EditSubject, EditPlace);
-  setTabOrder(EditPlace, OKBtn);
+  setTabOrder(EditPlace, cbH);
+  setTabOrder(cbH, cbN);
+  setTabOrder(cbN, OKBtn);
   setTabOrder(OKBtn, AbortBtn);
   setTabOrder(AbortBtn, ItemTree);
 
@@ -325,6 +347,13 @@ int TScheduleEditorWindow::RunEditor() {
   return result;
 }
 
+void TScheduleEditorWindow::setVisible(bool visible) {
+  QDialog::setVisible(visible);
+  // A dialog coming up hands its focus widget a Tab's focus, which selects all of a box's text:
+  // the first key typed would then replace the subject shown. It goes after it instead.
+  if (visible) EditSubject->end(false);
+}
+
 void TScheduleEditorWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) FormShow();
@@ -335,7 +364,8 @@ void TScheduleEditorWindow::FormShow() {
   setWindowTitle(QString::fromStdString(editor_.Caption()));
   ShowTree();
   PushFields();
-  cbH->setFocus(Qt::OtherFocusReason);
+  // Whatever the user types first, Japanese included, is the subject.
+  EditSubject->setFocus(Qt::OtherFocusReason);
 }
 
 bool TScheduleEditorWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -350,13 +380,12 @@ bool TScheduleEditorWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  // The window's own shortcuts come before the edit boxes' (Ctrl+A would otherwise select the
-  // text instead of starting a new item).
+  // The window's own shortcuts come before any the edit boxes may have for the same keys.
   if (event->type() == QEvent::ShortcutOverride) {
     const auto* ke = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(ke->keyCombination());
     for (QAction* a : {AddItem, DeleteItem, WriteItem}) {
-      if (a->isEnabled() && a->shortcut() == pressed) {
+      if (a->isEnabled() && a->shortcuts().contains(pressed)) {
         event->ignore();
         return true;
       }
@@ -435,6 +464,7 @@ void TScheduleEditorWindow::PullFields() {
   f.Hour = cbH->currentIndex();
   f.Minute = cbN->currentIndex();
   f.Alarm = ckAlarm->isChecked();
+  f.AllDay = ckAllDay->isChecked();
 }
 
 void TScheduleEditorWindow::PushFields() {
@@ -446,6 +476,7 @@ void TScheduleEditorWindow::PushFields() {
   cbH->setCurrentIndex(f.Hour);
   cbN->setCurrentIndex(f.Minute);
   ckAlarm->setChecked(f.Alarm);
+  ckAllDay->setChecked(f.AllDay);
 }
 
 void TScheduleEditorWindow::SetNode(QTreeWidgetItem* item, const TItemNode& node) {

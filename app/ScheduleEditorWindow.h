@@ -71,6 +71,7 @@ class TScheduleEditorWindow : public QDialog {
   TEnterAdvanceEdit* EditSubject = nullptr;
   TEnterAdvanceEdit* EditPlace = nullptr;
   QCheckBox* ckAlarm = nullptr;
+  QCheckBox* ckAllDay = nullptr;  // 終日: the item has no time
   QPushButton* WriteBtn = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;
@@ -94,6 +95,7 @@ class TScheduleEditorWindow : public QDialog {
  public slots:
   // OK: refused while the fields hold a text that could not be written, so it is not lost.
   void accept() override;
+  void setVisible(bool visible) override;
 
  private:
   void CreateActions();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProxyStyle>
@@ -56,6 +57,26 @@ TEnterAdvanceEdit* AddEditRow(QGroupBox* group, int top, const QString& caption)
   edit->SetInputLanguage(QStringLiteral("en"));
   label->setBuddy(edit);
   return edit;
+}
+
+// Gives a certificate file box a 参照… button beside it, taken from the box's width, which
+// chooses the file in a dialog.
+QPushButton* AddBrowseButton(TEnterAdvanceEdit* edit, TDialogs& dialogs) {
+  constexpr int kButtonWidth = 60;
+  const QRect box = edit->geometry();
+  edit->resize(box.width() - kButtonWidth - 4, box.height());
+  auto* button = new QPushButton(QStringLiteral("参照…"), edit->parentWidget());
+  button->setGeometry(box.right() - kButtonWidth + 1, box.top() - 1, kButtonWidth,
+                      box.height() + 2);
+  QObject::connect(button, &QPushButton::clicked, edit, [edit, &dialogs] {
+    const std::filesystem::path typed(QFile::encodeName(edit->text()).toStdString());
+    if (std::optional<std::filesystem::path> chosen =
+            dialogs.ChooseOpenFile(kCertificateFileFilter, typed)) {
+      edit->setText(QFile::decodeName(QByteArray::fromStdString(chosen->native())));
+      edit->setFocus();
+    }
+  });
+  return button;
 }
 
 void StarPassword(TEnterAdvanceEdit* edit) {
@@ -124,7 +145,6 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   StarPassword(EditPassword);
   ckAPOP = new QCheckBox(QStringLiteral("APOPを使用する"), ReceiveBox);
   ckAPOP->setGeometry(12, 104, 270, 18);
-  ckAPOP->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   ckUIDL = new QCheckBox(QStringLiteral("UIDLを使用しない"), ReceiveBox);
   ckUIDL->setGeometry(12, 126, 270, 18);
 
@@ -144,13 +164,14 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   EditCAFile = new TEnterAdvanceEdit(security);
   EditCAFile->setGeometry(12, 204, 291, 21);
   caLabel->setBuddy(EditCAFile);
+  BrowseCAFile = AddBrowseButton(EditCAFile, dialogs_);
   PasswordPlace = new QLabel(security);
   PasswordPlace->setGeometry(12, 240, 291, 16);
 
   auto* calDav = new QWidget;
   Pages->addTab(calDav, QStringLiteral("CalDAV"));
   CalDavBox = new QGroupBox(QStringLiteral("カレンダーサーバー (CalDAV)"), calDav);
-  CalDavBox->setGeometry(6, 6, 297, 160);
+  CalDavBox->setGeometry(6, 6, 297, 184);
   auto* urlLabel = new QLabel(QStringLiteral("カレンダーの URL (https://...)"), CalDavBox);
   urlLabel->setGeometry(12, 23, 270, 16);
   EditCalDavUrl = AddEditRow(CalDavBox, 44, {});
@@ -159,7 +180,13 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   EditCalDavUser = AddEditRow(CalDavBox, 74, QStringLiteral("ユーザID"));
   EditCalDavPassword = AddEditRow(CalDavBox, 102, QStringLiteral("パスワード"));
   StarPassword(EditCalDavPassword);
-  EditCalDavCaFile = AddEditRow(CalDavBox, 130, QStringLiteral("証明書 (PEM ファイル)"));
+  // The file's path needs the box's width; the caption goes above it.
+  auto* calDavCaLabel = new QLabel(QStringLiteral("証明書 (PEM ファイル)"), CalDavBox);
+  calDavCaLabel->setGeometry(12, 133, 270, 16);
+  EditCalDavCaFile = AddEditRow(CalDavBox, 152, {});
+  EditCalDavCaFile->setGeometry(12, 152, 273, 21);
+  calDavCaLabel->setBuddy(EditCalDavCaFile);
+  BrowseCalDavCaFile = AddBrowseButton(EditCalDavCaFile, dialogs_);
 
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setGeometry(84, 348, 75, 25);
@@ -170,11 +197,28 @@ TSettingsWindow::TSettingsWindow(TDialogs& dialogs, std::filesystem::path settin
   connect(AbortBtn, &QPushButton::clicked, this, [this] { done(kAbort); });
 
   // Within each group the tab order follows the rows; then the buttons.
-  QWidget* order[] = {
-      EditHandsetEMail, EditSMTP,           EditSender,       EditSenderEMail, EditPOP,
-      EditUserId,       EditPassword,       ckAPOP,           ckUIDL,          cbSMTPSecurity,
-      EditSMTPUser,     EditSMTPPassword,   cbPOPSecurity,    EditCAFile,      EditCalDavUrl,
-      EditCalDavUser,   EditCalDavPassword, EditCalDavCaFile, OKBtn,           AbortBtn};
+  QWidget* order[] = {EditHandsetEMail,
+                      EditSMTP,
+                      EditSender,
+                      EditSenderEMail,
+                      EditPOP,
+                      EditUserId,
+                      EditPassword,
+                      ckAPOP,
+                      ckUIDL,
+                      cbSMTPSecurity,
+                      EditSMTPUser,
+                      EditSMTPPassword,
+                      cbPOPSecurity,
+                      EditCAFile,
+                      BrowseCAFile,
+                      EditCalDavUrl,
+                      EditCalDavUser,
+                      EditCalDavPassword,
+                      EditCalDavCaFile,
+                      BrowseCalDavCaFile,
+                      OKBtn,
+                      AbortBtn};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 

@@ -5,6 +5,7 @@
 // window, and writes the fields back only when the user ends it with OK.
 #include <QDialog>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include "base/Dialogs.h"
@@ -21,6 +22,10 @@ namespace moriva {
 
 class TEnterAdvanceEdit;
 struct TMailSettings;
+
+// What the 参照… buttons of the certificate files offer.
+inline constexpr std::string_view kCertificateFileFilter =
+    "証明書ファイル(*.pem;*.crt)|*.pem;*.crt|全て(*.*)|*.*";
 
 class TSettingsWindow : public QDialog {
   Q_OBJECT
@@ -65,12 +70,14 @@ class TSettingsWindow : public QDialog {
   TEnterAdvanceEdit* EditSMTPPassword = nullptr;
   QComboBox* cbPOPSecurity = nullptr;  // item data: "none", "stls", "tls"
   TEnterAdvanceEdit* EditCAFile = nullptr;
+  QPushButton* BrowseCAFile = nullptr;  // 参照…: chooses the file in a dialog
   // Third page: the calendar server the CalDAV sync uses.
   QGroupBox* CalDavBox = nullptr;
   TEnterAdvanceEdit* EditCalDavUrl = nullptr;
   TEnterAdvanceEdit* EditCalDavUser = nullptr;
   TEnterAdvanceEdit* EditCalDavPassword = nullptr;
   TEnterAdvanceEdit* EditCalDavCaFile = nullptr;
+  QPushButton* BrowseCalDavCaFile = nullptr;
   QLabel* PasswordPlace = nullptr;  // one line: where the passwords are kept
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CloseOnSignal.h"
+#include "app/FormFont.h"
 #include "app/JapaneseLocale.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
@@ -35,6 +36,7 @@ class TMorivaApplication : public QApplication {
 int main(int argc, char** argv) {
   TMorivaApplication app(argc, argv);
   moriva::UseJapanese(app);
+  moriva::UseFormFontThroughout();
   // The settings file and the mail folders live beside the program, or in the desktop's
   // folders for an installed copy; those are made now, as the window reads and writes there.
   const std::filesystem::path exeDir =

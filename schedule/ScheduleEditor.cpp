@@ -83,7 +83,11 @@ void TScheduleEditor::ShowItemText(std::string_view itemText, int index) {
   if (parts) {
     Fields.Subject = parts->Subject;
     Fields.Place = parts->Place;
-    if (std::optional<TTimeChoice> time = ParseTime(parts->Time)) {
+    Fields.AllDay = IsAllDayTime(parts->Time);
+    if (Fields.AllDay) {
+      Fields.Hour = 0;
+      Fields.Minute = 0;
+    } else if (std::optional<TTimeChoice> time = ParseTime(parts->Time)) {
       Fields.Hour = time->Hour;
       Fields.Minute = time->Minute;
     }
@@ -109,9 +113,12 @@ bool TScheduleEditor::CheckWritable() {
 }
 
 std::string TScheduleEditor::FieldsLine(bool keepTail) const {
-  std::string line =
-      MakeScheduleLine(year_, month_, day_, Fields.Subject, Fields.Place,
-                       HourEntryText(Fields.Hour), MinuteEntryText(Fields.Minute), Fields.Alarm);
+  std::string line = Fields.AllDay ? JoinScheduleLine(std::to_string(year_), std::to_string(month_),
+                                                      std::to_string(day_), Fields.Subject,
+                                                      Fields.Place, "", AlarmFlagText(Fields.Alarm))
+                                   : MakeScheduleLine(year_, month_, day_, Fields.Subject,
+                                                      Fields.Place, HourEntryText(Fields.Hour),
+                                                      MinuteEntryText(Fields.Minute), Fields.Alarm);
   if (keepTail && tail_) {
     // Before the closing quote: the parts after the alarm flag, as they were stored.
     std::string extra(kItemSeparator);

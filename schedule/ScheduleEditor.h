@@ -21,13 +21,15 @@
 namespace moriva {
 
 // What the edit fields hold. Texts are CP932; Hour and Minute are positions in kHourEntries and
-// kMinuteEntries, or kNoChoice.
+// kMinuteEntries, or kNoChoice. An all-day item is written without a time, whatever the
+// choices show.
 struct TItemFields {
   std::string Subject;
   std::string Place;
   int Hour = 0;
   int Minute = 0;
   bool Alarm = false;
+  bool AllDay = false;
   bool operator==(const TItemFields&) const = default;
 };
 
@@ -88,7 +90,8 @@ class TScheduleEditor {
   void ShowSelected();
   // Shows an item text in the fields and makes `index` the edited item. A text that is not an
   // item (three parts or fewer) is shown whole as the subject, as the tree lists it, with the
-  // other fields cleared; a time that does not read leaves the choices as they were.
+  // other fields cleared; an item without a time is all-day, the choices on their first
+  // entries; a time that does not read leaves the choices as they were.
   void ShowItemText(std::string_view itemText, int index);
 
   // Whether the fields differ from what was last shown, cleared or written: text the user

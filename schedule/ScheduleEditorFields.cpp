@@ -51,6 +51,10 @@ std::string_view MinuteEntryText(int position) {
   return EntryText(kMinuteEntries, position);
 }
 
+bool IsAllDayTime(std::string_view time) {
+  return TrimBlanks(time).empty();
+}
+
 std::optional<TTimeChoice> ParseTime(std::string_view time) {
   std::string commas(time);
   std::replace(commas.begin(), commas.end(), ':', ',');

@@ -11,11 +11,11 @@
 namespace moriva {
 
 // The hour choice starts at "0" so that a cleared form shows midnight, then runs through the
-// working day from 7 and wraps round to the small hours; "0" therefore appears twice, and the
-// first one is the one a stored "0" selects.
-inline constexpr std::array<std::string_view, 25> kHourEntries = {
-    "0",  "7",  "8",  "9",  "10", "11", "12", "13", "14", "15", "16", "17", "18",
-    "19", "20", "21", "22", "23", "0",  "1",  "2",  "3",  "4",  "5",  "6"};
+// working day from 7 and on to the small hours, each hour once. The fields keep positions in
+// this list and a line stores the entry's text, so the order may change without changing files.
+inline constexpr std::array<std::string_view, 24> kHourEntries = {
+    "0",  "7",  "8",  "9",  "10", "11", "12", "13", "14", "15", "16", "17",
+    "18", "19", "20", "21", "22", "23", "1",  "2",  "3",  "4",  "5",  "6"};
 
 // Minutes in steps of five.
 inline constexpr std::array<std::string_view, 12> kMinuteEntries = {
@@ -41,6 +41,11 @@ struct TTimeChoice {
   int Minute = kNoChoice;
   bool operator==(const TTimeChoice&) const = default;
 };
+
+// Whether an item's time part says it has no time (empty, or blanks only): the item lasts the
+// whole day. This is how items without a time have always been stored (a handset's CSV row
+// without a start time reads so), and the handset CSV and iCalendar carry it as all-day.
+bool IsAllDayTime(std::string_view time);
 
 // Reads the time part of an item ("9:30:0"): its ":" become commas and the text is split as
 // comma text. Only a time of exactly three pieces is read; anything else gives nullopt and the
@@ -71,6 +76,6 @@ bool IsWritableItemText(std::string_view cp932);
 
 // What the editor says when it refuses such a text (UTF-8).
 inline constexpr std::string_view kUnwritableTextMessage =
-    "件名と内容には、二重引用符（\"）、「- 」（ハイフンと空白）と改行は使えません。";
+    "件名と場所には、二重引用符（\"）、「- 」（ハイフンと空白）と改行は使えません。";
 
 }  // namespace moriva

@@ -58,6 +58,8 @@ TEST(PhoneCsv, RowsFromTodayOn) {
       {MakeScheduleLine(2026, 12, 7, "a", "", "9", "0", false), "a,2026/12/7,9:0:0,FALSE,"},
       {MakeScheduleLine(2028, 2, 29, "leap", "", "0", "0", false), "leap,2028/2/29,0:0:0,FALSE,"},
       {"2026,2026,12,06,,,\"a- b- 9:00- ON\"", "a,2026/12/06,9:00,ON,b"},
+      // An all-day item has no start time.
+      {"2026,2026,12,9,,,\"Off- - - FALSE\"", "Off,2026/12/9,,FALSE,"},
       {"2026,2026,12,6,,,\"a- b- c- d- e- f\"", "a,2026/12/6,c,d,b"},
       // A quote reaches the subject only from a line holding it doubled twice over.
       {"2026,2026,12,6,,,\"q\"\"\"\"uote- - t- TRUE\"", "\"q\"\"uote\",2026/12/6,t,TRUE,"},

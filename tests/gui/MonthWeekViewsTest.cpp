@@ -8,6 +8,7 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "calendar/HolidayLines.h"
+#include "schedule/ScheduleLine.h"
 #include "tests/gui/CalendarViewTestUtil.h"
 
 namespace moriva {
@@ -129,6 +130,47 @@ TEST_F(MonthlyTest, RokuyoOnlyInsideTheOldCalendarTable) {
     const QRect strip(cell.left(), cell.bottom() - 7, cell.width(), 8);
     EXPECT_EQ(InkIn(mc.Image(), strip, mc.Color()).any, inside);
   }
+}
+
+// September 2026: 21 敬老の日, 22 国民の休日, 23 秋分の日, each with an item, as 19 (a Saturday)
+// and 24 (a Thursday). Items no longer paint a day green: it keeps the colour of its kind and
+// gets the special-day mark; the selected and the neighbouring days follow the same rule.
+TEST_F(MonthlyTest, ItemDaysKeepTheColourOfTheirKindAndGetAMark) {
+  mc.Schedule.SetHolidays(HolidayLines(THolidaySet::Current),
+                          HolidaySwitches(THolidaySet::Current));
+  for (int d : {19, 21, 22, 23, 24, 27})
+    mc.Schedule.Lines().Add(MakeScheduleLine(2026, 9, d, "x", "", "9", "0", false));
+  mc.SetDate(2026, 9, 27);
+  mc.SetShowNeighbor(true);
+  const QColor red = mc.Fonts().Holiday().Color(), blue = mc.Fonts().Saturday().Color();
+  const QColor black = mc.Fonts().Weekday().Color(), green = mc.Fonts().SpecialDay().Color();
+  struct Case {
+    int32_t y;
+    uint8_t m, d;
+    QColor number;
+    std::optional<QColor> mark;
+    std::optional<QColor> fill;
+  } cases[] = {
+      {2026, 9, 21, red, green, {}},
+      {2026, 9, 22, red, green, {}},
+      {2026, 9, 23, red, green, {}},
+      {2026, 9, 19, blue, green, {}},
+      {2026, 9, 24, black, green, {}},
+      {2026, 9, 25, black, {}, {}},
+      {2026, 9, 27, mc.Color(), mc.Color(), red},  // selected Sunday: inverted
+      {2026, 10, 1, QColor(192, 192, 192), {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.m) << "/" << int(c.d));
+    const TMonthlyCalendar::TCellLook look = mc.CellLook(DateToJulius(c.y, c.m, c.d));
+    EXPECT_EQ(look.Number, c.number);
+    EXPECT_EQ(look.Mark, c.mark);
+    EXPECT_EQ(look.Fill, c.fill);
+  }
+  // The subjects are listed only once the cells have grown.
+  EXPECT_EQ(mc.ItemLines(), 0);
+  ShowAt(mc, 370, 680);
+  EXPECT_GT(mc.ItemLines(), 1);
 }
 
 class WeeklyTest : public testing::Test {

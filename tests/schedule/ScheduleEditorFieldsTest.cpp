@@ -2,21 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/Cp932.h"
 
 using namespace moriva;
 
 TEST(ScheduleEditorFields, HourEntriesStartAtMidnightAndWrapRound) {
-  ASSERT_EQ(kHourEntries.size(), 25u);
+  ASSERT_EQ(kHourEntries.size(), 24u);
   EXPECT_EQ(kHourEntries[0], "0");
   EXPECT_EQ(kHourEntries[1], "7");
   EXPECT_EQ(kHourEntries[17], "23");
-  EXPECT_EQ(kHourEntries[18], "0");
-  EXPECT_EQ(kHourEntries[24], "6");
-  // Every hour of the day is there, "0" twice.
+  EXPECT_EQ(kHourEntries[18], "1");
+  EXPECT_EQ(kHourEntries[23], "6");
+  // Every hour of the day is there once, and its entry writes it back as it was stored.
   for (int h = 0; h < 24; ++h) {
     SCOPED_TRACE(h);
-    EXPECT_NE(FindHourEntry(std::to_string(h)), kNoChoice);
+    const int position = FindHourEntry(std::to_string(h));
+    EXPECT_EQ(HourEntryText(position), std::to_string(h));
+    EXPECT_EQ(std::count(kHourEntries.begin(), kHourEntries.end(), std::to_string(h)), 1);
   }
   EXPECT_EQ(kMinuteEntries.size(), 12u);
   EXPECT_EQ(kMinuteEntries[11], "55");
@@ -27,11 +31,11 @@ TEST(ScheduleEditorFields, FindEntries) {
     std::string_view text;
     int hour, minute;
   } cases[] = {
-      {"0", 0, 0},          // the first "0", not the one after "23"
+      {"0", 0, 0},
       {"7", 1, kNoChoice},  // 7 minutes is not a step of five
       {"23", 17, kNoChoice},
-      {"1", 19, kNoChoice},
-      {"6", 24, kNoChoice},
+      {"1", 18, kNoChoice},
+      {"6", 23, kNoChoice},
       {" 9 ", 3, kNoChoice},  // surrounding blanks do not count
       {"\t10", 4, 2},
       {"00", kNoChoice, 0},  // a full hour written with two digits
@@ -50,7 +54,7 @@ TEST(ScheduleEditorFields, FindEntries) {
   }
   EXPECT_EQ(HourEntryText(3), "9");
   EXPECT_EQ(MinuteEntryText(6), "30");
-  for (int bad : {kNoChoice, 25, 1000}) EXPECT_EQ(HourEntryText(bad), "");
+  for (int bad : {kNoChoice, 24, 1000}) EXPECT_EQ(HourEntryText(bad), "");
   for (int bad : {kNoChoice, 12}) EXPECT_EQ(MinuteEntryText(bad), "");
 }
 
@@ -77,7 +81,9 @@ TEST(ScheduleEditorFields, ParseTimeReadsOnlyThreePieces) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.time));
     EXPECT_EQ(ParseTime(c.time), c.choice);
+    EXPECT_EQ(IsAllDayTime(c.time), c.time.empty());
   }
+  EXPECT_TRUE(IsAllDayTime(" \t"));
 }
 
 TEST(ScheduleEditorFields, NodeTextsImagesAndCaption) {

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <filesystem>
 
+#include "app/FormFont.h"
 #include "app/MainWindow.h"
 #include "app/MonthlyCalendar.h"
 #include "app/QtDialogs.h"
@@ -217,6 +221,24 @@ TEST_F(MainWindowBasicsTest, MakeUp) {
                 "ヘルプ(&H): 設定 バージョン"}));
   EXPECT_TRUE(form->CancelTransfer->isEnabled());  // a cancel is harmless when nothing runs
   EXPECT_FALSE(form->LoadSchedule->icon().isNull());
+}
+
+// Menus and message boxes are windows of their own, and a desktop theme may give them a font
+// of their own: they too take the form font, one face for Japanese and Latin letters alike.
+TEST_F(MainWindowBasicsTest, OneJapaneseFaceForTheWholeWindow) {
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 11), "QMenu");  // as a theme might
+  UseFormFontThroughout();
+  auto form = Start();
+  const QString face = QFontInfo(FormFont()).family();
+  const QList<QFontDatabase::WritingSystem> scripts = QFontDatabase::writingSystems(face);
+  EXPECT_TRUE(scripts.contains(QFontDatabase::Japanese)) << face.toStdString();
+  EXPECT_TRUE(scripts.contains(QFontDatabase::Latin)) << face.toStdString();
+  QMessageBox box;
+  QList<QWidget*> windows{form->menuBar(), &box};
+  for (QMenu* menu : form->findChildren<QMenu*>()) windows << menu;  // the calendars' one too
+  for (QWidget* w : windows)
+    EXPECT_EQ(QFontInfo(w->font()).family().toStdString(), face.toStdString())
+        << w->metaObject()->className();
 }
 
 TEST_F(MainWindowBasicsTest, EditorOkCommitsAndEveryOtherEndRestoresTheList) {

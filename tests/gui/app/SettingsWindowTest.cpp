@@ -169,18 +169,21 @@ TEST_F(SettingsWindowTest, KeyboardOnlyRunFollowsTheTabOrder) {
       QTest::keyClicks(w, QString::fromLatin1(t));
       QTest::keyClick(w, Qt::Key_Return);
     }
-    // The APOP box is no tab stop: Enter in the password box goes on to the UIDL box.
-    visited << (QApplication::focusWidget() == f.ckUIDL ? "ckUIDL" : "other");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    // Enter in the password box goes on to the APOP box, Tab to the UIDL box; Space ticks each.
+    for (QCheckBox* box : {f.ckAPOP, f.ckUIDL}) {
+      visited << (QApplication::focusWidget() == box ? box->text() : "other");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
     visited << (QApplication::focusWidget() == f.OKBtn ? "OK" : "other");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   });
   EXPECT_EQ(passwordChar, QChar(u'*'));
-  ASSERT_EQ(visited.size(), 9);
+  ASSERT_EQ(visited.size(), 10);
   for (int i = 0; i < 7; ++i) EXPECT_TRUE(visited[i].endsWith("TEnterAdvanceEdit")) << i;
-  EXPECT_EQ(visited[7], "ckUIDL");
-  EXPECT_EQ(visited[8], "OK");
+  EXPECT_EQ(visited[7], QStringLiteral("APOPを使用する"));
+  EXPECT_EQ(visited[8], QStringLiteral("UIDLを使用しない"));
+  EXPECT_EQ(visited[9], "OK");
   const TMailSettings s = ReadMailSettings(ini_);
   EXPECT_EQ(s.HandsetEMail, "hs@phone");
   EXPECT_EQ(s.SMTP, "smtp.x");
@@ -189,7 +192,7 @@ TEST_F(SettingsWindowTest, KeyboardOnlyRunFollowsTheTabOrder) {
   EXPECT_EQ(s.POP, "pop.x");
   EXPECT_EQ(s.UserId, "me");
   EXPECT_EQ(s.Password, "pw");
-  EXPECT_FALSE(s.APOP);
+  EXPECT_TRUE(s.APOP);
   EXPECT_TRUE(s.NoUIDL);
 }
 
@@ -231,6 +234,39 @@ TEST_F(SettingsWindowTest, CalendarUrlWithoutSchemeIsRefusedWhereItCanBeMended) 
   }
 }
 
+// 参照… beside each certificate file box chooses the file in a dialog that starts from what
+// the box holds; a cancelled dialog leaves the box alone. OK keeps the chosen files.
+TEST_F(SettingsWindowTest, BrowseButtonsChooseTheCertificateFiles) {
+  TSettingsWindow form(dialogs_, ini_);
+  const int result = Run(form, [this](TSettingsWindow& f) {
+    const struct {
+      QPushButton* button;
+      TEnterAdvanceEdit* box;
+      const char* chosen;
+    } cases[] = {{f.BrowseCAFile, f.EditCAFile, "/etc/ssl/mail-ca.pem"},
+                 {f.BrowseCalDavCaFile, f.EditCalDavCaFile, "/home/u/dav ca.crt"}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.chosen);
+      c.box->setText(QStringLiteral("/old/ca.pem"));
+      dialogs_.CancelFile();
+      dialogs_.AnswerFile(c.chosen);
+      for (int click = 0; click < 2; ++click) {
+        c.button->click();
+        EXPECT_EQ(c.box->text(),
+                  click == 0 ? QStringLiteral("/old/ca.pem") : QString::fromUtf8(c.chosen));
+      }
+      const auto calls = dialogs_.CallsOf(TFakeDialogs::Kind::OpenFile);
+      ASSERT_FALSE(calls.empty());
+      EXPECT_EQ(calls.back().ProposedName, fs::path("/old/ca.pem"));
+      EXPECT_EQ(calls.back().Filter, kCertificateFileFilter);
+    }
+    f.OKBtn->click();
+  });
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(ReadMailSettings(ini_).CaFile, "/etc/ssl/mail-ca.pem");
+  EXPECT_EQ(ReadCalDavSettings(ini_).CaFile, "/home/u/dav ca.crt");
+}
+
 TEST_F(SettingsWindowTest, LayoutAsDesigned) {
   TSettingsWindow form(dialogs_, ini_);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("設定"));
@@ -240,7 +276,6 @@ TEST_F(SettingsWindowTest, LayoutAsDesigned) {
   EXPECT_EQ(form.EditCalDavPassword->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.Pages->tabText(0), QStringLiteral("E-Mail設定"));
   EXPECT_EQ(form.Pages->tabText(1), QStringLiteral("暗号化と認証"));
-  EXPECT_EQ(form.ckAPOP->focusPolicy() & Qt::TabFocus, 0);
   EXPECT_EQ(form.EditPassword->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.EditSMTPPassword->echoMode(), QLineEdit::Password);
 }

@@ -78,9 +78,7 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
   QStringList hours, minutes;
   for (int i = 0; i < form->cbH->count(); ++i) hours << form->cbH->itemText(i);
   for (int i = 0; i < form->cbN->count(); ++i) minutes << form->cbN->itemText(i);
-  EXPECT_EQ(hours, QStringList({"0",  "7",  "8",  "9",  "10", "11", "12", "13", "14",
-                                "15", "16", "17", "18", "19", "20", "21", "22", "23",
-                                "0",  "1",  "2",  "3",  "4",  "5",  "6"}));
+  EXPECT_EQ(hours.join(','), "0,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,1,2,3,4,5,6");
   EXPECT_EQ(minutes.join(','), "0,5,10,15,20,25,30,35,40,45,50,55");
 
   struct ActionCase {
@@ -88,28 +86,31 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
     const char* caption;
     QKeySequence key;
     bool enabled;
+    const char* tip;
   } actions[] = {
-      {form->AddItem, "追加", QKeySequence("Ctrl+A"), true},
-      {form->DeleteItem, "削除", QKeySequence("Ctrl+D"), true},
-      {form->WriteItem, "書込", QKeySequence("Ctrl+S"), true},
-      {form->Copy, "コピー", QKeySequence("Ctrl+C"), false},
-      {form->Cut, "切り取り", QKeySequence("Ctrl+X"), false},
-      {form->Paste, "ペースト", QKeySequence("Ctrl+V"), false},
-      {form->WidthUp, ">>", QKeySequence(), true},
-      {form->WidthDown, "<<", QKeySequence(), true},
+      {form->AddItem, "追加(&N)", QKeySequence("Ctrl+N"), true, "追加 (Ctrl+N/Alt+N)"},
+      {form->DeleteItem, "削除", QKeySequence("Ctrl+D"), true, "削除 (Ctrl+D)"},
+      {form->WriteItem, "書込", QKeySequence("Ctrl+S"), true, "書込 (Ctrl+S)"},
+      {form->Copy, "コピー", QKeySequence("Ctrl+C"), false, "コピー (Ctrl+C)"},
+      {form->Cut, "切り取り", QKeySequence("Ctrl+X"), false, "切り取り (Ctrl+X)"},
+      {form->Paste, "ペースト", QKeySequence("Ctrl+V"), false, "ペースト (Ctrl+V)"},
+      {form->WidthUp, ">>", QKeySequence(), true, ">>"},
+      {form->WidthDown, "<<", QKeySequence(), true, "<<"},
   };
   for (const ActionCase& c : actions) {
     SCOPED_TRACE(c.caption);
     EXPECT_EQ(c.action->text(), QString::fromUtf8(c.caption));
     EXPECT_EQ(c.action->shortcut(), c.key);
     EXPECT_EQ(c.action->isEnabled(), c.enabled);
+    EXPECT_EQ(c.action->toolTip(), QString::fromUtf8(c.tip));
   }
   QStringList toolbar;
-  for (QAction* a : form->ToolBar->actions()) toolbar << (a->isSeparator() ? "|" : a->text());
+  for (QAction* a : form->ToolBar->actions()) toolbar << (a->isSeparator() ? "|" : a->iconText());
   EXPECT_EQ(toolbar.join(' '), "追加 削除 | コピー 切り取り ペースト | << >>");
   EXPECT_EQ(form->WriteBtn->text(), "書込");
   EXPECT_EQ(form->AbortBtn->text(), "中止");
   EXPECT_EQ(form->ckAlarm->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_EQ(form->ckAllDay->focusPolicy() & Qt::TabFocus, 0);
   EXPECT_EQ(form->WriteBtn->focusPolicy() & Qt::TabFocus, 0);
   // Subjects and places are Japanese: that is what the input method is asked for.
   for (QWidget* edit : {form->EditSubject, form->EditPlace})
@@ -122,20 +123,20 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
     EXPECT_EQ(l->palette().color(QPalette::Window), QColor(0, 128, 128));
     EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 255, 208));
   }
-  EXPECT_EQ(captions.join(','), "時刻,件名,内容,アラーム");
+  EXPECT_EQ(captions.join(','), "時刻,件名,場所,アラーム");
   EXPECT_EQ(form->RightPanel->palette().color(QPalette::Window), QColor(255, 255, 185));
   for (QWidget* w :
        {static_cast<QWidget*>(form->ItemTree), static_cast<QWidget*>(form->RightPanel)}) {
     QStringList menu;
     for (QAction* a : w->actions()) menu << (a->isSeparator() ? "|" : a->text());
-    EXPECT_EQ(menu.join(' '), "追加 削除 書込 | コピー 切り取り ペースト");
+    EXPECT_EQ(menu.join(' '), "追加(&N) 削除 書込 | コピー 切り取り ペースト");
   }
 
-  // The Tab chain from the hour choice on.
+  // The Tab chain from the subject on.
   QStringList chain;
-  QWidget* w = form->cbH;
-  const QList<QWidget*> named = {form->cbH,   form->cbN,      form->EditSubject, form->EditPlace,
-                                 form->OKBtn, form->AbortBtn, form->ItemTree};
+  QWidget* w = form->EditSubject;
+  const QList<QWidget*> named = {form->EditSubject, form->EditPlace, form->cbH,     form->cbN,
+                                 form->OKBtn,       form->AbortBtn,  form->ItemTree};
   for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
     while (!named.contains(w)) w = w->nextInFocusChain();
     chain << QString::number(named.indexOf(w));
@@ -153,7 +154,10 @@ TEST_F(ScheduleEditorWindowTest, OpeningSelectsAndShowsTheFirstItem) {
   EXPECT_EQ(form->cbH->currentText(), "9");
   EXPECT_EQ(form->cbN->currentText(), "30");
   EXPECT_FALSE(form->ckAlarm->isChecked());
-  EXPECT_EQ(QApplication::focusWidget(), form->cbH);
+  EXPECT_EQ(QApplication::focusWidget(), form->EditSubject);
+  Type(QStringLiteral("!"));  // goes after the subject shown, not over it
+  EXPECT_EQ(form->EditSubject->text(), "first!");
+  Press(Qt::Key_Backspace);
 
   // Clicking the second item shows it: "00" as the first minute, hour 0 as the first entry.
   QTreeWidgetItem* second = form->ItemTree->topLevelItem(1);
@@ -220,14 +224,15 @@ TEST_F(ScheduleEditorWindowTest, NodeImagesFollowTheAlarmAtOnce) {
 TEST_F(ScheduleEditorWindowTest, KeyboardOnlyRunAddsAnItem) {
   list.Clear();
   const int result = Run([](TScheduleEditorWindow& f) {
+    // Japanese typed at once is the subject.
+    Commit(QStringLiteral("会議"));
+    EXPECT_EQ(f.EditSubject->text(), QStringLiteral("会議"));
+    Press(Qt::Key_Return);
+    Commit(QStringLiteral("本社"));
+    Press(Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), f.cbH);
     Press(Qt::Key_Down);  // the hour list moves on: 7
     Press(Qt::Key_Return);
-    Press(Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), f.EditSubject);
-    Commit(QStringLiteral("会議"));
-    Press(Qt::Key_Return);
-    Commit(QStringLiteral("本社"));
     Press(Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), f.OKBtn);
     Press(Qt::Key_Return);
@@ -305,7 +310,7 @@ TEST_F(ScheduleEditorWindowTest, OtherEndsWriteNothingMore) {
 TEST_F(ScheduleEditorWindowTest, NewItemSelectsTheDaysFirstItem) {
   Open();
   form->ItemTree->setCurrentItem(form->ItemTree->topLevelItem(1));
-  QTest::keyClick(form->EditSubject, Qt::Key_A, Qt::ControlModifier);  // 追加, not select-all
+  QTest::keyClick(form->EditSubject, Qt::Key_N, Qt::ControlModifier);  // 追加
   EXPECT_EQ(form->EditSubject->text(), "");
   EXPECT_EQ(QApplication::focusWidget(), form->EditSubject);
   EXPECT_EQ(form->Editor().EditIndex(), -1);
@@ -353,7 +358,10 @@ TEST_F(ScheduleEditorWindowTest, UnwritableTextKeepsTheWindowOpen) {
 TEST_F(ScheduleEditorWindowTest, EditingKeysReachTheBoxes) {
   Open();
   form->EditSubject->setFocus();
-  form->EditSubject->selectAll();
+  form->EditSubject->end(false);
+  Press(Qt::Key_A, Qt::ControlModifier);  // selects the text; the item stays as it is
+  EXPECT_EQ(form->EditSubject->selectedText(), "first");
+  EXPECT_EQ(form->Editor().EditIndex(), 1);
   QApplication::clipboard()->clear();
   Press(Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "first");
@@ -362,6 +370,29 @@ TEST_F(ScheduleEditorWindowTest, EditingKeysReachTheBoxes) {
   Press(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(form->EditPlace->text(), "roomfirst");
   EXPECT_EQ(list, kDay);  // nothing written by the keys
+}
+
+TEST_F(ScheduleEditorWindowTest, AllDayItemsAreWrittenWithoutATime) {
+  const int result = Run([this](TScheduleEditorWindow& f) {
+    // "first", 9:30, is shown: Alt+D ticks 終日 from the subject box, and the time rests.
+    Press(Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(f.ckAllDay->isChecked());
+    EXPECT_FALSE(f.cbH->isEnabled());
+    EXPECT_FALSE(f.cbN->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), f.EditSubject);
+    Press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(list[1], "2026,2026,3,4,,,\"first- room- - FALSE\"");
+    // Shown again from the stored line: ticked; a timed item is not.
+    for (int row : {1, 0}) {
+      f.ItemTree->setCurrentItem(f.ItemTree->topLevelItem(row));
+      EXPECT_EQ(f.ckAllDay->isChecked(), row == 0);
+      EXPECT_EQ(f.cbH->isEnabled(), row == 1);
+    }
+    f.OKBtn->setFocus();
+    Press(Qt::Key_Return);
+  });
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(list, (TLineList{kDay[0], "2026,2026,3,4,,,\"first- room- - FALSE\"", kDay[2]}));
 }
 
 TEST_F(ScheduleEditorWindowTest, WidthStepsGoToTheTree) {

@@ -103,12 +103,6 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
   ASSERT_EQ(f.MonthCalendar->Day(), 9);
 
   const auto caption = EnterAndDrive([](TScheduleEditorWindow& e) {
-    EXPECT_EQ(Focus(), e.cbH);
-    for (int i = 0; i < 3; ++i) Press(Qt::Key_Down);  // 0, 7, 8, 9
-    Press(Qt::Key_Return);
-    EXPECT_EQ(Focus(), e.cbN);
-    for (int i = 0; i < 6; ++i) Press(Qt::Key_Down);  // 0, 5, ... 30
-    Press(Qt::Key_Return);
     EXPECT_EQ(Focus(), e.EditSubject);
     Type(QStringLiteral("Team "));
     Commit(QStringLiteral("会議"));
@@ -116,6 +110,12 @@ TEST_F(KeyboardOnlyTest, EnterOnADayTypeAndEnterThroughTheFieldsAddsAnItem) {
     EXPECT_EQ(Focus(), e.EditPlace);
     Commit(QStringLiteral("本社"));
     Type(QStringLiteral(" 3F"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.cbH);
+    for (int i = 0; i < 3; ++i) Press(Qt::Key_Down);  // 0, 7, 8, 9
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focus(), e.cbN);
+    for (int i = 0; i < 6; ++i) Press(Qt::Key_Down);  // 0, 5, ... 30
     Press(Qt::Key_Return);
     EXPECT_EQ(Focus(), e.OKBtn);
     Press(Qt::Key_Return);
@@ -137,24 +137,23 @@ TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
 
   EnterAndDrive([](TScheduleEditorWindow& e) {
     EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Meeting"));  // the day's first item
-    Press(Qt::Key_Down);                                          // hour 9 → 10
-    Press(Qt::Key_Return);
-    Press(Qt::Key_Return);
     ASSERT_EQ(Focus(), e.EditSubject);
-    Press(Qt::Key_End);
-    Press(Qt::Key_Home, Qt::ShiftModifier);
-    Press(Qt::Key_Backspace);
+    Press(Qt::Key_A, Qt::ControlModifier);  // the whole subject, typed over
     Commit(QStringLiteral("定例会議"));
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Return);
+    ASSERT_EQ(Focus(), e.cbH);
+    Press(Qt::Key_Down);                    // hour 9 → 10
     Press(Qt::Key_S, Qt::ControlModifier);  // 書込
 
-    for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);  // place, OK, 中止, the tree
+    for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);  // minute, OK, 中止, the tree
     ASSERT_EQ(Focus(), e.ItemTree);
     Press(Qt::Key_Down);
     EXPECT_EQ(e.EditSubject->text(), QStringLiteral("Lunch"));
     Press(Qt::Key_Delete);
     EXPECT_EQ(e.ItemTree->topLevelItemCount(), 1);
 
-    Press(Qt::Key_Tab);  // round to the hour choice, then on with Enter
+    Press(Qt::Key_Tab);  // round to the subject, then on with Enter
     for (int i = 0; i < 4; ++i) Press(Qt::Key_Return);
     EXPECT_EQ(Focus(), e.OKBtn);
     Press(Qt::Key_Return);
@@ -171,7 +170,7 @@ TEST_F(KeyboardOnlyTest, ChangeOneItemAndDeleteAnotherThenEnterOnOk) {
 TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
   struct Case {
     const char* where;
-    int tabsBeforeEsc;  // from the tree: 0 stays there, 1 goes round to the hour choice
+    int tabsBeforeEsc;  // from the tree: 0 stays there, 1 goes round to the subject
   } cases[] = {{"in the tree", 0}, {"in a field", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
@@ -180,11 +179,11 @@ TEST_F(KeyboardOnlyTest, EscAfterAddsAndDeletesLeavesTheListByteIdentical) {
     dialogs_.AnswerYes();
 
     EnterAndDrive([&](TScheduleEditorWindow& e) {
-      Press(Qt::Key_A, Qt::ControlModifier);  // 追加: a new item in the subject box
+      Press(Qt::Key_N, Qt::ControlModifier);  // 追加: a new item in the subject box
       ASSERT_EQ(Focus(), e.EditSubject);
       Commit(QStringLiteral("仮の予定"));
       Press(Qt::Key_S, Qt::ControlModifier);
-      for (int i = 0; i < 4; ++i) Press(Qt::Key_Tab);
+      for (int i = 0; i < 6; ++i) Press(Qt::Key_Tab);  // place, hour, minute, OK, 中止
       ASSERT_EQ(Focus(), e.ItemTree);
       Press(Qt::Key_Delete);  // the selected first item goes
       EXPECT_EQ(f.Schedule.Lines().Count(), 3u);
