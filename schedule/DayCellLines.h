@@ -9,9 +9,8 @@ namespace moriva {
 
 // The lines for a cell with room for `room` lines, from the day's names as the calendar gives
 // them (comma text, CP932). Only the names that are item texts count; each gives its subject.
-// Items without a readable time come first, then the others by time, items of one time in list
-// order. When there are more items than lines, the last line is "+N" for the N not shown.
-// No room (0 or less) gives nothing.
+// They come in the day's order (SortByItemTime). When there are more items than lines, the last
+// line is "+N" for the N not shown. No room (0 or less) gives nothing.
 std::vector<std::string> DayCellLines(std::string_view dayText, int room);
 
 }  // namespace moriva
