@@ -28,6 +28,10 @@ std::string Utf8ToCp932(std::string_view utf8, std::string_view fallback, size_t
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
 
+// Text that code page 932 spells: every byte a character, or part of one, that the code page
+// assigns (its user-defined area included).
+bool IsValidCp932(std::string_view s);
+
 // Well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view s);
 

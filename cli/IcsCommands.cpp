@@ -56,7 +56,7 @@ int IcsImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const TICalMergeResult r = MergeICalendarFile(pos[1], list, zone, window, std::move(budget));
   // An unchanged schedule is not written again.
   if (r.Added > 0) SaveScheduleFile(pos[0], list);
-  out << "同期完了しました。\n"
+  out << kICalImportDoneText << '\n'
       << "added " << r.Added << ", already present " << r.Duplicates << ", skipped " << r.Skipped
       << ", made safe " << r.MadeSafe;
   if (r.LeftOut > 0) out << ", left out " << r.LeftOut << " beyond " << kMaxImportLines << " lines";

@@ -83,7 +83,7 @@ int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const TMergeResult r = MergeCsvFile(pos[1], list);
   // An unchanged schedule is not written again.
   if (r.Added > 0) SaveScheduleFile(pos[0], list);
-  out << MergeCompletionMessage(r) << '\n'
+  out << kCsvImportDoneText << '\n'
       << "added " << r.Added << ", already present " << r.Duplicates << ", skipped " << r.Skipped
       << '\n';
   return 0;

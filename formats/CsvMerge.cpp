@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "base/Charset.h"
 #include "base/CommaText.h"
 #include "base/Cp932.h"
+#include "base/FileIO.h"
 #include "formats/LineMerge.h"
 #include "schedule/ScheduleLine.h"
 
@@ -88,10 +90,14 @@ TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule) {
   return result;
 }
 
-TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule) {
+TLineList ReadCsvFile(const std::filesystem::path& fileName) {
   TLineList csv;
-  csv.LoadFromFile(fileName);
-  return MergeCsvLines(csv, schedule);
+  csv.SetText(ForeignTextToCp932(ReadFileBytes(fileName)));
+  return csv;
+}
+
+TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule) {
+  return MergeCsvLines(ReadCsvFile(fileName), schedule);
 }
 
 std::string MergeCompletionMessage(const TMergeResult& result) {
@@ -100,6 +106,11 @@ std::string MergeCompletionMessage(const TMergeResult& result) {
     text +=
         "\r\n読み取れないレコード " + std::to_string(result.Skipped) + " 件を読み飛ばしました。";
   return text;
+}
+
+std::string CsvImportMessage(const TMergeResult& result) {
+  return std::string(kCsvImportDoneText) + "\r\n" +
+         ImportCountsText(result.Added, result.Duplicates, result.Skipped);
 }
 
 }  // namespace moriva

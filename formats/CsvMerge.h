@@ -53,13 +53,24 @@ struct TMergeResult {
 // every record.
 TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule);
 
-// Reads the file and merges it. A file that cannot be read throws EFileError
-// "ファイル %s は開けません" before anything is merged. The caller then commits the change
-// (TScheduleDocument::ListEdited, which also sets Modified) and shows MergeCompletionMessage.
+// A CSV file as lines of CP932 text. Phones and spreadsheets write UTF-8 (with or without a
+// byte-order mark) or UTF-16, the handset and this program CP932: ForeignTextToCp932 tells
+// them apart, so a file the program wrote reads byte for byte as it was written. A file that
+// cannot be read throws EFileError "ファイル %s は開けません".
+TLineList ReadCsvFile(const std::filesystem::path& fileName);
+
+// Reads the file (ReadCsvFile) and merges it; a file that cannot be read changes nothing. The
+// caller then commits the change (TScheduleDocument::ListEdited, which also sets Modified) and
+// shows CsvImportMessage, or MergeCompletionMessage after a receive from the handset.
 TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule);
 
-// "同期完了しました。", followed, when records were passed over, by a line that says how many.
+// After a receive from the handset: "同期完了しました。", followed, when records were passed
+// over, by a line that says how many.
 inline constexpr std::string_view kMergeDoneText = "同期完了しました。";
 std::string MergeCompletionMessage(const TMergeResult& result);
+
+// After CSV読込: kCsvImportDoneText and the counts (ImportCountsText).
+inline constexpr std::string_view kCsvImportDoneText = "CSVファイルの予定を読み込みました。";
+std::string CsvImportMessage(const TMergeResult& result);
 
 }  // namespace moriva

@@ -54,7 +54,7 @@ bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
     return false;
   }
   doc.ListEdited("CSV読込");
-  doc.Dialogs().ShowMessage(MergeCompletionMessage(result), {}, TMsgIcon::None);
+  doc.Dialogs().ShowMessage(CsvImportMessage(result), {}, TMsgIcon::None);
   return true;
 }
 

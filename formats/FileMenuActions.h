@@ -30,7 +30,7 @@ void CsvInExecute(TScheduleDocument& doc,
                   const std::optional<std::filesystem::path>& file = std::nullopt);
 
 // Merges the file into the schedule; then the week view copies the lists, the document is
-// modified and the completion message is shown. A file that cannot be read is reported and
+// modified and CsvImportMessage is shown. A file that cannot be read is reported and
 // changes nothing. Returns whether the file was read.
 bool MergeCsvFileInto(TScheduleDocument& doc, const std::filesystem::path& path);
 
@@ -42,7 +42,7 @@ void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp);
 
 // Asks as CSV読込 does, lets the user choose an iCalendar file and merges it: repeating events
 // over the days from a year before `today` to two years after. Then, as after a CSV merge, the
-// week view copies the lists, the document is modified and the counts are shown; a file that
+// week view copies the lists, the document is modified and ICalMergeMessage is shown; a file that
 // cannot be read or is refused is reported and changes nothing. With `file` given, as
 // CsvInExecute.
 void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today,

@@ -10,7 +10,6 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
-#include "formats/CsvMerge.h"
 #include "formats/ICalendarExport.h"
 #include "formats/LineMerge.h"
 #include "schedule/ScheduleLine.h"
@@ -497,9 +496,8 @@ std::string ICalInWarningText() {
 }
 
 std::string ICalMergeMessage(const TICalMergeResult& r) {
-  std::string text(kMergeDoneText);
-  text += "\r\n追加 " + std::to_string(r.Added) + " 件，登録済み " + std::to_string(r.Duplicates) +
-          " 件，読み飛ばし " + std::to_string(r.Skipped) + " 件";
+  std::string text(kICalImportDoneText);
+  text += "\r\n" + ImportCountsText(r.Added, r.Duplicates, r.Skipped);
   if (r.MadeSafe > 0)
     text += "\r\n予定の行に書けない文字を置き換えた予定 " + std::to_string(r.MadeSafe) + " 件";
   if (r.LeftOut > 0)

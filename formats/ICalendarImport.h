@@ -107,8 +107,12 @@ TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList
                                     const TICalZone& zone, const TICalWindow& window,
                                     TICalBudget budget = {});
 
-// The question before an import, and the message after it (UTF-8, lines joined by CR LF).
+// The question before an import, and the message after it (UTF-8, lines joined by CR LF):
+// kICalImportDoneText, the counts (ImportCountsText) and a line for each kind of event changed
+// or left out.
 std::string ICalInWarningText();
+inline constexpr std::string_view kICalImportDoneText =
+    "iCalendar ファイルの予定を読み込みました。";
 std::string ICalMergeMessage(const TICalMergeResult& result);
 
 }  // namespace moriva

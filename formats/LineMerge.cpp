@@ -97,4 +97,9 @@ bool TScheduleMerger::Add(std::string line) {
   return true;
 }
 
+std::string ImportCountsText(size_t added, size_t duplicates, size_t skipped) {
+  return "追加 " + std::to_string(added) + " 件，登録済み " + std::to_string(duplicates) +
+         " 件，読み飛ばし " + std::to_string(skipped) + " 件";
+}
+
 }  // namespace moriva

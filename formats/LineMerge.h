@@ -35,4 +35,7 @@ class TScheduleMerger {
   std::unique_ptr<TLineIndex> index_;
 };
 
+// The counts an import reports: "追加 N 件，登録済み N 件，読み飛ばし N 件".
+std::string ImportCountsText(size_t added, size_t duplicates, size_t skipped);
+
 }  // namespace moriva

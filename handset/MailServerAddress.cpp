@@ -1,6 +1,6 @@
 #include "handset/MailServerAddress.h"
 
-#include "mail/AttachmentName.h"
+#include "mail/HeaderText.h"
 
 namespace moriva {
 

@@ -11,8 +11,7 @@
 #include "handset/ClientPump.h"
 #include "handset/MailServerAddress.h"
 #include "handset/ReceiveFromHandset.h"
-#include "mail/AttachmentName.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/HeaderText.h"
 #include "schedule/ScheduleFile.h"
 #include "settings/MailSettings.h"
 
@@ -100,11 +99,10 @@ class TReceiveRun {
     }
     if (TStep end = Judge(got); end != TStep::Handled) return end;
     Panel(kPositionPanel, std::to_string(position) + "/" + std::to_string(total));
-    Panel(kStatusPanel, MailTextToUtf8(header.Subject));
-    // The subject word is Shift-JIS text, the decoded subject mostly JIS: compared as text
-    // of one code, with A-Z lowered (so a word holding capitals never matches).
-    if (FoldedKey(ConvertJapaneseCode(header.Subject, jcSjis)) != subject_word_)
-      return TStep::Handled;
+    Panel(kStatusPanel, Cp932ToUtf8(header.Subject));
+    // The subject word and the decoded subject are both CP932 text, whatever charset the
+    // mail came in: compared with A-Z lowered (so a word holding capitals never matches).
+    if (FoldedKey(header.Subject) != subject_word_) return TStep::Handled;
     // After a cancel the connection is good for QUIT only.
     if (pop_.Cancelled()) return TStep::Interrupted;
 
@@ -345,8 +343,9 @@ TMergeResult MergeScheduleFiles(const std::vector<fs::path>& files, TLineList& s
         std::find(chosen.begin(), chosen.end(), f) == chosen.end())
       chosen.push_back(f);
   if (chosen.empty()) chosen.push_back(files.front());
-  std::vector<TLineList> contents(chosen.size());
-  for (size_t i = 0; i < chosen.size(); ++i) contents[i].LoadFromFile(chosen[i]);
+  std::vector<TLineList> contents;
+  contents.reserve(chosen.size());
+  for (const fs::path& file : chosen) contents.push_back(ReadCsvFile(file));
   TMergeResult total;
   for (const TLineList& csv : contents) {
     const TMergeResult one = MergeCsvLines(csv, schedule);

@@ -70,8 +70,9 @@ struct TReceiveResult {
 //
 // Without "nouidl", only the mails whose ids uidl.ini lacks are examined, and every
 // mail examined to its end has its id recorded there; ids of mails gone from the server are
-// dropped. A mail is examined by its header block; when its subject, with A-Z in lower case,
-// equals the subject word, it is fetched in full and each attachment is saved (atomically,
+// dropped. A mail is examined by its header block; when its subject, decoded from whatever
+// charset it came in (and shown in the status panel) and with A-Z in lower case, equals the
+// subject word, it is fetched in full and each attachment is saved (atomically,
 // replacing an older file of its name) as incoming/<name>, its path appended to
 // `fileList` unless already there. The id of a mail is recorded only after its attachments are
 // on disk, so a mail interrupted by a cancel or a failure is examined again next time.
@@ -98,7 +99,8 @@ TReceiveResult ReceiveFromPhone(TPop3Client& pop, const TTransferContext& contex
                                 const std::function<void(int count)>& beforeRecording = {});
 
 // The received files merged into `schedule` in order: every one named as a CSV file (the
-// first file when none is), each path once; all are read first, so EFileError changes nothing.
+// first file when none is), each path once, read by ReadCsvFile; all are read first, so
+// EFileError changes nothing.
 TMergeResult MergeScheduleFiles(const std::vector<std::filesystem::path>& files,
                                 TLineList& schedule);
 

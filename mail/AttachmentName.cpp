@@ -1,7 +1,7 @@
 #include "mail/AttachmentName.h"
 
 #include "base/Cp932.h"
-#include "mail/JapaneseCodes.h"
+#include "mail/HeaderText.h"
 
 namespace moriva {
 namespace {
@@ -11,16 +11,6 @@ constexpr size_t kMaxKeptExtension = 16;
 
 bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
-}
-
-bool IsAscii(std::string_view s) {
-  for (char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
-bool IsJis(std::string_view s) {
-  return s.find("\x1b$B") != std::string_view::npos || s.find("\x1b$@") != std::string_view::npos;
 }
 
 // Replaces the extension of a file name (from its last ".", when no delimiter follows it),
@@ -70,18 +60,11 @@ std::string Shorten(const std::string& name, size_t limit) {
 
 }  // namespace
 
-std::string MailTextToUtf8(std::string_view text) {
-  if (IsJis(text)) return Cp932ToUtf8(JisToSjis(text));
-  if (IsAscii(text) || IsValidUtf8(text)) return std::string(text);
-  if (DetectJapaneseCode(text) == jcEuc) return Cp932ToUtf8(EucToSjis(text));
-  return Cp932ToUtf8(text);
-}
-
 std::string AttachmentFileName(std::string_view fileName, std::string_view contentType,
                                std::string_view subject) {
   std::string name;
   if (fileName.empty()) {
-    name = MailTextToUtf8(subject);
+    name = Cp932ToUtf8(subject);
     if (std::string_view ext = ExtensionFor(contentType); !ext.empty())
       name = ChangeExtension(name, ext);
   } else {

@@ -13,12 +13,9 @@ inline constexpr std::string_view kFallbackAttachmentName = "attachment";
 // Longest name in bytes; leaves room for the temporary name of an atomic save.
 inline constexpr size_t kMaxAttachmentNameBytes = 200;
 
-// Text from a mail header (decoded encoded words) in UTF-8: JIS (ESC $ B runs) and EUC-JP are
-// converted through code page 932, valid UTF-8 is kept, anything else is read as code page 932.
-std::string MailTextToUtf8(std::string_view text);
-
-// The stored name of an attachment whose part declared `fileName` (decoded, any code; may be
-// empty) with content type `contentType` (upper case) in a mail with `subject` (decoded).
+// The stored name of an attachment whose part declared `fileName` (decoded, UTF-8 or any code
+// MailTextToUtf8 reads; may be empty) with content type `contentType` (upper case) in a mail
+// with `subject` (decoded, CP932).
 // Without a declared name the subject is used, its extension changed to ".html", ".jpeg" or
 // ".gif" for "TEXT/HTML", "IMAGE/JPEG" and "IMAGE/GIF". Then, character by character, the
 // characters \ / : * ? " < > | and control characters are removed, blanks at both ends are

@@ -14,7 +14,6 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::string_view kWordStart = " =?ISO-2022-JP?B?";
 constexpr std::string_view kWordEnd = "?=";
-constexpr std::string_view kPrefix = "=?ISO-2022-JP?B?";
 constexpr size_t kFoldEvery = 31;
 // Far below the 998 bytes a mail line may hold: room for the header's name on the first line
 // and for the one character (up to a whole new encoded word) added after each check.
@@ -35,10 +34,6 @@ constexpr std::array<uint8_t, 256> MakeDecodeTable() {
 }
 constexpr std::array<uint8_t, 256> kDecode = MakeDecodeTable();
 
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -52,17 +47,6 @@ bool IsHalfKana(char c) {
 // have no place in a header as raw 8-bit bytes (JIS writes them full-width).
 bool IsWordChar(char c) {
   return IsLeadByte(static_cast<unsigned char>(c)) || IsHalfKana(c);
-}
-
-// Position of the encoded-word prefix at or after `from`, in any letter case.
-size_t FindPrefix(std::string_view s, size_t from) {
-  for (size_t i = from; i + kPrefix.size() <= s.size(); ++i) {
-    if (s[i] != '=') continue;
-    bool same = true;
-    for (size_t k = 1; k < kPrefix.size() && same; ++k) same = Upper(s[i + k]) == kPrefix[k];
-    if (same) return i;
-  }
-  return std::string_view::npos;
 }
 
 // Bytes of the plain word that starts at `from`, up to a blank or a character of a word.
@@ -248,32 +232,6 @@ std::string EncodeDisplayName(std::string_view sjis, size_t lead) {
     quoted += c;
   }
   return quoted + "\"";
-}
-
-std::string DecodeHeader(std::string_view text) {
-  // One pass over the text: the result is built by appending, never by editing it in place,
-  // so a header of many encoded words costs no more than its length.
-  std::string out;
-  out.reserve(text.size());
-  size_t from = 0;     // first byte of `text` not yet copied or decoded
-  bool closed = true;  // false once no "?=" is left: every later prefix is just removed
-  for (;;) {
-    size_t q = FindPrefix(text, from);
-    if (q == std::string_view::npos) break;
-    out.append(text, from, q - from);
-    const size_t start = q + kPrefix.size();
-    size_t p = closed ? text.find(kWordEnd, start) : std::string_view::npos;
-    if (p == std::string_view::npos) {
-      closed = false;
-      from = start;
-      continue;
-    }
-    // Decoded bytes are data, never searched for further encoded words.
-    out += Base64DecodeText(text.substr(start, p - start));
-    from = p + kWordEnd.size();
-  }
-  out.append(text, from);
-  return out;
 }
 
 std::string Base64EncodeText(std::string_view bytes) {

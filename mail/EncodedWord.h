@@ -1,6 +1,7 @@
 #pragma once
-// The encoded words ("=?ISO-2022-JP?B?...?=") of mail headers and the whole-string base64
-// they are made of. Every function takes and returns byte strings and keeps no state.
+// The encoded words ("=?ISO-2022-JP?B?...?=") of the headers the program writes and the
+// whole-string base64 they are made of (HeaderText.h reads the words of received headers).
+// Every function takes and returns byte strings and keeps no state.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -31,11 +32,6 @@ std::string EncodeHeader(std::string_view sjis, size_t lead = 0);
 // blank), never inside quotes; an ASCII name stays as it is, in double quotes (quotes and
 // backslashes escaped) when it holds characters a bare name may not.
 std::string EncodeDisplayName(std::string_view sjis, size_t lead = 0);
-
-// Replaces every encoded word "=?ISO-2022-JP?B?...?=" (prefix found in any letter case) by its
-// decoded bytes, which stay in JIS (apply ConvertJapaneseCode(..., jcSjis) for Shift-JIS).
-// Blanks around encoded words stay; a prefix without a closing "?=" is just removed.
-std::string DecodeHeader(std::string_view text);
 
 // Base64 of a whole string (alphabet A-Z a-z 0-9 + /, padded with "=", no line breaks).
 std::string Base64EncodeText(std::string_view bytes);

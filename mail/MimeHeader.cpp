@@ -4,9 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/Cp932.h"
 #include "base/PercentCoding.h"
-#include "mail/EncodedWord.h"
+#include "mail/HeaderText.h"
 
 namespace moriva {
 namespace {
@@ -120,8 +119,7 @@ std::vector<std::pair<std::string, std::string>> Parameters(std::string_view lin
 
 // A parameter in the extended form other mailers use for names beyond ASCII: "key*=" with
 // charset'language'percent-encoded bytes, or split into sections "key*0*=", "key*1=", ...
-// (the "*" after the number marks an encoded section). Japanese and UTF-8 names come back as
-// text our file names read: Shift_JIS as UTF-8, JIS and UTF-8 as they are.
+// (the "*" after the number marks an encoded section), as UTF-8.
 std::optional<std::string> ExtendedParameter(std::string_view key, std::string_view line) {
   std::map<int, std::pair<bool, std::string>> sections;  // number -> (encoded, value)
   for (auto& [name, value] : Parameters(line)) {
@@ -154,10 +152,7 @@ std::optional<std::string> ExtendedParameter(std::string_view key, std::string_v
     }
     bytes += encoded ? PercentDecode(text) : std::string(text);
   }
-  if (charset == "SHIFT_JIS" || charset == "CP932" || charset == "WINDOWS-31J" ||
-      charset == "SJIS" || charset == "MS_KANJI")
-    return Cp932ToUtf8(bytes);
-  return bytes;
+  return MailCharsetToUtf8(bytes, charset);
 }
 
 }  // namespace
@@ -222,10 +217,9 @@ std::string NormalizeAddressList(std::string_view text) {
     std::string_view piece = std::string_view(list).substr(
         start, comma == std::string::npos ? std::string::npos : comma - start);
     if (start > 0) out += ", ";
-    // The name is cut out of the undecoded piece and decoded afterwards: trimming or
-    // removing quote bytes after decoding would damage JIS text (its opening escape is a
-    // control character, and its double-byte characters may hold any printable byte).
-    out += "\"" + DecodeHeader(BareDisplayName(piece)) + "\" " + AddressOf(piece);
+    // The name is cut out of the undecoded piece and decoded afterwards: the decoded text is
+    // the name, quote characters and all, and never read as address syntax.
+    out += "\"" + DecodeHeaderToCp932(BareDisplayName(piece)) + "\" " + AddressOf(piece);
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -279,7 +273,7 @@ TPartInfo GetPartInfo(TLineSpan lines) {
     // The value still starts with the "=" after the parameter word.
     std::string_view name = std::string_view(info.FileName).substr(1);
     name = TrimView(name.substr(0, name.find(';')));
-    info.FileName = DecodeHeader(TrimView(StripQuotes(name)));
+    info.FileName = DecodeHeaderToUtf8(TrimView(StripQuotes(name)));
   }
   return info;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The header toolkit of the mail reader: pure functions over the lines of a received mail
-// (CP932 or ASCII bytes, no line ends). Keys are upper case: with their colon where they name
+// (bytes as received, no line ends). Keys are upper case: with their colon where they name
 // a header ("CONTENT-TYPE:"), without where they name a parameter ("NAME", "BOUNDARY").
 // Lines are upper-cased (ASCII letters only) for matching; values are always taken from the
 // line as received.
@@ -43,8 +43,8 @@ std::string AddressOf(std::string_view text);
 // An address header value as `"name" <address>` entries joined by ", ". Quoted strings are
 // removed first (with their quotes, so a comma inside one does not split the list), then the
 // value is split at commas. A bare address gives itself twice ("a@b" <a@b>); a quoted name
-// gives "". Encoded words in a name are decoded after the name has been cut out, so the JIS
-// bytes of a decoded name are never trimmed or stripped of quote-like bytes.
+// gives "". Encoded words in a name are decoded (DecodeHeaderToCp932) after the name has been
+// cut out, so a decoded name is never trimmed or stripped of quote-like characters.
 std::string NormalizeAddressList(std::string_view text);
 
 // The delimiter line of a multipart ("--" + boundary) from its Content-Type line; empty when
@@ -62,12 +62,10 @@ struct TPartInfo {
   std::string FileName;     // "name" of Content-Type, else "filename" of Content-Disposition
   std::string Encoding;     // Content-Transfer-Encoding, upper case; "7BIT" when absent
 };
-// The file name comes unquoted and with its encoded words decoded; the decoded bytes stay as
-// they are (JIS for "=?ISO-2022-JP?B?" words), since trimming them would cut the escape that
-// opens a JIS run. Blanks around the undecoded name are trimmed. A name in the extended form
-// ("filename*=UTF-8''%E4%BA%88.csv", or in sections "filename*0*=", "filename*1*=", ...) wins
-// over a plain one; it comes percent-decoded, as UTF-8 when its charset was UTF-8 or Shift_JIS
-// and as JIS when it was ISO-2022-JP.
+// The file name comes unquoted and decoded, as UTF-8 (DecodeHeaderToUtf8); blanks around the
+// undecoded name are trimmed. A name in the extended form ("filename*=UTF-8''%E4%BA%88.csv", or
+// in sections "filename*0*=", "filename*1*=", ...) wins over a plain one; it comes
+// percent-decoded and converted from its charset (MailCharsetToUtf8).
 TPartInfo GetPartInfo(TLineSpan lines);
 
 }  // namespace moriva

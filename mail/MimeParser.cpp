@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <utility>
 
+#include "base/Charset.h"
 #include "base/Exception.h"
 #include "mail/Attachment.h"
 #include "mail/AttachmentName.h"
 #include "mail/CodecStreams.h"
-#include "mail/EncodedWord.h"
+#include "mail/HeaderText.h"
 
 namespace moriva {
 namespace {
@@ -188,6 +189,8 @@ void SetRawMail(TMailMessage& msg, const TLineList& lines) {
 
 void Parse(TMailMessage& msg) {
   if (msg.RawMail.Empty()) return;
+  // One load of each charset's converter for the whole mail, however many headers name it.
+  const TCharsetScope charsets;
   const std::vector<std::string> raw = msg.RawMail.Lines();
   size_t header_end = 0;
   while (header_end < raw.size() && !raw[header_end].empty()) ++header_end;
@@ -202,7 +205,7 @@ void Parse(TMailMessage& msg) {
   // A mailbox-style first line "From sender date" names the envelope sender at character 6.
   const std::string first = headers.empty() ? std::string() : headers[0];
   msg.From = first.size() > 5 ? first.substr(5, 72) : std::string();
-  if (auto v = value("FROM:")) msg.From = DecodeHeader(*v);
+  if (auto v = value("FROM:")) msg.From = DecodeHeaderToCp932(*v);
   if (auto v = value("SENDER:")) msg.Sender = NormalizeAddressList(*v);
   if (auto v = value("REPLY-TO:")) msg.ReplyTo = NormalizeAddressList(*v);
   if (auto v = value("TO:")) msg.SendTo = NormalizeAddressList(*v);
@@ -211,7 +214,7 @@ void Parse(TMailMessage& msg) {
   if (auto v = value("IN-REPLY-TO:")) msg.InReplyTo = *v;
   if (auto v = value("RETURN-PATH:")) msg.ReturnPath = *v;
   if (auto v = value("DATE:")) msg.Date = *v;
-  if (auto v = value("SUBJECT:")) msg.Subject = DecodeHeader(*v);
+  if (auto v = value("SUBJECT:")) msg.Subject = DecodeHeaderToCp932(*v);
   auto type = value("CONTENT-TYPE:");
   msg.ContentType = type ? UpperHeaderText(*type) : "TEXT/PLAIN";
   auto encoding = value("CONTENT-TRANSFER-ENCODING:");

@@ -1,9 +1,10 @@
 #pragma once
 // Reading a received mail into a TMailMessage: the header fields, the plain-text body and the
 // attachments. A line-oriented MIME reader: nested multiparts are flattened, base64,
-// uuencoded and quoted-printable content is decoded, encoded words "=?ISO-2022-JP?B?...?="
-// are decoded (their bytes stay JIS), and nothing else is converted. It never throws for a
-// malformed mail: what it cannot recognise ends up as body text or as an attachment.
+// uuencoded and quoted-printable content is decoded, the texts of headers are decoded in
+// whatever charset they came (HeaderText.h), and the body text is kept in its own code. It
+// never throws for a malformed mail: what it cannot recognise ends up as body text or as an
+// attachment.
 //
 // The mail is untrusted: multiparts (and enclosed messages) nested deeper than kMaxMimeDepth
 // levels are skipped, parts after the first kMaxMimeParts are ignored, and attachment names
@@ -27,11 +28,12 @@ void SetRawMail(TMailMessage& msg, const TLineList& lines);
 // Parses msg.RawMail into msg; does nothing when RawMail is empty. Nothing is cleared first,
 // so parsing again (header fetch, then full fetch) appends again:
 // - Headers: the lines up to the first empty line are appended.
-// - From: "FROM:" with encoded words decoded; without it, characters 6 to 77 of the first
-//   header line (the envelope sender of a mailbox-style "From " line).
+// - From: "FROM:" decoded into CP932 (DecodeHeaderToCp932); without it, characters 6 to 77 of
+//   the first header line (the envelope sender of a mailbox-style "From " line).
 // - Sender, ReplyTo, SendTo, CC: NormalizeAddressList of "SENDER:", "REPLY-TO:", "TO:", "CC:".
 // - MessageId, InReplyTo, ReturnPath, Date: the value text unchanged.
-// - Subject: "SUBJECT:" with encoded words decoded (JIS stays JIS).
+// - Subject: "SUBJECT:" decoded into CP932 (DecodeHeaderToCp932), so that it compares with
+//   the program's own texts whatever charset the sender chose.
 // - ContentType: upper case up to ";", "TEXT/PLAIN" when absent; ContentTransferEncoding:
 //   upper case, "7BIT" when absent.
 // Every value is cut before its first ";". A member whose header is absent keeps its value.

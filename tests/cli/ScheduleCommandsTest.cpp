@@ -71,15 +71,12 @@ TEST_F(ScheduleCommandsTest, CsvImportMergesOnceAndSavesTheFile) {
   fs::copy_file(Data("before_import.mrv"), mrv);
   TCliRun r = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out,
-            "同期完了しました。\r\n読み取れないレコード 1 件を読み飛ばしました。\n"
-            "added 3, already present 1, skipped 1\n");
+  EXPECT_EQ(r.out, "CSVファイルの予定を読み込みました。\nadded 3, already present 1, skipped 1\n");
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 
   TCliRun again = Run("csv-import " + mrv.string() + " " + Data("handset.csv"));
   EXPECT_EQ(again.out,
-            "同期完了しました。\r\n読み取れないレコード 1 件を読み飛ばしました。\n"
-            "added 0, already present 4, skipped 1\n");
+            "CSVファイルの予定を読み込みました。\nadded 0, already present 4, skipped 1\n");
   EXPECT_EQ(ReadFileBytes(mrv), ReadFileBytes(Data("after_import.mrv")));
 
   TCliRun missing = Run("csv-import " + mrv.string() + " " + (dir_ / "none.csv").string());
@@ -128,7 +125,9 @@ TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {
                       "RRULE:FREQ=MONTHLY\r\nSUMMARY:M\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   TCliRun window =
       Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-03-01 --to 2026-04-30");
-  EXPECT_EQ(window.out, "同期完了しました。\nadded 2, already present 0, skipped 0, made safe 0\n");
+  EXPECT_EQ(window.out,
+            "iCalendar ファイルの予定を読み込みました。\nadded 2, already present 0, skipped 0, "
+            "made safe 0\n");
   EXPECT_EQ(
       Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-05-01 --to 2026-04-30")
           .code,

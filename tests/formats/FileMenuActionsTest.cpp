@@ -76,7 +76,11 @@ TEST_F(FileMenuActionsTest, CsvInMergesOnceAndMarksModified) {
     EXPECT_EQ(Lines(list_.begin(), list_.end()), (Lines{kFuture, kPast, added}));
     EXPECT_TRUE(doc_.Modified);
     EXPECT_EQ(listChanges_, round + 1);
-    EXPECT_EQ(dialogs_.MessageTexts().back(), "同期完了しました。");
+    EXPECT_EQ(
+        dialogs_.MessageTexts().back(),
+        round == 0
+            ? "CSVファイルの予定を読み込みました。\r\n追加 1 件，登録済み 0 件，読み飛ばし 0 件"
+            : "CSVファイルの予定を読み込みました。\r\n追加 0 件，登録済み 1 件，読み飛ばし 0 件");
     EXPECT_EQ(dialogs_.CallsOf(Kind::AskYesNo).back().Default, TMsgDefault::No);
   }
 }
@@ -125,8 +129,9 @@ TEST_F(FileMenuActionsTest, IcsOutThenIcsInAddsNothingAndARefusedFileChangesNoth
   dialogs_.AnswerYes();
   dialogs_.AnswerFile(dir_ / "plan.ics");
   IcsInExecute(doc_, zone, today_);
-  EXPECT_EQ(dialogs_.MessageTexts().back(),
-            "同期完了しました。\r\n追加 0 件，登録済み 2 件，読み飛ばし 0 件");
+  EXPECT_EQ(
+      dialogs_.MessageTexts().back(),
+      "iCalendar ファイルの予定を読み込みました。\r\n追加 0 件，登録済み 2 件，読み飛ばし 0 件");
   EXPECT_EQ(list_.Count(), 3u);
   EXPECT_TRUE(doc_.Modified);
 

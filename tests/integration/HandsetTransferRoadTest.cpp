@@ -295,5 +295,80 @@ TEST(HandsetTransferRoadTest, EachAttachmentIsSavedOnceAndAnUnwritableIdListIsRe
   EXPECT_EQ(ReadFileBytes(one[0]), data);
 }
 
+// Mails as today's phones write them, by Python's email package: the subject in UTF-8 as a B
+// word, a Q word and raw 8-bit text, the schedule a UTF-8 CSV with and without a byte-order
+// mark. The subject word matches each; the names and the status panel show the decoded texts.
+TEST(HandsetTransferRoadTest, MailsInUtf8FromTodaysPhonesAreReceivedAndMerged) {
+  constexpr const char* kWriter = R"(
+import sys, email.policy
+from email import encoders
+from email.charset import Charset, QP
+from email.header import Header
+from email.message import EmailMessage
+from email.mime.base import MIMEBase
+from email.mime.multipart import MIMEMultipart
+from email.mime.text import MIMEText
+form, subject, row = sys.argv[1].split('|')
+csv = '件名,場所,日付,時刻,アラーム\r\n' + row + '\r\n'
+name = '予定表-' + form + '.csv'
+if form == 'q':
+    qp = Charset('utf-8')
+    qp.header_encoding = QP
+    m = MIMEMultipart()
+    m['From'] = Header('携帯 電話', qp).encode() + ' <phone@example.jp>'
+    m['Subject'] = Header(subject, qp)
+    m.attach(MIMEText('schedule'))
+    part = MIMEBase('text', 'csv')
+    part.set_payload(csv.encode('utf-8'))
+    encoders.encode_base64(part)
+    part.add_header('Content-Disposition', 'attachment', filename=Header(name, qp).encode())
+    m.attach(part)
+else:
+    m = EmailMessage(policy=email.policy.SMTPUTF8 if form == '8bit' else email.policy.SMTP)
+    m['From'] = '携帯 電話 <phone@example.jp>'
+    m['Subject'] = subject
+    m.set_content('schedule')
+    data = ('\ufeff' if form == 'b' else '') + csv
+    m.add_attachment(data.encode('utf-8'), maintype='text', subtype='csv', filename=name)
+sys.stdout.buffer.write(m.as_bytes())
+)";
+  struct Mail {
+    const char *form, *subject, *row, *subjectLine;
+  } mails[] = {
+      {"b", "予定表 12月", "買い物,駅前,2027/3/3,18:00,false", "Subject: =?utf-8?b?"},
+      {"q", "予定表 12月", "会議,本社,2027/3/4,10:00,true", "Subject: =?utf-8?q?"},
+      {"other", "予定表 11月", "古い予定,,2027/3/9,9:00,false", "Subject: =?utf-8?b?"},
+      {"8bit", "予定表 12月", "歯医者,,2027/3/5,9:00,false", "Subject: 予定表 12月"},
+  };
+  TDovecotBox box(17);
+  TRoadFolder f;
+  f.WriteSettings(LocalSettings(0, box.server.Port, box.user, box.password));
+  f.SetSubjectWord(Utf8ToCp932("予定表 12月"));
+  oracle::TempDir work;
+  for (const Mail& m : mails) {
+    const std::vector<std::string> lines = SplitLines(
+        oracle::RunPython(work, kWriter, std::string(m.form) + "|" + m.subject + "|" + m.row));
+    EXPECT_THAT(lines, Contains(StartsWith(m.subjectLine))) << m.form;
+    box.Put(lines);
+  }
+
+  Receiver receiver(f);
+  TLineList schedule;
+  const TReceiveAndMerge r = ReceiveIntoSchedule(receiver.pop, f.context, schedule);
+  EXPECT_EQ(r.Received.Count, 3);
+  EXPECT_TRUE(f.dialogs.Calls.empty());
+  EXPECT_EQ(r.Files,
+            (std::vector<fs::path>{f.Incoming() / "予定表-b.csv", f.Incoming() / "予定表-q.csv",
+                                   f.Incoming() / "予定表-8bit.csv"}));
+  ASSERT_TRUE(r.Merged);
+  EXPECT_EQ(r.Merged->Added, 3u);
+  EXPECT_EQ(schedule.Lines(),
+            (std::vector<std::string>{Utf8ToCp932("2027,2027,3,3,,,\"買い物- 駅前- 18:00- FALSE\""),
+                                      Utf8ToCp932("2027,2027,3,4,,,\"会議- 本社- 10:00- TRUE\""),
+                                      Utf8ToCp932("2027,2027,3,5,,,\"歯医者- - 9:00- FALSE\"")}));
+  EXPECT_THAT(f.status.TextsOf(kStatusPanel), Contains("予定表 12月"));
+  EXPECT_THAT(f.status.TextsOf(kStatusPanel), Contains("予定表 11月"));
+}
+
 }  // namespace
 }  // namespace moriva

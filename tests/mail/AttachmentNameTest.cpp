@@ -50,7 +50,7 @@ TEST(AttachmentFileName, NamesAnUnnamedPartAfterTheSubject) {
       {"IMAGE/GIF", "v1.2/x", "v1.2x.gif"},
       {"APPLICATION/PDF", "report.txt", "report.txt"},
       {"TEXT/HTML", "", ".html"},
-      {"TEXT/HTML", SjisToJis(Utf8ToCp932("予定表")), "予定表.html"},
+      {"TEXT/HTML", Utf8ToCp932("予定表"), "予定表.html"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);

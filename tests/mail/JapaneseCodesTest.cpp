@@ -1,4 +1,5 @@
 #include "mail/EncodedWord.h"
+#include "mail/HeaderText.h"
 #include "mail/JapaneseCodes.h"
 
 #include <gtest/gtest.h>
@@ -274,43 +275,10 @@ TEST(EncodeHeader, LongJapaneseSubjectDecodesBack) {
     if (end == std::string::npos) break;
     start = end + 2;
   }
-  // Decoded, the words give back the kanji; blanks between words are the only addition.
-  std::string decoded = DecodeHeader(unfolded);
-  std::string back;
-  size_t i = 0;
-  while (i < decoded.size()) {
-    size_t esc = decoded.find("\x1B$B", i);
-    size_t end = esc == std::string::npos ? decoded.size() : decoded.find("\x1B(J", esc);
-    for (size_t k = i; k < std::min(esc, decoded.size()); ++k)
-      if (decoded[k] != ' ') back += decoded[k];
-    if (esc == std::string::npos) break;
-    back += JisToSjis(decoded.substr(esc, end + 3 - esc));
-    i = end + 3;
-  }
-  std::string expected;
-  for (char c : JisToSjis(SjisToJis(subject)))  // half-width kana come back full-width
-    if (c != ' ') expected += c;
-  EXPECT_EQ(back, expected);
-}
-
-TEST(DecodeHeader, Table) {
-  const std::string jis = kIn + kScheduleWordJisBody + kOut;
-  struct Case {
-    std::string in, out;
-  } cases[] = {
-      {"no words", "no words"},
-      {"=?ISO-2022-JP?B?GyRCTT1EahsoSg==?=", jis},
-      {"=?iso-2022-jp?b?GyRCTT1EahsoSg==?=", jis},  // any letter case
-      {"Re: =?Iso-2022-Jp?B?QQ==?= =?ISO-2022-JP?B?Qg==?= x", "Re: A B x"},
-      {"a =?ISO-2022-JP?B?QUJD", "a QUJD"},     // no end: only the prefix goes
-      {"x?= =?ISO-2022-JP?B?QQ==?=", "x?= A"},  // an earlier "?=" is not the end
-      // Decoded bytes are not searched again.
-      {"=?ISO-2022-JP?B?PT9JU08tMjAyMi1KUD9CP1FRPT0/PQ==?=", "=?ISO-2022-JP?B?QQ==?="},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.in);
-    EXPECT_EQ(DecodeHeader(c.in), c.out);
-  }
+  // Decoded, the words give back the text exactly (the blank the value begins with stands
+  // after the header's colon); half-width kana come back full-width.
+  ASSERT_EQ(unfolded[0], ' ');
+  EXPECT_EQ(DecodeHeaderToCp932(unfolded.substr(1)), JisToSjis(SjisToJis(subject)));
 }
 
 TEST(Base64Text, Table) {
@@ -357,6 +325,6 @@ TEST(Jconvert, NeverReadsPastTheEnd) {
       convert(text);
     EncodeHeader(text);
     EncodeDisplayName(text);
-    EXPECT_EQ(DecodeHeader(text).size() <= n, true);
+    EXPECT_TRUE(IsValidUtf8(DecodeHeaderToUtf8(text)));
   }
 }

@@ -40,8 +40,8 @@ std::string EncodedWord(std::string_view sjis) {
 TEST(Parse, MixedMailWithTextAndScheduleCsv) {
   TMailMessage m;
   ParseFile(m, "schedule.eml");
-  EXPECT_EQ(JisToSjis(m.Subject), Utf8ToCp932("予定表"));
-  EXPECT_EQ(JisToSjis(m.From), Utf8ToCp932("携帯") + " <hs110@phone.example>");
+  EXPECT_EQ(m.Subject, Utf8ToCp932("予定表"));
+  EXPECT_EQ(m.From, Utf8ToCp932("携帯") + " <hs110@phone.example>");
   EXPECT_EQ(m.SendTo, "\"Taro\" <taro@example.jp>, \"hana@example.jp\" <hana@example.jp>");
   EXPECT_EQ(m.MessageId, "<20261206201507.1234@phone.example>");
   EXPECT_EQ(m.ReturnPath, "<hs110@phone.example>");
@@ -96,8 +96,8 @@ TEST(Parse, ComposedMailReadsBack) {
   in.ClearRawMailAfterParse = false;
   SetRawMail(in, out.RawMail);
   EXPECT_EQ(in.RawMail, out.RawMail);
-  EXPECT_EQ(JisToSjis(in.Subject), out.Subject);
-  EXPECT_TRUE(JisToSjis(in.From).starts_with(Utf8ToCp932("山田")));
+  EXPECT_EQ(in.Subject, out.Subject);
+  EXPECT_TRUE(in.From.starts_with(Utf8ToCp932("山田 太郎")));
   EXPECT_TRUE(in.From.ends_with(" <taro@example.jp>"));
   EXPECT_EQ(in.SendTo, "\"hs110@phone.example\" <hs110@phone.example>");
   // The body is dot-stuffed in RawMail; unstuffing is the transport's business.
