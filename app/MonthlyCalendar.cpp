@@ -1,5 +1,6 @@
 #include "app/MonthlyCalendar.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +10,7 @@
 
 #include "base/Cp932.h"
 #include "calendar/OldCalendar.h"
+#include "calendar/SeasonalDays.h"
 
 namespace moriva {
 
@@ -60,6 +62,34 @@ QFont TMonthlyCalendar::RokuyoFontFor(int cellWidth) const {
   return font;
 }
 
+TMonthlyCalendar::TStrip TMonthlyCalendar::StripFor(JuliusDay z, int cellWidth) const {
+  const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
+  const QString names =
+      show_seasonal_ ? QString::fromStdU16String(Cp932ToUtf16(SeasonalDayText(z, " "))) : QString();
+  TStrip strip{rokuyo ? QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])) : QString(),
+               RokuyoFontFor(cellWidth)};
+  if (names.isEmpty()) return strip;
+  const int room = cellWidth - 2;
+  // Smaller type for the names where it must be. Both rokuyo and names only while they keep
+  // three quarters of the rokuyo's size; otherwise the names take the strip, as a printed
+  // calendar puts the solar term in the rokuyo's place.
+  const int fitted = QFontInfo(strip.Font).pixelSize();
+  auto shrink = [room, fitted](QFont font, const QString& text, int smallest) {
+    for (int pixels = fitted;
+         pixels > smallest && QFontMetrics(font).horizontalAdvance(text) > room;)
+      font.setPixelSize(--pixels);
+    return font;
+  };
+  if (!strip.Text.isEmpty()) {
+    const QString both = strip.Text + u' ' + names;
+    const QFont font = shrink(strip.Font, both, fitted * 3 / 4);
+    if (QFontMetrics(font).horizontalAdvance(both) <= room) return {both, font};
+  }
+  strip.Font = shrink(strip.Font, names, 6);
+  strip.Text = QFontMetrics(strip.Font).elidedText(names, Qt::ElideRight, room);
+  return strip;
+}
+
 template <typename T>
 void TMonthlyCalendar::Change(T& field, T value) {
   if (field == value) return;
@@ -75,6 +105,9 @@ void TMonthlyCalendar::SetAutoResize(bool value) {
 }
 void TMonthlyCalendar::SetShowRokuyo(bool value) {
   Change(show_rokuyo_, value);
+}
+void TMonthlyCalendar::SetShowSeasonalDays(bool value) {
+  Change(show_seasonal_, value);
 }
 
 int TMonthlyCalendar::GetRowCount() const {
@@ -145,8 +178,8 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
   painter.setFont(font.Font());
   painter.setPen(color);
   const QString number = QString::number(d);
-  const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
-  if (rokuyo == 0) {
+  const TStrip stripText = StripFor(z, rect.width());
+  if (stripText.Text.isEmpty()) {
     painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, number);
     return;
   }
@@ -162,10 +195,9 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
     painter.fillRect(strip, selectedFill);
     rokuyoColor = Color();
   }
-  painter.setFont(RokuyoFontFor(rect.width()));
+  painter.setFont(stripText.Font);
   painter.setPen(rokuyoColor);
-  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine,
-                   QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])));
+  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, stripText.Text);
 }
 
 void TMonthlyCalendar::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "base/Cp932.h"
+#include "calendar/SeasonalDays.h"
 
 namespace moriva {
 
@@ -26,6 +27,17 @@ JuliusDay TWeeklyCalendar::GetWeekStart() const {
 QString TWeeklyCalendar::DayCaption(int32_t, uint8_t m, uint8_t d, int row) const {
   const QString name = ShortDayName(ColumnWeekday(row, kFirstDayOfWeek));
   return QStringLiteral("%1/%2(%3) ").arg(m).arg(d).arg(name);
+}
+
+void TWeeklyCalendar::SetShowSeasonalDays(bool value) {
+  if (value == show_seasonal_) return;
+  show_seasonal_ = value;
+  Redraw();
+}
+
+QString TWeeklyCalendar::SeasonalSuffix(JuliusDay z) const {
+  const std::string names = show_seasonal_ ? SeasonalDayText(z, Utf8ToCp932("・")) : "";
+  return names.empty() ? QString() : u' ' + QString::fromStdU16String(Cp932ToUtf16(names));
 }
 
 void TWeeklyCalendar::DrawImage() {
@@ -57,8 +69,9 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
   const QString dayText = DayCaption(y, m, d, row);
   const std::string mainText = GetDayText(y, m, d);
   if (default_drawing_) {
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                     dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)));
+    painter.drawText(
+        rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+        dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)) + SeasonalSuffix(z));
   } else if (OnDrawDayCell) {
     QRect cellRect = rect;
     OnDrawDayCell(*this, painter, dayText, mainText, cellRect, row);

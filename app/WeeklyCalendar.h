@@ -40,6 +40,12 @@ class TWeeklyCalendar : public TCalendarView {
   virtual JuliusDay GetWeekStart() const;
   // The caption of a day: month "/" day "(" short weekday name ") ".
   QString DayCaption(int32_t y, uint8_t m, uint8_t d, int row) const;
+  // The solar terms and seasonal days (暦注) after the day's own names; redraws when changed.
+  bool ShowSeasonalDays() const { return show_seasonal_; }  // false
+  void SetShowSeasonalDays(bool value);
+  // What follows a day's names when the switch is on: " " and its solar term or seasonal days
+  // joined by "・"; otherwise empty.
+  QString SeasonalSuffix(JuliusDay z) const;
 
   void DrawImage() override;
 
@@ -52,6 +58,7 @@ class TWeeklyCalendar : public TCalendarView {
  private:
   QColor border_color_;
   bool default_drawing_ = true;
+  bool show_seasonal_ = false;
 };
 
 }  // namespace moriva

@@ -210,7 +210,7 @@ TEST_F(MainWindowBasicsTest, MakeUp) {
                 "ファイル(&F): 予定編集 - 新規 読込 上書き保存 名前を付けて保存 - CSV読込 CSV出力 "
                 "iCalendar 読込 iCalendar 書出 XML出力 - 印刷 PDF 出力 - 終了",
                 "編集(&E): 元に戻す やり直し - 検索 次を検索 前を検索",
-                "表示(&V): 現行の祝日 旧来の祝日 - 六曜を表示 和暦を表示 - 今日へ 日付へ移動",
+                "表示(&V): 現行の祝日 旧来の祝日 - 六曜を表示 暦注を表示 和暦を表示 - 今日へ 日付へ移動",
                 "転送(&T): H\"送信 - H\"受信 CalDAV 同期 受信キャンセル",
                 "ヘルプ(&H): 設定 バージョン"}));
   EXPECT_TRUE(form->CancelTransfer->isEnabled());  // a cancel is harmless when nothing runs

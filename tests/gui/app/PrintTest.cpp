@@ -15,6 +15,7 @@
 #include "app/MainWindow.h"
 #include "app/MonthlyCalendar.h"
 #include "app/PrintMenu.h"
+#include "app/ViewMenu.h"
 #include "base/Cp932.h"
 #include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
@@ -43,6 +44,7 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"歯医者- 駅前- 10:00:0- TRUE\""));
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,20,,,\"会議- 本社- 9:30:0- FALSE\""));
   form.SyncDate(2027, 1, 10);
+  form.ViewMenu->ShowSeasonalDays->trigger();  // the month sheet names the solar terms too
 
   // Ctrl+P: what to print, then the system's print dialog, which may still be cancelled.
   bool printDialogShown = false;
@@ -76,7 +78,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   for (const QString& word : month.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
     if (bool ok; word.toInt(&ok), ok) numbers.insert(word.toInt());
   for (int d = 1; d <= 31; ++d) EXPECT_TRUE(numbers.count(d)) << d;
-  for (const char* text : {"2027年1月", "元日", "成人の日", "10:00 歯医者", "9:30 会議"})
+  for (const char* text :
+       {"2027年1月", "元日", "成人の日", "10:00 歯医者", "9:30 会議", "小寒", "大寒"})
     EXPECT_TRUE(month.contains(QString::fromUtf8(text))) << text;
   const QString info = Poppler("pdfinfo", {pdf});
   EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n")));
