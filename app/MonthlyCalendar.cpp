@@ -64,8 +64,9 @@ QFont TMonthlyCalendar::RokuyoFontFor(int cellWidth) const {
 
 TMonthlyCalendar::TStrip TMonthlyCalendar::StripFor(JuliusDay z, int cellWidth) const {
   const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
-  const QString names =
-      show_seasonal_ ? QString::fromStdU16String(Cp932ToUtf16(SeasonalDayText(z, " "))) : QString();
+  const QString names = show_seasonal_ && !SeasonalDaysOn(z).empty()
+                            ? QString::fromStdU16String(Cp932ToUtf16(SeasonalDayText(z, " ")))
+                            : QString();
   TStrip strip{rokuyo ? QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])) : QString(),
                RokuyoFontFor(cellWidth)};
   if (names.isEmpty()) return strip;

@@ -60,25 +60,43 @@ void AddYear(const TSolarTermYear& row, std::vector<TSeasonalDay>& out) {
       if (IsUshiDay(z)) add(z, kDoyoUshi);
 }
 
-const std::vector<TSeasonalDay>& AllSeasonalDays() {
-  static const std::vector<TSeasonalDay> days = [] {
-    std::vector<TSeasonalDay> all;
-    for (const TSolarTermYear& row : ParseSolarTermTable(SolarTermTableText())) AddYear(row, all);
-    std::sort(all.begin(), all.end(), [](const TSeasonalDay& a, const TSeasonalDay& b) {
+// Every seasonal day of the table by date, and for each day from the first covered one an index
+// of its first entry, so that a day's names are found without a search (the month view asks
+// for 42 days at each redraw).
+struct TSeasonalIndex {
+  std::vector<TSeasonalDay> All;
+  JuliusDay First = 0;
+  std::vector<uint16_t> Start;  // Start[z - First] .. Start[z - First + 1]: the entries of z
+};
+
+const TSeasonalIndex& Index() {
+  static const TSeasonalIndex index = [] {
+    TSeasonalIndex x;
+    for (const TSolarTermYear& row : ParseSolarTermTable(SolarTermTableText())) AddYear(row, x.All);
+    std::sort(x.All.begin(), x.All.end(), [](const TSeasonalDay& a, const TSeasonalDay& b) {
       return a.Day != b.Day ? a.Day < b.Day : a.Name < b.Name;
     });
-    return all;
+    if (x.All.empty()) return x;
+    x.First = x.All.front().Day;
+    size_t entry = 0;
+    for (JuliusDay z = x.First; z <= x.All.back().Day + 1; ++z) {
+      while (entry < x.All.size() && x.All[entry].Day < z) ++entry;
+      x.Start.push_back(static_cast<uint16_t>(entry));
+    }
+    return x;
   }();
-  return days;
+  return index;
 }
 
 std::span<const TSeasonalDay> DaysBetween(JuliusDay first, JuliusDay last) {
-  const std::vector<TSeasonalDay>& all = AllSeasonalDays();
-  const auto begin = std::lower_bound(all.begin(), all.end(), first,
-                                      [](const TSeasonalDay& s, JuliusDay z) { return s.Day < z; });
-  const auto end = std::upper_bound(begin, all.end(), last,
-                                    [](JuliusDay z, const TSeasonalDay& s) { return z < s.Day; });
-  return {begin, end};
+  const TSeasonalIndex& x = Index();
+  if (x.All.empty()) return {};
+  const auto at = [&x](JuliusDay z) {
+    const int64_t i = std::clamp<int64_t>(int64_t{z} - x.First, 0, x.Start.size() - 1);
+    return x.All.begin() + x.Start[static_cast<size_t>(i)];
+  };
+  const auto begin = at(first), end = at(last + 1);
+  return begin < end ? std::span<const TSeasonalDay>(begin, end) : std::span<const TSeasonalDay>();
 }
 
 }  // namespace
