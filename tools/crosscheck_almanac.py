@@ -188,7 +188,7 @@ def main():
 
     months = old_calendar(moons, terms)
     starts = sorted(months)
-    mismatch = 0
+    differ = []  # runs of days that differ: [first line, last date, count]
     for line in cli_lines(args.cli, 'days', '1900-01-01', '2100-12-31'):
         f = line.split('\t')
         z = int(f[1])
@@ -196,10 +196,13 @@ def main():
         m, d = months[starts[i]], z - starts[i] + 1
         r = ROKUYO[((m % 100 - 1) + (d - 1)) % 6 + 1]
         if (int(f[4]), int(f[5]), f[6]) != (m, d, r):
-            mismatch += 1
-            if mismatch <= 20:
-                print(f'  days differs: {f[0]} cli {f[4]} {f[5]} {f[6]}, here {m} {d} {r}')
-    print(f'days 1900-01-01..2100-12-31: {mismatch} days differ')
+            if differ and differ[-1][3] == z - 1:
+                differ[-1][1:4] = [f[0], differ[-1][2] + 1, z]
+            else:
+                differ.append([f'{f[0]} cli {f[4]} {f[5]} {f[6]}, here {m} {d} {r}', f[0], 1, z])
+    for first, last, count, _ in differ:
+        print(f'  days differ from {first} to {last} ({count} days)')
+    print(f'days 1900-01-01..2100-12-31: {sum(r[2] for r in differ)} days differ')
 
     by_year = {}
     for t, lon in terms:
