@@ -187,9 +187,11 @@ void TMainWindow::SetupCalendars() {
     for (; steps < 0; ++steps) c.PrevWeek();
   };
   // The old layout, when 表示 chooses it; the list reads by time otherwise (ViewMenu).
-  WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar&, QPainter& canvas, const QString& dayText,
-                                       const std::string& mainText, QRect& rect, int32_t) {
-    DrawWeekDayCell(canvas, dayText, mainText, rect);
+  WeekCalendar->OnDrawDayCell = [this](TWeeklyCalendar& sender, QPainter& canvas,
+                                       const QString& dayText, const std::string& mainText,
+                                       QRect& rect, int32_t row) {
+    DrawWeekDayCell(canvas, dayText, mainText, sender.SeasonalSuffix(sender.GetWeekStart() + row),
+                    rect);
   };
 }
 
@@ -287,6 +289,13 @@ void TMainWindow::CreateMenus() {
   ViewMenu = new TViewMenu(
       *view, Schedule, *MonthCalendar, *WeekCalendar, [this] { return document_->SettingsFile(); },
       [this](const std::function<void()>& handler) { Guarded(handler); });
+  ViewMenu->OnShowSeasonalDaysChanged = [this](bool on) { WeekCalendar->SetShowSeasonalDays(on); };
+  // The date panel's tooltip names what the switches show. The panel comes with the toolbar,
+  // after the settings are first read.
+  for (QAction* a : {ViewMenu->ShowRokuyo, ViewMenu->ShowSeasonalDays})
+    connect(a, &QAction::toggled, this, [this] {
+      if (DatePanel) SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day());
+    });
   ViewMenu->LoadSettings();
   ViewMenu->OnShowEraChanged = [this] {
     SyncDate(MonthCalendar->Year(), MonthCalendar->Month(), MonthCalendar->Day());
@@ -364,6 +373,8 @@ void TMainWindow::SyncDate(int32_t y, uint8_t m, uint8_t d) {
   MonthCalendar->SetDate(y, m, d);
   WeekCalendar->SetDate(y, m, d);
   ShowDatePanel(*DatePanel, y, m, ViewMenu->ShowsEra());
+  DatePanel->setToolTip(DatePanelToolTip(y, m, d, ViewMenu->ShowRokuyo->isChecked(),
+                                         ViewMenu->ShowSeasonalDays->isChecked()));
 }
 
 bool TMainWindow::FormCloseQuery() {
@@ -486,9 +497,10 @@ QString TMainWindow::WeekCellText(const QString& dayText, const std::string& mai
 }
 
 void TMainWindow::DrawWeekDayCell(QPainter& canvas, const QString& dayText,
-                                  const std::string& mainText, const QRect& rect) {
+                                  const std::string& mainText, const QString& seasonal,
+                                  const QRect& rect) {
   canvas.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                  WeekCellText(dayText, mainText));
+                  WeekCellText(dayText, mainText) + seasonal);
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {

@@ -131,8 +131,9 @@ class TMainWindow : public QMainWindow {
   void SetupCalendars();
   // Disables the actions a running transfer must not meet again, and enables them afterwards.
   void SetTransferring(bool on);
+  // `seasonal`: the week calendar's SeasonalSuffix of the day, after the day's names.
   void DrawWeekDayCell(QPainter& canvas, const QString& dayText, const std::string& mainText,
-                       const QRect& rect);
+                       const QString& seasonal, const QRect& rect);
   // Runs an action's handler; an exception that escapes it is shown in an error box, as the
   // window loop's default handler would, and the program goes on.
   template <typename F>

@@ -1,5 +1,6 @@
 #include "app/MonthlyCalendar.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +10,7 @@
 
 #include "base/Cp932.h"
 #include "calendar/OldCalendar.h"
+#include "calendar/SeasonalDays.h"
 #include "schedule/DayCellLines.h"
 
 namespace moriva {
@@ -87,6 +89,35 @@ QFont TMonthlyCalendar::RokuyoFontFor(int cellWidth) const {
   return font;
 }
 
+TMonthlyCalendar::TStrip TMonthlyCalendar::StripFor(JuliusDay z, int cellWidth) const {
+  const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
+  const QString names = show_seasonal_ && !SeasonalDaysOn(z).empty()
+                            ? QString::fromStdU16String(Cp932ToUtf16(SeasonalDayText(z, " ")))
+                            : QString();
+  TStrip strip{rokuyo ? QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])) : QString(),
+               RokuyoFontFor(cellWidth)};
+  if (names.isEmpty()) return strip;
+  const int room = cellWidth - 2;
+  // Smaller type for the names where it must be. Both rokuyo and names only while they keep
+  // three quarters of the rokuyo's size; otherwise the names take the strip, as a printed
+  // calendar puts the solar term in the rokuyo's place.
+  const int fitted = QFontInfo(strip.Font).pixelSize();
+  auto shrink = [room, fitted](QFont font, const QString& text, int smallest) {
+    for (int pixels = fitted;
+         pixels > smallest && QFontMetrics(font).horizontalAdvance(text) > room;)
+      font.setPixelSize(--pixels);
+    return font;
+  };
+  if (!strip.Text.isEmpty()) {
+    const QString both = strip.Text + u' ' + names;
+    const QFont font = shrink(strip.Font, both, fitted * 3 / 4);
+    if (QFontMetrics(font).horizontalAdvance(both) <= room) return {both, font};
+  }
+  strip.Font = shrink(strip.Font, names, 6);
+  strip.Text = QFontMetrics(strip.Font).elidedText(names, Qt::ElideRight, room);
+  return strip;
+}
+
 template <typename T>
 void TMonthlyCalendar::Change(T& field, T value) {
   if (field == value) return;
@@ -102,6 +133,9 @@ void TMonthlyCalendar::SetAutoResize(bool value) {
 }
 void TMonthlyCalendar::SetShowRokuyo(bool value) {
   Change(show_rokuyo_, value);
+}
+void TMonthlyCalendar::SetShowSeasonalDays(bool value) {
+  Change(show_seasonal_, value);
 }
 
 int TMonthlyCalendar::GetRowCount() const {
@@ -132,8 +166,11 @@ TMonthlyCalendar::TItemLayout TMonthlyCalendar::ItemLayout() const {
   layout.LineHeight = small.height();
   // A subject needs a few characters' width to say anything.
   if (ClientWidth() / 7 < 3 * layout.Font.pixelSize()) return layout;
-  const int rokuyo = show_rokuyo_ ? std::abs(Fonts().Font(cfRokuyo).Height(dpi)) : 0;
-  const int room = ClientHeight() / GetRowCount() - NumberHeight(number.Font(), this) - rokuyo;
+  // Room for the strip under the number whenever it may be drawn, so the lines stay put from
+  // day to day.
+  const int strip =
+      show_rokuyo_ || show_seasonal_ ? std::abs(Fonts().Font(cfRokuyo).Height(dpi)) : 0;
+  const int room = ClientHeight() / GetRowCount() - NumberHeight(number.Font(), this) - strip;
   layout.Lines = std::max(0, room / layout.LineHeight);
   return layout;
 }
@@ -209,9 +246,10 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
   const TCellLook look = CellLook(z);
   if (!look.Drawn) return;
   if (look.Fill) painter.fillRect(rect, *look.Fill);
-  const uint8_t rokuyo = show_rokuyo_ ? RokuyoOf(z) : 0;
+  const TStrip stripText = StripFor(z, rect.width());
   const TCalendarFont& rokuyoFont = Fonts().Rokuyo();
-  const int h = rokuyo == 0 ? 0 : std::abs(rokuyoFont.Height(painter.device()->logicalDpiY()));
+  const int h =
+      stripText.Text.isEmpty() ? 0 : std::abs(rokuyoFont.Height(painter.device()->logicalDpiY()));
   // Above the rokuyo strip: the number, centred while the cells are small, at the top with the
   // subjects under it once they are tall enough to list them.
   const QRect body(rect.left(), rect.top(), rect.width(), rect.height() - h);
@@ -229,7 +267,7 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
                       body.bottom() - numberRect.bottom()),
                 look);
   }
-  if (rokuyo == 0) return;
+  if (stripText.Text.isEmpty()) return;
   const QRect strip(rect.left(), body.bottom() + 1, rect.width(), h);
   QColor rokuyoColor = rokuyoFont.Color();
   if (look.Fill) {
@@ -237,10 +275,9 @@ void TMonthlyCalendar::DrawDayCell(QPainter& painter, int col, int row, const QR
   } else if (date.m != Month()) {
     rokuyoColor = OrBlend(rokuyoColor, kNeighborColor);
   }
-  painter.setFont(RokuyoFontFor(rect.width()));
+  painter.setFont(stripText.Font);
   painter.setPen(rokuyoColor);
-  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine,
-                   QString::fromStdU16String(Cp932ToUtf16(RokuyoNames[rokuyo])));
+  painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, stripText.Text);
 }
 
 void TMonthlyCalendar::DrawItems(QPainter& painter, const TYmd& date, const QRect& area,

@@ -29,6 +29,9 @@ class TMonthlyCalendar : public TCalendarView {
   void SetAutoResize(bool value);
   bool ShowRokuyo() const { return show_rokuyo_; }  // false
   void SetShowRokuyo(bool value);
+  // The solar terms and seasonal days (暦注) in the strip under the number.
+  bool ShowSeasonalDays() const { return show_seasonal_; }  // false
+  void SetShowSeasonalDays(bool value);
 
   // Rows including the header row.
   virtual int GetRowCount() const;
@@ -64,6 +67,15 @@ class TMonthlyCalendar : public TCalendarView {
   // number in the current cell height, none while the cells are too small for one (at the
   // designed size).
   int ItemLines() const;
+  // The strip under a day's number: the rokuyo and the day's solar term or seasonal days, as the
+  // switches ask, in the Rokuyo font made small enough for a cell `cellWidth` pixels wide. When
+  // both do not fit the names alone take the strip, cut short (…) if they must be. Empty text:
+  // no strip.
+  struct TStrip {
+    QString Text;
+    QFont Font;
+  };
+  TStrip StripFor(JuliusDay z, int cellWidth) const;
 
  protected:
   // Draws one cell into the image; row 0 is the weekday header.
@@ -90,6 +102,7 @@ class TMonthlyCalendar : public TCalendarView {
   bool neighbor_jump_ = false;
   bool auto_resize_ = true;
   bool show_rokuyo_ = false;
+  bool show_seasonal_ = false;
   // RokuyoFontFor by cell width, for the Rokuyo font whose key is fitted_key_.
   mutable QString fitted_key_;
   mutable QHash<int, QFont> fitted_;

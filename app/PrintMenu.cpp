@@ -141,8 +141,10 @@ void PaintChoice(QPagedPaintDevice& device, const TPrintChoice& c,
         device, BuildAgendaSheet(calendar.Model().Rules(), calendar.Model().Lines(), c.From, c.To),
         AgendaTitle(c));
   } else {
-    PrintMonthSheet(device, BuildMonthSheet(calendar.Model().Rules(), c.Year, c.Month,
-                                            calendar.FirstDayOfWeek()));
+    TMonthSheet sheet =
+        BuildMonthSheet(calendar.Model().Rules(), c.Year, c.Month, calendar.FirstDayOfWeek());
+    if (calendar.ShowSeasonalDays()) AddSeasonalDays(sheet);
+    PrintMonthSheet(device, sheet);
   }
 }
 

@@ -32,6 +32,7 @@ const QColor kSpecialGreen(0, 128, 0);
 const QColor kNeighborGray(176, 176, 176);
 const QColor kRuleGray(128, 128, 128);
 const QColor kHeaderNavy(0, 0, 128);
+const QColor kSeasonalBrown(128, 64, 0);
 
 // The page's area for painting, in the painter's coordinates (the device's pixels).
 QRect PageArea(QPagedPaintDevice& printer) {
@@ -80,6 +81,18 @@ void PaintEntries(QPainter& painter, const TSheetDay& day, const QRect& area) {
   }
 }
 
+// The solar term or seasonal days at the right of the number's line, where nothing else is;
+// `numberWidth` is what the day number takes at the left.
+void PaintSeasonal(QPainter& painter, const TSheetDay& day, const QRect& numberLine,
+                   int numberWidth) {
+  if (day.Seasonal.empty()) return;
+  const QFontMetrics metrics(painter.font(), painter.device());
+  const int room = numberLine.width() - numberWidth - metrics.horizontalAdvance(u' ');
+  painter.setPen(kSeasonalBrown);
+  painter.drawText(numberLine, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                   metrics.elidedText(FromCp932(day.Seasonal), Qt::ElideRight, room));
+}
+
 QString WeekdayName(int weekday) {
   static const char16_t* const kNames[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
   return QString::fromUtf16(kNames[weekday]);
@@ -121,6 +134,8 @@ void PrintMonthSheet(QPagedPaintDevice& printer, const TMonthSheet& sheet) {
   // Small enough for a few items in a cell of a six-week month, large enough to read.
   const QFont entryFont = PrintFont(8.5);
   const int numberHeight = QFontMetrics(numberFont, &printer).height();
+  const int numberWidth =
+      QFontMetrics(numberFont, &printer).horizontalAdvance(QStringLiteral("00"));
   for (int i = 0; i < static_cast<int>(sheet.Days.size()); ++i) {
     const TSheetDay& day = sheet.Days[i];
     const int row = i / 7, col = i % 7;
@@ -135,6 +150,8 @@ void PrintMonthSheet(QPagedPaintDevice& printer, const TMonthSheet& sheet) {
     painter.drawText(QRect(inner.left(), inner.top(), inner.width(), numberHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, QString::number(day.DayOfMonth));
     painter.setFont(entryFont);
+    PaintSeasonal(painter, day, QRect(inner.left(), inner.top(), inner.width(), numberHeight),
+                  numberWidth);
     PaintEntries(painter, day, inner.adjusted(0, numberHeight, 0, 0));
   }
 }

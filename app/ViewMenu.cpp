@@ -10,6 +10,8 @@
 #include "base/Cp932.h"
 #include "base/IniFile.h"
 #include "calendar/JapaneseEra.h"
+#include "calendar/OldCalendar.h"
+#include "calendar/SeasonalDays.h"
 
 namespace moriva {
 namespace {
@@ -43,6 +45,10 @@ TViewMenu::TViewMenu(QMenu& menu, TScheduleModel& model, TMonthlyCalendar& calen
   ShowRokuyo->setCheckable(true);
   connect(ShowRokuyo, &QAction::triggered, this,
           [this, guarded](bool on) { guarded([this, on] { SetShowRokuyo(on, true); }); });
+  ShowSeasonalDays = menu.addAction(QStringLiteral("暦注を表示"));
+  ShowSeasonalDays->setCheckable(true);
+  connect(ShowSeasonalDays, &QAction::triggered, this,
+          [this, guarded](bool on) { guarded([this, on] { SetShowSeasonalDays(on, true); }); });
   ShowEra = menu.addAction(QStringLiteral("和暦を表示"));
   ShowEra->setCheckable(true);
   connect(ShowEra, &QAction::triggered, this,
@@ -62,6 +68,7 @@ void TViewMenu::LoadSettings() {
   SetShowRokuyo(ReadProfileString(kSection, "rokuyo", "", file) == "true", false);
   SetShowEra(ReadProfileString(kSection, "era", "", file) == "true", false);
   SetOldWeekList(ReadProfileString(kSection, "oldweeklist", "", file) == "true", false);
+  SetShowSeasonalDays(ReadProfileString(kSection, "koyomi", "", file) == "true", false);
 }
 
 void TViewMenu::SetHolidaySet(THolidaySet set, bool remember) {
@@ -74,6 +81,13 @@ void TViewMenu::SetShowRokuyo(bool on, bool remember) {
   ShowRokuyo->setChecked(on);
   calendar_.SetShowRokuyo(on);
   if (remember) WriteProfileString(kSection, "rokuyo", on ? "true" : "false", settingsFile_());
+}
+
+void TViewMenu::SetShowSeasonalDays(bool on, bool remember) {
+  ShowSeasonalDays->setChecked(on);
+  calendar_.SetShowSeasonalDays(on);
+  if (OnShowSeasonalDaysChanged) OnShowSeasonalDaysChanged(on);
+  if (remember) WriteProfileString(kSection, "koyomi", on ? "true" : "false", settingsFile_());
 }
 
 void TViewMenu::SetShowEra(bool on, bool remember) {
@@ -106,6 +120,18 @@ void ShowDatePanel(QLabel& panel, int32_t year, uint8_t month, bool era) {
   font.setPixelSize(caption.contains(u'\n') ? 14 : 19);
   panel.setFont(font);
   panel.setText(caption);
+}
+
+QString DatePanelToolTip(int32_t year, uint8_t month, uint8_t day, bool rokuyo, bool seasonal) {
+  const JuliusDay z = DateToJulius(year, month, day);
+  std::string names = rokuyo && RokuyoOf(z) ? RokuyoNames[RokuyoOf(z)] : "";
+  if (seasonal) {
+    const std::string more = SeasonalDayText(z, Utf8ToCp932("・"));
+    names += (names.empty() || more.empty() ? "" : " ") + more;
+  }
+  if (names.empty()) return {};
+  return QStringLiteral("%1/%2 ").arg(month).arg(day) +
+         QString::fromStdU16String(Cp932ToUtf16(names));
 }
 
 }  // namespace moriva

@@ -8,6 +8,7 @@
 #include <QToolTip>
 
 #include "base/Cp932.h"
+#include "calendar/SeasonalDays.h"
 
 namespace moriva {
 
@@ -38,6 +39,17 @@ QString TWeeklyCalendar::DayCaption(int32_t, uint8_t m, uint8_t d, int row) cons
   return QStringLiteral("%1/%2(%3) ").arg(m).arg(d).arg(name);
 }
 
+void TWeeklyCalendar::SetShowSeasonalDays(bool value) {
+  if (value == show_seasonal_) return;
+  show_seasonal_ = value;
+  Redraw();
+}
+
+QString TWeeklyCalendar::SeasonalSuffix(JuliusDay z) const {
+  const std::string names = show_seasonal_ ? SeasonalDayText(z, Utf8ToCp932("・")) : "";
+  return names.empty() ? QString() : u' ' + QString::fromStdU16String(Cp932ToUtf16(names));
+}
+
 void TWeeklyCalendar::DrawImage() {
   TCalendarView::DrawImage();
   if (Image().isNull()) return;
@@ -64,8 +76,9 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
       tint.setAlpha(70);
       painter.fillRect(rect, tint);
     }
-    strips_[static_cast<size_t>(row)] = LayOutStrip(
-        rect, painter.device(), dayText, DayKindFont(y, m, d), Entries(y, m, d), Fonts());
+    strips_[static_cast<size_t>(row)] =
+        LayOutStrip(rect, painter.device(), dayText, DayKindFont(GetDayState(y, m, d)),
+                    Entries(y, m, d), Fonts());
     // The lines between the entries, lighter than the strips' borders.
     QColor rule = border_color_;
     rule.setAlpha(110);
@@ -81,9 +94,9 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
     painter.setPen(color);
     const std::string mainText = GetDayText(y, m, d);
     if (default_drawing_) {
-      painter.drawText(rect,
-                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                       dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)));
+      painter.drawText(
+          rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+          dayText + QString::fromStdU16String(Cp932ToUtf16(mainText)) + SeasonalSuffix(z));
     } else if (OnDrawDayCell) {
       QRect cellRect = rect;
       OnDrawDayCell(*this, painter, dayText, mainText, cellRect, row);
@@ -98,16 +111,13 @@ void TWeeklyCalendar::DrawCell(QPainter& painter, int row, const QRect& rect) {
   }
 }
 
-const TCalendarFont& TWeeklyCalendar::DayKindFont(int32_t y, uint8_t m, uint8_t d) const {
-  const TDayState s = GetDayState(y, m, d);
-  if (s.Has(dsHoliday) || s.Has(dsFurikae)) return Fonts().Font(cfHoliday);
-  if (s.Has(dsSaturday)) return Fonts().Font(cfSaturday);
-  if (s.Has(dsSunday)) return Fonts().Font(cfSunday);
-  return Fonts().Font(cfWeekday);
-}
-
 std::vector<TDayEntry> TWeeklyCalendar::Entries(int32_t y, uint8_t m, uint8_t d) const {
-  return DayEntries(Model().Rules().DayNames(y, m, d));
+  std::vector<TDayEntry> entries = DayEntries(Model().Rules().DayNames(y, m, d));
+  // The solar term and seasonal days last: the day's own holidays and items come first.
+  if (show_seasonal_)
+    for (const TSeasonalDay& day : SeasonalDaysOn(DateToJulius(y, m, d)))
+      entries.push_back({TDayEntry::TKind::SpecialDay, SeasonalDayNames[day.Name], false});
+  return entries;
 }
 
 QString TWeeklyCalendar::DayToolTip(int row) const {

@@ -60,6 +60,12 @@ class TWeeklyCalendar : public TCalendarView {
   virtual JuliusDay GetWeekStart() const;
   // The caption of a day: month "/" day "(" short weekday name ") ".
   QString DayCaption(int32_t y, uint8_t m, uint8_t d, int row) const;
+  // The solar terms and seasonal days (暦注) after the day's own names; redraws when changed.
+  bool ShowSeasonalDays() const { return show_seasonal_; }  // false
+  void SetShowSeasonalDays(bool value);
+  // What follows a day's names when the switch is on: " " and its solar term or seasonal days
+  // joined by "・"; otherwise empty.
+  QString SeasonalSuffix(JuliusDay z) const;
 
   void DrawImage() override;
 
@@ -71,15 +77,13 @@ class TWeeklyCalendar : public TCalendarView {
   bool event(QEvent* event) override;
 
  private:
-  // The day's font without the special-day one: the caption keeps the colour of its kind of
-  // day (holiday, Sunday, Saturday) whether or not the day has items.
-  const TCalendarFont& DayKindFont(int32_t y, uint8_t m, uint8_t d) const;
   std::vector<TDayEntry> Entries(int32_t y, uint8_t m, uint8_t d) const;
 
   QColor border_color_;
   bool default_drawing_ = true;
   TWeekListLayout layout_ = TWeekListLayout::AsEntered;
   std::array<TStripLayout, 7> strips_;
+  bool show_seasonal_ = false;
 };
 
 }  // namespace moriva

@@ -8,6 +8,8 @@
 #include "calendar/DayRules.h"
 #include "calendar/HolidayLines.h"
 #include "calendar/Julius.h"
+#include "calendar/OldCalendar.h"
+#include "calendar/SeasonalDays.h"
 
 namespace moriva {
 namespace {
@@ -81,6 +83,32 @@ void BM_MonthView(benchmark::State& state) {
     }
   }
 }
+
+// The states of the same 42 cells with and without what the month cells ask when 六曜を表示
+// and 暦注を表示 are on: the rokuyo and the solar term or seasonal days of each day.
+// range(0): the switches off (0) or on (1); the holidays of today's law, no schedule lines.
+void BM_MonthViewStatesAlmanac(benchmark::State& state) {
+  TDayRules rules;
+  BuildDayRules(rules, THolidaySet::Current, TLineList());
+  const bool almanac = state.range(0) != 0;
+  for (auto _ : state) {
+    for (JuliusDay z = kViewStart; z < kViewStart + 42; ++z) {
+      int32_t y;
+      uint8_t m, d;
+      JuliusToDate(z, y, m, d);
+      benchmark::DoNotOptimize(rules.DayState(y, m, d));
+      if (!almanac) continue;
+      benchmark::DoNotOptimize(RokuyoOf(z));
+      // The names are joined only for the few days that have one, as the cells do.
+      if (!SeasonalDaysOn(z).empty()) benchmark::DoNotOptimize(SeasonalDayText(z, " "));
+    }
+  }
+}
+BENCHMARK(BM_MonthViewStatesAlmanac)
+    ->ArgName("almanac")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 void MonthViewArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"classic", "lines"})

@@ -39,10 +39,14 @@ void OldCalendarDate(JuliusDay z, uint8_t& month, uint8_t& day) {
   day = 0;
   const std::vector<TJDOldMonth>& t = OldCalendarTable();
   if (t.empty() || z < t.front().Start || z >= t.back().Start) return;
-  // The first row that starts after z ends z's month.
-  auto next = std::upper_bound(t.begin(), t.end(), z,
-                               [](JuliusDay v, const TJDOldMonth& row) { return v < row.Start; });
-  const TJDOldMonth& row = *(next - 1);
+  // New moons keep within a day or so of their mean interval, so the mean month finds z's row
+  // or one beside it; the steps make sure of it for any table.
+  // 1/29.530589 days ≈ 1109/32768, within a row and a half over the whole table.
+  const uint32_t days = static_cast<uint32_t>(z - t.front().Start);
+  size_t i = std::min<size_t>(t.size() - 2, (uint64_t{days} * 1109) >> 15);
+  while (t[i + 1].Start <= z) ++i;
+  while (t[i].Start > z) --i;
+  const TJDOldMonth& row = t[i];
   month = static_cast<uint8_t>(row.Month);
   day = static_cast<uint8_t>(z - row.Start + 1);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The old Japanese lunisolar calendar and the rokuyo, from a table of month starts that the
-// program carries (resources/jdoldcal.txt, compiled in). The table covers 28 December 1989 to
-// 5 December 2010 inclusive; outside it there is no old-calendar date and no rokuyo.
+// program carries (resources/jdoldcal.txt, compiled in; written by tools/gen_jdoldcal.py). The
+// table covers 1 January 1900 to 28 January 2101 inclusive (every month that touches 1900-2100);
+// outside it there is no old-calendar date and no rokuyo.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -49,6 +49,7 @@ TProgramFolders CliProgramFolders();
 
 int DaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int HolidaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int KoyomiCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);

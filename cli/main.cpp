@@ -22,6 +22,9 @@ constexpr TCliCommand kCommands[] = {
     {"holidays", "YEAR [--holidays current|classic]",
      "the holidays of a year with their names (current: today's law; classic: the old rules)",
      HolidaysCommand},
+    {"koyomi", "YEAR",
+     "the 24 solar terms and the seasonal days (節分, 彼岸, 土用, ...) of a year (1900..2100)",
+     KoyomiCommand},
     {"era", "DATE",
      "a date YYYY-MM-DD as its era date (令和元年5月1日), an era date (令和9年1月10日, R9.1.10) "
      "as YYYY-MM-DD",

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/Cp932.h"
+#include "calendar/SeasonalDays.h"
 #include "schedule/Agenda.h"
 
 namespace moriva {
@@ -43,6 +44,11 @@ TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month,
     sheet.Days.push_back(std::move(day));
   }
   return sheet;
+}
+
+void AddSeasonalDays(TMonthSheet& sheet) {
+  for (TSheetDay& day : sheet.Days)
+    if (day.InMonth) day.Seasonal = SeasonalDayText(day.Day, Utf8ToCp932("・"));
 }
 
 std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLineList& list,

@@ -19,6 +19,7 @@ struct TSheetDay {
   bool InMonth = false;  // a day of the neighbouring months has no state and no entries
   TDayState State;
   std::vector<TDayEntry> Entries;  // DayEntries: the names, then the items in time order
+  std::string Seasonal;  // the solar term or seasonal days joined by "・", when asked for
 };
 
 struct TMonthSheet {
@@ -32,6 +33,8 @@ struct TMonthSheet {
 // The month as `rules` mark it (the window's holidays and schedule). Throws EJuliusError for
 // October 1582, as the calendars do.
 TMonthSheet BuildMonthSheet(const TDayRules& rules, int32_t year, uint8_t month, TDayOfWeek first);
+// Names the solar terms and seasonal days (暦注) of the sheet's days of the month.
+void AddSeasonalDays(TMonthSheet& sheet);
 
 // One line of the agenda: a day heading ("2026/12/07(月)" and the day's other names, e.g. a
 // holiday) before the first item of each day, then the day's items in time order.

@@ -1,90 +1,108 @@
 #!/usr/bin/python3
 """Writes the old-calendar table resources/jdoldcal.txt.
 
-One row per month of the Japanese lunisolar calendar: the day number (Julian Day Number) of
-the month's first day and the month's number, 100 + n for a leap month that repeats month n.
+One row per month of the Japanese lunisolar calendar, for every month that touches 1900-01-01
+to 2100-12-31, and then the start of the next month as the end mark: the day number (Julian Day
+Number) of the month's first day and the month's number, 100 + n for a leap month that repeats
+month n. Rows end in CR LF.
 
-A month begins on the Japan Standard Time (UTC+9) civil day that contains the new moon. Its
-number comes from the principal solar term (apparent solar longitude a multiple of 30 degrees,
-JST day) that falls in it: 330 -> 1, 0 -> 2, 30 -> 3, ... 270 (winter solstice) -> 11,
-300 -> 12. A month without a principal term is the leap month of the month before it.
+How the months are reckoned, as Japanese almanacs do it today:
+- A month begins on the Japan Standard Time (UTC+9) civil day that holds the new moon.
+- The principal solar terms (中気) are the instants at which the Sun's apparent longitude is a
+  multiple of 30 degrees, each taken on its JST day: 330 -> 1, 0 -> 2, 30 -> 3, ... 270 (the
+  winter solstice, 冬至) -> 11, 300 -> 12. The month holding the winter solstice is month 11.
+- From one month 11 to the next there are twelve or thirteen months. Twelve: they are numbered
+  12, 1, ..., 10 in turn. Thirteen: the first of them that holds no principal term is the leap
+  month and repeats the number of the month before it; the others are numbered in turn.
+  Wherever a span of thirteen months holds only one month without a principal term, this is
+  exactly the old reading "a month takes the number of the principal term it holds, a month
+  without one is a leap month", and it gives the same answer in every year but one of
+  1900-2100.
+- The exception is 2033-2034 (旧暦2033年問題), where the old reading numbers no month 10 and
+  finds two months without a principal term. The rule above makes the month from 2033-12-22 the
+  leap eleventh month (閏11月): 7, 8, 9, 10, 11, 閏11, 12, then 1 of 2034. That is the
+  resolution the calendar makers' association 一般社団法人日本カレンダー暦文化振興協会 adopted
+  in its statement of August 2015 (the first of the three plans the National Astronomical
+  Observatory of Japan's almanac pages describe for the problem), and the one the published
+  perpetual almanacs mostly follow. It is also the placing rule of the 時憲暦, on which the
+  天保暦 was modelled, so it is one rule for every year, with no row written by hand.
 
-Run with the Debian interpreter, which has python3-ephem:  /usr/bin/python3 tools/gen_jdoldcal.py
+The rows of 28 December 1989 to 6 December 2010, which the program carried first, come out
+unchanged.
+
+Run with the Debian interpreter, which has PyEphem (apt-get install python3-ephem):
+    /usr/bin/python3 tools/gen_jdoldcal.py
+--report prints the new moons and principal terms closest to JST midnight (the close calls).
 """
 import argparse
-import datetime
-import math
+import bisect
 import os
 import sys
 
 import ephem
 
-FIRST_ROW = 2447889  # 28 December 1989
-LAST_ROW = 2455537   # 6 December 2010, only the end mark of the month before
-JST = datetime.timedelta(hours=9)
+from almanac_astronomy import (jst_day_number, jst_seconds_from_midnight, new_moons,
+                               sun_longitude_instants)
+
+FIRST_DAY = 2415021  # 1900-01-01
+LAST_DAY = 2488434   # 2100-12-31
+WINTER_SOLSTICE_MONTH = 11
 
 
-def jst_day_number(when):
-    """Julian Day Number of the JST civil day that contains the instant `when` (ephem.Date)."""
-    local = ephem.Date(when).datetime() + JST
-    return local.date().toordinal() + 1721425
+def principal_term_month(longitude):
+    """The month number that a principal term at `longitude` degrees gives."""
+    return (int(longitude) // 30 + 1) % 12 + 1
 
 
-def solar_longitude(when):
-    """Apparent geocentric ecliptic longitude of the Sun, of date, in degrees."""
-    sun = ephem.Sun(when)
-    ecl = ephem.Ecliptic(ephem.Equatorial(sun.ra, sun.dec, epoch=when), epoch=when)
-    return math.degrees(ecl.lon) % 360.0
+def reckon(report=False):
+    """[(first day, month number)] for every month from well before 1900 to after 2100."""
+    moons = new_moons(ephem.Date('1898/6/1'), ephem.Date('2102/3/1'))
+    starts = [jst_day_number(t) for t in moons]
+    terms = sun_longitude_instants(range(0, 360, 30), 1898, 2101)
+    held = [[] for _ in starts]  # principal-term month numbers held by each month
+    for when, lon in terms:
+        i = bisect.bisect_right(starts, jst_day_number(when)) - 1
+        if 0 <= i < len(starts) - 1:
+            held[i].append(principal_term_month(lon))
+    anchors = [i for i in range(len(starts) - 1) if WINTER_SOLSTICE_MONTH in held[i]]
+    months = {}
+    for a, b in zip(anchors, anchors[1:]):
+        count = b - a
+        if count not in (12, 13):
+            sys.exit(f'{count} months between the winter solstices from day {starts[a]}')
+        leap = None
+        if count == 13:
+            leap = next(i for i in range(a + 1, b) if not held[i])
+        number = WINTER_SOLSTICE_MONTH
+        months[a] = number
+        for i in range(a + 1, b):
+            if i == leap:
+                months[i] = 100 + number
+            else:
+                number = number % 12 + 1
+                months[i] = number
+    rows = [(starts[i], months[i]) for i in sorted(months)]
+    if report:
+        differ = [(starts[i], months[i], held[i]) for i in sorted(months)
+                  if (held[i] and months[i] % 100 not in held[i]) or
+                  (not held[i] and months[i] < 100) or (months[i] > 100 and held[i])]
+        print('months where "the number of the principal term it holds" does not decide:')
+        for day, number, h in differ:
+            print(f'  {day} month {number}, principal terms held {h}')
+        close = sorted((abs(jst_seconds_from_midnight(t)), 'new moon', t) for t in moons)[:10]
+        close += sorted((abs(jst_seconds_from_midnight(t)), f'term {lon}', t)
+                        for t, lon in terms)[:10]
+        print('closest to JST midnight:')
+        for seconds, what, t in sorted(close):
+            print(f'  {seconds:7.1f} s  {what:9}  {ephem.Date(t + 9 * ephem.hour)} JST')
+    return rows
 
 
-def principal_terms(start, end):
-    """(JST day number, month number) of every principal term between two ephem dates."""
-    terms = []
-    t = ephem.Date(start)
-    step = 1.0
-    while t < end:
-        lon0 = solar_longitude(t)
-        lon1 = solar_longitude(t + step)
-        k0, k1 = math.floor(lon0 / 30.0), math.floor(lon1 / 30.0)
-        if k0 != k1:  # a multiple of 30 degrees is crossed within this day: bisect to it
-            target = (k1 % 12) * 30.0
-            lo, hi = float(t), float(t) + step
-            for _ in range(50):
-                mid = (lo + hi) / 2
-                diff = (solar_longitude(mid) - target + 180.0) % 360.0 - 180.0
-                if diff < 0:
-                    lo = mid
-                else:
-                    hi = mid
-            number = (int(target // 30) + 1) % 12 + 1
-            terms.append((jst_day_number(hi), number))
-        t = ephem.Date(t + step)
-    return terms
-
-
-def month_starts(start, end):
-    days = []
-    t = ephem.next_new_moon(start)
-    while t < end:
-        days.append(jst_day_number(t))
-        t = ephem.next_new_moon(ephem.Date(t + 1))
-    return days
-
-
-def table():
-    start, end = ephem.Date('1989/10/1'), ephem.Date('2011/2/1')
-    starts = month_starts(start, end)
-    terms = principal_terms(start, end)
-    rows = []
-    for begin, next_begin in zip(starts, starts[1:]):
-        inside = [n for day, n in terms if begin <= day < next_begin]
-        if len(inside) > 1:
-            sys.exit(f'month from day {begin} holds two principal terms; the rule needs help')
-        if inside:
-            rows.append((begin, inside[0]))
-        elif rows:
-            rows.append((begin, 100 + rows[-1][1] % 100))
-    return [r for r in rows if FIRST_ROW <= r[0] <= LAST_ROW]
+def table(report=False):
+    rows = reckon(report)
+    first = max(i for i, (day, _) in enumerate(rows) if day <= FIRST_DAY)
+    last = min(i for i, (day, _) in enumerate(rows) if day > LAST_DAY)
+    return rows[first:last + 1]
 
 
 def main():
@@ -93,10 +111,10 @@ def main():
     parser.add_argument('-o', '--output',
                         default=os.path.normpath(os.path.join(here, '..', 'resources',
                                                               'jdoldcal.txt')))
+    parser.add_argument('--report', action='store_true',
+                        help='print the months the old reading cannot number and the close calls')
     args = parser.parse_args()
-    rows = table()
-    if rows[0][0] != FIRST_ROW or rows[-1][0] != LAST_ROW:
-        sys.exit('the table does not run from 28 December 1989 to 6 December 2010')
+    rows = table(args.report)
     with open(args.output, 'w', newline='', encoding='ascii') as f:
         for day, number in rows:
             f.write(f'{day},{number}\r\n')

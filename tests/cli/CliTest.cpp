@@ -1,6 +1,7 @@
 // moriva-cli run as a program: its output, its messages and its exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/Cp932.h"
@@ -115,6 +116,31 @@ TEST_F(CliTest, CalendarGridWithMarkersAndRokuyo) {
   EXPECT_EQ(outside.code, 0);
   EXPECT_NE(outside.out.find("  1    2    3    4   15   16\n\n 17+"), std::string::npos);
   EXPECT_EQ(Run("calendar").code, 0);
+}
+
+// koyomi lists a year's solar terms and seasonal days by date, a line per name; days carries the
+// old calendar through 2100; outside 1900-2100 koyomi refuses and days has no old date.
+TEST_F(CliTest, KoyomiAndTheOldCalendarThrough2100) {
+  const TCliRun k = Run("koyomi 2025");
+  EXPECT_EQ(k.code, 0);
+  EXPECT_EQ(k.err, "");
+  EXPECT_EQ(k.out.rfind("2025-01-05\t小寒\n2025-01-17\t土用入り\n2025-01-20\t大寒\n", 0), 0u);
+  EXPECT_NE(k.out.find("2025-07-19\t土用入り\n2025-07-19\t土用の丑の日\n2025-07-22\t大暑\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(k.out.begin(), k.out.end(), '\n'), 45);
+  EXPECT_EQ(Run("days 2026-12-20 2026-12-21").out,
+            "2026-12-20\t2461395\t1\tdsSunday\t11\t12\t仏滅\t\n"
+            "2026-12-21\t2461396\t2\t-\t11\t13\t大安\t\n");
+  EXPECT_EQ(Run("days 2100-12-31 2100-12-31").out, "2100-12-31\t2488434\t6\t-\t12\t1\t赤口\t\n");
+  for (const char* year : {"1899", "2101"}) {
+    const TCliRun r = Run(std::string("koyomi ") + year);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              std::string("moriva-cli koyomi: the almanac covers the years 1900..2100, not ") +
+                  year + "\n");
+  }
+  EXPECT_EQ(Run("koyomi twenty").code, 2);
 }
 
 TEST_F(CliTest, UsageErrorsAndHelp) {

@@ -116,9 +116,9 @@ TEST_F(MonthlyTest, SelectedAndNeighbouringCellsInTheImage) {
 }
 
 TEST_F(MonthlyTest, RokuyoOnlyInsideTheOldCalendarTable) {
-  // The table covers 1990 to 2010: with the names shown the picture of July 2001 changes, that
-  // of July 2015 does not.
-  for (auto [year, inside] : {std::pair{2001, true}, {2015, false}}) {
+  // The table covers 1900 to 2100: with the names shown the picture of July 2001 changes, that
+  // of July 1899 does not.
+  for (auto [year, inside] : {std::pair{2001, true}, {1899, false}}) {
     SCOPED_TRACE(year);
     mc.SetDate(year, 7, 13);
     mc.SetShowRokuyo(false);

@@ -15,6 +15,7 @@
 #include "app/MainWindow.h"
 #include "app/MonthlyCalendar.h"
 #include "app/PrintMenu.h"
+#include "app/ViewMenu.h"
 #include "base/Cp932.h"
 #include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
@@ -62,6 +63,7 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
     }
   };
   form.SyncDate(2027, 1, 10);
+  form.ViewMenu->ShowSeasonalDays->trigger();  // the month sheet names the solar terms too
 
   // Ctrl+P: what to print, then the system's print dialog, which may still be cancelled.
   bool printDialogShown = false;
@@ -95,7 +97,7 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   for (const QString& word : month.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
     if (bool ok; word.toInt(&ok), ok) numbers.insert(word.toInt());
   for (int d = 1; d <= 31; ++d) EXPECT_TRUE(numbers.count(d)) << d;
-  for (const char* text : {"2027年1月", "元日", "09:30 会議 @本社"})
+  for (const char* text : {"2027年1月", "元日", "09:30 会議 @本社", "小寒", "大寒"})
     EXPECT_TRUE(month.contains(QString::fromUtf8(text))) << text;
   inOrder(month, {"成人の日", "買い物 @スーパー", "09:00 朝礼", "10:00 歯医者 @駅前"});
   EXPECT_GE(WordHeight(pdf, QStringLiteral("朝礼")), 8.0);  // readable on A4
