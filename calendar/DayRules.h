@@ -6,6 +6,7 @@
 #include <bitset>
 #include <climits>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,8 +112,11 @@ class TDayRules : public THolidayTest {
   bool EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const;
   bool IsFurikae(const TDay& t) const;
 
-  // The holiday state of a day by the holiday lines and switches alone.
-  TDayState HolidayState(const TDay& t) const;
+  // The holiday and weekday flags of a day (by the holiday lines and switches alone), and
+  // when `names` is given its holiday names in day-text order.
+  TDayState HolidayState(const TDay& t, std::vector<std::string_view>* names) const;
+  // The positions of the series that fall on z.
+  std::span<const uint32_t> SeriesOn(JuliusDay z) const;
   // What the kept holiday years and series blocks were worked out under; when the public
   // switches differ, they are forgotten.
   struct THolidayKey {
@@ -128,8 +132,13 @@ class TDayRules : public THolidayTest {
   std::vector<uint32_t> special_lines_;  // the line index of each special-day item
   TSeriesDays series_;
   mutable THolidayKey holiday_key_;
-  // Holiday years worked out: the year and a bit per day from 1 January.
-  mutable std::vector<std::pair<int32_t, std::bitset<366>>> holiday_years_;
+  // Holiday years worked out: their days First..Next-1, a bit per day.
+  struct THolidayYear {
+    JuliusDay First = 0;
+    JuliusDay Next = 0;
+    std::bitset<366> Days;
+  };
+  mutable std::vector<THolidayYear> holiday_years_;
 };
 
 }  // namespace moriva

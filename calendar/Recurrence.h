@@ -84,22 +84,22 @@ class TOccurrences {
   // the day before Start when there is no candidate at all).
   JuliusDay End() const { return end_; }
 
-  // The first occurrence on or after `from`.
-  std::optional<JuliusDay> Next(JuliusDay from) const;
+  // The first occurrence on or after `from` (and not after `limit`).
+  std::optional<JuliusDay> Next(JuliusDay from, JuliusDay limit = kLastSeriesDay) const;
   bool Occurs(JuliusDay z) const;
   // The last occurrence; nullopt when there is none or the series never ends.
   std::optional<JuliusDay> Last() const;
   // Calls visit(day) for each occurrence in from..to, ascending.
   template <class Visit>
   void ForEach(JuliusDay from, JuliusDay to, Visit&& visit) const {
-    for (std::optional<JuliusDay> z = Next(from); z && *z <= to; z = Next(*z + 1)) visit(*z);
+    for (std::optional<JuliusDay> z = Next(from, to); z; z = Next(*z + 1, to)) visit(*z);
   }
 
   // Whether z is a candidate (a day of the bare rule up to End, not a skipped holiday): what
   // Count counts. Taken-out days are candidates.
   bool IsCandidate(JuliusDay z) const;
-  // The next candidate on or after `from`, up to End.
-  std::optional<JuliusDay> NextCandidate(JuliusDay from) const;
+  // The next candidate on or after `from`, up to End (and `limit`).
+  std::optional<JuliusDay> NextCandidate(JuliusDay from, JuliusDay limit = kLastSeriesDay) const;
   // The number of candidates before `day`.
   uint32_t CandidatesBefore(JuliusDay day) const;
 

@@ -71,8 +71,8 @@ struct TPhoneCsvCounts {
 TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, TPhoneCsvCounts* counts = nullptr,
                         const THolidayTest& holidays = CurrentLawHolidays());
 
-// The sentence the messages add about series ("" when none was expanded), UTF-8:
-// "繰り返し予定 2 件を 104 件の予定として書き出しました。"
+// The sentence the messages add about series ("" when none gave a row), UTF-8:
+// "繰り返し予定 2 件は今日から 365 日分、104 件の予定にしました。"
 std::string PhoneSeriesNote(const TPhoneCsvCounts& counts);
 
 // Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".

@@ -68,7 +68,7 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
                                                JuliusDay from, JuliusDay to) {
   std::vector<TAgendaSheetLine> lines;
   JuliusDay shown = from - 1;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to)) {
+  for (const TAgendaItem& item : CollectAgenda(list, from, to, rules)) {
     if (item.Day != shown) {
       shown = item.Day;
       TAgendaSheetLine heading;
@@ -88,6 +88,7 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
     line.Subject = item.Parts.Subject;
     line.Place = item.Parts.Place;
     line.Alarm = item.Parts.Alarm();
+    line.Repeating = item.Repeating;
     lines.push_back(std::move(line));
   }
   return lines;

@@ -75,11 +75,11 @@ std::optional<TItemParts> SplitItemText(std::string_view itemText);
 // One item of a day as the editor lists it: its index in the list and its parts.
 struct TDayItem {
   size_t Index = 0;
-  bool Repeating = false;  // an occurrence of the series on line Index (ListDayItemsWithSeries)
   std::string Subject;
   std::string Place;
   std::string Time;
   std::string AlarmFlag;
+  bool Repeating = false;  // an occurrence of the series on line Index (ListDayItemsWithSeries)
 
   bool Alarm() const { return IsAlarmOn(AlarmFlag); }
   bool operator==(const TDayItem&) const = default;

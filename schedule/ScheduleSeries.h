@@ -27,10 +27,11 @@ std::vector<TSeriesLine> ReadSeriesLines(const TLineList& list);
 // The first readable series line with this identity.
 std::optional<TSeriesLine> FindSeriesLine(const TLineList& list, std::string_view id);
 
-// The series ended the day before `day` (Until; a Count end becomes the same Until, as
-// calendar servers are told: the first part of a cut series ends on a date). Taken-out days
-// from `day` on are dropped.
-TSeries SeriesBefore(const TSeries& series, JuliusDay day);
+// The series ended the day before `day`, or at its own end when that comes first: a Until
+// (a Count end becomes the day of its last candidate, as calendar servers are told: the first
+// part of a cut series ends on a date). Taken-out days from `day` on are dropped. Meant for a
+// series with a candidate before `day` (HasCandidateBefore).
+TSeries SeriesBefore(const TSeries& series, JuliusDay day, const THolidayTest& holidays);
 
 // The rest of the series from `day` on, with no identity: started on the first day of the bare
 // rule from `day` on (so weeks, months and years keep counting as before), the count lowered by
