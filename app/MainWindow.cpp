@@ -431,7 +431,7 @@ void TMainWindow::SendToHandsetExecute() {
   TTransferScope scope([this](bool on) { SetTransferring(on); });
   THandsetContext context(dialogs_, Folders);
   context.ProcessMessages = [] { QCoreApplication::processEvents(); };
-  SendScheduleToPhone(*Smtp, context, Schedule.Lines(), TodayJulius());
+  SendScheduleToPhone(*Smtp, context, Schedule.Lines(), TodayJulius(), true, Schedule.Rules());
 }
 
 void TMainWindow::ReceiveFromHandsetExecute() {

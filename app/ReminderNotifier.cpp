@@ -43,9 +43,10 @@ QString TReminderNotifier::Title(const TReminder& reminder) {
 void TReminderNotifier::Check() {
   const auto moment = Clock();
   const TWallSeconds now = LocalWallSeconds(moment);
-  for (const TReminder& r : schedule_.TakeDue(model_.Committed(), now)) Raise(r);
+  for (const TReminder& r : schedule_.TakeDue(model_.Committed(), now, model_.Rules())) Raise(r);
   std::chrono::milliseconds wait = kLongestWait;
-  if (const std::optional<TWallSeconds> next = schedule_.NextDue(model_.Committed(), now)) {
+  if (const std::optional<TWallSeconds> next =
+          schedule_.NextDue(model_.Committed(), now, model_.Rules())) {
     // Wake at the start of the item's second: the fraction of the current second is gone then.
     const auto sinceSecond = std::chrono::duration_cast<std::chrono::milliseconds>(
         moment.time_since_epoch() % std::chrono::seconds(1));

@@ -1,5 +1,7 @@
 #include "app/SearchPanel.h"
 
+#include <limits>
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QComboBox>
@@ -179,7 +181,9 @@ void TSearchPanel::RunSearch() {
   const TSearchOrder order =
       OrderBox->currentIndex() == 1 ? TSearchOrder::ByDate : TSearchOrder::Newest;
   const std::u16string query = SearchEdit->text().toStdU16String();
-  model_->Reset(SearchSchedule(schedule_.Lines(), Utf16ToCp932(query), order));
+  model_->Reset(SearchSchedule(schedule_.Lines(), Utf16ToCp932(query), order,
+                               std::numeric_limits<size_t>::max(), TodayJulius(),
+                               schedule_.Rules()));
   if (SearchEdit->text().trimmed().isEmpty()) {
     CountLabel->clear();
   } else if (model_->Hits.empty()) {

@@ -10,6 +10,7 @@
 
 #include "base/Cp932.h"
 #include "base/LineList.h"
+#include "bench/BenchSeries.h"
 #include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleLine.h"
 #include "schedule/ScheduleSearch.h"
@@ -112,14 +113,31 @@ const TLineList& SearchCorpus() {
   return list;
 }
 
-// Arg 0: newest first, 1: by date. Arg 1: how many hits are asked for (0: all).
+// The same with 1 000 series after the items, one in ten of them holding the word.
+const TLineList& SearchCorpusWithSeries() {
+  static const TLineList list = [] {
+    TLineList l = SearchCorpus();
+    std::vector<std::string> texts;
+    for (int i = 0; i < 10; ++i)
+      texts.push_back(MakeItemText(Utf8ToCp932(i == 3 ? "週次ミーティング" : "定例会議"),
+                                   Utf8ToCp932("本社 5F"), "10:0:0", false));
+    for (std::string& line : BenchSeriesLines(1000, 2020, 10, texts)) l.Add(std::move(line));
+    return l;
+  }();
+  return list;
+}
+
+// Arg 0: newest first, 1: by date. Arg 1: how many hits are asked for (0: all). Arg 2: 1 000
+// series after the items (a series is one hit, on its next day from 2026-12-07).
 void BM_Search(benchmark::State& state) {
   const TSearchOrder order = state.range(0) == 0 ? TSearchOrder::Newest : TSearchOrder::ByDate;
   const size_t limit = state.range(1) == 0 ? SIZE_MAX : static_cast<size_t>(state.range(1));
   const std::string word = Utf8ToCp932("ミーティング");
   size_t hits = 0;
   for (auto _ : state) {
-    std::vector<TAgendaItem> found = SearchSchedule(SearchCorpus(), word, order, limit);
+    std::vector<TAgendaItem> found =
+        SearchSchedule(state.range(2) ? SearchCorpusWithSeries() : SearchCorpus(), word, order,
+                       limit, DateToJulius(2026, 12, 7));
     hits = found.size();
     benchmark::DoNotOptimize(found);
   }
@@ -130,8 +148,8 @@ void BM_Search(benchmark::State& state) {
 
 // The first screenful is the 20 rows the search window shows at its first size.
 BENCHMARK(BM_Search)
-    ->ArgsProduct({{0, 1}, {20, 0}})
-    ->ArgNames({"by_date", "limit"})
+    ->ArgsProduct({{0, 1}, {20, 0}, {0, 1000}})
+    ->ArgNames({"by_date", "limit", "series"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_LoadScheduleFile)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -4,26 +4,51 @@
 #include "base/Cp932.h"
 #include "calendar/Julius.h"
 
+#include <climits>
+
 namespace moriva {
 namespace {
 
-std::vector<TDayListItem> ParseLines(const TLineList& lines, std::vector<std::string>& faulty) {
-  std::vector<TDayListItem> items;
-  items.reserve(lines.Count());
+// The lines of one list read: rule items and series, each with the index of its line.
+struct TReadLines {
+  std::vector<TDayListItem> Items;
+  std::vector<uint32_t> ItemLines;
+  std::vector<TSeries> Series;
+  std::vector<uint32_t> SeriesLines;
+};
+
+TReadLines ParseLines(const TLineList& lines, std::vector<std::string>& faulty) {
+  TReadLines out;
+  out.Items.reserve(lines.Count());
+  out.ItemLines.reserve(lines.Count());
   TDayListItem item;
-  for (const std::string& line : lines) {
+  TSeries series;
+  for (uint32_t i = 0; i < lines.Count(); ++i) {
+    const std::string& line = lines.Lines()[i];
     switch (ParseDayListLine(line, item)) {
       case TDayLineKind::Rule:
-        items.push_back(std::move(item));
-        break;
+        out.Items.push_back(std::move(item));
+        out.ItemLines.push_back(i);
+        continue;
       case TDayLineKind::Faulty:
         faulty.push_back(line);
-        break;
+        continue;
       case TDayLineKind::NoRule:
         break;
     }
+    switch (ParseSeriesLine(line, series)) {
+      case TSeriesLineKind::Series:
+        out.Series.push_back(std::move(series));
+        out.SeriesLines.push_back(i);
+        break;
+      case TSeriesLineKind::Faulty:
+        faulty.push_back(line);
+        break;
+      case TSeriesLineKind::NotSeries:
+        break;
+    }
   }
-  return items;
+  return out;
 }
 
 const std::string& VernalName() {
@@ -48,9 +73,61 @@ const std::string& BetweenName() {
 std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
                                           const TLineList& specialDayList) {
   std::vector<std::string> faulty;
-  holidays_.Assign(ParseLines(holidayList, faulty));
-  specials_.Assign(ParseLines(specialDayList, faulty));
+  // Series in the holiday list have no meaning there: they are neither read nor reported.
+  holidays_.Assign(ParseLines(holidayList, faulty).Items);
+  TReadLines specials = ParseLines(specialDayList, faulty);
+  specials_.Assign(std::move(specials.Items));
+  special_lines_ = std::move(specials.ItemLines);
+  // What was worked out under the same holidays stays true.
+  const THolidayKey key{AutoEquinox, AutoFurikae, Switches};
+  const bool sameHolidays = key == holiday_key_ && holidayList == holiday_lines_;
+  if (!sameHolidays) {
+    holiday_months_.clear();
+    holiday_lines_ = holidayList;
+    holiday_key_ = key;
+  }
+  series_.Assign(std::move(specials.Series), std::move(specials.SeriesLines), sameHolidays);
   return faulty;
+}
+
+void TDayRules::CheckHolidayKey() const {
+  const THolidayKey now{AutoEquinox, AutoFurikae, Switches};
+  if (now == holiday_key_) return;
+  holiday_key_ = now;
+  holiday_months_.clear();
+  series_.Forget();
+}
+
+const TSeriesDays& TDayRules::Series() const {
+  CheckHolidayKey();
+  return series_;
+}
+
+bool TDayRules::IsHoliday(JuliusDay z) const {
+  CheckHolidayKey();
+  for (const THolidayMonth& month : holiday_months_)
+    if (z >= month.First && z < month.Next) return month.Days[static_cast<size_t>(z - month.First)];
+  // A month is worked out at a time: a series that skips holidays asks about many of its days.
+  if (holiday_months_.size() >= kHolidayMonthsKept) holiday_months_.clear();
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(z, y, m, d);
+  THolidayMonth& month = holiday_months_.emplace_back();
+  month.First = DateToJulius(y, m, 1);
+  month.Next =
+      m == 12 ? DateToJulius(y + 1, 1, 1) : DateToJulius(y, static_cast<uint8_t>(m + 1), 1);
+  for (TDay t{month.First, y, m, 1}; t.z < month.Next; t = t.Step(1)) {
+    const TDayState state = HolidayState(t, nullptr);
+    month.Days[static_cast<size_t>(t.z - month.First)] =
+        state.Has(dsHoliday) || state.Has(dsFurikae);
+  }
+  return month.Days[static_cast<size_t>(z - month.First)];
+}
+
+std::span<const uint32_t> TDayRules::SeriesOn(JuliusDay z) const {
+  if (series_.Series().empty()) return {};
+  CheckHolidayKey();
+  return series_.On(z, *this);
 }
 
 bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const {
@@ -58,8 +135,16 @@ bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, boo
   // Other months need no sines worked out in the years where the formulas stay in March and
   // September (checked year by year in the tests).
   if (m != 3 && m != 9 && y >= kEquinoxMonthsFrom && y <= kEquinoxMonthsTo) return false;
-  vernal = IsVernalEquinoxDay(y, m, d);
-  return vernal || IsAutumnalEquinoxDay(y, m, d);
+  // The two days of a year are worked out once: the substitute and between-holidays rules
+  // look at the same days again and again, and a series that skips holidays at whole years.
+  if (equinox_.Year != y || !equinox_.Known) {
+    int32_t ey;
+    equinox_ = {true, y, 0, 0, 0, 0};
+    JuliusToDate(VernalEquinoxDay(y), ey, equinox_.VernalMonth, equinox_.VernalDay);
+    JuliusToDate(AutumnalEquinoxDay(y), ey, equinox_.AutumnalMonth, equinox_.AutumnalDay);
+  }
+  vernal = m == equinox_.VernalMonth && d == equinox_.VernalDay;
+  return vernal || (m == equinox_.AutumnalMonth && d == equinox_.AutumnalDay);
 }
 
 TDayRules::TDay TDayRules::TDay::Step(int delta) const {
@@ -90,21 +175,45 @@ bool TDayRules::IsFurikae(const TDay& t) const {
 TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
                               std::vector<std::string_view>* names) const {
   TDayState state;
+  const JuliusDay z = DateToJulius(y, m, d);
   if (names) {
+    // Items and series occurrences in the order of their lines.
+    const std::span<const uint32_t> on = SeriesOn(z);
+    size_t next = 0;
+    const auto seriesBefore = [&](uint32_t line) {
+      for (; next < on.size() && series_.Line(on[next]) < line; ++next) {
+        state.Add(dsSpecialDay);
+        names->push_back(series_.Series()[on[next]].Text);
+      }
+    };
+    const TDayListItem* items = specials_.Items().data();
     specials_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
+      seriesBefore(special_lines_[static_cast<size_t>(&it - items)]);
       state.Add(dsSpecialDay);
       names->push_back(it.Name);
     });
+    seriesBefore(UINT32_MAX);
+  } else if (specials_.AnyMatch(y, m, d) || !SeriesOn(z).empty()) {
+    state.Add(dsSpecialDay);
+  }
+  const TDayState holiday = HolidayState({z, y, m, d}, names);
+  for (TDayStateFlag f : {dsSunday, dsSaturday, dsHoliday, dsFurikae})
+    if (holiday.Has(f)) state.Add(f);
+  return state;
+}
+
+TDayState TDayRules::HolidayState(const TDay& t, std::vector<std::string_view>* names) const {
+  TDayState state;
+  const auto [z, y, m, d] = t;
+  if (names) {
     holidays_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
       state.Add(dsHoliday);
       names->push_back(it.Name);
     });
-  } else {
-    if (specials_.AnyMatch(y, m, d)) state.Add(dsSpecialDay);
-    if (holidays_.AnyMatch(y, m, d)) state.Add(dsHoliday);
+  } else if (holidays_.AnyMatch(y, m, d)) {
+    state.Add(dsHoliday);
   }
 
-  const JuliusDay z = DateToJulius(y, m, d);
   const uint8_t w = JuliusDayOfWeek(z);
   if (w == 1) state.Add(dsSunday);
   if (w == 7) state.Add(dsSaturday);
@@ -124,7 +233,6 @@ TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
     return state;
   }
 
-  const TDay t{z, y, m, d};
   if (z >= Switches.BetweenHolidaysFrom && w != 1 && ListedHoliday(t.Step(-1)) &&
       ListedHoliday(t.Step(1))) {
     state.Add(dsHoliday);
@@ -146,7 +254,8 @@ std::string TDayRules::DayText(int32_t y, uint8_t m, uint8_t d) const {
 std::vector<TDayName> TDayRules::DayNames(int32_t y, uint8_t m, uint8_t d) const {
   std::vector<std::string_view> names;
   Evaluate(y, m, d, &names);
-  size_t specials = 0;  // the special-day names come first
+  // The special-day names and series occurrences come first, the holidays' names after them.
+  size_t specials = SeriesOn(DateToJulius(y, m, d)).size();
   specials_.ForEachMatch(y, m, d, [&](const TDayListItem&) { ++specials; });
   std::vector<TDayName> out;
   out.reserve(names.size());

@@ -3,8 +3,10 @@
 // called. Built from two line lists (rule syntax in DayListItem.h) plus the built-in rules that
 // the line syntax cannot say: the equinox days (AutoEquinox), the substitute holiday
 // (AutoFurikae) and the dates from which the holiday law applies them (THolidaySwitches).
+#include <bitset>
 #include <climits>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "calendar/DayItemCollection.h"
 #include "calendar/DayListItem.h"
 #include "calendar/Julius.h"
+#include "calendar/Recurrence.h"
+#include "calendar/SeriesDays.h"
 
 namespace moriva {
 
@@ -64,11 +68,15 @@ struct TDayName {
   bool operator==(const TDayName&) const = default;
 };
 
-class TDayRules {
+// Also the holiday test of the series that skip holidays (祝日を除く): a day is a holiday when its
+// state has dsHoliday or dsFurikae by the holiday lines and switches alone.
+class TDayRules : public THolidayTest {
  public:
-  // Rebuilds both item collections from the lists. Never throws: a line whose numeric field
-  // is not a decimal integer gives no item, the other lines are still read, and the faulty
-  // lines are returned (holiday lines first, each list in its order) for the caller to report.
+  // Rebuilds both item collections and the series (series lines of the special-day list,
+  // calendar/SeriesLine.h) from the lists. Never throws: a line whose numeric field is not a
+  // decimal integer, or a series line that cannot be read, gives no item, the other lines are
+  // still read, and the faulty lines are returned (holiday lines first, each list in its
+  // order) for the caller to report.
   std::vector<std::string> Build(const TLineList& holidayList, const TLineList& specialDayList);
 
   // The vernal and autumnal equinox days are holidays ("春分の日", "秋分の日").
@@ -77,22 +85,27 @@ class TDayRules {
   bool AutoFurikae = true;
   THolidaySwitches Switches;
 
-  // dsSpecialDay when a special-day item matches, dsHoliday when a holiday item matches, it is
-  // an equinox day or a day between holidays, dsSunday/dsSaturday by the weekday, dsFurikae as
-  // above.
-  // Throws EJuliusError for 1582/10/5-14.
+  // dsSpecialDay when a special-day item matches or a series falls on the day, dsHoliday when a
+  // holiday item matches, it is an equinox day or a day between holidays, dsSunday/dsSaturday by
+  // the weekday, dsFurikae as above. Throws EJuliusError for 1582/10/5-14.
   TDayState DayState(int32_t y, uint8_t m, uint8_t d) const;
 
-  // The names of the day, joined as comma text (CP932): every matching special-day item's name,
-  // then every matching holiday item's name (each in list order), then the equinox name, then
-  // "振替休日", then "国民の休日". Empty when the day has no name. Throws EJuliusError for
-  // 1582/10/5-14.
+  // The names of the day, joined as comma text (CP932): every matching special-day item's name
+  // and the text of every series that falls on the day (in list order), then every matching holiday
+  // item's name (each in list order), then the equinox name, then "振替休日", then "国民の休日".
+  // Empty when the day has no name. Throws EJuliusError for 1582/10/5-14.
   std::string DayText(int32_t y, uint8_t m, uint8_t d) const;
   // The same names one by one, each with where it comes from.
   std::vector<TDayName> DayNames(int32_t y, uint8_t m, uint8_t d) const;
 
   const std::vector<TDayListItem>& HolidayItems() const { return holidays_.Items(); }
   const std::vector<TDayListItem>& SpecialDayItems() const { return specials_.Items(); }
+  // The readable series of the special-day list, with their line indices.
+  const TSeriesDays& Series() const;
+
+  // Whether the holiday lines and switches make z a holiday (dsHoliday or dsFurikae); worked
+  // out a month at a time and kept until the lines or the switches change.
+  bool IsHoliday(JuliusDay z) const override;
 
  private:
   // The day state, and when `names` is given the day's names in day-text order.
@@ -109,8 +122,42 @@ class TDayRules {
   bool EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const;
   bool IsFurikae(const TDay& t) const;
 
+  // The holiday and weekday flags of a day (by the holiday lines and switches alone), and
+  // when `names` is given its holiday names in day-text order.
+  TDayState HolidayState(const TDay& t, std::vector<std::string_view>* names) const;
+  // The positions of the series that fall on z.
+  std::span<const uint32_t> SeriesOn(JuliusDay z) const;
+  // What the kept holiday years and series blocks were worked out under; when the public
+  // switches differ, they are forgotten.
+  struct THolidayKey {
+    bool AutoEquinox = true;
+    bool AutoFurikae = true;
+    THolidaySwitches Switches;
+    bool operator==(const THolidayKey&) const = default;
+  };
+  void CheckHolidayKey() const;
+
   TDayItemCollection holidays_;
   TDayItemCollection specials_;
+  std::vector<uint32_t> special_lines_;  // the line index of each special-day item
+  TSeriesDays series_;
+  mutable THolidayKey holiday_key_;
+  TLineList holiday_lines_;  // the holiday lines of the last build
+  // Holiday months worked out: their days First..Next-1, a bit per day.
+  struct THolidayMonth {
+    JuliusDay First = 0;
+    JuliusDay Next = 0;
+    std::bitset<31> Days;
+  };
+  static constexpr size_t kHolidayMonthsKept = 64;
+  mutable std::vector<THolidayMonth> holiday_months_;
+  // The equinox days of the year last asked about (month and day, as the formulas give them).
+  struct TEquinoxYear {
+    bool Known = false;
+    int32_t Year = 0;
+    uint8_t VernalMonth = 0, VernalDay = 0, AutumnalMonth = 0, AutumnalDay = 0;
+  };
+  mutable TEquinoxYear equinox_;
 };
 
 }  // namespace moriva

@@ -97,3 +97,16 @@ std::vector<std::string> BuildDayRules(TDayRules& rules, THolidaySet set,
 }
 
 }  // namespace moriva
+
+namespace moriva {
+
+const THolidayTest& CurrentLawHolidays() {
+  static const TDayRules rules = [] {
+    TDayRules r;
+    BuildDayRules(r, THolidaySet::Current, TLineList());
+    return r;
+  }();
+  return rules;
+}
+
+}  // namespace moriva

@@ -29,4 +29,8 @@ const TLineList& CurrentHolidayLines();
 std::vector<std::string> BuildDayRules(TDayRules& rules, THolidaySet set,
                                        const TLineList& specialDayList);
 
+// The holidays of the current law with its built-in rules: the test series use where no window
+// says which law is shown (moriva-cli without --holidays, the handset export's default).
+const THolidayTest& CurrentLawHolidays();
+
 }  // namespace moriva

@@ -69,6 +69,12 @@ THolidaySet HolidaySetOption(TCliArgs& args) {
   throw EUsageError("--holidays must be current or classic, not '" + *name + "'");
 }
 
+TDayRules HolidayRulesOption(TCliArgs& args) {
+  TDayRules rules;
+  BuildDayRules(rules, HolidaySetOption(args), TLineList());
+  return rules;
+}
+
 TDayRules ProgramDayRules(THolidaySet set, const TLineList& specialDays, std::string_view command,
                           std::ostream& err) {
   TDayRules rules;

@@ -35,6 +35,10 @@ std::string FormatDate(int32_t year, uint8_t month, uint8_t day);
 // other name.
 THolidaySet HolidaySetOption(TCliArgs& args);
 
+// The holidays of the rule set named by "--holidays" (HolidaySetOption), as series that skip
+// holidays go by.
+TDayRules HolidayRulesOption(TCliArgs& args);
+
 // The program's calendar rules: the holiday rule set and the given special-day lines. Each
 // faulty special-day line is reported on `err`, after "moriva-cli COMMAND: ", and left out.
 TDayRules ProgramDayRules(THolidaySet set, const TLineList& specialDays, std::string_view command,

@@ -194,6 +194,7 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const TProgramFolders folders = FoldersArg(args).Folders;
   std::optional<std::string> todayArg = args.Option("today");
   const JuliusDay today = todayArg ? ParseDateArg(*todayArg) : TodayJulius();
+  const TDayRules holidays = HolidayRulesOption(args);
   const std::vector<std::string> pos = args.Positional(1, 1);
   TLineList list;
   LoadScheduleFile(pos[0], list);
@@ -202,7 +203,7 @@ int SendCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   TSmtpClient smtp;
   smtp.OnError = ErrorBoxHandler(dialogs);
   THandsetContext context(dialogs, folders);
-  const auto result = SendScheduleToPhone(smtp, context, list, today, false);
+  const auto result = SendScheduleToPhone(smtp, context, list, today, false, holidays);
   return result == TSendResult::Sent ? 0 : 1;
 }
 

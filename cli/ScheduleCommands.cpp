@@ -4,6 +4,7 @@
 #include "base/Cp932.h"
 #include "base/FileLock.h"
 #include "base/LineList.h"
+#include "calendar/HolidayLines.h"
 #include "calendar/Julius.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDates.h"
@@ -31,6 +32,7 @@ std::string Plural(size_t n, const char* word) {
 
 int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const JuliusDay today = TodayArg(args);
+  const TDayRules holidays = HolidayRulesOption(args);
   const std::vector<std::string> pos = args.Positional(1, 3);
   const JuliusDay from = pos.size() > 1 ? ParseDateArg(pos[1]) : today;
   std::optional<JuliusDay> to;
@@ -40,7 +42,7 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   TLineList list;
   LoadScheduleFile(pos[0], list);
   JuliusDay shown = from - 1;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to)) {
+  for (const TAgendaItem& item : CollectAgenda(list, from, to, holidays)) {
     if (item.Day != shown) {
       int32_t y;
       uint8_t m, d;
@@ -53,6 +55,7 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
     out << "  " << std::string(time.size() < 5 ? 5 - time.size() : 0, ' ') << time << "  "
         << Cp932ToUtf8(item.Parts.Subject);
     if (!item.Parts.Place.empty()) out << "  @ " << Cp932ToUtf8(item.Parts.Place);
+    if (item.Repeating) out << "  [repeating]";
     if (item.Parts.Alarm()) out << "  [alarm]";
     out << '\n';
   }
@@ -61,16 +64,21 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
 
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const JuliusDay today = TodayArg(args);
+  const TDayRules holidays = HolidayRulesOption(args);
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  size_t leftOut = 0;
-  TLineList csv = BuildPhoneCsv(list, today, &leftOut);
+  TPhoneCsvCounts counts;
+  TLineList csv = BuildPhoneCsv(list, today, &counts, holidays);
   SavePhoneCsv(pos[1], csv);
   out << "wrote " << Plural(csv.Count() - 1, "row") << " to " << pos[1];
+  const size_t leftOut = counts.LeftOut;
   if (leftOut == 1) out << " (1 line that is not a schedule item left out)";
   if (leftOut > 1) out << " (" << leftOut << " lines that are not schedule items left out)";
   out << '\n';
+  if (counts.Series > 0)
+    out << Plural(counts.SeriesRows, "row") << " from " << Plural(counts.Series, "repeating item")
+        << " (the " << kPhoneSeriesDays << " days from today)\n";
   return 0;
 }
 

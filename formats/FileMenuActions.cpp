@@ -26,7 +26,8 @@ bool AskToContinue(TDialogs& dialogs, const std::string& text) {
 void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
   TDialogs& dialogs = doc.Dialogs();
   if (!AskToContinue(dialogs, CsvOutWarningText())) return;
-  const TLineList csv = BuildPhoneCsv(doc.List(), today);
+  TPhoneCsvCounts counts;
+  const TLineList csv = BuildPhoneCsv(doc.List(), today, &counts, doc.Model().Rules());
   std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kCsvFileFilter, kPhoneCsvFileName);
   if (!chosen) return;
   const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kCsvFileExtension);
@@ -35,7 +36,11 @@ void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
     SavePhoneCsv(*name, csv);
   } catch (const Exception& e) {
     dialogs.ShowError(e.what());
+    return;
   }
+  // The handset knows no repeating items: say what became of them.
+  if (const std::string note = PhoneSeriesNote(counts); !note.empty())
+    dialogs.ShowMessage(note, {}, TMsgIcon::None);
 }
 
 void CsvInExecute(TScheduleDocument& doc, const std::optional<fs::path>& file) {

@@ -6,6 +6,7 @@
 #include "base/CommaText.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
+#include "calendar/SeriesLine.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
@@ -16,6 +17,26 @@ constexpr size_t kItemTextField = 6;
 TCsvRow MissingField(size_t index) {
   return {TCsvRowStatus::MissingField,
           "リストのインデックスが範囲を超えています (" + std::to_string(index) + ")"};
+}
+
+// The rows of a series: one per occurrence of the kPhoneSeriesDays days from today, dated as
+// the editor writes dates. False for a line that cannot be read or whose text is no item.
+bool AppendSeriesRows(std::string_view line, int32_t today, const THolidayTest& holidays,
+                      TSeries& series, std::vector<std::string>& rows) {
+  if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return false;
+  const std::optional<TItemParts> parts = SplitItemText(series.Text);
+  if (!parts) return false;
+  TOccurrences(series.Rule, holidays)
+      .ForEach(today, today + kPhoneSeriesDays - 1, [&](JuliusDay z) {
+        int32_t y;
+        uint8_t m, d;
+        JuliusToDate(z, y, m, d);
+        const std::string date =
+            std::to_string(y) + "/" + std::to_string(m) + "/" + std::to_string(d);
+        rows.push_back(
+            JoinCommaText({parts->Subject, date, parts->Time, parts->AlarmFlag, parts->Place}));
+      });
+  return true;
 }
 
 }  // namespace
@@ -60,18 +81,34 @@ std::string ScheduleLineToCsvRow(std::string_view line, int32_t today) {
   }
 }
 
-TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, size_t* leftOut) {
+TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, TPhoneCsvCounts* counts,
+                        const THolidayTest& holidays) {
   std::vector<std::string> lines{PhoneCsvHeader()};
-  size_t bad = 0;
+  TPhoneCsvCounts n;
+  TSeries series;
   for (const std::string& line : schedule) {
+    if (IsSeriesLine(line)) {
+      const size_t before = lines.size();
+      if (!AppendSeriesRows(line, today, holidays, series, lines)) ++n.LeftOut;
+      n.Series += lines.size() > before;
+      n.SeriesRows += lines.size() - before;
+      continue;
+    }
     TCsvRow row = ConvertScheduleLine(line, today);
     if (row.Status == TCsvRowStatus::Exported)
       lines.push_back(std::move(row.Text));
     else if (row.Status != TCsvRowStatus::BeforeToday)
-      ++bad;
+      ++n.LeftOut;
   }
-  if (leftOut) *leftOut = bad;
+  if (counts) *counts = n;
   return TLineList(std::move(lines));
+}
+
+std::string PhoneSeriesNote(const TPhoneCsvCounts& counts) {
+  if (counts.Series == 0) return {};
+  return "繰り返し予定 " + std::to_string(counts.Series) + " 件は今日から " +
+         std::to_string(kPhoneSeriesDays) + " 日分、" + std::to_string(counts.SeriesRows) +
+         " 件の予定にしました。";
 }
 
 void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv, TFileAccess access) {

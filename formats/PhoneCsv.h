@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "base/LineList.h"
+#include "calendar/HolidayLines.h"
 
 namespace moriva {
 
@@ -51,11 +52,28 @@ TCsvRow ConvertScheduleLine(std::string_view line, int32_t today);
 // field or part. Returns "" for an item dated before today.
 std::string ScheduleLineToCsvRow(std::string_view line, int32_t today);
 
-// The header line and the row of every item of `schedule` dated today or later. Lines
-// that are not schedule items (a yearly day, a hand-written rule line, a line without a
-// readable date) are left out rather than stopping the export, so that one such line never
-// blocks sending the rest; their number goes to *leftOut when asked for.
-TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, size_t* leftOut = nullptr);
+// The handset knows no repeating items: a series is sent as plain rows, one per occurrence
+// from today on for this many days.
+inline constexpr int32_t kPhoneSeriesDays = 365;
+
+struct TPhoneCsvCounts {
+  size_t LeftOut = 0;     // lines that are not schedule items
+  size_t Series = 0;      // series with at least one row
+  size_t SeriesRows = 0;  // rows that came from them
+};
+
+// The header line and the row of every item of `schedule` dated today or later, in list
+// order; a series gives a row for each occurrence of the kPhoneSeriesDays days from today
+// (祝日を除く judged by `holidays`), by date, where its line stands. Lines that are not
+// schedule items (a yearly day, a hand-written rule line, a line without a readable date)
+// are left out rather than stopping the export, so that one such line never blocks sending
+// the rest; the numbers go to *counts when asked for.
+TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, TPhoneCsvCounts* counts = nullptr,
+                        const THolidayTest& holidays = CurrentLawHolidays());
+
+// The sentence the messages add about series ("" when none gave a row), UTF-8:
+// "繰り返し予定 2 件は今日から 365 日分、104 件の予定にしました。"
+std::string PhoneSeriesNote(const TPhoneCsvCounts& counts);
 
 // Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".
 // A file the user chose follows the umask; the one in "outgoing" is the owner's alone.

@@ -51,8 +51,8 @@ std::string PhoneMessageBody(TMailTime now) {
 
 std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
                                             const TLineList& schedule, int32_t today,
-                                            size_t* leftOut) {
-  const TLineList csv = BuildPhoneCsv(schedule, today, leftOut);
+                                            TPhoneCsvCounts* counts, const THolidayTest& holidays) {
+  const TLineList csv = BuildPhoneCsv(schedule, today, counts, holidays);
   const std::filesystem::path folder = dataDir / kOutgoingFolder;
   const std::filesystem::path file = folder / kPhoneCsvFileName;
   MakeProgramFolder(folder);
@@ -115,13 +115,19 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
     context.Dialogs.ShowError(kSendFailedText);
     return TSendResult::Failed;
   }
-  context.Dialogs.ShowMessage(kSendDoneText, {}, TMsgIcon::None);
+  context.Dialogs.ShowMessage(mail.DoneNote.empty()
+                                  ? std::string(kSendDoneText)
+                                  : std::string(kSendDoneText) + "\r\n" + mail.DoneNote,
+                              {}, TMsgIcon::None);
   return TSendResult::Sent;
 }
 
 std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandsetContext& context,
-                                               const TLineList& schedule, int32_t today, bool ask) {
-  const std::filesystem::path csv = WriteOutgoingPhoneCsv(context.Folders.Data, schedule, today);
+                                               const TLineList& schedule, int32_t today, bool ask,
+                                               const THolidayTest& holidays) {
+  TPhoneCsvCounts counts;
+  const std::filesystem::path csv =
+      WriteOutgoingPhoneCsv(context.Folders.Data, schedule, today, &counts, holidays);
   if (ask && !context.Dialogs.AskYesNo(kSendQuestionText, kSendQuestionCaption, TMsgIcon::Warning,
                                        TMsgDefault::Yes))
     return std::nullopt;
@@ -129,6 +135,7 @@ std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandset
   mail.Subject = kPhoneSubject;
   mail.Body = PhoneMessageBody(context.Clock ? context.Clock() : std::chrono::system_clock::now());
   mail.Attachments.push_back(csv);
+  mail.DoneNote = PhoneSeriesNote(counts);
   return SendToPhone(smtp, context, mail);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/LineList.h"
+#include "formats/PhoneCsv.h"
 #include "handset/HandsetContext.h"
 #include "mail/SmtpClient.h"
 
@@ -43,12 +44,14 @@ std::string PhoneXMailer();
 std::string PhoneMessageBody(int year, int month, int day, int hour, int minute);
 std::string PhoneMessageBody(TMailTime now);
 
-// Builds the handset's CSV of the items dated `today` or later (BuildPhoneCsv) and writes it,
-// atomically, as <dataDir>/outgoing/SCHEDULE.CSV, creating the folders as needed. Returns the
-// file's path. EFileError when the folder or the file cannot be made (the old file then stays).
+// Builds the handset's CSV of the items dated `today` or later (BuildPhoneCsv, series expanded
+// under `holidays`) and writes it, atomically, as <dataDir>/outgoing/SCHEDULE.CSV, creating the
+// folders as needed. Returns the file's path. EFileError when the folder or the file cannot be
+// made (the old file then stays).
 std::filesystem::path WriteOutgoingPhoneCsv(const std::filesystem::path& dataDir,
                                             const TLineList& schedule, int32_t today,
-                                            size_t* leftOut = nullptr);
+                                            TPhoneCsvCounts* counts = nullptr,
+                                            const THolidayTest& holidays = CurrentLawHolidays());
 
 struct TPhoneMail {
   std::string Subject{};  // CP932
@@ -56,6 +59,7 @@ struct TPhoneMail {
   std::vector<std::filesystem::path> Attachments{};
   std::string CC{}, BCC{};     // addresses, comma-separated; empty for none
   std::string ExtraHeaders{};  // header lines, split like Body; empty for none
+  std::string DoneNote{};      // UTF-8; a line shown after kSendDoneText once the mail is sent
 };
 
 enum class TSendResult {
@@ -79,10 +83,12 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
 // What the send action does: writes outgoing/SCHEDULE.CSV from the items dated `today`
 // or later (also when the user then declines), asks kSendQuestionText when `ask` (caption
 // kSendQuestionCaption, exclamation icon, Yes the default), and on Yes sends it with the subject
-// kPhoneSubject and the body PhoneMessageBody of the context's clock. Returns nothing when the
-// user declined. The file's EFileError passes to the caller before the question.
+// kPhoneSubject and the body PhoneMessageBody of the context's clock; the message after the
+// send says how many rows the series became (PhoneSeriesNote). Returns nothing when the user
+// declined. The file's EFileError passes to the caller before the question.
 std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandsetContext& context,
                                                const TLineList& schedule, int32_t today,
-                                               bool ask = true);
+                                               bool ask = true,
+                                               const THolidayTest& holidays = CurrentLawHolidays());
 
 }  // namespace moriva

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "base/LineList.h"
+#include "calendar/HolidayLines.h"
+#include "calendar/Recurrence.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
@@ -17,6 +19,7 @@ struct TAgendaItem {
   int32_t Day = 0;   // Julian day number of the item's date
   size_t Index = 0;  // index of its line in the list
   TItemParts Parts;
+  bool Repeating = false;  // an occurrence of the series on line Index
 
   bool operator==(const TAgendaItem&) const = default;
 };
@@ -24,13 +27,25 @@ struct TAgendaItem {
 // Line `index` of the list as an item, when it counts as one (see CollectAgenda).
 std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index);
 
+// How far an open end reaches for series: the occurrences of this many days are listed.
+inline constexpr int32_t kSeriesHorizonDays = 365;
+
 // The items dated from..to (both inclusive; an absent bound is open), ordered by date, the
 // items of one day in list order. A line counts as an item when it has exactly seven fields,
 // the same year in fields 0 and 1, empty fields 4 and 5, a readable date (month and day are
 // read as numbers, so "05" is May, as the calendar reads it) and an item text of at least four
-// parts. Every other line is left out.
+// parts. A series line (with an item text of four parts or more) gives an item for each of its
+// occurrences, 祝日を除く judged by `holidays`; with an open end, those of the
+// kSeriesHorizonDays days from `from` (from the series' start when `from` is open too). Every
+// other line is left out.
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
-                                       std::optional<int32_t> to);
+                                       std::optional<int32_t> to,
+                                       const THolidayTest& holidays = CurrentLawHolidays());
+
+// The items of one day as the editor lists them (ListDayItems) and the occurrences of series on
+// that day, in list order; an occurrence has Repeating set and the series line's Index.
+std::vector<TDayItem> ListDayItemsWithSeries(int32_t year, int month, int day,
+                                             const TLineList& list, const THolidayTest& holidays);
 
 // The hour and minute of a stored "H:M:S" time whose three pieces are numbers of zero or more
 // (not checked against 23 and 59); nullopt for any other text.

@@ -56,10 +56,11 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
   struct TDated {
     JuliusDay Day;
     TItemSummary Item;
+    bool Repeating;
   };
   std::vector<TDated> items;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to))
-    items.push_back({item.Day, SummarizeItem(item.Parts)});
+  for (const TAgendaItem& item : CollectAgenda(list, from, to, rules))
+    items.push_back({item.Day, SummarizeItem(item.Parts), item.Repeating});
   std::stable_sort(items.begin(), items.end(), [](const TDated& a, const TDated& b) {
     return std::pair(a.Day, ItemOrderKey(a.Item.Minute)) <
            std::pair(b.Day, ItemOrderKey(b.Item.Minute));
@@ -87,6 +88,7 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
     line.Subject = item.Item.Subject;
     line.Place = item.Item.Place;
     line.Alarm = item.Item.Alarm;
+    line.Repeating = item.Repeating;
     lines.push_back(std::move(line));
   }
   return lines;

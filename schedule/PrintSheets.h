@@ -46,6 +46,7 @@ struct TAgendaSheetLine {
   std::string Subject;
   std::string Place;
   bool Alarm = false;
+  bool Repeating = false;  // item: an occurrence of a series
   bool operator==(const TAgendaSheetLine&) const = default;
 };
 

@@ -7,7 +7,8 @@
 // An item is due at its date and time when its alarm is on. It is raised once: at its time, or
 // later only while it is less than kReminderGrace late, so nothing stale pops up after the
 // program was closed or the machine slept. An item counts as the same reminder as long as its
-// line and time stay the same; an edited item is a new one.
+// line and time stay the same; an edited item is a new one. Each occurrence of a series with
+// the alarm on is such an item on its day (祝日を除く judged by the holidays given).
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "base/LineList.h"
+#include "calendar/HolidayLines.h"
 
 namespace moriva {
 
@@ -39,9 +41,11 @@ class TReminderSchedule {
  public:
   // The reminders of `list` due at `now` and not raised before, by time; they count as raised
   // from now on.
-  std::vector<TReminder> TakeDue(const TLineList& list, TWallSeconds now);
+  std::vector<TReminder> TakeDue(const TLineList& list, TWallSeconds now,
+                                 const THolidayTest& holidays = CurrentLawHolidays());
   // The earliest time after `now` at which an item of `list` falls due; nullopt when none does.
-  std::optional<TWallSeconds> NextDue(const TLineList& list, TWallSeconds now) const;
+  std::optional<TWallSeconds> NextDue(const TLineList& list, TWallSeconds now,
+                                      const THolidayTest& holidays = CurrentLawHolidays()) const;
 
  private:
   std::set<std::pair<TWallSeconds, std::string>> raised_;  // due time and line

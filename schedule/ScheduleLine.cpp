@@ -34,6 +34,16 @@ std::string DayKeyText(std::string_view year, std::string_view month, std::strin
   return key;
 }
 
+// subject- place- time- alarm flag.
+void AppendItemText(std::string& out, std::string_view subject, std::string_view place,
+                    std::string_view time, std::string_view alarmFlag) {
+  for (std::string_view part : {subject, place, time}) {
+    out.append(part);
+    out.append(kItemSeparator);
+  }
+  out.append(alarmFlag);
+}
+
 // A number of one to `maxDigits` decimal digits, nothing else (no sign, no blanks).
 std::optional<int32_t> DigitsValue(std::string_view s, size_t maxDigits) {
   if (s.empty() || s.size() > maxDigits) return std::nullopt;
@@ -82,6 +92,13 @@ std::string MakeScheduleLine(int32_t year, int month, int day, std::string_view 
                           place, time, AlarmFlagText(alarm));
 }
 
+std::string MakeItemText(std::string_view subject, std::string_view place, std::string_view time,
+                         bool alarm) {
+  std::string text;
+  AppendItemText(text, subject, place, time, AlarmFlagText(alarm));
+  return text;
+}
+
 std::string JoinScheduleLine(std::string_view yearText, std::string_view monthText,
                              std::string_view dayText, std::string_view subject,
                              std::string_view place, std::string_view time,
@@ -91,11 +108,7 @@ std::string JoinScheduleLine(std::string_view yearText, std::string_view monthTe
                place.size() + time.size() + alarmFlag.size() + 16);
   line += DayKeyText(yearText, monthText, dayText);
   line += '"';
-  for (std::string_view part : {subject, place, time}) {
-    line.append(part);
-    line.append(kItemSeparator);
-  }
-  line.append(alarmFlag);
+  AppendItemText(line, subject, place, time, alarmFlag);
   line += '"';
   return line;
 }

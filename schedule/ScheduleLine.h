@@ -37,6 +37,10 @@ std::string MakeScheduleLine(int32_t year, int month, int day, std::string_view 
                              std::string_view place, std::string_view hourText,
                              std::string_view minuteText, bool alarm);
 
+// The item text alone: subject- place- time- alarm flag (what a series line carries).
+std::string MakeItemText(std::string_view subject, std::string_view place, std::string_view time,
+                         bool alarm);
+
 // The same from texts taken as they are: the date parts as a file gave them (possibly with
 // leading zeros, which the day key then keeps), and the time and alarm words as stored.
 std::string JoinScheduleLine(std::string_view yearText, std::string_view monthText,
@@ -75,6 +79,7 @@ struct TDayItem {
   std::string Place;
   std::string Time;
   std::string AlarmFlag;
+  bool Repeating = false;  // an occurrence of the series on line Index (ListDayItemsWithSeries)
 
   bool Alarm() const { return IsAlarmOn(AlarmFlag); }
   bool operator==(const TDayItem&) const = default;

@@ -1,5 +1,6 @@
 #include "schedule/ScheduleModel.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -111,6 +112,67 @@ void TScheduleModel::Tell(bool commits) const {
     const std::function<void()> call = it->second.call;
     if (call) call();
   }
+}
+
+std::optional<TSeriesLine> TScheduleModel::FindSeries(std::string_view id) const {
+  return FindSeriesLine(lines_, id);
+}
+
+std::string TScheduleModel::AddSeries(TSeries series) {
+  if (series.Id.empty()) series.Id = MakeSeriesId();
+  lines_.Add(WriteSeriesLine(series));
+  return series.Id;
+}
+
+bool TScheduleModel::ChangeSeries(std::string_view id, TSeries changed) {
+  const std::optional<TSeriesLine> found = FindSeries(id);
+  if (!found) return false;
+  changed.Id = std::string(id);
+  std::string line = WriteSeriesLine(changed);
+  if (line == lines_[found->Index]) return false;
+  lines_.Put(found->Index, std::move(line));
+  return true;
+}
+
+bool TScheduleModel::DeleteSeries(std::string_view id) {
+  const std::optional<TSeriesLine> found = FindSeries(id);
+  if (!found) return false;
+  lines_.Delete(found->Index);
+  return true;
+}
+
+bool TScheduleModel::TakeOutDay(std::string_view id, JuliusDay day,
+                                std::optional<std::string> itemLine) {
+  std::optional<TSeriesLine> found = FindSeries(id);
+  if (!found || !TOccurrences(found->Series.Rule, rules_).Occurs(day)) return false;
+  std::vector<JuliusDay>& out = found->Series.Rule.Exceptions;
+  out.insert(std::lower_bound(out.begin(), out.end(), day), day);
+  // One bracket: one rebuild, and the undo step holds both lines.
+  lines_.BeginUpdate();
+  lines_.Put(found->Index, WriteSeriesLine(found->Series));
+  if (itemLine) lines_.Add(std::move(*itemLine));
+  lines_.EndUpdate();
+  return true;
+}
+
+std::string TScheduleModel::EndSeriesFrom(std::string_view id, JuliusDay day,
+                                          std::optional<TSeries> rest) {
+  const std::optional<TSeriesLine> found = FindSeries(id);
+  if (!found) return {};
+  lines_.BeginUpdate();
+  size_t at = found->Index;
+  if (HasCandidateBefore(found->Series, day, rules_)) {
+    lines_.Put(at++, WriteSeriesLine(SeriesBefore(found->Series, day, rules_)));
+  } else {
+    lines_.Delete(at);
+  }
+  std::string restId;
+  if (rest) {
+    restId = rest->Id = MakeSeriesId();
+    lines_.Insert(at, WriteSeriesLine(*rest));
+  }
+  lines_.EndUpdate();
+  return restId;
 }
 
 void TScheduleModel::BeginEdit() {

@@ -22,6 +22,7 @@
 
 #include "base/LineList.h"
 #include "calendar/DayRules.h"
+#include "schedule/ScheduleSeries.h"
 
 namespace moriva {
 
@@ -84,6 +85,31 @@ class TScheduleModel {
   [[nodiscard]] TScheduleWatch WatchCommits(std::function<void()> committed) const;
   // A change of the lines is complete: tells the commit watchers.
   void Commit();
+
+  // --- Series (docs/SERIES.md) ----------------------------------------------------------------
+  // Each change below is one change of the lines with one rebuild; the caller records it as
+  // one undo step (TScheduleDocument::ListEdited). The holidays are those of Rules(). A call
+  // that finds no readable series with the identity changes nothing and returns false (or an
+  // empty identity).
+  std::optional<TSeriesLine> FindSeries(std::string_view id) const;
+  // Appends the series, with a new identity (MakeSeriesId) when it has none; its identity.
+  std::string AddSeries(TSeries series);
+  // すべて: the whole series replaced in place by `changed`, whose identity is set to `id`.
+  bool ChangeSeries(std::string_view id, TSeries changed);
+  bool DeleteSeries(std::string_view id);
+  // この日だけ: `day` taken out of the series (false when it is no occurrence); with
+  // `itemLine` (a plain item for that day, as MakeScheduleLine writes it), that line is
+  // appended in the same change.
+  bool TakeOutDay(std::string_view id, JuliusDay day,
+                  std::optional<std::string> itemLine = std::nullopt);
+  // この日以降: the series ends the day before `day` (SeriesBefore; its line goes when no
+  // candidate is left before `day`). `rest`, when given (SeriesFrom, changed as wanted), goes
+  // in right after it as a new series with a new identity, which is returned ("" without a
+  // rest, or when nothing changed).
+  std::string EndSeriesFrom(std::string_view id, JuliusDay day,
+                            std::optional<TSeries> rest = std::nullopt);
+  // Makes the identities of new series (NewSeriesId; tests put a counter here).
+  std::function<std::string()> MakeSeriesId = NewSeriesId;
 
   // --- An editor session -----------------------------------------------------------------------
   // Keeps the lines as they are now. A session already running keeps its first state.

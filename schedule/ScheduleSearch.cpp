@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "base/SearchFold.h"
+#include "calendar/SeriesLine.h"
 
 namespace moriva {
 namespace {
@@ -36,6 +37,21 @@ class TLineFilter {
   std::string buffer_;
 };
 
+// A series that matches is one hit, on the occurrence a person looks for: the next one, or the
+// last one of a series that has ended.
+std::optional<TAgendaItem> SeriesHit(std::string_view line, size_t index, std::string_view key,
+                                     JuliusDay today, const THolidayTest& holidays,
+                                     TSeries& series) {
+  if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return std::nullopt;
+  std::optional<TItemParts> parts = SplitItemText(series.Text);
+  if (!parts || !ItemMatches(*parts, key)) return std::nullopt;
+  const TOccurrences occurrences(series.Rule, holidays);
+  std::optional<JuliusDay> day = occurrences.Next(today);
+  if (!day) day = occurrences.Last();
+  if (!day) return std::nullopt;
+  return TAgendaItem{*day, index, std::move(*parts), true};
+}
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -57,14 +73,21 @@ bool ItemMatches(const TItemParts& parts, std::string_view key) {
 }
 
 std::vector<TAgendaItem> SearchSchedule(const TLineList& list, std::string_view query,
-                                        TSearchOrder order, size_t limit) {
+                                        TSearchOrder order, size_t limit, JuliusDay today,
+                                        const THolidayTest& holidays) {
   std::vector<TAgendaItem> hits;
   const std::string key = SearchKey(query);
   if (key.empty() || limit == 0) return hits;
   TLineFilter filter(key);
+  TSeries series;
   auto visit = [&](size_t i) {
     const std::string& line = list.Lines()[i];
     if (!filter.MayMatch(line)) return;
+    if (IsSeriesLine(line)) {
+      if (std::optional<TAgendaItem> hit = SeriesHit(line, i, key, today, holidays, series))
+        hits.push_back(std::move(*hit));
+      return;
+    }
     std::optional<TAgendaItem> item = ReadAgendaLine(line, i);
     if (item && ItemMatches(item->Parts, key)) hits.push_back(std::move(*item));
   };

@@ -25,9 +25,13 @@ std::string SearchKey(std::string_view query);
 bool ItemMatches(const TItemParts& parts, std::string_view key);
 
 // The hits for `query` (CP932) in `order`, at most `limit` of them: the first screenful is the
-// same as the start of the whole list. An empty query finds nothing.
+// same as the start of the whole list. An empty query finds nothing. A series is one hit
+// (Repeating set), dated on its next occurrence from `today` on, or on its last one when it
+// has ended (a series without any occurrence is no hit); 祝日を除く is judged by `holidays`.
 std::vector<TAgendaItem> SearchSchedule(const TLineList& list, std::string_view query,
                                         TSearchOrder order,
-                                        size_t limit = std::numeric_limits<size_t>::max());
+                                        size_t limit = std::numeric_limits<size_t>::max(),
+                                        JuliusDay today = TodayJulius(),
+                                        const THolidayTest& holidays = CurrentLawHolidays());
 
 }  // namespace moriva

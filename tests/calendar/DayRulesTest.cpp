@@ -141,6 +141,47 @@ TEST_F(DayRulesTest, GregorianGapRaises) {
 // The date index must give exactly what testing every item in turn gives: the same matches in
 // the same order, for lists that mix single-day lines (also repeated ones) with every other
 // kind of rule.
+// A series marks the days it falls on and its text is among their names, in the order of the
+// lines with the plain items; an unreadable one is reported like a faulty rule line; the days
+// it skips follow the holiday switches when they change.
+TEST_F(DayRulesTest, SeriesInTheDayStateAndText) {
+  const TLineList lines{
+      "2027,2027,1,5,,,\"A- - 9:0:0- FALSE\"",
+      "repeat;id=s;start=20270105;every=1w;on=tu;until=20270131,\"S- - 10:0:0- FALSE\"",
+      "2027,2027,1,5,,,\"B- - 11:0:0- FALSE\"",
+      "repeat;id=h;start=20270319;every=1d;count=4;holidays=skip,\"H\"",
+      "repeat;id=bad;start=20270105;every=1w,\"no weekday\"",
+  };
+  EXPECT_EQ(rules.Build(ClassicHolidayLines(), lines), std::vector<std::string>{lines[4]});
+  EXPECT_EQ(rules.Series().Series().size(), 2u);
+  EXPECT_EQ(Text(2027, 1, 5),
+            "\"A- - 9:0:0- FALSE\",\"S- - 10:0:0- FALSE\",\"B- - 11:0:0- FALSE\"");
+  EXPECT_EQ(Text(2027, 1, 12), "\"S- - 10:0:0- FALSE\"");
+  EXPECT_EQ(rules.DayState(2027, 1, 12), TDayState{dsSpecialDay});
+  EXPECT_EQ(rules.DayState(2027, 1, 13), TDayState{});
+  EXPECT_EQ(rules.DayState(2027, 1, 4), TDayState{});  // before the start
+  // 2027-03-21 is the vernal equinox, a Sunday; the 22nd its substitute.
+  auto hDays = [&] {
+    std::string days;
+    for (uint8_t d = 19; d <= 26; ++d)
+      if (rules.DayState(2027, 3, d).Has(dsSpecialDay)) days += std::to_string(d) + " ";
+    return days;
+  };
+  EXPECT_EQ(hDays(), "19 20 23 24 ");
+  rules.AutoEquinox = false;
+  EXPECT_EQ(hDays(), "19 20 21 22 ");
+  // Rebuilt after an edit of another line: what was worked out under other holidays goes.
+  TLineList edited = lines;
+  edited.Put(0, "2027,2027,1,6,,,\"A- - 9:0:0- FALSE\"");
+  rules.AutoEquinox = true;
+  rules.Build(ClassicHolidayLines(), edited);
+  EXPECT_EQ(hDays(), "19 20 23 24 ");
+  rules.Build(ClassicHolidayLines(), lines);
+  EXPECT_EQ(hDays(), "19 20 23 24 ");
+  EXPECT_TRUE(rules.IsHoliday(DateToJulius(2027, 2, 11)));
+  EXPECT_TRUE(rules.IsHoliday(DateToJulius(2027, 3, 22)));
+}
+
 TEST(DayItemCollection, IndexAgreesWithAFullScan) {
   std::mt19937 rng(20011);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };

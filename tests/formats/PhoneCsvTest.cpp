@@ -28,13 +28,13 @@ fs::path TestDir() {
 }  // namespace
 
 TEST(PhoneCsv, ExportMatchesTheGoldenFile) {
-  size_t leftOut = 0;
+  TPhoneCsvCounts counts;
   // Every kind of line the export meets: items before, on and after today, a yearly day,
   // quoting, a fifth part, leading zeros, impossible dates, too few parts or fields.
   TLineList store;
   store.LoadFromFile(MORIVA_TEST_DATA "/csv/mixed.mrv");
-  TLineList csv = BuildPhoneCsv(store, kToday, &leftOut);
-  EXPECT_EQ(leftOut, 5u);
+  TLineList csv = BuildPhoneCsv(store, kToday, &counts);
+  EXPECT_EQ(counts.LeftOut, 5u);
   fs::path out = TestDir() / "SCHEDULE.CSV";
   SavePhoneCsv(out, csv);
   EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(MORIVA_TEST_DATA "/csv/schedule_export.csv"));

@@ -99,10 +99,10 @@ TEST(HostileSchedule, EveryReaderPassesOverMalformedLinesOnce) {
 
   // The agenda and the handset's file hold the clean items only; the CSV counts the others.
   EXPECT_EQ(CollectAgenda(list, std::nullopt, std::nullopt).size(), kLines - kLines / 10);
-  size_t leftOut = 0;
-  const TLineList csv = BuildPhoneCsv(list, DateToJulius(2020, 1, 1), &leftOut);
+  TPhoneCsvCounts counts;
+  const TLineList csv = BuildPhoneCsv(list, DateToJulius(2020, 1, 1), &counts);
   EXPECT_EQ(csv.Count(), 1 + kLines - kLines / 10);
-  EXPECT_EQ(leftOut, kLines / 10);
+  EXPECT_EQ(counts.LeftOut, kLines / 10);
 
   size_t skipped = 0;
   const auto xml = BuildScheduleXml(list, &skipped);
