@@ -67,6 +67,13 @@ TEST_F(ScheduleSeriesTest, EachChangeIsOneUndoStep) {
       {"not an occurrence",
        [&] { return !model_.TakeOutDay("id1", Day(2026, 12, 23)); },
        {dentist, head + ";except=20261222" + text}},
+      {"a rule that is none",
+       [&] {
+         TSeries s = model_.FindSeries("id1")->Series;
+         s.Rule.Weekdays = 0;
+         return !model_.ChangeSeries("id1", s) && model_.AddSeries(s).empty();
+       },
+       {dentist, head + ";except=20261222" + text}},
       {"この日だけ (change)",
        [&] { return model_.TakeOutDay("id1", Day(2027, 1, 12), moved); },
        {dentist, head + ";except=20261222+20270112" + text, moved}},
