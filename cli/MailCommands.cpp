@@ -254,6 +254,8 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   in.ScheduleFile = CalDavScheduleKey(pos[0]);
   in.Zone = &zone;
   in.Window = DefaultICalWindow(today ? ParseDateArg(*today) : TodayJulius());
+  const TDayRules holidays = HolidayRulesOption(args);
+  in.Holidays = &holidays;
   in.Stamp = std::time(nullptr);
   in.Status = &status;
   in.SaveSchedule = [&](const TLineList& l) { SaveScheduleFile(pos[0], l); };

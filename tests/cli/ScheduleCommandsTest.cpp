@@ -125,7 +125,7 @@ TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {
 
   WriteFileAtomically(ics,
                       "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260101\r\n"
-                      "RRULE:FREQ=MONTHLY\r\nSUMMARY:M\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+                      "RRULE:FREQ=MONTHLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12\r\nSUMMARY:M\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   TCliRun window =
       Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-03-01 --to 2026-04-30");
   EXPECT_EQ(window.out, "同期完了しました。\nadded 2, already present 0, skipped 0, made safe 0\n");
