@@ -42,6 +42,7 @@
 #include "base/LineList.h"
 #include "caldav/CalDavServer.h"
 #include "caldav/HttpClient.h"
+#include "calendar/Recurrence.h"
 #include "formats/ICalendarImport.h"
 #include "settings/CalDavSettings.h"
 
@@ -84,7 +85,9 @@ struct TCalDavSyncInput {
   std::string ScheduleFile;
   const TICalZone* Zone = nullptr;
   TICalWindow Window;  // repeating events are expanded over it
-  time_t Stamp = 0;    // DTSTAMP of the events sent
+  // The holidays a series that skips them names as EXDATEs (up to Window.To); none when null.
+  const THolidayTest* Holidays = nullptr;
+  time_t Stamp = 0;  // DTSTAMP of the events sent
   TStatusSink* Status = nullptr;
   // Saves the changed list before the state is written; not called when nothing changed.
   std::function<void(const TLineList&)> SaveSchedule;
