@@ -92,6 +92,10 @@ TICalComponent SeriesToVEvent(const TSeries& series, const TICalZone& zone, time
                               const TICalHolidays& holidays) {
   const TRecurrence& rule = series.Rule;
   if (!IsValidRecurrence(rule) || series.Id.empty()) return nullptr;
+  // Other calendars count DTSTART as an occurrence, so it goes on the rule's first day: the
+  // same weeks, months and years count from there.
+  const std::optional<JuliusDay> first = NextRuleDay(rule, rule.Start);
+  if (!first) return nullptr;
   const std::optional<TItemParts> parts = SplitItemText(series.Text);
   const std::string subject = Cp932ToUtf8(parts ? parts->Subject : series.Text);
   const std::optional<std::pair<int, int>> time = parts ? ParseItemTime(parts->Time) : std::nullopt;
@@ -102,7 +106,7 @@ TICalComponent SeriesToVEvent(const TSeries& series, const TICalZone& zone, time
   icalcomponent_add_property(e, icalproperty_new_dtstamp(icaltime_from_timet_with_zone(
                                     stamp, 0, icaltimezone_get_utc_timezone())));
   icalcomponent_add_property(e, icalproperty_new_summary(subject.c_str()));
-  icalcomponent_set_dtstart(e, At(rule.Start, time, zone));
+  icalcomponent_set_dtstart(e, At(*first, time, zone));
   if (parts && !parts->Place.empty())
     icalcomponent_add_property(e, icalproperty_new_location(Cp932ToUtf8(parts->Place).c_str()));
 
