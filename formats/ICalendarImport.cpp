@@ -526,6 +526,7 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
     if (std::optional<TSeries> series = EventSeries(ev, props, start, zones, overrides, zone,
                                                     MakeItemText(subject, place, time, alarm))) {
       addOne(WriteSeriesLine(*series));
+      if (!out.Lines.empty()) out.SeriesId = std::move(series->Id);
       return true;
     }
   }
@@ -604,12 +605,14 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, cons
   TICalComponent root = ParseICalendar(text, budget.CancelRequested);
   TICalMergeResult result;
   // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
-  std::vector<std::string> taken;
+  // A series line keeps its identity beside it (empty for other lines).
+  std::vector<std::pair<std::string, std::string>> taken;
   result.Skipped = CollectICalendarLines(
       root.get(), zone, window,
       [&](TICalEventLines& lines) {
         if (lines.MadeSafe) ++result.MadeSafe;
-        for (std::string& line : lines.Lines) taken.push_back(std::move(line));
+        for (std::string& line : lines.Lines)
+          taken.emplace_back(std::move(line), std::exchange(lines.SeriesId, {}));
       },
       &budget);
   result.LeftOut = budget.LeftOut;
@@ -619,10 +622,8 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, cons
   std::unordered_set<std::string> ids;
   for (const TSeriesLine& s : ReadSeriesLines(schedule)) ids.insert(s.Series.Id);
   TScheduleMerger merger(schedule, taken.size());
-  for (std::string& line : taken) {
-    TSeries series;
-    if (IsSeriesLine(line) && ParseSeriesLine(line, series) == TSeriesLineKind::Series &&
-        !ids.insert(series.Id).second) {
+  for (auto& [line, id] : taken) {
+    if (!id.empty() && !ids.insert(id).second) {
       ++result.Duplicates;
       continue;
     }

@@ -70,6 +70,7 @@ TICalWindow DefaultICalWindow(JuliusDay today);
 struct TICalEventLines {
   std::vector<std::string> Lines;  // CP932 schedule lines, in time order for a repeating event
   bool MadeSafe = false;           // some text had to be changed to fit a line
+  std::string SeriesId;            // the identity when the event became one series line
 };
 
 // The schedule lines of one VEVENT of `calendar` (which resolves its TZIDs; may be null).
