@@ -25,11 +25,11 @@ std::string ZoneArg(TCliArgs& args) {
 
 int IcsExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const TICalZone zone(ZoneArg(args));
+  const TDayRules holidays = HolidayRulesOption(args);
+  std::optional<std::string> today = args.Option("today");
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  const TDayRules holidays = HolidayRulesOption(args);
-  std::optional<std::string> today = args.Option("today");
   const TICalExport ics =
       BuildICalendar(list, zone, std::time(nullptr),
                      ExportHolidays(holidays, today ? ParseDateArg(*today) : TodayJulius()));
