@@ -101,7 +101,8 @@ void MonthViewArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_MonthViewStates)->Apply(MonthViewArgs);
 BENCHMARK(BM_MonthView)->Apply(MonthViewArgs);
 
-// The same views with series: 100 000 items and 0 or 1 000 series (current law).
+// The same views with series: 0 or 1 000 series after 100 000 items (current law); and after
+// no items, where no day is marked already by an item, so every day asks the series.
 void BM_MonthViewStatesSeries(benchmark::State& state) {
   MonthViewStates(state, static_cast<int>(state.range(2)));
 }
@@ -112,6 +113,8 @@ void SeriesArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"classic", "lines", "series"})
       ->Args({0, 100000, 0})
       ->Args({0, 100000, 1000})
+      ->Args({0, 0, 0})
+      ->Args({0, 0, 1000})
       ->Unit(benchmark::kMicrosecond);
 }
 BENCHMARK(BM_MonthViewStatesSeries)->Apply(SeriesArgs);
@@ -137,6 +140,28 @@ void BM_MonthViewStatesFirstLook(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MonthViewStatesFirstLook)->Apply(SeriesArgs);
+
+// The first view after the schedule was loaded (or the holidays changed): the end of every
+// series with a count is worked out then, once. Rules fresh from the file are copied for each
+// round (not timed); items left out, as they would only lengthen the copy.
+void BM_MonthViewStatesAfterLoad(benchmark::State& state) {
+  const TDayRules loaded = MonthViewRules(state, static_cast<int>(state.range(2)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    const TDayRules rules = loaded;
+    state.ResumeTiming();
+    for (JuliusDay z = kViewStart; z < kViewStart + 42; ++z) {
+      int32_t y;
+      uint8_t m, d;
+      JuliusToDate(z, y, m, d);
+      benchmark::DoNotOptimize(rules.DayState(y, m, d));
+    }
+  }
+}
+BENCHMARK(BM_MonthViewStatesAfterLoad)
+    ->ArgNames({"classic", "lines", "series"})
+    ->Args({0, 0, 1000})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace moriva

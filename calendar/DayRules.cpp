@@ -78,9 +78,15 @@ std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
   TReadLines specials = ParseLines(specialDayList, faulty);
   specials_.Assign(std::move(specials.Items));
   special_lines_ = std::move(specials.ItemLines);
-  series_.Assign(std::move(specials.Series), std::move(specials.SeriesLines));
-  holiday_years_.clear();
-  holiday_key_ = {AutoEquinox, AutoFurikae, Switches};
+  // What was worked out under the same holidays stays true.
+  const THolidayKey key{AutoEquinox, AutoFurikae, Switches};
+  const bool sameHolidays = key == holiday_key_ && holidayList == holiday_lines_;
+  if (!sameHolidays) {
+    holiday_months_.clear();
+    holiday_lines_ = holidayList;
+    holiday_key_ = key;
+  }
+  series_.Assign(std::move(specials.Series), std::move(specials.SeriesLines), sameHolidays);
   return faulty;
 }
 
@@ -88,7 +94,7 @@ void TDayRules::CheckHolidayKey() const {
   const THolidayKey now{AutoEquinox, AutoFurikae, Switches};
   if (now == holiday_key_) return;
   holiday_key_ = now;
-  holiday_years_.clear();
+  holiday_months_.clear();
   series_.Forget();
 }
 
@@ -99,21 +105,23 @@ const TSeriesDays& TDayRules::Series() const {
 
 bool TDayRules::IsHoliday(JuliusDay z) const {
   CheckHolidayKey();
-  for (const THolidayYear& year : holiday_years_)
-    if (z >= year.First && z < year.Next) return year.Days[static_cast<size_t>(z - year.First)];
-  // A year is worked out at a time: a series that skips holidays asks about many of its days.
-  if (holiday_years_.size() >= 64) holiday_years_.clear();
+  for (const THolidayMonth& month : holiday_months_)
+    if (z >= month.First && z < month.Next) return month.Days[static_cast<size_t>(z - month.First)];
+  // A month is worked out at a time: a series that skips holidays asks about many of its days.
+  if (holiday_months_.size() >= kHolidayMonthsKept) holiday_months_.clear();
   int32_t y;
   uint8_t m, d;
   JuliusToDate(z, y, m, d);
-  THolidayYear& year = holiday_years_.emplace_back();
-  year.First = DateToJulius(y, 1, 1);
-  year.Next = DateToJulius(y + 1, 1, 1);
-  for (TDay t{year.First, y, 1, 1}; t.z < year.Next; t = t.Step(1)) {
+  THolidayMonth& month = holiday_months_.emplace_back();
+  month.First = DateToJulius(y, m, 1);
+  month.Next =
+      m == 12 ? DateToJulius(y + 1, 1, 1) : DateToJulius(y, static_cast<uint8_t>(m + 1), 1);
+  for (TDay t{month.First, y, m, 1}; t.z < month.Next; t = t.Step(1)) {
     const TDayState state = HolidayState(t, nullptr);
-    year.Days[static_cast<size_t>(t.z - year.First)] = state.Has(dsHoliday) || state.Has(dsFurikae);
+    month.Days[static_cast<size_t>(t.z - month.First)] =
+        state.Has(dsHoliday) || state.Has(dsFurikae);
   }
-  return year.Days[static_cast<size_t>(z - year.First)];
+  return month.Days[static_cast<size_t>(z - month.First)];
 }
 
 std::span<const uint32_t> TDayRules::SeriesOn(JuliusDay z) const {
@@ -127,8 +135,16 @@ bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, boo
   // Other months need no sines worked out in the years where the formulas stay in March and
   // September (checked year by year in the tests).
   if (m != 3 && m != 9 && y >= kEquinoxMonthsFrom && y <= kEquinoxMonthsTo) return false;
-  vernal = IsVernalEquinoxDay(y, m, d);
-  return vernal || IsAutumnalEquinoxDay(y, m, d);
+  // The two days of a year are worked out once: the substitute and between-holidays rules
+  // look at the same days again and again, and a series that skips holidays at whole years.
+  if (equinox_.Year != y || !equinox_.Known) {
+    int32_t ey;
+    equinox_ = {true, y, 0, 0, 0, 0};
+    JuliusToDate(VernalEquinoxDay(y), ey, equinox_.VernalMonth, equinox_.VernalDay);
+    JuliusToDate(AutumnalEquinoxDay(y), ey, equinox_.AutumnalMonth, equinox_.AutumnalDay);
+  }
+  vernal = m == equinox_.VernalMonth && d == equinox_.VernalDay;
+  return vernal || (m == equinox_.AutumnalMonth && d == equinox_.AutumnalDay);
 }
 
 TDayRules::TDay TDayRules::TDay::Step(int delta) const {

@@ -94,7 +94,7 @@ class TDayRules : public THolidayTest {
   const TSeriesDays& Series() const;
 
   // Whether the holiday lines and switches make z a holiday (dsHoliday or dsFurikae); worked
-  // out a year at a time and kept until the lines or the switches change.
+  // out a month at a time and kept until the lines or the switches change.
   bool IsHoliday(JuliusDay z) const override;
 
  private:
@@ -132,13 +132,22 @@ class TDayRules : public THolidayTest {
   std::vector<uint32_t> special_lines_;  // the line index of each special-day item
   TSeriesDays series_;
   mutable THolidayKey holiday_key_;
-  // Holiday years worked out: their days First..Next-1, a bit per day.
-  struct THolidayYear {
+  TLineList holiday_lines_;  // the holiday lines of the last build
+  // Holiday months worked out: their days First..Next-1, a bit per day.
+  struct THolidayMonth {
     JuliusDay First = 0;
     JuliusDay Next = 0;
-    std::bitset<366> Days;
+    std::bitset<31> Days;
   };
-  mutable std::vector<THolidayYear> holiday_years_;
+  static constexpr size_t kHolidayMonthsKept = 64;
+  mutable std::vector<THolidayMonth> holiday_months_;
+  // The equinox days of the year last asked about (month and day, as the formulas give them).
+  struct TEquinoxYear {
+    bool Known = false;
+    int32_t Year = 0;
+    uint8_t VernalMonth = 0, VernalDay = 0, AutumnalMonth = 0, AutumnalDay = 0;
+  };
+  mutable TEquinoxYear equinox_;
 };
 
 }  // namespace moriva

@@ -178,13 +178,15 @@ bool TOccurrences::TakenOut(JuliusDay z) const {
 
 std::optional<JuliusDay> TOccurrences::NextCandidate(JuliusDay from, JuliusDay limit) const {
   limit = std::min(limit, end_);
-  for (;;) {
+  for (int holidays = 0; holidays < kMaxHolidaysInARow; ++holidays) {
     if (from > limit) return std::nullopt;
     const std::optional<JuliusDay> z = NextRuleDay(rule_, from);
     if (!z || *z > limit) return std::nullopt;
     if (!rule_.SkipHolidays || !holidays_.IsHoliday(*z)) return z;
     from = *z + 1;
   }
+  // A rule whose days stay on holidays (a yearly date that is one) has no more candidates.
+  return std::nullopt;
 }
 
 bool TOccurrences::IsCandidate(JuliusDay z) const {

@@ -27,6 +27,11 @@ inline constexpr JuliusDay kFirstSeriesDay = 2299239;  // 1583-01-01
 inline constexpr JuliusDay kLastSeriesDay = 5373484;   // 9999-12-31
 inline constexpr uint16_t kMaxSeriesInterval = 999;
 inline constexpr uint32_t kMaxSeriesCount = 999999;
+// A rule that skips holidays and meets this many in a row has no more candidates: its days are
+// holidays for good (a yearly date that is one), and looking on would walk to the year 9999.
+// Days of a rule that are not for good holidays (Golden Week, Happy Mondays) come far fewer in
+// a row.
+inline constexpr int kMaxHolidaysInARow = 64;
 // WeekNo for the last such weekday of the month.
 inline constexpr int8_t kLastWeek = -1;
 

@@ -9,10 +9,23 @@ constexpr JuliusDay kUnknownEnd = INT32_MIN;
 
 }  // namespace
 
-void TSeriesDays::Assign(std::vector<TSeries> series, std::vector<uint32_t> lines) {
+void TSeriesDays::Assign(std::vector<TSeries> series, std::vector<uint32_t> lines,
+                         bool sameHolidays) {
+  std::vector<JuliusDay> ends(series.size(), kUnknownEnd);
+  if (sameHolidays) {
+    std::unordered_map<std::string_view, size_t> before;
+    for (size_t i = 0; i < series_.size(); ++i)
+      if (ends_[i] != kUnknownEnd) before.emplace(series_[i].Id, i);
+    for (size_t i = 0; i < series.size(); ++i) {
+      auto it = before.find(series[i].Id);
+      if (it != before.end() && series_[it->second].Rule == series[i].Rule)
+        ends[i] = ends_[it->second];
+    }
+  }
   series_ = std::move(series);
   lines_ = std::move(lines);
   Forget();
+  ends_ = std::move(ends);
 }
 
 void TSeriesDays::Forget() const {

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "calendar/Recurrence.h"
@@ -17,8 +19,11 @@ namespace moriva {
 
 class TSeriesDays {
  public:
-  // The series in list order, each with the index of its line in the list.
-  void Assign(std::vector<TSeries> series, std::vector<uint32_t> lines);
+  // The series in list order, each with the index of its line in the list. With
+  // `sameHolidays` (the holidays are those the last series were worked out under), the end of
+  // a series that was there before with the same identity and rule is kept: an edit of one line
+  // does not make every series with a count walk its days again.
+  void Assign(std::vector<TSeries> series, std::vector<uint32_t> lines, bool sameHolidays = false);
   // Forgets what was worked out (the holidays changed).
   void Forget() const;
 

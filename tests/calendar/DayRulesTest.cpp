@@ -170,8 +170,16 @@ TEST_F(DayRulesTest, SeriesInTheDayStateAndText) {
   EXPECT_EQ(hDays(), "19 20 23 24 ");
   rules.AutoEquinox = false;
   EXPECT_EQ(hDays(), "19 20 21 22 ");
+  // Rebuilt after an edit of another line: what was worked out under other holidays goes.
+  TLineList edited = lines;
+  edited.Put(0, "2027,2027,1,6,,,\"A- - 9:0:0- FALSE\"");
+  rules.AutoEquinox = true;
+  rules.Build(ClassicHolidayLines(), edited);
+  EXPECT_EQ(hDays(), "19 20 23 24 ");
+  rules.Build(ClassicHolidayLines(), lines);
+  EXPECT_EQ(hDays(), "19 20 23 24 ");
   EXPECT_TRUE(rules.IsHoliday(DateToJulius(2027, 2, 11)));
-  EXPECT_FALSE(rules.IsHoliday(DateToJulius(2027, 3, 21)));
+  EXPECT_TRUE(rules.IsHoliday(DateToJulius(2027, 3, 22)));
 }
 
 TEST(DayItemCollection, IndexAgreesWithAFullScan) {

@@ -50,6 +50,8 @@ TEST_F(FileMenuActionsTest, CsvOutAsksWithNoAsDefaultAndWritesTheRowsFromToday) 
   EXPECT_EQ(dialogs_.Calls[0].Default, TMsgDefault::No);
   EXPECT_EQ(dialogs_.Calls[0].Icon, TMsgIcon::Warning);
 
+  // A series goes to the handset as plain rows, and the message says so.
+  list_.Add("repeat;id=w;start=20261207;every=1w;on=mo;count=3,\"Gym- - 7:0:0- FALSE\"");
   dialogs_.AnswerYes();
   dialogs_.AnswerFile(dir_ / "out");
   CsvOutExecute(doc_, today_);
@@ -59,6 +61,12 @@ TEST_F(FileMenuActionsTest, CsvOutAsksWithNoAsDefaultAndWritesTheRowsFromToday) 
   const std::string csv = ReadFileBytes(dir_ / "out.csv");
   EXPECT_NE(csv.find("Party,2026/12/24,18:0:0,TRUE,Hall\r\n"), std::string::npos);
   EXPECT_EQ(csv.find("Old"), std::string::npos);
+  EXPECT_NE(csv.find("Gym,2026/12/7,7:0:0,FALSE,\r\nGym,2026/12/14,7:0:0,FALSE,\r\n"
+                     "Gym,2026/12/21,7:0:0,FALSE,\r\n"),
+            std::string::npos);
+  EXPECT_EQ(
+      dialogs_.MessageTexts(),
+      std::vector<std::string>{"繰り返し予定 1 件は今日から 365 日分、3 件の予定にしました。"});
   EXPECT_FALSE(doc_.Modified);
   EXPECT_EQ(listChanges_, 0);
 }

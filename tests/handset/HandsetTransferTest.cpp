@@ -326,6 +326,7 @@ TEST(HandsetTransferTest, TheCallersPumpRunsDuringTheSendAndTheClientsOwnComesBa
 TEST(HandsetTransferTest, SendActionWritesTheFileBeforeTheQuestionAndSendsOnlyOnYes) {
   TLineList list;
   list.Add(Utf8ToCp932("2026,2026,12,6,,,\"今日- 本社- 10:30:0- TRUE\""));
+  list.Add("repeat;id=w;start=20261201;every=1m;day=6;count=2,\"rent- - 0:0:0- FALSE\"");
   const int32_t today = DateToJulius(2026, 12, 6);
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "Yes" : "No");
@@ -354,6 +355,9 @@ TEST(HandsetTransferTest, SendActionWritesTheFileBeforeTheQuestionAndSendsOnlyOn
       continue;
     }
     EXPECT_EQ(r, TSendResult::Sent);
+    EXPECT_EQ(run.f.dialogs.MessageTexts(),
+              std::vector<std::string>{"送信完了しました。\r\n繰り返し予定 1 件は今日から 365 "
+                                       "日分、2 件の予定にしました。"});
     server.Join();
     // The body is the context's clock in local time.
     EXPECT_THAT(server.Received(), Contains(PhoneMessageBody(run.f.context.Clock())));
