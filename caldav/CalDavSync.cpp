@@ -14,6 +14,7 @@
 #include "calendar/DayListItem.h"
 #include "calendar/SeriesLine.h"
 #include "formats/ICalendarExport.h"
+#include "schedule/ScheduleSeries.h"
 
 namespace moriva {
 namespace {
@@ -357,10 +358,24 @@ void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavRes
 }
 
 void TSyncRun::PushLocalLines(const std::vector<size_t>& left, std::vector<TCalDavResource>& kept) {
+  std::unordered_set<std::string> uids;
+  for (const TCalDavResource& res : kept) uids.insert(res.Uid);
   size_t done = 0;
   for (size_t i : left) {
     Progress(++done, left.size());
-    const std::string& line = list_[i];
+    std::string line = list_[i];
+    // A series whose identity an event of the calendar has already (its version changed
+    // there while this one changed here, or a copy) goes up under a new identity: the server
+    // holds one event per UID, and both versions are kept.
+    if (std::optional<std::string> id = SeriesIdOf(line); id && !uids.insert(*id).second) {
+      TSeries series;
+      ParseSeriesLine(line, series);
+      series.Id = NewSeriesId();
+      line = WriteSeriesLine(series);
+      uids.insert(series.Id);
+      remove_[i] = true;
+      added_.push_back(line);
+    }
     std::string uid;
     const std::string href = FreshName(line, uid);
     TICalComponent ev = Event(line, uid);

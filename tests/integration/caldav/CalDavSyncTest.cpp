@@ -12,10 +12,13 @@
 namespace moriva::caldavtest {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 using ::testing::UnorderedElementsAre;
 
 TEST_F(CalDavTest, FirstSyncOfAThousandItemsThenANoChangeSyncSendsOnlyTheListing) {
@@ -253,6 +256,32 @@ TEST_F(CalDavTest, EachChangeOfASeriesHereReachesThePhone) {
     EXPECT_EQ(Sync(model.Lines(), &requests), TCalDavSyncResult{});
     EXPECT_EQ(requests, 1u);
   }
+}
+
+TEST_F(CalDavTest, ASeriesChangedOnBothSidesIsKeptTwice) {
+  const std::string before =
+      "repeat;id=w1;start=20261201;every=1w;on=tu,\"Weekly- - 9:0:0- FALSE\"";
+  Phone("add w1 20261201T090000 Weekly 'FREQ=WEEKLY'");
+  TLineList list;
+  Sync(list);
+  ASSERT_EQ(list.Lines(), std::vector<std::string>{before});
+  Phone("change w1 Weekly-phone");
+  list.Put(0,
+           "repeat;id=w1;start=20261201;every=1w;on=tu;except=20261208,\"Weekly- - 9:0:0- FALSE\"");
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Conflicts, 1u);
+  EXPECT_EQ(r.Sent, 1u);
+  // The version made here goes up under a new identity.
+  EXPECT_THAT(list.Lines(),
+              UnorderedElementsAre(
+                  "repeat;id=w1;start=20261201;every=1w;on=tu,\"Weekly-phone- - 9:0:0- FALSE\"",
+                  AllOf(Not(StartsWith("repeat;id=w1;")),
+                        EndsWith(";start=20261201;every=1w;on=tu;except=20261208,"
+                                 "\"Weekly- - 9:0:0- FALSE\""))));
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261201T090000|Weekly", "20261201T090000|Weekly-phone"));
+  size_t requests = 0;
+  EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
+  EXPECT_EQ(requests, 1u);
 }
 
 TEST_F(CalDavTest, RefusalsSayWhyAndChangeNothing) {
