@@ -144,7 +144,7 @@ class TSyncRun {
   TSyncRun(THttpClient& http, const TCalDavSyncInput& in, TLineList& list)
       : in_(in), list_(list), server_(http, in.Settings.Url), remove_(list.Count(), false) {
     budget_.CancelRequested = http.CancelRequested;
-    if (in.Holidays) holidays_ = {in.Holidays, in.Window.To};
+    if (in.Holidays) holidays_ = {in.Holidays, in.Window.From, in.Window.To};
   }
 
   TCalDavSyncResult Run();

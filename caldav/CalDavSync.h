@@ -91,7 +91,7 @@ struct TCalDavSyncInput {
   std::string ScheduleFile;
   const TICalZone* Zone = nullptr;
   TICalWindow Window;  // repeating events are expanded over it
-  // The holidays a series that skips them names as EXDATEs (up to Window.To); none when null.
+  // The holidays a series that skips them names as EXDATEs (over Window); none when null.
   const THolidayTest* Holidays = nullptr;
   time_t Stamp = 0;  // DTSTAMP of the events sent
   TStatusSink* Status = nullptr;

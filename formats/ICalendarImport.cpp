@@ -395,7 +395,7 @@ std::optional<std::string> Extension(icalcomponent* ev, std::string_view wanted)
 // A count kept beside UNTIL (ICalendarSeries.h), when the rule's days up to UNTIL, less the
 // holidays the event marks, still number that many: an end moved by another program drops it.
 std::optional<uint32_t> KeptCount(icalcomponent* ev, const TRecurrence& rule,
-                                  const std::vector<JuliusDay>& holidays) {
+                                  const std::vector<JuliusDay>& holidays, TICalBudget& budget) {
   const std::optional<std::string> text = Extension(ev, kICalCountProperty);
   if (!text || text->empty() || text->size() > 6 || !rule.Until) return std::nullopt;
   uint32_t count = 0;
@@ -404,9 +404,12 @@ std::optional<uint32_t> KeptCount(icalcomponent* ev, const TRecurrence& rule,
     count = count * 10 + static_cast<uint32_t>(c - '0');
   }
   uint32_t days = 0;
+  // Counting costs the budget a step per day, as following a rule does.
   for (std::optional<JuliusDay> z = NextRuleDay(rule, rule.Start); z && days <= count + 1;
-       z = NextRuleDay(rule, *z + 1))
+       z = NextRuleDay(rule, *z + 1)) {
+    if (!TakeStep(budget)) return std::nullopt;
     if (!std::binary_search(holidays.begin(), holidays.end(), *z)) ++days;
+  }
   if (days != count || count == 0) return std::nullopt;
   return count;
 }
@@ -418,7 +421,7 @@ std::optional<uint32_t> KeptCount(icalcomponent* ev, const TRecurrence& rule,
 std::optional<TSeries> EventSeries(icalcomponent* ev, const TEventProps& props, icaltimetype start,
                                    TZoneResolver& zones,
                                    const std::vector<icalcomponent*>& overrides,
-                                   const TICalZone& zone, std::string text) {
+                                   const TICalZone& zone, std::string text, TICalBudget& budget) {
   if (props.rrules != 1 || props.rdate || props.exrule || props.recurrenceId) return std::nullopt;
   if (!FollowsUserClock(start, zone)) return std::nullopt;
   const icaltimetype local = ToUserTime(start, zone);
@@ -455,15 +458,18 @@ std::optional<TSeries> EventSeries(icalcomponent* ev, const TEventProps& props, 
        p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
     takeOut(p, icalproperty_get_exdate(p),
             rule->SkipHolidays && HasHolidayMark(p) ? holidays : rule->Exceptions);
-  for (icalcomponent* o : overrides)
+  // Every event of a UID looks at all the UID's overrides, so many of both cost their product.
+  for (icalcomponent* o : overrides) {
+    if (!TakeStep(budget)) break;
     if (icalproperty* id = icalcomponent_get_first_property(o, ICAL_RECURRENCEID_PROPERTY))
       takeOut(id, icalproperty_get_recurrenceid(id), rule->Exceptions);
+  }
   for (std::vector<JuliusDay>* days : {&rule->Exceptions, &holidays}) {
     std::sort(days->begin(), days->end());
     days->erase(std::unique(days->begin(), days->end()), days->end());
   }
   if (rule->SkipHolidays)
-    if (std::optional<uint32_t> count = KeptCount(ev, *rule, holidays)) {
+    if (std::optional<uint32_t> count = KeptCount(ev, *rule, holidays, budget)) {
       rule->Until.reset();
       rule->Count = count;
     }
@@ -523,8 +529,9 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
     const std::string time =
         local.is_date ? std::string("0:0:0")
                       : std::to_string(local.hour) + ':' + std::to_string(local.minute) + ":0";
-    if (std::optional<TSeries> series = EventSeries(ev, props, start, zones, overrides, zone,
-                                                    MakeItemText(subject, place, time, alarm))) {
+    if (std::optional<TSeries> series =
+            EventSeries(ev, props, start, zones, overrides, zone,
+                        MakeItemText(subject, place, time, alarm), budget)) {
       addOne(WriteSeriesLine(*series));
       if (!out.Lines.empty()) out.SeriesId = std::move(series->Id);
       return true;

@@ -132,8 +132,8 @@ TICalComponent SeriesToVEvent(const TSeries& series, const TICalZone& zone, time
       icalcomponent_add_property(e, n);
     }
     const JuliusDay last = std::min(occurrences.End(), holidays.Until);
-    for (std::optional<JuliusDay> z = NextRuleDay(rule, rule.Start); z && *z <= last;
-         z = NextRuleDay(rule, *z + 1)) {
+    for (std::optional<JuliusDay> z = NextRuleDay(rule, std::max(rule.Start, holidays.From));
+         z && *z <= last; z = NextRuleDay(rule, *z + 1)) {
       if (!holidays.Test->IsHoliday(*z) ||
           std::binary_search(rule.Exceptions.begin(), rule.Exceptions.end(), *z))
         continue;

@@ -5,7 +5,7 @@
 //
 // 祝日を除く has no RRULE word. The event says it twice: X-MORIVA-HOLIDAYS:SKIP, which this
 // program reads back as the switch, and, for every other calendar, the holidays the rule falls
-// on up to a horizon as EXDATEs marked X-MORIVA-HOLIDAY=TRUE (an import that reads the switch
+// on around today as EXDATEs marked X-MORIVA-HOLIDAY=TRUE (an import that reads the switch
 // passes over those). A count end with holidays skipped becomes UNTIL its last day, since
 // COUNT would count the holidays too; X-MORIVA-COUNT keeps the count, and an import takes it
 // back while the rule's days up to UNTIL, less the marked holidays, still number that many.
@@ -24,15 +24,17 @@ inline constexpr const char* kICalHolidayParameter = "X-MORIVA-HOLIDAY";
 // The count of a series that skips holidays, whose RRULE ends on a date instead.
 inline constexpr const char* kICalCountProperty = "X-MORIVA-COUNT";
 
-// The holidays a series export names as EXDATEs: those of `Test`, up to `Until`.
+// The holidays a series export names as EXDATEs: those of `Test` from `From` to `Until`.
 struct TICalHolidays {
   const THolidayTest* Test = &NoHolidays();
+  JuliusDay From = kFirstSeriesDay;
   JuliusDay Until = kFirstSeriesDay;
 };
 
-// The holidays of `test` up to about two years after `today` (the span an import expands).
+// The holidays of `test` from a year before `today` to two years after (the span an import
+// expands), so that a daily series of centuries costs no more than a short one.
 inline TICalHolidays ExportHolidays(const THolidayTest& test, JuliusDay today) {
-  return {&test, today + 731};
+  return {&test, today - 366, today + 731};
 }
 
 // The VEVENT of a series whose rule is valid; texts from CP932 to UTF-8.
