@@ -82,7 +82,7 @@ std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
   const THolidayKey key{AutoEquinox, AutoFurikae, Switches};
   const bool sameHolidays = key == holiday_key_ && holidayList == holiday_lines_;
   if (!sameHolidays) {
-    holiday_months_.clear();
+    holiday_spans_.clear();
     holiday_lines_ = holidayList;
     holiday_key_ = key;
   }
@@ -94,7 +94,7 @@ void TDayRules::CheckHolidayKey() const {
   const THolidayKey now{AutoEquinox, AutoFurikae, Switches};
   if (now == holiday_key_) return;
   holiday_key_ = now;
-  holiday_months_.clear();
+  holiday_spans_.clear();
   series_.Forget();
 }
 
@@ -105,23 +105,23 @@ const TSeriesDays& TDayRules::Series() const {
 
 bool TDayRules::IsHoliday(JuliusDay z) const {
   CheckHolidayKey();
-  for (const THolidayMonth& month : holiday_months_)
-    if (z >= month.First && z < month.Next) return month.Days[static_cast<size_t>(z - month.First)];
-  // A month is worked out at a time: a series that skips holidays asks about many of its days.
-  if (holiday_months_.size() >= kHolidayMonthsKept) holiday_months_.clear();
-  int32_t y;
-  uint8_t m, d;
-  JuliusToDate(z, y, m, d);
-  THolidayMonth& month = holiday_months_.emplace_back();
-  month.First = DateToJulius(y, m, 1);
-  month.Next =
-      m == 12 ? DateToJulius(y + 1, 1, 1) : DateToJulius(y, static_cast<uint8_t>(m + 1), 1);
-  for (TDay t{month.First, y, m, 1}; t.z < month.Next; t = t.Step(1)) {
-    const TDayState state = HolidayState(t, nullptr);
-    month.Days[static_cast<size_t>(t.z - month.First)] =
-        state.Has(dsHoliday) || state.Has(dsFurikae);
+  // Worked out 32 days at a time into a table indexed by the day number, so that a series
+  // that skips holidays, walking its days, costs a look-up per day.
+  if (holiday_spans_.empty()) holiday_spans_.resize(kHolidaySpans);
+  const int32_t key = z >> 5;
+  THolidaySpan& span = holiday_spans_[static_cast<size_t>(key) % kHolidaySpans];
+  if (span.Key != key) {
+    span.Key = INT32_MIN;  // unusable should working out throw
+    span.Days = 0;
+    TDay t{key * 32, 0, 0, 0};
+    JuliusToDate(t.z, t.y, t.m, t.d);
+    for (uint32_t i = 0; i < 32; ++i, t = t.Step(1)) {
+      const TDayState state = HolidayState(t, nullptr);
+      if (state.Has(dsHoliday) || state.Has(dsFurikae)) span.Days |= 1u << i;
+    }
+    span.Key = key;
   }
-  return month.Days[static_cast<size_t>(z - month.First)];
+  return (span.Days >> (z & 31)) & 1u;
 }
 
 std::span<const uint32_t> TDayRules::SeriesOn(JuliusDay z) const {

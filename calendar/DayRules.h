@@ -3,7 +3,6 @@
 // called. Built from two line lists (rule syntax in DayListItem.h) plus the built-in rules that
 // the line syntax cannot say: the equinox days (AutoEquinox), the substitute holiday
 // (AutoFurikae) and the dates from which the holiday law applies them (THolidaySwitches).
-#include <bitset>
 #include <climits>
 #include <cstdint>
 #include <span>
@@ -94,7 +93,7 @@ class TDayRules : public THolidayTest {
   const TSeriesDays& Series() const;
 
   // Whether the holiday lines and switches make z a holiday (dsHoliday or dsFurikae); worked
-  // out a month at a time and kept until the lines or the switches change.
+  // out 32 days at a time and kept until the lines or the switches change.
   bool IsHoliday(JuliusDay z) const override;
 
  private:
@@ -133,14 +132,14 @@ class TDayRules : public THolidayTest {
   TSeriesDays series_;
   mutable THolidayKey holiday_key_;
   TLineList holiday_lines_;  // the holiday lines of the last build
-  // Holiday months worked out: their days First..Next-1, a bit per day.
-  struct THolidayMonth {
-    JuliusDay First = 0;
-    JuliusDay Next = 0;
-    std::bitset<31> Days;
+  // Holidays worked out 32 days at a time (days Key*32 .. Key*32+31, a bit each), in a table
+  // indexed by Key.
+  struct THolidaySpan {
+    int32_t Key = INT32_MIN;
+    uint32_t Days = 0;
   };
-  static constexpr size_t kHolidayMonthsKept = 64;
-  mutable std::vector<THolidayMonth> holiday_months_;
+  static constexpr size_t kHolidaySpans = 1024;  // 90 years
+  mutable std::vector<THolidaySpan> holiday_spans_;
   // The equinox days of the year last asked about (month and day, as the formulas give them).
   struct TEquinoxYear {
     bool Known = false;

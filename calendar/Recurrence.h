@@ -26,7 +26,8 @@ enum class TRepeatUnit : uint8_t { Day, Week, Month, Year };
 inline constexpr JuliusDay kFirstSeriesDay = 2299239;  // 1583-01-01
 inline constexpr JuliusDay kLastSeriesDay = 5373484;   // 9999-12-31
 inline constexpr uint16_t kMaxSeriesInterval = 999;
-inline constexpr uint32_t kMaxSeriesCount = 999999;
+// Ten thousand times is 27 years of a daily series; more is an end on a date.
+inline constexpr uint32_t kMaxSeriesCount = 9999;
 // A rule that skips holidays and meets this many in a row has no more candidates: its days are
 // holidays for good (a yearly date that is one), and looking on would walk to the year 9999.
 // Days of a rule that are not for good holidays (Golden Week, Happy Mondays) come far fewer in

@@ -140,7 +140,7 @@ bool ReadPart(std::string_view key, std::string_view value, TSeries& s) {
     return r.Until.has_value();
   }
   if (key == "count") {
-    r.Count = ReadNumber(value, 6);
+    r.Count = ReadNumber(value, 4);
     return r.Count && *r.Count >= 1;
   }
   if (key == "holidays") return (r.SkipHolidays = value == "skip");

@@ -119,6 +119,7 @@ std::optional<TSeriesLine> TScheduleModel::FindSeries(std::string_view id) const
 }
 
 std::string TScheduleModel::AddSeries(TSeries series) {
+  if (!IsValidRecurrence(series.Rule)) return {};
   if (series.Id.empty()) series.Id = MakeSeriesId();
   lines_.Add(WriteSeriesLine(series));
   return series.Id;
@@ -126,7 +127,7 @@ std::string TScheduleModel::AddSeries(TSeries series) {
 
 bool TScheduleModel::ChangeSeries(std::string_view id, TSeries changed) {
   const std::optional<TSeriesLine> found = FindSeries(id);
-  if (!found) return false;
+  if (!found || !IsValidRecurrence(changed.Rule)) return false;
   changed.Id = std::string(id);
   std::string line = WriteSeriesLine(changed);
   if (line == lines_[found->Index]) return false;
@@ -158,7 +159,7 @@ bool TScheduleModel::TakeOutDay(std::string_view id, JuliusDay day,
 std::string TScheduleModel::EndSeriesFrom(std::string_view id, JuliusDay day,
                                           std::optional<TSeries> rest) {
   const std::optional<TSeriesLine> found = FindSeries(id);
-  if (!found) return {};
+  if (!found || (rest && !IsValidRecurrence(rest->Rule))) return {};
   lines_.BeginUpdate();
   size_t at = found->Index;
   if (HasCandidateBefore(found->Series, day, rules_)) {

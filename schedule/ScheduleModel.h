@@ -89,8 +89,8 @@ class TScheduleModel {
   // --- Series (docs/SERIES.md) ----------------------------------------------------------------
   // Each change below is one change of the lines with one rebuild; the caller records it as
   // one undo step (TScheduleDocument::ListEdited). The holidays are those of Rules(). A call
-  // that finds no readable series with the identity changes nothing and returns false (or an
-  // empty identity).
+  // that finds no readable series with the identity, or is given a rule that is not valid
+  // (IsValidRecurrence), changes nothing and returns false (or an empty identity).
   std::optional<TSeriesLine> FindSeries(std::string_view id) const;
   // Appends the series, with a new identity (MakeSeriesId) when it has none; its identity.
   std::string AddSeries(TSeries series);

@@ -66,6 +66,7 @@ TEST(SeriesLine, WhatIsNoSeries) {
       {"repeat;id=a;start=20270101;every=1y;day=3,\"t\"", TSeriesLineKind::Faulty},
       {"repeat;id=a;start=20270101;every=1d;count=3;until=20270201,\"t\"", TSeriesLineKind::Faulty},
       {"repeat;id=a;start=20270101;every=1d;count=0,\"t\"", TSeriesLineKind::Faulty},
+      {"repeat;id=a;start=20270101;every=1d;count=10000,\"t\"", TSeriesLineKind::Faulty},
       {"repeat;id=a;start=20270101;every=1d;holidays=keep,\"t\"", TSeriesLineKind::Faulty},
       {"repeat;id=a;start=20270101;every=1d;colour=red,\"t\"", TSeriesLineKind::Faulty},
       {"repeat;id=a;start=20270101;start=20270102;every=1d,\"t\"", TSeriesLineKind::Faulty},

@@ -67,6 +67,13 @@ TEST_F(ScheduleSeriesTest, EachChangeIsOneUndoStep) {
       {"not an occurrence",
        [&] { return !model_.TakeOutDay("id1", Day(2026, 12, 23)); },
        {dentist, head + ";except=20261222" + text}},
+      {"a rule that is none",
+       [&] {
+         TSeries s = model_.FindSeries("id1")->Series;
+         s.Rule.Weekdays = 0;
+         return !model_.ChangeSeries("id1", s) && model_.AddSeries(s).empty();
+       },
+       {dentist, head + ";except=20261222" + text}},
       {"この日だけ (change)",
        [&] { return model_.TakeOutDay("id1", Day(2027, 1, 12), moved); },
        {dentist, head + ";except=20261222+20270112" + text, moved}},
@@ -118,32 +125,26 @@ TEST_F(ScheduleSeriesTest, EachChangeIsOneUndoStep) {
   }
 }
 
-// An old file (rule lines of every form, items, a line of no form, no line end at the close)
-// opens and saves unchanged but for the line end; a file with series is saved byte for byte.
+// An old file and a file with series open and save byte for byte.
 TEST_F(ScheduleSeriesTest, FilesKeepTheirBytes) {
-  const struct {
-    const char* utf8;
-    const char* saved;  // nullptr: the same bytes
-  } files[] = {
-      {"1,1,元旦\r\n5,2,1,母\r\n2000,2,1,15,成人\r\n2000,2,10,2,2,体育\r\n"
-       ",,12,,1,,毎週日曜\r\n2026,2026,12,8,,,\"会議- - 9:30:0- TRUE\"\r\nfree text\r\n"
-       "2026,2026,12,9,,,\"a- - 9:0:0- FALSE\"",
-       "1,1,元旦\r\n5,2,1,母\r\n2000,2,1,15,成人\r\n2000,2,10,2,2,体育\r\n"
-       ",,12,,1,,毎週日曜\r\n2026,2026,12,8,,,\"会議- - 9:30:0- TRUE\"\r\nfree text\r\n"
-       "2026,2026,12,9,,,\"a- - 9:0:0- FALSE\"\r\n"},
-      {"2026,2026,12,8,,,\"会議- - 9:30:0- TRUE\"\r\n"
-       "repeat;id=x;start=20261208;every=1w;on=tu;count=10;holidays=skip;except=20261222,"
-       "\"会議- 会議室- 10:0:0- TRUE\"\r\n"
-       "  repeat;every=1d;start=20270101;id=%41,\"hand-written order\"\r\n"
-       "repeat;id=x;start=20261208;every=1w,\"unreadable: kept\"\r\n",
-       nullptr},
+  const char* const files[] = {
+      // rule lines of every form, items, a line of no form, a blank line
+      "1,1,元旦\r\n5,2,1,母\r\n2000,2,1,15,成人\r\n2000,2,10,2,2,体育\r\n"
+      ",,12,,1,,毎週日曜\r\n2026,2026,12,8,,,\"会議- - 9:30:0- TRUE\"\r\nfree text\r\n\r\n"
+      "2026,2026,12,9,,,\"a- - 9:0:0- FALSE\"\r\n",
+      // series as written, in another order by hand, and one that cannot be read
+      "2026,2026,12,8,,,\"会議- - 9:30:0- TRUE\"\r\n"
+      "repeat;id=x;start=20261208;every=1w;on=tu;count=10;holidays=skip;except=20261222,"
+      "\"会議- 会議室- 10:0:0- TRUE\"\r\n"
+      "  repeat;every=1d;start=20270101;id=%41,\"hand-written order\"\r\n"
+      "repeat;id=x;start=20261208;every=1w,\"unreadable: kept\"\r\n",
   };
-  for (const auto& f : files) {
+  for (const char* utf8 : files) {
     const fs::path path = dir_ / "s.mrv";
-    WriteFileAtomically(path, Utf8ToCp932(f.utf8));
+    WriteFileAtomically(path, Utf8ToCp932(utf8));
     ASSERT_TRUE(doc_.LoadScheduleFrom(path));
     ASSERT_TRUE(doc_.SaveScheduleTo(path));
-    EXPECT_EQ(ReadFileBytes(path), Utf8ToCp932(f.saved ? f.saved : f.utf8));
+    EXPECT_EQ(ReadFileBytes(path), Utf8ToCp932(utf8));
   }
 }
 
