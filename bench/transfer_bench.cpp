@@ -16,6 +16,7 @@
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "base/LineList.h"
+#include "calendar/SeriesLine.h"
 #include "formats/CsvMerge.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarImport.h"
@@ -201,6 +202,57 @@ void BM_Export(benchmark::State& state) {
   fs::remove(out);
 }
 
+// 1 000 weekly events from another program (times in Asia/Tokyo, a weekday each, some with a
+// COUNT, an UNTIL or an EXDATE) imported into an empty schedule, each as one series line; beside
+// the same events without their rule lines, each one item. The series must not cost more than
+// twice the items: the rule is read, never expanded.
+template <bool kRule>
+void BM_ImportIcsSeries(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const TICalZone zone("Asia/Tokyo");
+  std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\n" +
+                    ICalString(zone.VTimeZone().get());
+  static constexpr const char* kDays[] = {"MO", "TU", "WE", "TH", "FR"};
+  char start[32];
+  for (int i = 0; i < n; ++i) {
+    const int day = 7 + i % 5;  // 2026-12-07 is a Monday
+    std::snprintf(start, sizeof start, "202612%02dT%02d%02d00", day, 8 + i % 10, i % 4 * 15);
+    std::string rule = std::string("RRULE:FREQ=WEEKLY;BYDAY=") + kDays[i % 5];
+    if (i % 3 == 1) rule += ";COUNT=" + std::to_string(10 + i % 40);
+    if (i % 3 == 2) rule += ";UNTIL=20271231T145959Z";
+    rule += "\r\n";
+    if (i % 4 == 0)
+      rule += std::string("EXDATE;TZID=Asia/Tokyo:202612") + std::to_string(day + 7) + (start + 8) +
+              "\r\n";
+    ics += "BEGIN:VEVENT\r\nUID:" + std::to_string(i) +
+           "@bench\r\nDTSTAMP:20261207T000000Z\r\nDTSTART;TZID=Asia/Tokyo:" + start +
+           "\r\nSUMMARY:" + Cp932ToUtf8(Subject(i)) + "\r\nLOCATION:会議室\r\n" +
+           (kRule ? rule : "") +
+           (i % 3 == 0 ? "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:PT0S\r\nEND:VALARM\r\n" : "") +
+           "END:VEVENT\r\n";
+  }
+  ics += "END:VCALENDAR\r\n";
+  const fs::path path = TempFile(kRule ? "series.ics" : "single.ics");
+  WriteFileAtomically(path, ics);
+  const TICalWindow window = DefaultICalWindow(DateToJulius(2026, 12, 7));
+  TLineList store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    store.Clear();
+    state.ResumeTiming();
+    MergeICalendarFile(path, store, zone, window);
+  }
+  fs::remove(path);
+  if (store.Count() != static_cast<size_t>(n) || (kRule && !IsSeriesLine(store[n - 1])))
+    state.SkipWithError("not one line per event");
+}
+void BM_ImportIcsSeriesRules(benchmark::State& state) {
+  BM_ImportIcsSeries<true>(state);
+}
+void BM_ImportIcsSeriesWithoutRules(benchmark::State& state) {
+  BM_ImportIcsSeries<false>(state);
+}
+
 void BM_ExportCsvFile(benchmark::State& state) {
   BM_Export<false>(state);
 }
@@ -217,6 +269,8 @@ BENCHMARK(BM_UndoMerge)
     ->ArgName("merge_commit_undo")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportIcsFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportIcsSeriesRules)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportIcsSeriesWithoutRules)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportCsvFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportIcsFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibicalParseIcsFile)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "caldav/CalDavSync.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -11,7 +12,9 @@
 #include "caldav/CalDavEdit.h"
 #include "caldav/CalDavState.h"
 #include "calendar/DayListItem.h"
+#include "calendar/SeriesLine.h"
 #include "formats/ICalendarExport.h"
+#include "schedule/ScheduleSeries.h"
 
 namespace moriva {
 namespace {
@@ -73,6 +76,22 @@ std::optional<int64_t> SingleDate(std::string_view line) {
   return int64_t{r.FromYear} * 10000 + r.Month * 100 + r.Day;
 }
 
+// The identity of a readable series line.
+std::optional<std::string> SeriesIdOf(std::string_view line) {
+  TSeries series;
+  if (!IsSeriesLine(line) || ParseSeriesLine(line, series) != TSeriesLineKind::Series)
+    return std::nullopt;
+  return series.Id;
+}
+
+// Whether a name can go into an href as it is.
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.size() > 200) return false;
+  for (unsigned char c : name)
+    if (!std::isalnum(c) && c != '-' && c != '_' && c != '.') return false;
+  return true;
+}
+
 // A resource whose one line was replaced here by another line of the same date: an edit.
 struct TEdit {
   size_t Resource;
@@ -125,6 +144,7 @@ class TSyncRun {
   TSyncRun(THttpClient& http, const TCalDavSyncInput& in, TLineList& list)
       : in_(in), list_(list), server_(http, in.Settings.Url), remove_(list.Count(), false) {
     budget_.CancelRequested = http.CancelRequested;
+    if (in.Holidays) holidays_ = {in.Holidays, in.Window.From, in.Window.To};
   }
 
   TCalDavSyncResult Run();
@@ -142,6 +162,11 @@ class TSyncRun {
   // is, the rest is added. Returns whether the schedule changed.
   bool Replace(const std::vector<size_t>& present, const std::vector<std::string>& lines);
   std::vector<TEdit> PairEdits(std::vector<size_t>& toDelete);
+  std::vector<TEdit> PairSeriesEdits(std::vector<size_t>& toDelete);
+  void SendSeriesEdits(const std::vector<TEdit>& edits, std::vector<TCalDavResource>& kept);
+  TICalComponent Event(const std::string& line, const std::string& uid) const {
+    return ScheduleLineToVEvent(line, uid, *in_.Zone, in_.Stamp, holidays_);
+  }
   void SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavResource>& kept,
                  std::vector<size_t>& toDelete, std::vector<size_t>& unsent);
   void PushLocalLines(const std::vector<size_t>& lines, std::vector<TCalDavResource>& kept);
@@ -161,7 +186,8 @@ class TSyncRun {
   std::unordered_map<std::string, size_t> known_;  // the state's resources by HrefKey
   std::unordered_set<std::string> usedKeys_;       // hrefs the listing named besides
   std::optional<TFreeLines> free_;
-  std::string head_;    // of every document sent
+  std::string head_;  // of every document sent
+  TICalHolidays holidays_;
   TICalBudget budget_;  // the lines and rule steps of all the resources read in this run
 };
 
@@ -187,8 +213,20 @@ bool TSyncRun::Replace(const std::vector<size_t>& present, const std::vector<std
 }
 
 std::string TSyncRun::FreshName(const std::string& line, std::string& uid) {
+  std::string id;
+  if (std::optional<std::string> series = SeriesIdOf(line)) id = *series;
   for (size_t n = 0;; ++n) {
     uid = ScheduleLineUid(line, n);
+    if (!id.empty()) {
+      // The event of a series is named by the series; its UID is the series' identity.
+      const std::string href = server_.CollectionPath() + "moriva-" +
+                               (IsPlainName(id) ? id : uid.substr(0, uid.find('@'))) +
+                               (n ? "-" + std::to_string(n) : "") + ".ics";
+      uid = id;
+      const std::string key = HrefKey(href);
+      if (!known_.count(key) && usedKeys_.insert(key).second) return href;
+      continue;
+    }
     const std::string href =
         server_.CollectionPath() + "moriva-" + uid.substr(0, uid.find('@')) + ".ics";
     const std::string key = HrefKey(href);
@@ -236,6 +274,49 @@ std::vector<TEdit> TSyncRun::PairEdits(std::vector<size_t>& toDelete) {
   return edits;
 }
 
+// A series keeps its identity through every change made here, so a resource whose one series
+// line is gone, with a line of the same identity that nobody claims, is that series changed.
+std::vector<TEdit> TSyncRun::PairSeriesEdits(std::vector<size_t>& toDelete) {
+  std::vector<TEdit> edits;
+  std::unordered_map<std::string, size_t> gone;  // identity -> resource
+  for (size_t r : toDelete) {
+    const TCalDavResource& res = state_.Resources[r];
+    if (res.Lines.size() != 1 || res.ETag.empty()) continue;
+    if (std::optional<std::string> id = SeriesIdOf(res.Lines[0])) gone.emplace(*id, r);
+  }
+  if (gone.empty()) return edits;
+  for (size_t i : free_->Left()) {
+    const std::optional<std::string> id = SeriesIdOf(list_[i]);
+    auto it = id ? gone.find(*id) : gone.end();
+    if (it == gone.end()) continue;
+    edits.push_back({it->second, i});
+    free_->Claim(list_[i]);
+    std::erase(toDelete, it->second);
+    gone.erase(it);
+  }
+  return edits;
+}
+
+// Each changed series is PUT over its event with If-Match: the server keeps one event, the
+// phone sees it change. One changed there meanwhile is kept as it was; the next run brings the
+// server's version and the change made here stays here.
+void TSyncRun::SendSeriesEdits(const std::vector<TEdit>& edits,
+                               std::vector<TCalDavResource>& kept) {
+  for (const TEdit& e : edits) {
+    TCalDavResource& res = state_.Resources[e.Resource];
+    const std::string& line = list_[e.Line];
+    TICalComponent ev = Event(line, res.Uid);
+    std::optional<std::string> etag;
+    if (ev) etag = server_.Update(res.Href, res.ETag, Document(ev));
+    if (etag) {
+      kept.push_back({res.Href, Checked(*etag), res.Uid, {line}});
+      ++result_.Sent;
+    } else {
+      kept.push_back(std::move(res));
+    }
+  }
+}
+
 // Each edited resource is fetched as it is now (one request for them all) and PUT over with
 // If-Match, changed as the line says and keeping the rest (see CalDavEdit.h). One changed or
 // gone there meanwhile is kept as it was (the next run brings the server's version and counts
@@ -253,7 +334,7 @@ void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavRes
     TCalDavResource& res = state_.Resources[e.Resource];
     const std::string& line = list_[e.Line];
     unsent.push_back(e.Line);  // unless it goes up as the edit
-    TICalComponent ev = ScheduleLineToVEvent(line, res.Uid, *in_.Zone, in_.Stamp);
+    TICalComponent ev = Event(line, res.Uid);
     auto it = now.find(HrefKey(res.Href));
     if (it == now.end() || it->second.Status < 200 || it->second.Status > 299) {
       kept.push_back(std::move(res));  // gone there meanwhile: the next listing says so
@@ -277,13 +358,27 @@ void TSyncRun::SendEdits(const std::vector<TEdit>& edits, std::vector<TCalDavRes
 }
 
 void TSyncRun::PushLocalLines(const std::vector<size_t>& left, std::vector<TCalDavResource>& kept) {
+  std::unordered_set<std::string> uids;
+  for (const TCalDavResource& res : kept) uids.insert(res.Uid);
   size_t done = 0;
   for (size_t i : left) {
     Progress(++done, left.size());
-    const std::string& line = list_[i];
+    std::string line = list_[i];
+    // A series whose identity an event of the calendar has already (its version changed
+    // there while this one changed here, or a copy) goes up under a new identity: the server
+    // holds one event per UID, and both versions are kept.
+    if (std::optional<std::string> id = SeriesIdOf(line); id && !uids.insert(*id).second) {
+      TSeries series;
+      ParseSeriesLine(line, series);
+      series.Id = NewSeriesId();
+      line = WriteSeriesLine(series);
+      uids.insert(series.Id);
+      remove_[i] = true;
+      added_.push_back(line);
+    }
     std::string uid;
     const std::string href = FreshName(line, uid);
-    TICalComponent ev = ScheduleLineToVEvent(line, uid, *in_.Zone, in_.Stamp);
+    TICalComponent ev = Event(line, uid);
     if (!ev) {
       ++result_.LeftOut;
       continue;
@@ -398,6 +493,7 @@ TCalDavSyncResult TSyncRun::Run() {
     kept.push_back({e.Href, e.ETag, ev.Uid, std::move(ev.Lines)});
   }
 
+  const std::vector<TEdit> seriesEdits = PairSeriesEdits(toDelete);
   const std::vector<TEdit> edits = PairEdits(toDelete);
   const TCalDavMassDeletion deletion{
       static_cast<size_t>(std::count(remove_.begin(), remove_.end(), true)), list_.Count(),
@@ -408,6 +504,7 @@ TCalDavSyncResult TSyncRun::Run() {
   Status("予定を送信しています...");
   head_ = ICalendarHead(*in_.Zone);
   std::vector<size_t> unsent;
+  SendSeriesEdits(seriesEdits, kept);
   SendEdits(edits, kept, toDelete, unsent);
   for (size_t r : toDelete) {
     TCalDavResource& res = state_.Resources[r];

@@ -14,8 +14,14 @@
 //   the same date (and no other gone resource on that date), is taken as edited: the event is
 //   fetched and PUT back with If-Match, changed as the line says and otherwise as it was (same
 //   href and UID, its notes, reminders and length; CalDavEdit.h), so the phone sees the same
-//   event changed; where two could pair, or the event is a series, nothing is guessed (DELETE
-//   and PUT as below);
+//   event changed; where two could pair, or the event is a repeating event expanded into
+//   items, nothing is guessed (DELETE and PUT as below);
+// - a series line (docs/SERIES.md) is one event whose UID is the series' identity, both ways:
+//   one changed here with the same identity (a day taken out, an end set by この日以降, all
+//   changed) is PUT over its event with If-Match, the rest of a cut series goes up as a new
+//   event, a deleted one is DELETEd; a server series a series line can hold arrives as that
+//   one line; a series changed on both sides is kept twice, the version made here going up
+//   under a new identity (the server holds one event per UID);
 // - a resource whose lines were all deleted locally: DELETE with If-Match (a resource changed
 //   on the server meanwhile, by an edit as well, is kept and comes back at the next run);
 // - a schedule line no resource stands for: PUT as a new event (If-None-Match: *);
@@ -42,6 +48,7 @@
 #include "base/LineList.h"
 #include "caldav/CalDavServer.h"
 #include "caldav/HttpClient.h"
+#include "calendar/Recurrence.h"
 #include "formats/ICalendarImport.h"
 #include "settings/CalDavSettings.h"
 
@@ -84,7 +91,9 @@ struct TCalDavSyncInput {
   std::string ScheduleFile;
   const TICalZone* Zone = nullptr;
   TICalWindow Window;  // repeating events are expanded over it
-  time_t Stamp = 0;    // DTSTAMP of the events sent
+  // The holidays a series that skips them names as EXDATEs (over Window); none when null.
+  const THolidayTest* Holidays = nullptr;
+  time_t Stamp = 0;  // DTSTAMP of the events sent
   TStatusSink* Status = nullptr;
   // Saves the changed list before the state is written; not called when nothing changed.
   std::function<void(const TLineList&)> SaveSchedule;

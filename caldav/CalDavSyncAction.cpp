@@ -23,6 +23,7 @@ std::optional<TCalDavSyncResult> SyncDocumentWithCalDav(TScheduleDocument& docum
   in.ScheduleFile = CalDavScheduleKey(document.ScheduleFileName());
   in.Zone = &zone;
   in.Window = DefaultICalWindow(today);
+  in.Holidays = &document.Model().Rules();
   in.Stamp = now;
   in.Status = context.Status;
   in.SaveSchedule = [&document, stateFile = in.StateFile](const TLineList&) {

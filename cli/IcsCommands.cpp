@@ -25,10 +25,14 @@ std::string ZoneArg(TCliArgs& args) {
 
 int IcsExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const TICalZone zone(ZoneArg(args));
+  const TDayRules holidays = HolidayRulesOption(args);
+  std::optional<std::string> today = args.Option("today");
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  const TICalExport ics = BuildICalendar(list, zone, std::time(nullptr));
+  const TICalExport ics =
+      BuildICalendar(list, zone, std::time(nullptr),
+                     ExportHolidays(holidays, today ? ParseDateArg(*today) : TodayJulius()));
   SaveICalendar(pos[1], ics.Text);
   out << "wrote " << ics.Events << (ics.Events == 1 ? " event" : " events") << " to " << pos[1];
   if (ics.LeftOut > 0)

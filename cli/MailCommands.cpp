@@ -239,6 +239,7 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   const bool allowMassDelete = args.Flag("allow-mass-delete");
   std::optional<std::string> tz = args.Option("tz");
   std::optional<std::string> today = args.Option("today");
+  const TDayRules holidays = HolidayRulesOption(args);
   const std::vector<std::string> pos = args.Positional(1, 1);
   const TICalZone zone(tz ? *tz : LocalTimeZoneName());
   TLineList list;
@@ -254,6 +255,7 @@ int CalDavSyncCommand(TCliArgs& args, std::ostream& out, std::ostream& err) {
   in.ScheduleFile = CalDavScheduleKey(pos[0]);
   in.Zone = &zone;
   in.Window = DefaultICalWindow(today ? ParseDateArg(*today) : TodayJulius());
+  in.Holidays = &holidays;
   in.Stamp = std::time(nullptr);
   in.Status = &status;
   in.SaveSchedule = [&](const TLineList& l) { SaveScheduleFile(pos[0], l); };

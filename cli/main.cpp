@@ -40,10 +40,13 @@ constexpr TCliCommand kCommands[] = {
      CsvExportCommand},
     {"csv-import", "FILE.mrv IN.csv", "merge a handset CSV file into the schedule file",
      CsvImportCommand},
-    {"ics-export", "FILE.mrv OUT.ics [--tz ZONE]",
-     "the schedule as an iCalendar file, for other calendar programs", IcsExportCommand},
+    {"ics-export", "FILE.mrv OUT.ics [--tz ZONE] [--today YYYY-MM-DD] [--holidays current|classic]",
+     "the schedule as an iCalendar file, for other calendar programs; a repeating item is one "
+     "event with its rule",
+     IcsExportCommand},
     {"ics-import", "FILE.mrv IN.ics [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--tz ZONE]",
-     "merge an iCalendar file; repeating events become items from --from to --to",
+     "merge an iCalendar file; a rule a repeating item can hold becomes one, other repeating "
+     "events become items from --from to --to",
      IcsImportCommand},
     {"xml-export", "FILE.mrv OUT.xml", "the schedule as an XML file (Shift_JIS)", XmlExportCommand},
     {"config", "KEY [VALUE] [--dir DIR]",
@@ -55,7 +58,9 @@ constexpr TCliCommand kCommands[] = {
      SendCommand},
     {"receive", "FILE.mrv [--dir DIR]",
      "fetch the handset's new schedule mails and merge every CSV file received", ReceiveCommand},
-    {"caldav-sync", "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD] [--allow-mass-delete]",
+    {"caldav-sync",
+     "FILE.mrv [--dir DIR] [--tz ZONE] [--today YYYY-MM-DD] [--holidays current|classic] "
+     "[--allow-mass-delete]",
      "two-way sync of the schedule file with the CalDAV calendar of the settings",
      CalDavSyncCommand},
 };

@@ -65,7 +65,9 @@ bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
 
 void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp) {
   TDialogs& dialogs = doc.Dialogs();
-  const TICalExport ics = BuildICalendar(doc.List(), zone, stamp);
+  const JuliusDay today = DateToJulius(1970, 1, 1) + static_cast<JuliusDay>(stamp / 86400);
+  const TICalExport ics =
+      BuildICalendar(doc.List(), zone, stamp, ExportHolidays(doc.Model().Rules(), today));
   const fs::path stem =
       doc.ScheduleFileName().empty() ? fs::path("schedule") : doc.ScheduleFileName().stem();
   std::optional<fs::path> chosen =

@@ -56,6 +56,7 @@ TICalZone::TICalZone(std::string_view name) {
     return;
   }
   zone_ = owned_;
+  name_ = location;
 }
 
 TICalZone::~TICalZone() {
@@ -65,6 +66,47 @@ TICalZone::~TICalZone() {
 TICalComponent TICalZone::VTimeZone() const {
   if (!owned_) return nullptr;
   return TICalComponent(icalcomponent_new_clone(icaltimezone_get_component(owned_)));
+}
+
+std::optional<std::pair<int, int>> ParseItemTime(std::string_view time) {
+  int values[2] = {-1, -1};
+  size_t start = 0;
+  for (int& v : values) {
+    size_t end = time.find(':', start);
+    std::string_view piece = time.substr(start, end == std::string_view::npos ? end : end - start);
+    if (piece.empty() || piece.size() > 2) return std::nullopt;
+    v = 0;
+    for (char c : piece) {
+      if (c < '0' || c > '9') return std::nullopt;
+      v = v * 10 + (c - '0');
+    }
+    if (end == std::string_view::npos) {
+      if (&v == &values[0]) return std::nullopt;
+      break;
+    }
+    start = end + 1;
+  }
+  if (values[0] > 23 || values[1] > 59) return std::nullopt;
+  return std::pair{values[0], values[1]};
+}
+
+icaltimetype DateValue(int32_t y, int m, int d) {
+  icaltimetype t = icaltime_null_date();
+  t.year = y;
+  t.month = m;
+  t.day = d;
+  return t;
+}
+
+void AddAlarm(icalcomponent* ev, const std::string& subject) {
+  icalcomponent* alarm = icalcomponent_new_valarm();
+  icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+  icaltriggertype trigger{};
+  trigger.time = icaltime_null_time();
+  trigger.duration = icaldurationtype_from_int(0);
+  icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+  icalcomponent_add_property(alarm, icalproperty_new_description(subject.c_str()));
+  icalcomponent_add_component(ev, alarm);
 }
 
 std::string ICalString(icalcomponent* c) {

@@ -4,10 +4,13 @@
 // the user's zone and read back into it.
 #include <libical/ical.h>
 
+#include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace moriva {
 
@@ -34,16 +37,28 @@ class TICalZone {
   icaltimezone* Zone() const { return zone_; }
   // A copy of the VTIMEZONE (null for UTC), for a calendar that uses the zone.
   TICalComponent VTimeZone() const;
+  // The zone's name as given ("Asia/Tokyo"), or "UTC" when it stands for UTC.
+  const std::string& Name() const { return name_; }
 
  private:
   icaltimezone* owned_ = nullptr;
   icaltimezone* zone_ = nullptr;
+  std::string name_ = "UTC";
 };
 
 // A C++ string from text libical hands over (null gives "").
 inline std::string ICalText(const char* s) {
   return s ? std::string(s) : std::string();
 }
+
+// The hour and minute of an item's time, "H:M" or "H:M:S" with a real hour and minute.
+std::optional<std::pair<int, int>> ParseItemTime(std::string_view time);
+
+// A DATE value.
+icaltimetype DateValue(int32_t y, int m, int d);
+
+// A DISPLAY alarm at the start, the subject (UTF-8) as its description.
+void AddAlarm(icalcomponent* ev, const std::string& subject);
 
 // Serialises a component with the library's folding and CR LF line ends.
 std::string ICalString(icalcomponent* c);

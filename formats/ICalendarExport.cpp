@@ -10,6 +10,7 @@
 #include "base/FileIO.h"
 #include "calendar/DayListItem.h"
 #include "calendar/Julius.h"
+#include "calendar/SeriesLine.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
@@ -23,37 +24,6 @@ constexpr int32_t kRuleBaseYear = 1970;
 // iCalendar counts in the Gregorian calendar only; earlier dates here are Julian ones.
 bool IsGregorianYear(int32_t y) {
   return y >= 1583 && y <= 9999;
-}
-
-// "H:M" or "H:M:S" with a real hour and minute.
-std::optional<std::pair<int, int>> ParseItemTime(std::string_view time) {
-  int values[2] = {-1, -1};
-  size_t start = 0;
-  for (int& v : values) {
-    size_t end = time.find(':', start);
-    std::string_view piece = time.substr(start, end == std::string_view::npos ? end : end - start);
-    if (piece.empty() || piece.size() > 2) return std::nullopt;
-    v = 0;
-    for (char c : piece) {
-      if (c < '0' || c > '9') return std::nullopt;
-      v = v * 10 + (c - '0');
-    }
-    if (end == std::string_view::npos) {
-      if (&v == &values[0]) return std::nullopt;
-      break;
-    }
-    start = end + 1;
-  }
-  if (values[0] > 23 || values[1] > 59) return std::nullopt;
-  return std::pair{values[0], values[1]};
-}
-
-icaltimetype DateValue(int32_t y, int m, int d) {
-  icaltimetype t = icaltime_null_date();
-  t.year = y;
-  t.month = m;
-  t.day = d;
-  return t;
 }
 
 void AddText(icalcomponent* ev, icalproperty* p) {
@@ -72,17 +42,6 @@ TICalComponent NewEvent(std::string_view line, std::string_view uid, const std::
   icalproperty_set_x_name(x, kICalLineProperty);
   AddText(ev.get(), x);
   return ev;
-}
-
-void AddAlarm(icalcomponent* ev, const std::string& subject) {
-  icalcomponent* alarm = icalcomponent_new_valarm();
-  icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-  icaltriggertype trigger{};
-  trigger.time = icaltime_null_time();
-  trigger.duration = icaldurationtype_from_int(0);
-  icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-  icalcomponent_add_property(alarm, icalproperty_new_description(subject.c_str()));
-  icalcomponent_add_component(ev, alarm);
 }
 
 // A schedule item: one date, a wall-clock time in the user's zone (an unreadable time makes
@@ -198,9 +157,9 @@ std::string UidText(uint64_t h, size_t occurrence) {
 
 // How many lines of each hash came before: an open-addressing table, one probe per line in
 // practice (a node-based map cost more than the hashing of the lines itself).
-class TOccurrences {
+class TLineCounts {
  public:
-  explicit TOccurrences(size_t lines) {
+  explicit TLineCounts(size_t lines) {
     size_t size = 16;
     while (size < 2 * lines) size *= 2;
     slots_.resize(size);
@@ -229,7 +188,13 @@ std::string ScheduleLineUid(std::string_view line, size_t occurrence) {
 }
 
 TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
-                                    const TICalZone& zone, time_t stamp) {
+                                    const TICalZone& zone, time_t stamp,
+                                    const TICalHolidays& holidays) {
+  if (IsSeriesLine(line)) {
+    TSeries series;
+    if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return nullptr;
+    return SeriesToVEvent(series, zone, stamp, holidays);
+  }
   TDayListItem r;
   if (ParseDayListLine(line, r) != TDayLineKind::Rule) return nullptr;
   if (r.IsSingleDay() && r.DayOfWeek == 0 && r.WeekNo == 0) {
@@ -253,20 +218,22 @@ std::string ICalendarHead(const TICalZone& zone) {
   return text;
 }
 
-TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp) {
+TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
+                           const TICalHolidays& holidays) {
   TICalExport out;
   out.Text = ICalendarHead(zone);
 
   // Equal lines are told apart by how many came before them. The count goes by the line's
   // hash: two different lines of one hash (never seen in practice) still get different UIDs,
   // only numbered on from each other.
-  TOccurrences seen(list.Count());
+  TLineCounts seen(list.Count());
   out.Text.reserve(out.Text.size() + list.Count() * 512);
   for (const std::string& line : list) {
     if (line.empty()) continue;
     const uint64_t hash = LineHash(line);
     const size_t occurrence = seen.Next(hash);
-    TICalComponent ev = ScheduleLineToVEvent(line, UidText(hash, occurrence), zone, stamp);
+    TICalComponent ev =
+        ScheduleLineToVEvent(line, UidText(hash, occurrence), zone, stamp, holidays);
     if (!ev) {
       ++out.LeftOut;
       continue;

@@ -22,6 +22,7 @@
 
 #include "base/LineList.h"
 #include "formats/ICalendar.h"
+#include "formats/ICalendarSeries.h"
 
 namespace moriva {
 
@@ -37,9 +38,11 @@ std::string ScheduleLineUid(std::string_view line, size_t occurrence);
 
 // The VEVENT for one line of the schedule, or null when iCalendar cannot say what the line
 // says (a line of no rule, a year window that wraps, conditions that cannot be combined, a
-// date before the Gregorian calendar). Texts are converted from CP932 to UTF-8.
+// date before the Gregorian calendar). Texts are converted from CP932 to UTF-8. A series line
+// becomes its event (ICalendarSeries.h) with the series' identity as UID instead of `uid`.
 TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
-                                    const TICalZone& zone, time_t stamp);
+                                    const TICalZone& zone, time_t stamp,
+                                    const TICalHolidays& holidays = {});
 
 // A document's text before its first event (the header and the zone's VTIMEZONE), and its
 // last line: a document of chosen events is the head, the events and the tail.
@@ -53,7 +56,9 @@ struct TICalExport {
 };
 
 // The document for every line of the list, in list order; `stamp` becomes every DTSTAMP.
-TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp);
+// `holidays` are those series that skip holidays name as EXDATEs.
+TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
+                           const TICalHolidays& holidays = {});
 
 // Writes the document atomically; EFileError "ファイル %s を作成できません".
 void SaveICalendar(const std::filesystem::path& path, std::string_view text);

@@ -1,18 +1,22 @@
 #include "formats/ICalendarImport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "formats/ICalendarExport.h"
+#include "formats/ICalendarSeries.h"
 #include "formats/LineMerge.h"
 #include "schedule/ScheduleLine.h"
+#include "schedule/ScheduleSeries.h"
 
 namespace moriva {
 namespace {
@@ -107,6 +111,8 @@ struct TEventProps {
   bool damaged = false;  // libical left an error note
   bool extension = false;
   bool rrule = false, rdate = false, recurrenceId = false;
+  bool exrule = false;
+  size_t rrules = 0;
 };
 
 TEventProps ScanEvent(icalcomponent* ev) {
@@ -140,6 +146,10 @@ TEventProps ScanEvent(icalcomponent* ev) {
         break;
       case ICAL_RRULE_PROPERTY:
         e.rrule = true;
+        ++e.rrules;
+        break;
+      case ICAL_EXRULE_PROPERTY:
+        e.exrule = true;
         break;
       case ICAL_RDATE_PROPERTY:
         e.rdate = true;
@@ -339,6 +349,135 @@ TICalWindow DefaultICalWindow(JuliusDay today) {
 
 namespace {
 
+// Whether a time of the event reads as the same wall-clock time in the user's zone all year:
+// a day, a floating time, or a time of the user's own zone (by the zone's name, which other
+// programs may prefix with a path of their own).
+bool FollowsUserClock(icaltimetype t, const TICalZone& zone) {
+  if (t.is_date || !t.zone) return true;
+  if (icaltime_is_utc(t)) return zone.Name() == "UTC";
+  const char* id = icaltimezone_get_tzid(const_cast<icaltimezone*>(t.zone));
+  const char* location = icaltimezone_get_location(const_cast<icaltimezone*>(t.zone));
+  for (const char* name : {id, location}) {
+    if (!name) continue;
+    const std::string_view n = name;
+    const std::string& mine = zone.Name();
+    if (n == mine ||
+        (n.size() > mine.size() && n.ends_with(mine) && n[n.size() - mine.size() - 1] == '/'))
+      return true;
+  }
+  return false;
+}
+
+std::optional<JuliusDay> SeriesDay(icaltimetype local) {
+  if (local.year < 1583 || local.year > 9999) return std::nullopt;
+  return DateToJulius(local.year, local.month, local.day);
+}
+
+bool HasHolidayMark(icalproperty* p) {
+  for (icalparameter* x = icalproperty_get_first_parameter(p, ICAL_X_PARAMETER); x;
+       x = icalproperty_get_next_parameter(p, ICAL_X_PARAMETER))
+    if (const char* name = icalparameter_get_xname(x);
+        name && std::string_view(name) == kICalHolidayParameter)
+      return true;
+  return false;
+}
+
+// The value of the event's first extension property of this name.
+std::optional<std::string> Extension(icalcomponent* ev, std::string_view wanted) {
+  for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
+       x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY))
+    if (const char* name = icalproperty_get_x_name(x); name && std::string_view(name) == wanted)
+      return ICalText(icalproperty_get_x(x));
+  return std::nullopt;
+}
+
+// A count kept beside UNTIL (ICalendarSeries.h), when the rule's days up to UNTIL, less the
+// holidays the event marks, still number that many: an end moved by another program drops it.
+std::optional<uint32_t> KeptCount(icalcomponent* ev, const TRecurrence& rule,
+                                  const std::vector<JuliusDay>& holidays, TICalBudget& budget) {
+  const std::optional<std::string> text = Extension(ev, kICalCountProperty);
+  if (!text || text->empty() || text->size() > 6 || !rule.Until) return std::nullopt;
+  uint32_t count = 0;
+  for (char c : *text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    count = count * 10 + static_cast<uint32_t>(c - '0');
+  }
+  uint32_t days = 0;
+  // Counting costs the budget a step per day, as following a rule does.
+  for (std::optional<JuliusDay> z = NextRuleDay(rule, rule.Start); z && days <= count + 1;
+       z = NextRuleDay(rule, *z + 1)) {
+    if (!TakeStep(budget)) return std::nullopt;
+    if (!std::binary_search(holidays.begin(), holidays.end(), *z)) ++days;
+  }
+  if (days != count || count == 0) return std::nullopt;
+  return count;
+}
+
+// The series a repeating event is, when one series line can say all of it: one RRULE that
+// RecurrenceFromRRule takes, no RDATE or EXRULE, times that follow the user's clock. EXDATEs
+// and the days its overrides (RECURRENCE-ID) take are taken out; the overrides themselves
+// become plain items of their own.
+std::optional<TSeries> EventSeries(icalcomponent* ev, const TEventProps& props, icaltimetype start,
+                                   TZoneResolver& zones,
+                                   const std::vector<icalcomponent*>& overrides,
+                                   const TICalZone& zone, std::string text, TICalBudget& budget) {
+  if (props.rrules != 1 || props.rdate || props.exrule || props.recurrenceId) return std::nullopt;
+  if (!FollowsUserClock(start, zone)) return std::nullopt;
+  const icaltimetype local = ToUserTime(start, zone);
+  const std::optional<JuliusDay> first = SeriesDay(local);
+  if (!first) return std::nullopt;
+  const icalrecurrencetype rrule =
+      icalproperty_get_rrule(icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY));
+  std::optional<TRecurrence> rule = RecurrenceFromRRule(rrule, *first);
+  if (!rule) return std::nullopt;
+  if (!icaltime_is_null_time(rrule.until)) {
+    icaltimetype until = rrule.until;
+    if (!until.is_date && icaltime_is_utc(until)) {
+      until.zone = icaltimezone_get_utc_timezone();
+      until = ToUserTime(until, zone);
+    }
+    std::optional<JuliusDay> last = SeriesDay(until);
+    if (!last) return std::nullopt;
+    // An UNTIL before the day's time leaves that day out.
+    if (!until.is_date && !local.is_date &&
+        (until.hour * 3600 + until.minute * 60 + until.second <
+         local.hour * 3600 + local.minute * 60 + local.second))
+      --*last;
+    if (*last < *first) return std::nullopt;
+    rule->Until = *last;
+  }
+  rule->SkipHolidays = Extension(ev, kICalHolidaysProperty) == "SKIP";
+  std::vector<JuliusDay> holidays;
+  auto takeOut = [&](icalproperty* p, icaltimetype t, std::vector<JuliusDay>& to) {
+    const icaltimetype day = ToUserTime(zones.Resolve(p, t), zone);
+    if (std::optional<JuliusDay> z = SeriesDay(day); z && NextRuleDay(*rule, *z) == *z)
+      to.push_back(*z);
+  };
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
+    takeOut(p, icalproperty_get_exdate(p),
+            rule->SkipHolidays && HasHolidayMark(p) ? holidays : rule->Exceptions);
+  // Every event of a UID looks at all the UID's overrides, so many of both cost their product.
+  for (icalcomponent* o : overrides) {
+    if (!TakeStep(budget)) break;
+    if (icalproperty* id = icalcomponent_get_first_property(o, ICAL_RECURRENCEID_PROPERTY))
+      takeOut(id, icalproperty_get_recurrenceid(id), rule->Exceptions);
+  }
+  for (std::vector<JuliusDay>* days : {&rule->Exceptions, &holidays}) {
+    std::sort(days->begin(), days->end());
+    days->erase(std::unique(days->begin(), days->end()), days->end());
+  }
+  if (rule->SkipHolidays)
+    if (std::optional<uint32_t> count = KeptCount(ev, *rule, holidays, budget)) {
+      rule->Until.reset();
+      rule->Count = count;
+    }
+  if (!IsValidRecurrence(*rule)) return std::nullopt;
+  TSeries series{UidOf(props), std::move(*rule), std::move(text)};
+  if (series.Id.empty()) series.Id = NewSeriesId();
+  return series;
+}
+
 bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* calendar,
                 const std::vector<icalcomponent*>& overrides, const TICalZone& zone,
                 const TICalWindow& window, TICalEventLines& out, TICalBudget& budget) {
@@ -382,6 +521,20 @@ bool EventLines(icalcomponent* ev, const TEventProps& props, icalcomponent* cale
     if (local.year < 1 || local.year > 9999) return false;
     addOne(lineAt(local));
     return true;
+  }
+
+  {
+    const icaltimetype local = ToUserTime(start, zone);
+    const std::string time =
+        local.is_date ? std::string("0:0:0")
+                      : std::to_string(local.hour) + ':' + std::to_string(local.minute) + ":0";
+    if (std::optional<TSeries> series =
+            EventSeries(ev, props, start, zones, overrides, zone,
+                        MakeItemText(subject, place, time, alarm), budget)) {
+      addOne(WriteSeriesLine(*series));
+      if (!out.Lines.empty()) out.SeriesId = std::move(series->Id);
+      return true;
+    }
   }
 
   TInstances instances(zone, window, budget.LinesLeft);
@@ -458,19 +611,30 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, cons
   TICalComponent root = ParseICalendar(text, budget.CancelRequested);
   TICalMergeResult result;
   // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
-  std::vector<std::string> taken;
+  // A series line keeps its identity beside it (empty for other lines).
+  std::vector<std::pair<std::string, std::string>> taken;
   result.Skipped = CollectICalendarLines(
       root.get(), zone, window,
       [&](TICalEventLines& lines) {
         if (lines.MadeSafe) ++result.MadeSafe;
-        for (std::string& line : lines.Lines) taken.push_back(std::move(line));
+        for (std::string& line : lines.Lines)
+          taken.emplace_back(std::move(line), std::exchange(lines.SeriesId, {}));
       },
       &budget);
   result.LeftOut = budget.LeftOut;
   result.RulesCut = budget.RulesCut;
+  // A series is there already when a series of its identity is, whatever it says now: an
+  // import adds, it never changes what the schedule holds.
+  std::unordered_set<std::string> ids;
+  for (const TSeriesLine& s : ReadSeriesLines(schedule)) ids.insert(s.Series.Id);
   TScheduleMerger merger(schedule, taken.size());
-  for (std::string& line : taken)
+  for (auto& [line, id] : taken) {
+    if (!id.empty() && !ids.insert(id).second) {
+      ++result.Duplicates;
+      continue;
+    }
     ++(merger.Add(std::move(line)) ? result.Added : result.Duplicates);
+  }
   return result;
 }
 
@@ -490,7 +654,8 @@ TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList
 std::string ICalInWarningText() {
   return "これは，ほかのカレンダーが書き出した iCalendar ファイル（.ics）の予定を"
          "読み込むためのメニューです。\r\n"
-         "繰り返しの予定は，1年前から2年後までの日ごとの予定として加えます。\r\n"
+         "繰り返しの予定は，繰り返しとして表せるものはそのまま，表せないものは"
+         "1年前から2年後までの日ごとの予定として加えます。\r\n"
          "\r\n"
          "続けますか？";
 }

@@ -7,7 +7,11 @@
 //   file's VTIMEZONE, else the zone database by name) are converted, floating times kept.
 //   An all-day event is an item at 0:00. SUMMARY is the subject, LOCATION the place; the
 //   alarm is on when the event has a VALARM.
-// - Repeating events (RRULE, RDATE, EXDATE, instances overridden by RECURRENCE-ID) are
+// - A repeating event whose rule a series can hold (ICalendarSeries.h: one RRULE, no RDATE,
+//   times on the user's clock) becomes one series line, its UID the series' identity, its
+//   EXDATEs and the days of its overrides (RECURRENCE-ID) taken out; each override is a plain
+//   item of its own. A series whose identity the schedule holds already is counted as present.
+// - Other repeating events (RRULE, RDATE, EXDATE, instances overridden by RECURRENCE-ID) are
 //   expanded by libical into single items whose day lies in the window (local days, both
 //   ends included). A rule is followed for at most kMaxRecurrenceSteps instances, and all the
 //   rules an import follows for at most kMaxImportSteps together (TICalBudget), so no file,
@@ -66,6 +70,7 @@ TICalWindow DefaultICalWindow(JuliusDay today);
 struct TICalEventLines {
   std::vector<std::string> Lines;  // CP932 schedule lines, in time order for a repeating event
   bool MadeSafe = false;           // some text had to be changed to fit a line
+  std::string SeriesId;            // the identity when the event became one series line
 };
 
 // The schedule lines of one VEVENT of `calendar` (which resolves its TZIDs; may be null).

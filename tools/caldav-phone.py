@@ -12,6 +12,8 @@ calendar with Moriva.
     change UID SUMMARY [START]       gives the event a new summary (and start)
     delete UID                       deletes the event
     list                             one line per event: UID|START|SUMMARY, sorted
+    rule UID                         RRULE|EXDATEs of one event, the days taken out as
+                                     20261215, comma-separated and sorted
     show UID                         START|END|SUMMARY|DESCRIPTION|REMINDERS of one event, the
                                      reminders as minutes from the start (-15,-60)
 """
@@ -71,6 +73,11 @@ def main(argv):
                      for a in v.contents.get("valarm", [])]
         print("%s|%s|%s|%s|%s" % (text_of(start), text_of(end), v.summary.value, description,
                                   ",".join(reminders)))
+    elif command == "rule":
+        v = cal.event_by_uid(args[0]).vobject_instance.vevent
+        rule = v.rrule.value if hasattr(v, "rrule") else "-"
+        days = sorted(text_of(d)[:8] for e in v.contents.get("exdate", []) for d in e.value)
+        print("%s|%s" % (rule, ",".join(days)))
     elif command == "list":
         rows = []
         for event in cal.events():

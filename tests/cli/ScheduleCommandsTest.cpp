@@ -111,7 +111,8 @@ TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {
   const fs::path ics = dir_ / "plan.ics";
   const fs::path mrv = dir_ / "plan.mrv";
   fs::copy_file(Data("mixed.mrv"), mrv);
-  TCliRun r = Run("ics-export " + mrv.string() + " " + ics.string() + " --tz Asia/Tokyo");
+  TCliRun r = Run("ics-export " + mrv.string() + " " + ics.string() +
+                  " --tz Asia/Tokyo --today 2026-12-01 --holidays current");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out.rfind("wrote ", 0), 0u);
   const std::string before = ReadFileBytes(mrv);
@@ -122,7 +123,8 @@ TEST_F(ScheduleCommandsTest, IcsExportAndImportRoundTrip) {
 
   WriteFileAtomically(ics,
                       "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260101\r\n"
-                      "RRULE:FREQ=MONTHLY\r\nSUMMARY:M\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+                      "RRULE:FREQ=MONTHLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12\r\nSUMMARY:M\r\nEND:"
+                      "VEVENT\r\nEND:VCALENDAR\r\n");
   TCliRun window =
       Run("ics-import " + mrv.string() + " " + ics.string() + " --from 2026-03-01 --to 2026-04-30");
   EXPECT_EQ(window.out,

@@ -141,11 +141,10 @@ TEST(ICalendarImportTest, FilesAsOtherProgramsWriteThem) {
         "2026,2026,12,22,,,\"Moved- - 23:0:0- FALSE\""}},
       {Event("DTSTART;VALUE=DATE:20000229\r\nRRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29\r\n"
              "SUMMARY:Leap\r\n"),
-       {"2028,2028,2,29,,,\"Leap- - 0:0:0- FALSE\""}},
+       {"repeat;id=x;start=20000229;every=1y,\"Leap- - 0:0:0- FALSE\""}},
       {Event("DTSTART;VALUE=DATE:20000101\r\nRRULE:FREQ=YEARLY\r\nEXDATE;VALUE=DATE:20270101\r\n"
              "SUMMARY:New year\r\n"),
-       {"2026,2026,1,1,,,\"New year- - 0:0:0- FALSE\"",
-        "2028,2028,1,1,,,\"New year- - 0:0:0- FALSE\""}},
+       {"repeat;id=x;start=20000101;every=1y;except=20270101,\"New year- - 0:0:0- FALSE\""}},
       {Event("DTSTART:20261208T090000\r\nSTATUS:CANCELLED\r\nSUMMARY:Off\r\n"), {}},
       // Phones write the fields the user left blank as empty properties.
       {Event("DTSTART:20261208T090000\r\nSUMMARY:Blank notes\r\nDESCRIPTION:\r\nLOCATION:\r\n"),
@@ -231,7 +230,7 @@ TEST(ICalendarImportTest, WindowBoundsBothEnds) {
   EXPECT_EQ(w.To, DateToJulius(2030, 2, 28));
   TLineList list;
   MergeICalendar("BEGIN:VCALENDAR\r\n" +
-                     Event("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=DAILY\r\nSUMMARY:D\r\n") +
+                     Event("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=DAILY;BYMONTH=3\r\nSUMMARY:D\r\n") +
                      "END:VCALENDAR\r\n",
                  list, TICalZone("UTC"), {DateToJulius(2026, 3, 1), DateToJulius(2026, 3, 3)});
   EXPECT_EQ(list.Lines(),

@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "base/Cp932.h"
+#include "base/FileIO.h"
 #include "formats/ICalendarExport.h"
+#include "formats/ICalendarImport.h"
 #include "tests/oracle/OracleTool.h"
 
 using namespace moriva;
@@ -55,4 +57,42 @@ TEST(ICalendarOracleTest, PythonReadsTheSameEvents) {
       ScheduleLineUid(list[4], 0) + "|2026-03-01|Day|-|-|-",
   };
   EXPECT_EQ(events, expected);
+}
+
+// Series: Python reads each event's RRULE and EXDATEs and writes the calendar out again in its
+// own words; importing what it wrote gives the same series lines.
+TEST(ICalendarOracleTest, PythonKeepsASeriesRuleAndItsTakenOutDays) {
+  constexpr const char* kRules = R"(
+import sys, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+for ev in cal.walk('VEVENT'):
+    ex = ev.get('EXDATE', [])
+    ex = ex if isinstance(ex, list) else [ex]
+    days = sorted(d.dt.strftime('%Y%m%d') for e in ex for d in e.dts)
+    print('%s|%s|%s' % (ev['UID'], ev['RRULE'].to_ical().decode(), ','.join(days)))
+open(sys.argv[1] + '.py.ics', 'wb').write(cal.to_ical())
+)";
+  const TLineList list{
+      Utf8ToCp932("repeat;id=a1;start=20261208;every=1w;on=tu;count=10;except=20261222+20270105,"
+                  "\"会議- 会議室- 10:0:0- TRUE\""),
+      Utf8ToCp932("repeat;id=a2;start=20270129;every=1m;on=fr;week=last;until=20271231,"
+                  "\"月末会- - 17:0:0- FALSE\""),
+      Utf8ToCp932("repeat;id=a3;start=20270104;every=2w;on=mo+fr,\"朝会- - 9:0:0- FALSE\""),
+      Utf8ToCp932("repeat;id=a4;start=20270125;every=1m;day=25,\"家賃- - 0:0:0- FALSE\""),
+  };
+  TempDir dir;
+  const TICalZone zone("Asia/Tokyo");
+  const std::string ics = dir.Write("series.ics", BuildICalendar(list, zone, 1796000000).Text);
+  std::istringstream out(RunPython(dir, kRules, ics));
+  std::vector<std::string> rules;
+  for (std::string line; std::getline(out, line);) rules.push_back(line);
+  EXPECT_EQ(rules, (std::vector<std::string>{
+                       "a1|FREQ=WEEKLY;COUNT=10;BYDAY=TU|20261222,20270105",
+                       "a2|FREQ=MONTHLY;UNTIL=20271231T145959Z;BYDAY=-1FR|",
+                       "a3|FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,FR|",
+                       "a4|FREQ=MONTHLY;BYMONTHDAY=25|",
+                   }));
+  TLineList back;
+  MergeICalendar(ReadFileBytes(ics + ".py.ics"), back, zone, DefaultICalWindow(2461000));
+  EXPECT_EQ(back.Lines(), list.Lines());
 }

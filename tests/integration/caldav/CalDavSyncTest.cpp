@@ -5,16 +5,20 @@
 #include <cstdlib>
 
 #include "base/FileIO.h"
+#include "schedule/ScheduleModel.h"
 
 #include "tests/integration/caldav/CalDavPeer.h"
 
 namespace moriva::caldavtest {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 using ::testing::UnorderedElementsAre;
 
 TEST_F(CalDavTest, FirstSyncOfAThousandItemsThenANoChangeSyncSendsOnlyTheListing) {
@@ -115,7 +119,7 @@ TEST_F(CalDavTest, AnEventEditedHereKeepsWhatALineCannotSay) {
        line(14, "Call", 9, 0, true), line(14, "Call back", 9, 0, false),
        "20261214T090000||Call back||"},
       // A series of one day in the window is no single item: deleted and sent anew.
-      {"e4", "20261216T080000 Once 'FREQ=WEEKLY;COUNT=1'", line(16, "Once", 8, 0, false),
+      {"e4", "20261216T080000 Once 'FREQ=WEEKLY;COUNT=1;BYMONTH=12'", line(16, "Once", 8, 0, false),
        line(16, "Once more", 8, 0, false), nullptr},
   };
   for (const Case& c : cases) Phone(std::string("add ") + c.uid + " " + c.phoneAdds);
@@ -169,23 +173,115 @@ TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
   }
 }
 
-TEST_F(CalDavTest, AWeeklyEventFromThePhoneIsNeverSentBack) {
+TEST_F(CalDavTest, AWeeklyEventFromThePhoneArrivesAsOneSeries) {
   Phone("add w1 20261201T090000 Weekly 'FREQ=WEEKLY;COUNT=5'");
   TLineList list;
   EXPECT_EQ(Sync(list).Received, 1u);
-  std::vector<std::string> days;
-  for (int d : {1, 8, 15, 22, 29}) days.push_back(Item(2026, 12, d, "Weekly", 9));
-  EXPECT_EQ(list.Lines(), days);
+  EXPECT_EQ(list.Lines(), std::vector<std::string>{"repeat;id=w1;start=20261201;every=1w;on=tu;"
+                                                   "count=5,\"Weekly- - 9:0:0- FALSE\""});
 
-  // One day deleted here leaves the series on the server alone.
-  list.Delete(2);
-  EXPECT_EQ(Sync(list), TCalDavSyncResult{});
-  EXPECT_EQ(PhoneEvents(), std::vector<std::string>{"20261201T090000|Weekly"});
+  // A day taken out here changes the phone's own event.
+  list.Put(0,
+           "repeat;id=w1;start=20261201;every=1w;on=tu;count=5;except=20261215,"
+           "\"Weekly- - 9:0:0- FALSE\"");
+  EXPECT_EQ(Sync(list).Sent, 1u);
+  EXPECT_EQ(PhoneRows(), std::vector<std::string>{"w1|20261201T090000|Weekly"});
+  EXPECT_EQ(Phone("rule w1"), "FREQ=WEEKLY;COUNT=5;BYDAY=TU|20261215\n");
 
   Phone("delete w1");
   const TCalDavSyncResult r = Sync(list);
   EXPECT_EQ(r.Removed, 1u);
   EXPECT_TRUE(list.Empty());
+}
+
+// A series made here is one event whose UID is its identity; each kind of change made here
+// reaches the phone as a change of that event (and a new one for the rest of a cut series).
+TEST_F(CalDavTest, EachChangeOfASeriesHereReachesThePhone) {
+  const TSeries weekly{"s1",
+                       {.Start = DateToJulius(2026, 12, 8),
+                        .Unit = TRepeatUnit::Week,
+                        .Weekdays = WeekdayBit(3),
+                        .Count = 5},
+                       "Meeting- - 10:0:0- FALSE"};
+  struct Case {
+    const char* name;
+    std::function<void(TScheduleModel&)> change;
+    size_t sent, removed;
+    std::vector<std::string> rows;  // the phone's events after
+    const char* rule;               // RRULE|EXDATEs of s1 after, or null when it is gone
+  };
+  const Case cases[] = {
+      {"this day only",
+       [](TScheduleModel& m) { m.TakeOutDay("s1", DateToJulius(2026, 12, 15)); },
+       1,
+       0,
+       {"s1|20261208T100000|Meeting"},
+       "FREQ=WEEKLY;COUNT=5;BYDAY=TU|20261215"},
+      {"from this day on",
+       [&](TScheduleModel& m) {
+         const JuliusDay day = DateToJulius(2026, 12, 22);
+         m.EndSeriesFrom("s1", day, SeriesFrom(weekly, day, NoHolidays()));
+       },
+       2,
+       0,
+       {"s1|20261208T100000|Meeting", "s2|20261222T100000|Meeting"},
+       "FREQ=WEEKLY;UNTIL=20261221T145959Z;BYDAY=TU|"},
+      {"all",
+       [&](TScheduleModel& m) {
+         TSeries changed = weekly;
+         changed.Text = "Meeting moved- - 11:0:0- FALSE";
+         m.ChangeSeries("s1", changed);
+       },
+       1,
+       0,
+       {"s1|20261208T110000|Meeting moved"},
+       "FREQ=WEEKLY;COUNT=5;BYDAY=TU|"},
+      {"delete", [](TScheduleModel& m) { m.DeleteSeries("s1"); }, 0, 1, {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open(false, "-" + std::to_string(&c - cases));
+    TScheduleModel model;
+    model.MakeSeriesId = [] { return std::string("s2"); };
+    model.AddSeries(weekly);
+    EXPECT_EQ(Sync(model.Lines()).Sent, 1u);
+    EXPECT_EQ(PhoneRows(), std::vector<std::string>{"s1|20261208T100000|Meeting"});
+    c.change(model);
+    const TCalDavSyncResult r = Sync(model.Lines());
+    EXPECT_EQ(r.Sent, c.sent);
+    EXPECT_EQ(r.Removed, c.removed);
+    EXPECT_EQ(PhoneRows(), c.rows);
+    if (c.rule) EXPECT_EQ(Phone("rule s1"), std::string(c.rule) + "\n");
+    size_t requests = 0;
+    EXPECT_EQ(Sync(model.Lines(), &requests), TCalDavSyncResult{});
+    EXPECT_EQ(requests, 1u);
+  }
+}
+
+TEST_F(CalDavTest, ASeriesChangedOnBothSidesIsKeptTwice) {
+  const std::string before =
+      "repeat;id=w1;start=20261201;every=1w;on=tu,\"Weekly- - 9:0:0- FALSE\"";
+  Phone("add w1 20261201T090000 Weekly 'FREQ=WEEKLY'");
+  TLineList list;
+  Sync(list);
+  ASSERT_EQ(list.Lines(), std::vector<std::string>{before});
+  Phone("change w1 Weekly-phone");
+  list.Put(0,
+           "repeat;id=w1;start=20261201;every=1w;on=tu;except=20261208,\"Weekly- - 9:0:0- FALSE\"");
+  const TCalDavSyncResult r = Sync(list);
+  EXPECT_EQ(r.Conflicts, 1u);
+  EXPECT_EQ(r.Sent, 1u);
+  // The version made here goes up under a new identity.
+  EXPECT_THAT(list.Lines(),
+              UnorderedElementsAre(
+                  "repeat;id=w1;start=20261201;every=1w;on=tu,\"Weekly-phone- - 9:0:0- FALSE\"",
+                  AllOf(Not(StartsWith("repeat;id=w1;")),
+                        EndsWith(";start=20261201;every=1w;on=tu;except=20261208,"
+                                 "\"Weekly- - 9:0:0- FALSE\""))));
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261201T090000|Weekly", "20261201T090000|Weekly-phone"));
+  size_t requests = 0;
+  EXPECT_EQ(Sync(list, &requests), TCalDavSyncResult{});
+  EXPECT_EQ(requests, 1u);
 }
 
 TEST_F(CalDavTest, RefusalsSayWhyAndChangeNothing) {
