@@ -47,7 +47,7 @@ TRepeatSection::TRepeatSection(QWidget* panel, int top) : QObject(panel) {
 
   for (int i = 0; i < 7; ++i) {
     Weekdays[i] = new QCheckBox(Text(kWeekdayTexts[i]), panel);
-    Weekdays[i]->setGeometry(88 + i * 30, top + 28, 30, 20);
+    Weekdays[i]->setGeometry(8 + i * 40, top + 28, 40, 20);
   }
   MonthlyBy = new TEnterAdvanceComboBox(panel);
   MonthlyBy->setGeometry(88, top + 28, 130, 22);

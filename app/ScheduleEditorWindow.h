@@ -4,7 +4,7 @@
 // them at once — so its owner keeps them as they were and decides at the end:
 //
 //   schedule.BeginEdit();
-//   TScheduleEditorWindow form(schedule.Lines(), year, month, day, dialogs, this);
+//   TScheduleEditorWindow form(schedule, year, month, day, dialogs, this);
 //   if (form.RunEditor() == QDialog::Accepted) { schedule.EndEdit(); document.ListEdited(); }
 //   else schedule.CancelEdit();   // 中止, Esc, close box
 //
