@@ -389,7 +389,7 @@ void TMainWindow::EditScheduleExecute() {
     TScheduleModel& schedule;
     ~TSessionEnd() { schedule.CancelEdit(); }
   } cancelUnlessEnded{Schedule};
-  TScheduleEditorWindow form(Schedule.Lines(), MonthCalendar->Year(), MonthCalendar->Month(),
+  TScheduleEditorWindow form(Schedule, MonthCalendar->Year(), MonthCalendar->Month(),
                              MonthCalendar->Day(), dialogs_, this);
   if (form.RunEditor() != QDialog::Accepted) return;
   Schedule.EndEdit();

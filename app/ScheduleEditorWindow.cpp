@@ -20,7 +20,9 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/FormFont.h"
+#include "app/RepeatSection.h"
 #include "base/Cp932.h"
+#include "schedule/ScheduleModel.h"
 
 namespace moriva {
 namespace {
@@ -170,8 +172,18 @@ TScheduleEditorWindow::TScheduleEditorWindow(TLineList& list, int32_t year, int 
   alarmIcon_.addPixmap(NodeImage(yiAlarm), QIcon::Selected);
   CreateActions();
   CreateControls();
-  resize(512, 252);
+  resize(512, 368);
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TScheduleEditorWindow::TScheduleEditorWindow(TScheduleModel& model, int32_t year, int month,
+                                             int day, TDialogs& dialogs, QWidget* parent)
+    : TScheduleEditorWindow(model.Lines(), year, month, day, dialogs, parent) {
+  editor_.UseModel(model);
+}
+
+QString TScheduleEditorWindow::RepeatMark() {
+  return QStringLiteral("↻ ");
 }
 
 void TScheduleEditorWindow::CreateActions() {
@@ -287,8 +299,15 @@ void TScheduleEditorWindow::CreateControls() {
   auto* toggleAllDay = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this);
   connect(toggleAllDay, &QShortcut::activated, ckAllDay, &QCheckBox::toggle);
   ckAllDay->setToolTip(QStringLiteral("時刻のない終日の予定 (Alt+D)"));
+  CaptionLabel(QStringLiteral("繰り返し"), RightPanel, 120);
+  CaptionLabel(QStringLiteral("終了"), RightPanel, 176);
+  Repeat = new TRepeatSection(RightPanel, 120);
+  auto* toRepeat = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), this);
+  connect(toRepeat, &QShortcut::activated, this,
+          [this] { Repeat->Kind->setFocus(Qt::ShortcutFocusReason); });
+  Repeat->Kind->setToolTip(QStringLiteral("繰り返し (Alt+R)"));
   WriteBtn = new QPushButton(WriteItem->text(), RightPanel);
-  WriteBtn->setGeometry(218, 124, 75, 25);
+  WriteBtn->setGeometry(218, 236, 75, 25);
   WriteBtn->setFocusPolicy(Qt::ClickFocus);
   connect(WriteBtn, &QPushButton::clicked, WriteItem, &QAction::trigger);
   // Subjects and places are Japanese text: the input method stays available in both boxes and
@@ -330,7 +349,9 @@ void TScheduleEditorWindow::CreateControls() {
   setTabOrder(cbH, cbN);
   setTabOrder(cbN, OKBtn);
   setTabOrder(OKBtn, AbortBtn);
-  setTabOrder(AbortBtn, ItemTree);
+  // 繰り返し is for some items only: Enter through the fields of a plain item goes straight to
+  // OK, and Alt+R leads into the section, whose last Enter goes to OK.
+  Repeat->LeadOutTo(OKBtn);
 
   connect(ItemTree, &QTreeWidget::itemSelectionChanged, this,
           &TScheduleEditorWindow::ItemTreeChange);
@@ -465,6 +486,7 @@ void TScheduleEditorWindow::PullFields() {
   f.Minute = cbN->currentIndex();
   f.Alarm = ckAlarm->isChecked();
   f.AllDay = ckAllDay->isChecked();
+  f.Repeat = Repeat->Read();
 }
 
 void TScheduleEditorWindow::PushFields() {
@@ -477,11 +499,13 @@ void TScheduleEditorWindow::PushFields() {
   cbN->setCurrentIndex(f.Minute);
   ckAlarm->setChecked(f.Alarm);
   ckAllDay->setChecked(f.AllDay);
+  Repeat->Show(f.Repeat, DateToJulius(editor_.Year(), static_cast<uint8_t>(editor_.Month()),
+                                      static_cast<uint8_t>(editor_.Day())));
 }
 
 void TScheduleEditorWindow::SetNode(QTreeWidgetItem* item, const TItemNode& node) {
   const TNodeImages images = NodeImages(node.Alarm);
-  item->setText(0, FromCp932(node.Text));
+  item->setText(0, node.Repeating ? RepeatMark() + FromCp932(node.Text) : FromCp932(node.Text));
   item->setIcon(0, node.Alarm ? alarmIcon_ : itemIcon_);
   item->setData(0, kIndexRole, static_cast<qulonglong>(node.Index));
   item->setData(0, kImageRole, static_cast<int>(images.Normal));

@@ -4,7 +4,7 @@
 // them at once — so its owner keeps them as they were and decides at the end:
 //
 //   schedule.BeginEdit();
-//   TScheduleEditorWindow form(schedule.Lines(), year, month, day, dialogs, this);
+//   TScheduleEditorWindow form(schedule, year, month, day, dialogs, this);
 //   if (form.RunEditor() == QDialog::Accepted) { schedule.EndEdit(); document.ListEdited(); }
 //   else schedule.CancelEdit();   // 中止, Esc, close box
 //
@@ -30,6 +30,8 @@ namespace moriva {
 
 class TEnterAdvanceComboBox;
 class TEnterAdvanceEdit;
+class TRepeatSection;
+class TScheduleModel;
 
 class TScheduleEditorWindow : public QDialog {
   Q_OBJECT
@@ -46,6 +48,9 @@ class TScheduleEditorWindow : public QDialog {
 
   // Edits the items of year/month/day in `list`. `list` and `dialogs` must outlive the window.
   TScheduleEditorWindow(TLineList& list, int32_t year, int month, int day, TDialogs& dialogs,
+                        QWidget* parent = nullptr);
+  // Edits the day in the model's lines, its series included (TScheduleEditor::UseModel).
+  TScheduleEditorWindow(TScheduleModel& model, int32_t year, int month, int day, TDialogs& dialogs,
                         QWidget* parent = nullptr);
 
   // Runs the window modally; after OK, writes the fields once more, so that what was typed
@@ -71,7 +76,8 @@ class TScheduleEditorWindow : public QDialog {
   TEnterAdvanceEdit* EditSubject = nullptr;
   TEnterAdvanceEdit* EditPlace = nullptr;
   QCheckBox* ckAlarm = nullptr;
-  QCheckBox* ckAllDay = nullptr;  // 終日: the item has no time
+  QCheckBox* ckAllDay = nullptr;     // 終日: the item has no time
+  TRepeatSection* Repeat = nullptr;  // 繰り返し
   QPushButton* WriteBtn = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* AbortBtn = nullptr;
@@ -84,6 +90,9 @@ class TScheduleEditorWindow : public QDialog {
   QAction* Paste = nullptr;
   QAction* WidthUp = nullptr;
   QAction* WidthDown = nullptr;
+
+  // What a node of a series' occurrence shows before its text.
+  static QString RepeatMark();
 
   // The editor's image list: item, selected item, item with alarm (TItemImage order).
   static QPixmap NodeImage(TItemImage image);

@@ -255,11 +255,19 @@ std::vector<TDayName> TDayRules::DayNames(int32_t y, uint8_t m, uint8_t d) const
   std::vector<std::string_view> names;
   Evaluate(y, m, d, &names);
   // The special-day names and series occurrences come first, the holidays' names after them.
-  size_t specials = SeriesOn(DateToJulius(y, m, d)).size();
+  const std::span<const uint32_t> on = SeriesOn(DateToJulius(y, m, d));
+  size_t specials = on.size();
   specials_.ForEachMatch(y, m, d, [&](const TDayListItem&) { ++specials; });
+  // An occurrence's name is a view of its series' own text, so it is known by where it points.
+  const auto repeating = [&](std::string_view name) {
+    for (uint32_t k : on)
+      if (name.data() == series_.Series()[k].Text.data()) return true;
+    return false;
+  };
   std::vector<TDayName> out;
   out.reserve(names.size());
-  for (size_t i = 0; i < names.size(); ++i) out.push_back({std::string(names[i]), i >= specials});
+  for (size_t i = 0; i < names.size(); ++i)
+    out.push_back({std::string(names[i]), i >= specials, repeating(names[i])});
   return out;
 }
 

@@ -64,6 +64,7 @@ inline constexpr int32_t kEquinoxMonthsTo = 2999;
 struct TDayName {
   std::string Text;
   bool Holiday = false;
+  bool Repeating = false;  // the item text of a series' occurrence
   bool operator==(const TDayName&) const = default;
 };
 

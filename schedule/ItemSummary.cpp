@@ -33,17 +33,17 @@ TItemSummary SummarizeItem(const TItemParts& parts) {
 
 std::vector<TDayEntry> DayEntries(const std::vector<TDayName>& names) {
   std::vector<TDayEntry> entries;
-  std::vector<TItemSummary> items;
+  std::vector<std::pair<TItemSummary, bool>> items;  // with whether it repeats
   for (const TDayName& name : names) {
     if (std::optional<TItemParts> parts = SplitItemText(name.Text))
-      items.push_back(SummarizeItem(*parts));
+      items.emplace_back(SummarizeItem(*parts), name.Repeating);
     else
       entries.push_back(
           {name.Holiday ? TDayEntry::TKind::Holiday : TDayEntry::TKind::SpecialDay, name.Text});
   }
-  SortByItemTime(items, [](const TItemSummary& i) { return i.Minute; });
-  for (const TItemSummary& item : items)
-    entries.push_back({TDayEntry::TKind::Item, item.Text(), item.Alarm});
+  SortByItemTime(items, [](const auto& i) { return i.first.Minute; });
+  for (const auto& [item, repeating] : items)
+    entries.push_back({TDayEntry::TKind::Item, item.Text(), item.Alarm, repeating});
   return entries;
 }
 

@@ -51,8 +51,9 @@ void SortByItemTime(std::vector<T>& items, MinuteOf minuteOf) {
 struct TDayEntry {
   enum class TKind { Holiday, SpecialDay, Item };
   TKind Kind = TKind::Item;
-  std::string Text;    // the name, or the item's summary text
-  bool Alarm = false;  // an item whose alarm is on
+  std::string Text;        // the name, or the item's summary text
+  bool Alarm = false;      // an item whose alarm is on
+  bool Repeating = false;  // an occurrence of a series
   bool operator==(const TDayEntry&) const = default;
 };
 

@@ -16,6 +16,7 @@
 
 #include "base/Dialogs.h"
 #include "base/LineList.h"
+#include "schedule/RepeatFields.h"
 #include "schedule/ScheduleEditorFields.h"
 
 namespace moriva {
@@ -30,6 +31,7 @@ struct TItemFields {
   int Minute = 0;
   bool Alarm = false;
   bool AllDay = false;
+  TRepeatFields Repeat;  // 繰り返し; shown for a series' occurrence, しない for a plain item
   bool operator==(const TItemFields&) const = default;
 };
 
@@ -38,12 +40,14 @@ struct TItemNode {
   size_t Index = 0;
   std::string Text;  // CP932: subject- place- time
   bool Alarm = false;
+  bool Repeating = false;  // an occurrence of the series on line Index
   bool operator==(const TItemNode&) const = default;
 };
 
 enum class TWriteOutcome {
   Ignored,   // the subject is empty
-  Refused,   // the subject or place could not be read back; the user has been told
+  Refused,   // the subject, place or 繰り返し could not be written, and the user has been
+             // told; or the user cancelled the question of a series' scope. The fields stay.
   Added,     // a new line was appended
   Replaced,  // the shown item's line was rewritten in place
 };
@@ -51,14 +55,24 @@ enum class TWriteOutcome {
 enum class TDeleteOutcome {
   NoItems,          // the day has no items; the user has been told
   NothingSelected,  // no node is selected: nothing to ask about or delete
-  Declined,         // the user answered No
+  Declined,         // the user answered No (or cancelled the question of a series' scope)
   Deleted,
 };
+
+class TScheduleModel;
+
+// How much of a series a change or deletion of one occurrence touches.
+enum class TSeriesScope { ThisDay, FromThisDay, All };
 
 class TScheduleEditor {
  public:
   // `list` and `dialogs` must outlive the editor.
   TScheduleEditor(TLineList& list, int32_t year, int month, int day, TDialogs& dialogs);
+
+  // With the model, the day lists the occurrences of series too and the fields' 繰り返し makes
+  // and changes series; without it, only plain items are listed and written. The model must
+  // hold `list` as its lines and outlive the editor.
+  void UseModel(TScheduleModel& model);
 
   // The fields as the window shows them.
   TItemFields Fields;
@@ -69,6 +83,8 @@ class TScheduleEditor {
   // "yyyy/m/d の予定" (UTF-8).
   std::string Caption() const { return EditorCaption(year_, month_, day_); }
 
+  // The identity of the series whose occurrence the fields show, or "".
+  const std::string& SeriesId() const { return series_id_; }
   // The master-list index of the item in the fields, or -1 while they hold a new item.
   int EditIndex() const { return edit_index_; }
   const std::vector<TItemNode>& Nodes() const { return nodes_; }
@@ -118,6 +134,13 @@ class TScheduleEditor {
   bool CheckWritable();
 
  private:
+  // Asks この日だけ / この日以降 / すべて; nullopt when the user cancels.
+  std::optional<TSeriesScope> AskScope(std::string_view question);
+  // Write() for the fields when they hold or make a series.
+  TWriteOutcome WriteSeries();
+  // After a change of the series: the tree again, the first node shown.
+  void Refill();
+  JuliusDay Today() const;
   // The fields as a line; `keepTail` adds the shown item's parts beyond the fourth.
   std::string FieldsLine(bool keepTail) const;
 
@@ -126,6 +149,8 @@ class TScheduleEditor {
   int month_;
   int day_;
   TDialogs& dialogs_;
+  TScheduleModel* model_ = nullptr;
+  std::string series_id_;  // of the shown occurrence's series
   int edit_index_ = -1;
   TItemFields shown_;                // the fields as last shown, cleared or written
   std::optional<std::string> tail_;  // the stored text after the fourth part, if any

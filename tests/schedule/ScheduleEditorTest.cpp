@@ -22,7 +22,7 @@ TLineList MixedList() {
 }
 
 TItemFields MakeFields(std::string subject, std::string place, int hour, int minute, bool alarm) {
-  return TItemFields{std::move(subject), std::move(place), hour, minute, alarm};
+  return TItemFields{std::move(subject), std::move(place), hour, minute, alarm, false, {}};
 }
 
 class ScheduleEditorTest : public ::testing::Test {

@@ -74,7 +74,7 @@ class ScheduleEditorWindowTest : public ::testing::Test {
 TEST_F(ScheduleEditorWindowTest, MakeUp) {
   form = std::make_unique<TScheduleEditorWindow>(list, 2026, 3, 4, dialogs);
   EXPECT_EQ(form->windowTitle(), "予定");
-  EXPECT_EQ(form->size(), QSize(512, 252));
+  EXPECT_EQ(form->size(), QSize(512, 368));
   QStringList hours, minutes;
   for (int i = 0; i < form->cbH->count(); ++i) hours << form->cbH->itemText(i);
   for (int i = 0; i < form->cbN->count(); ++i) minutes << form->cbN->itemText(i);
@@ -123,7 +123,7 @@ TEST_F(ScheduleEditorWindowTest, MakeUp) {
     EXPECT_EQ(l->palette().color(QPalette::Window), QColor(0, 128, 128));
     EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 255, 208));
   }
-  EXPECT_EQ(captions.join(','), "時刻,件名,場所,アラーム");
+  EXPECT_EQ(captions.join(','), "時刻,件名,場所,アラーム,繰り返し,終了");
   EXPECT_EQ(form->RightPanel->palette().color(QPalette::Window), QColor(255, 255, 185));
   for (QWidget* w :
        {static_cast<QWidget*>(form->ItemTree), static_cast<QWidget*>(form->RightPanel)}) {
