@@ -274,8 +274,8 @@ TEST(HostileICalendar, OneBudgetServesSeveralDocuments) {
         &budget);
   };
   read(Calendar(Event("SUMMARY:one\r\n")));
-  read(
-      Calendar(Event("RRULE:FREQ=DAILY;COUNT=5;BYMONTH=1\r\nSUMMARY:daily\r\n") + Event("SUMMARY:late\r\n")));
+  read(Calendar(Event("RRULE:FREQ=DAILY;COUNT=5;BYMONTH=1\r\nSUMMARY:daily\r\n") +
+                Event("SUMMARY:late\r\n")));
   EXPECT_EQ(lines, (std::vector<std::string>{"2026,2026,1,1,,,\"one- - 0:0:0- FALSE\"",
                                              "2026,2026,1,1,,,\"daily- - 0:0:0- FALSE\"",
                                              "2026,2026,1,2,,,\"daily- - 0:0:0- FALSE\""}));

@@ -229,10 +229,11 @@ TEST(ICalendarImportTest, WindowBoundsBothEnds) {
   EXPECT_EQ(w.From, DateToJulius(2027, 2, 28));
   EXPECT_EQ(w.To, DateToJulius(2030, 2, 28));
   TLineList list;
-  MergeICalendar("BEGIN:VCALENDAR\r\n" +
-                     Event("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=DAILY;BYMONTH=3\r\nSUMMARY:D\r\n") +
-                     "END:VCALENDAR\r\n",
-                 list, TICalZone("UTC"), {DateToJulius(2026, 3, 1), DateToJulius(2026, 3, 3)});
+  MergeICalendar(
+      "BEGIN:VCALENDAR\r\n" +
+          Event("DTSTART;VALUE=DATE:20260101\r\nRRULE:FREQ=DAILY;BYMONTH=3\r\nSUMMARY:D\r\n") +
+          "END:VCALENDAR\r\n",
+      list, TICalZone("UTC"), {DateToJulius(2026, 3, 1), DateToJulius(2026, 3, 3)});
   EXPECT_EQ(list.Lines(),
             (Lines{"2026,2026,3,1,,,\"D- - 0:0:0- FALSE\"", "2026,2026,3,2,,,\"D- - 0:0:0- FALSE\"",
                    "2026,2026,3,3,,,\"D- - 0:0:0- FALSE\""}));
