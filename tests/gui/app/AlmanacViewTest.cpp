@@ -14,30 +14,18 @@
 #include "app/ViewMenu.h"
 #include "app/WeeklyCalendar.h"
 #include "base/IniFile.h"
-#include "tests/support/FakeDialogs.h"
+#include "tests/gui/app/SettingsDirWindowTest.h"
 
 namespace moriva {
 namespace {
 
-class AlmanacViewTest : public ::testing::Test {
+class AlmanacViewTest : public SettingsDirWindowTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-  std::filesystem::path Ini() const {
-    return std::filesystem::path(dir_.path().toStdString()) / "hs110.ini";
-  }
-  std::unique_ptr<TMainWindow> Start() {
-    auto form = std::make_unique<TMainWindow>(dialogs_, Ini().parent_path(), std::nullopt);
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    return form;
-  }
   // The month cell's strip of a day of December 2026 (the view's second week row is 6-12).
   static QString Strip(const TMainWindow& form, uint8_t day) {
     const TMonthlyCalendar& mc = *form.MonthCalendar;
     return mc.StripFor(DateToJulius(2026, 12, day), mc.CellRect(0, 1).width()).Text;
   }
-  QTemporaryDir dir_;
-  TFakeDialogs dialogs_;
 };
 
 TEST_F(AlmanacViewTest, NamesInBothCalendarsAndTheDatePanel) {

@@ -17,31 +17,19 @@
 #include "base/FileIO.h"
 #include "base/IniFile.h"
 #include "calendar/OldCalendar.h"
-#include "tests/support/FakeDialogs.h"
+#include "tests/gui/app/SettingsDirWindowTest.h"
 
 namespace moriva {
 namespace {
 
-class ViewMenuTest : public ::testing::Test {
+class ViewMenuTest : public SettingsDirWindowTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-  std::filesystem::path Ini() const {
-    return std::filesystem::path(dir_.path().toStdString()) / "hs110.ini";
-  }
-  std::unique_ptr<TMainWindow> Start() {
-    auto form = std::make_unique<TMainWindow>(dialogs_, Ini().parent_path(), std::nullopt);
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    return form;
-  }
   // What both calendars call 22 September 2026 (a day between two holidays in today's law).
   static std::string Names(const TMainWindow& form) {
     const std::string mc = Cp932ToUtf8(form.MonthCalendar->GetDayText(2026, 9, 22));
     EXPECT_EQ(Cp932ToUtf8(form.WeekCalendar->GetDayText(2026, 9, 22)), mc);
     return mc;
   }
-  QTemporaryDir dir_;
-  TFakeDialogs dialogs_;
 };
 
 TEST_F(ViewMenuTest, RuleSetAndRokuyoAreChosenAndRemembered) {
