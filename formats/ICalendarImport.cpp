@@ -474,7 +474,7 @@ std::optional<TSeries> EventSeries(icalcomponent* ev, const TEventProps& props, 
     }
   if (!IsValidRecurrence(*rule)) return std::nullopt;
   TSeries series{UidOf(props), std::move(*rule), std::move(text)};
-  if (series.Id.empty()) series.Id = NewSeriesId();
+  if (series.Id.empty()) series.Id = ContentSeriesId(series);
   return series;
 }
 

@@ -6,11 +6,11 @@
 
 namespace moriva {
 
-std::string NewSeriesId() {
-  static std::mt19937_64 rng{std::random_device{}()};
-  const uint64_t hi = rng(), lo = rng();
-  // Version 4, variant 10xx.
-  const uint64_t a = (hi & 0xFFFFFFFFFFFF0FFFull) | 0x4000ull;
+namespace {
+
+// 128 bits as a UUID of the given version, variant 10xx, in lower case.
+std::string UuidText(uint64_t hi, uint64_t lo, unsigned version) {
+  const uint64_t a = (hi & 0xFFFFFFFFFFFF0FFFull) | (uint64_t{version} << 12);
   const uint64_t b = (lo & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;
   char text[40];
   std::snprintf(
@@ -19,6 +19,28 @@ std::string NewSeriesId() {
       static_cast<unsigned long long>(a & 0xFFFF), static_cast<unsigned long long>(b >> 48),
       static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
   return text;
+}
+
+// FNV-1a, 64 bits, from the given offset basis.
+uint64_t Fnv1a(std::string_view bytes, uint64_t basis) {
+  for (unsigned char c : bytes) basis = (basis ^ c) * 0x100000001B3ull;
+  return basis;
+}
+
+}  // namespace
+
+std::string NewSeriesId() {
+  static std::mt19937_64 rng{std::random_device{}()};
+  const uint64_t hi = rng(), lo = rng();
+  return UuidText(hi, lo, 4);
+}
+
+std::string ContentSeriesId(const TSeries& series) {
+  TSeries bare = series;
+  bare.Id.clear();
+  const std::string line = WriteSeriesLine(bare);
+  // Version 8: made by the program's own rule, never taken for a random one.
+  return UuidText(Fnv1a(line, 0xCBF29CE484222325ull), Fnv1a(line, 0x84222325CBF29CE4ull), 8);
 }
 
 std::vector<TSeriesLine> ReadSeriesLines(const TLineList& list) {

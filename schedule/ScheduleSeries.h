@@ -16,6 +16,11 @@ namespace moriva {
 // A new identity: a random version-4 UUID in lower case, as calendar servers take it for a UID.
 std::string NewSeriesId();
 
+// The identity of a series that came without one (an iCalendar event with no UID): a UUID
+// made from the series' rule and text, so that the same series read twice is the same series
+// and a second import finds it already there.
+std::string ContentSeriesId(const TSeries& series);
+
 struct TSeriesLine {
   size_t Index = 0;  // of the line in the list
   TSeries Series;

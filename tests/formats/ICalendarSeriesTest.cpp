@@ -148,4 +148,18 @@ TEST(ICalendarSeriesTest, ASeriesAlreadyThereIsNotAddedAgain) {
   EXPECT_EQ(list.Count(), 1u);
 }
 
+// An event with no UID gets an identity from what it says: read twice, it is the same series.
+TEST(ICalendarSeriesTest, ASeriesWithoutUidIsFoundAgainOnASecondImport) {
+  const std::string ics =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:S\r\n"
+      "DTSTART:20261201T090000\r\nRRULE:FREQ=WEEKLY;COUNT=5\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  TLineList list;
+  for (size_t added : {1u, 0u}) {
+    const TICalMergeResult r =
+        MergeICalendar(ics, list, TICalZone("UTC"), DefaultICalWindow(kToday));
+    EXPECT_EQ(r.Added, added);
+  }
+  EXPECT_EQ(list.Count(), 1u);
+}
+
 }  // namespace
