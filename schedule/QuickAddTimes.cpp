@@ -11,6 +11,7 @@ struct TTimeWords {
   std::vector<TCodes> Halves = WordList({"午前", "朝", "午後", "昼", "夕方", "夕", "夜", "晩"});
   size_t FirstAfternoon = 2;
   TCodes Hour = WordCodes("時");
+  TCodes Hours = WordCodes("時間");  // a length (2時間), not a time
   TCodes Half = WordCodes("半");
   TCodes Minute = WordCodes("分");
   std::vector<TCodes> About = WordList({"ごろ", "頃"});
@@ -42,7 +43,7 @@ TTimeMatch Single(const TQuickText& text, size_t at) {
     minute = *m;
     if (text.At(end) == ':' && text.IsDigit(end + 1)) text.Number(end + 1, end);  // seconds
     if (text.IsAlnum(end)) return {};
-  } else if ((end = text.Word(i, w.Hour)) != kNoMatch) {
+  } else if ((end = text.Word(i, w.Hour)) != kNoMatch && text.Word(i, w.Hours) == kNoMatch) {
     size_t e;
     if ((e = text.Word(end, w.Half)) != kNoMatch) {
       minute = 30;
