@@ -3,13 +3,13 @@
 #include <array>
 
 #include "base/Cp932.h"
+#include "base/SearchFold.h"
 
 namespace moriva {
 namespace {
 
 // The signs people type in either width; the full-width ones fold to these.
-constexpr std::array<std::pair<TCharCode, char>, 10> kWideSigns = {{
-    {0x8140, ' '},  // ideographic space
+constexpr std::array<std::pair<TCharCode, char>, 9> kWideSigns = {{
     {0x8197, '@'},  // ＠
     {0x8146, ':'},  // ：
     {0x815E, '/'},  // ／
@@ -21,17 +21,18 @@ constexpr std::array<std::pair<TCharCode, char>, 10> kWideSigns = {{
     {0x817B, '+'},  // ＋
 }};
 
-TCharCode Fold(TCharCode c) {
-  if (c < 0x80) {
-    if (c >= 'A' && c <= 'Z') return static_cast<TCharCode>(c - 'A' + 'a');
-    return c == '\t' ? ' ' : c;
-  }
-  if (c >= 0x824F && c <= 0x8258) return static_cast<TCharCode>('0' + (c - 0x824F));
-  if (c >= 0x8260 && c <= 0x8279) return static_cast<TCharCode>('a' + (c - 0x8260));
-  if (c >= 0x8281 && c <= 0x829A) return static_cast<TCharCode>('a' + (c - 0x8281));
+// A character as a search folds it (full-width letters and digits as ASCII, letters in lower
+// case, the ideographic space as a blank), then the signs above narrowed too.
+TCharCode Fold(std::string_view c, std::string& buffer) {
+  buffer.clear();
+  AppendFolded(c, buffer);
+  auto code = static_cast<TCharCode>(static_cast<unsigned char>(buffer[0]));
+  if (buffer.size() == 2)
+    code = static_cast<TCharCode>(code << 8 | static_cast<unsigned char>(buffer[1]));
+  if (code == '\t') return ' ';
   for (const auto& [wide, narrow] : kWideSigns)
-    if (c == wide) return static_cast<TCharCode>(narrow);
-  return c;
+    if (code == wide) return static_cast<TCharCode>(narrow);
+  return code;
 }
 
 // 〇 一 … 九 and 十, as codes.
@@ -53,11 +54,10 @@ int KanjiDigit(TCharCode c) {
 }
 
 void AppendCodes(std::string_view s, TCodes& codes, std::vector<uint32_t>* offsets) {
+  std::string buffer;
   for (size_t i = 0; i < s.size();) {
     const size_t length = CharLength(s, i);
-    auto c = static_cast<TCharCode>(static_cast<unsigned char>(s[i]));
-    if (length == 2) c = static_cast<TCharCode>(c << 8 | static_cast<unsigned char>(s[i + 1]));
-    codes.push_back(Fold(c));
+    codes.push_back(Fold(s.substr(i, length), buffer));
     if (offsets) offsets->push_back(static_cast<uint32_t>(i));
     i += length;
   }

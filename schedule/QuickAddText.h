@@ -13,8 +13,8 @@
 
 namespace moriva {
 
-// An ASCII character as itself, a double-byte character as lead << 8 | trail, a half-width
-// katakana as its byte.
+// A character as a search folds it (base/SearchFold.h), as one byte or lead << 8 | trail, with
+// the full-width signs @ : / - ~ . , + narrowed too.
 using TCharCode = uint16_t;
 using TCodes = std::vector<TCharCode>;
 
