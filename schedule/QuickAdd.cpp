@@ -45,8 +45,9 @@ struct TScan {
 
 class TScanner {
  public:
-  TScanner(const TQuickText& text, JuliusDay today, bool seriesWords)
-      : t_(text), today_(today), series_words_(seriesWords) {}
+  // Without `seriesEnds`, a count and 祝日を除く are words of the subject.
+  TScanner(const TQuickText& text, JuliusDay today, bool seriesEnds)
+      : t_(text), today_(today), series_ends_(seriesEnds) {}
 
   TScan Run() {
     for (size_t i = 0; i < t_.Size() && s_.Refusal.empty();) {
@@ -113,7 +114,7 @@ class TScanner {
   // The part that begins at `i`, taken into the scan; its end, or kNoMatch.
   size_t Part(size_t i) {
     const TScanWords& w = Words();
-    if (!s_.Series && series_words_) {
+    if (!s_.Series) {
       TSeriesWords series = MatchSeriesWords(t_, i);
       if (!series.Refusal.empty()) return Refuse(series.End, series.Refusal);
       if (series.End != kNoMatch) {
@@ -134,7 +135,7 @@ class TScanner {
         return time.End;
       }
     }
-    if (series_words_) {
+    if (series_ends_) {
       size_t end;
       if (!s_.Count && (i == 0 || !t_.IsAlnum(i - 1))) {
         const std::optional<int> n = t_.Number(i, end);
@@ -177,7 +178,7 @@ class TScanner {
 
   const TQuickText& t_;
   JuliusDay today_;
-  bool series_words_;
+  bool series_ends_;
   TScan s_;
   std::string gap_;
   bool place_ = false;

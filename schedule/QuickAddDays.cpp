@@ -117,11 +117,13 @@ TDayMatch EraName(const TQuickText& text, size_t at) {
   return z ? Found(i, *z) : Refused(i, NoSuchDay(text, at, i));
 }
 
-// R9.1.10 and the other forms a date field takes, read by the date field's own reader.
-TDayMatch EraLetter(const TQuickText& text, size_t at, JuliusDay today) {
-  static const std::string letters = "mtshr";
-  if (letters.find(static_cast<char>(text.At(at))) == std::string::npos || !text.IsDigit(at + 1))
-    return {};
+// R9.1.10: the era's letter, then year, month and day separated by '.', '/' or '-'.
+TDayMatch EraLetter(const TQuickText& text, size_t at) {
+  static constexpr std::string_view kLetters = "mtshr";  // in the order of TEra
+  const TCharCode letter = text.At(at);
+  const size_t era = letter < 0x80 ? kLetters.find(static_cast<char>(letter)) : kLetters.npos;
+  if (era == kLetters.npos || !text.IsDigit(at + 1)) return {};
+  int parts[3];
   size_t i = at + 1;
   for (int part = 0; part < 3; ++part) {
     if (part > 0) {
@@ -129,10 +131,15 @@ TDayMatch EraLetter(const TQuickText& text, size_t at, JuliusDay today) {
       if (sep != '.' && sep != '/' && sep != '-') return {};
       ++i;
     }
-    if (!text.IsDigit(i) || !text.Number(i, i)) return {};
+    const std::optional<int> n = text.IsDigit(i) ? text.Number(i, i) : std::nullopt;
+    if (!n) return {};
+    parts[part] = *n;
   }
   if (text.IsAlnum(i)) return {};
-  const std::optional<JuliusDay> z = ParseDateInput(text.Source(at, i), YearOf(today));
+  std::optional<JuliusDay> z;
+  if (parts[1] >= 1 && parts[1] <= 12 && parts[2] >= 1 && parts[2] <= 31)
+    z = EraDateToJulius({static_cast<TEra>(era), parts[0], static_cast<uint8_t>(parts[1]),
+                         static_cast<uint8_t>(parts[2])});
   return z ? Found(i, *z) : Refused(i, NoSuchDay(text, at, i));
 }
 
@@ -243,7 +250,7 @@ TDayMatch MatchDay(const TQuickText& text, size_t at, JuliusDay today, JuliusDay
   if (TDayMatch era = EraName(text, at); era.End != kNoMatch) return era;
   // A number or a letter inside a longer word (a room 3F, a code R2) is no date.
   if (at > 0 && text.IsAlnum(at - 1)) return {};
-  if (TDayMatch era = EraLetter(text, at, today); era.End != kNoMatch) return era;
+  if (TDayMatch era = EraLetter(text, at); era.End != kNoMatch) return era;
   return Numeric(text, at, today, from);
 }
 
