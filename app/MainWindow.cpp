@@ -258,7 +258,6 @@ void TMainWindow::CreateMenus() {
   HighlightKeyboardMenus(menuBar());
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   file->addAction(EditSchedule);
-  file->addAction(FocusQuickAdd);
   file->addSeparator();
   file->addAction(NewSchedule);
   file->addAction(LoadSchedule);
