@@ -23,6 +23,7 @@
 #include "app/MonthlyCalendar.h"
 #include "app/PrintMenu.h"
 #include "app/QtDialogs.h"
+#include "app/QuickAddBox.h"
 #include "app/ReminderNotifier.h"
 #include "app/ScheduleEditorWindow.h"
 #include "app/SearchPanel.h"
@@ -234,6 +235,13 @@ void TMainWindow::CreateActions() {
   GoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   GoToDate->setShortcutContext(Qt::WindowShortcut);
   addAction(GoToDate);
+  FocusQuickAdd = make("クイック追加", -1, [this] {
+    QuickAdd->setFocus(Qt::ShortcutFocusReason);
+    QuickAdd->selectAll();
+  });
+  FocusQuickAdd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  FocusQuickAdd->setShortcutContext(Qt::WindowShortcut);
+  addAction(FocusQuickAdd);
   SendToHandset = make("H\"送信", 4, [this] { SendToHandsetExecute(); });
   ReceiveFromHandset = make("H\"受信", 7, [this] { ReceiveFromHandsetExecute(); });
   CancelTransfer = make("受信キャンセル", 8, [this] { CancelTransferExecute(); });
@@ -357,6 +365,14 @@ void TMainWindow::CreateToolBar() {
   addButton(ReceiveFromHandset);
   bar->addSeparator();
   addButton(Closes);
+  bar->addSeparator();
+  // The rest of the toolbar's width, however wide the window grows.
+  QuickAdd = new TQuickAddBox(this, bar);
+  QuickAdd->setMinimumWidth(120);
+  QuickAdd->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  QuickAdd->OnAdd = [this](const TQuickItem& item) { Guarded([&] { QuickAddExecute(item); }); };
+  QuickAdd->OnLeave = [this] { MonthCalendar->setFocus(); };
+  bar->addWidget(QuickAdd);
 }
 
 void TMainWindow::FormShow() {
@@ -397,6 +413,18 @@ void TMainWindow::EditScheduleExecute() {
   document_->ListEdited(EditSchedule->text().toStdString());
 }
 
+void TMainWindow::QuickAddExecute(const TQuickItem& item) {
+  if (item.Rule)
+    Schedule.AddSeries(QuickItemSeries(item));
+  else
+    Schedule.Lines().Add(QuickItemLine(item));
+  document_->ListEdited(FocusQuickAdd->text().toStdString());
+  int32_t y;
+  uint8_t m, d;
+  JuliusToDate(item.Day, y, m, d);
+  SyncDate(y, m, d);
+}
+
 void TMainWindow::SetTransferring(bool on) {
   transferring_ = on;
   for (QAction* a : {EditSchedule, NewSchedule, LoadSchedule, OverwriteSchedule, SaveSchedule,
@@ -404,6 +432,8 @@ void TMainWindow::SetTransferring(bool on) {
                      CalDavSync, Closes, Setting, PrintMenu->Print, PrintMenu->PdfOut}) {
     a->setEnabled(!on);
   }
+  FocusQuickAdd->setEnabled(!on);
+  QuickAdd->setEnabled(!on);
   EditMenu->SetBlocked(on);
   if (!on && closeAfterTransfer_) {
     closeAfterTransfer_ = false;
@@ -539,7 +569,7 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     // Not while the menu bar is walked by keyboard: there Enter opens the chosen menu.
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget &&
-        widget->window() == this && !qobject_cast<QMenuBar*>(widget) &&
+        widget->window() == this && !qobject_cast<QMenuBar*>(widget) && widget != QuickAdd &&
         !QApplication::activeModalWidget() && EditSchedule->isEnabled()) {
       EditSchedule->trigger();
       return true;

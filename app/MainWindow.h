@@ -33,6 +33,8 @@ class TSearchPanel;
 class TEditMenu;
 class TViewMenu;
 class TPrintMenu;
+class TQuickAddBox;
+struct TQuickItem;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -88,6 +90,9 @@ class TMainWindow : public QMainWindow {
   TPrintMenu* PrintMenu = nullptr;  // 印刷 and PDF 出力 in the file menu
   TSearchPanel* Search = nullptr;   // 検索 (Ctrl+F, F3, Shift+F3), in the 編集 menu
   TEditMenu* EditMenu = nullptr;    // 元に戻す (Ctrl+Z) and やり直し (Ctrl+Y)
+  // The toolbar's box that makes an item of one typed line, and クイック追加 (Ctrl+L) to reach it.
+  TQuickAddBox* QuickAdd = nullptr;
+  QAction* FocusQuickAdd = nullptr;
 
   // --- Operations -------------------------------------------------------------------
   // The start-up sequence; runs once, when the window is first shown.
@@ -99,6 +104,9 @@ class TMainWindow : public QMainWindow {
 
   // The schedule editor on the month calendar's day: OK commits, any other end undoes.
   void EditScheduleExecute();
+  // The item or series of the quick-add box added as one step of the undo history; both
+  // calendars move to its day.
+  void QuickAddExecute(const TQuickItem& item);
   void ClosesExecute();
   // The handset roads. While one runs, every action that could re-enter it is disabled; only
   // 受信キャンセル, which is always enabled, stays so.

@@ -52,6 +52,7 @@ int HolidaysCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int KoyomiCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CalendarCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
+int AddCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int CsvImportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);
 int IcsExportCommand(TCliArgs& args, std::ostream& out, std::ostream& err);

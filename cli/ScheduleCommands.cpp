@@ -1,4 +1,5 @@
-// moriva-cli agenda, csv-export and csv-import: the schedule file without the window.
+// moriva-cli agenda, add, csv-export and csv-import: the schedule file without the window.
+#include <algorithm>
 #include <ostream>
 
 #include "base/Cp932.h"
@@ -11,7 +12,9 @@
 #include "formats/CsvMerge.h"
 #include "formats/PhoneCsv.h"
 #include "schedule/Agenda.h"
+#include "schedule/QuickAdd.h"
 #include "schedule/ScheduleFile.h"
+#include "schedule/ScheduleSeries.h"
 
 namespace moriva {
 namespace {
@@ -28,21 +31,10 @@ std::string Plural(size_t n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-}  // namespace
-
-int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
-  const JuliusDay today = TodayArg(args);
-  const TDayRules holidays = HolidayRulesOption(args);
-  const std::vector<std::string> pos = args.Positional(1, 3);
-  const JuliusDay from = pos.size() > 1 ? ParseDateArg(pos[1]) : today;
-  std::optional<JuliusDay> to;
-  if (pos.size() > 2) to = ParseDateArg(pos[2]);
-  if (to && from > *to) throw EUsageError("FROM lies after TO");
-
-  TLineList list;
-  LoadScheduleFile(pos[0], list);
+// The items by day, a day's heading before its first item.
+void PrintAgenda(const std::vector<TAgendaItem>& items, JuliusDay from, std::ostream& out) {
   JuliusDay shown = from - 1;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to, holidays)) {
+  for (const TAgendaItem& item : items) {
     if (item.Day != shown) {
       int32_t y;
       uint8_t m, d;
@@ -59,6 +51,48 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
     if (item.Parts.Alarm()) out << "  [alarm]";
     out << '\n';
   }
+}
+
+}  // namespace
+
+int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const JuliusDay today = TodayArg(args);
+  const TDayRules holidays = HolidayRulesOption(args);
+  const std::vector<std::string> pos = args.Positional(1, 3);
+  const JuliusDay from = pos.size() > 1 ? ParseDateArg(pos[1]) : today;
+  std::optional<JuliusDay> to;
+  if (pos.size() > 2) to = ParseDateArg(pos[2]);
+  if (to && from > *to) throw EUsageError("FROM lies after TO");
+
+  TLineList list;
+  LoadScheduleFile(pos[0], list);
+  PrintAgenda(CollectAgenda(list, from, to, holidays), from, out);
+  return 0;
+}
+
+int AddCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
+  const JuliusDay today = TodayArg(args);
+  const TDayRules holidays = HolidayRulesOption(args);
+  const std::vector<std::string> pos = args.Positional(2, 2);
+  // Read before the file is touched: a text that makes nothing leaves it as it was.
+  const TQuickAddReading reading = ReadQuickAdd(Utf8ToCp932(pos[1]), today);
+  if (!reading.Item)
+    throw Exception(reading.Reason.empty() ? "the text names no item" : reading.Reason);
+  const TQuickItem& item = *reading.Item;
+  const std::string line =
+      item.Rule ? WriteSeriesLine(TSeries{NewSeriesId(), *item.Rule, QuickItemText(item)})
+                : QuickItemLine(item);
+  TLineList list;
+  const TFileLock lock(pos[0], kScheduleWriterWait);
+  LoadScheduleFile(pos[0], list);
+  list.Add(line);
+  SaveScheduleFile(pos[0], list);
+  // What was added, as agenda shows it: a series by its first day.
+  TLineList added;
+  added.Add(line);
+  std::vector<TAgendaItem> items = CollectAgenda(added, item.Day, std::nullopt, holidays);
+  items.resize(std::min<size_t>(items.size(), 1));
+  PrintAgenda(items, item.Day, out);
   return 0;
 }
 

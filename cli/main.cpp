@@ -35,6 +35,11 @@ constexpr TCliCommand kCommands[] = {
      "the schedule items per day, FROM (default today) to TO; repeating items on each of their "
      "days (without TO, for 365 days)",
      AgendaCommand},
+    {"add", "FILE.mrv TEXT [--today YYYY-MM-DD] [--holidays current|classic]",
+     "add the item or repeating item a line such as '明日15時 歯医者 @駅前' or '毎週火曜 10時 "
+     "定例' "
+     "describes, and print it as agenda does",
+     AddCommand},
     {"csv-export", "FILE.mrv OUT.csv [--today YYYY-MM-DD] [--holidays current|classic]",
      "the handset's SCHEDULE.CSV: the items from today on, repeating items for 365 days",
      CsvExportCommand},
