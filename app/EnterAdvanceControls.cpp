@@ -33,7 +33,9 @@ QVariant TEnterAdvanceEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TEnterAdvanceEdit::Loaded() {
-  normalColor_ = palette().color(QPalette::Base);
+  // The enabled colour even when the box is first shown disabled: its disabled grey would
+  // otherwise become the box's colour for good.
+  normalColor_ = palette().color(QPalette::Active, QPalette::Base);
   loaded_ = true;
   SetBackground(hasFocus() && focusColorEnabled_ ? focusColor_ : normalColor_);
 }
@@ -43,8 +45,10 @@ QColor TEnterAdvanceEdit::BackgroundColor() const {
 }
 
 void TEnterAdvanceEdit::SetBackground(const QColor& color) {
+  // The disabled grey stays, so that a disabled box still looks it.
   QPalette p = palette();
-  p.setColor(QPalette::Base, color);
+  p.setColor(QPalette::Active, QPalette::Base, color);
+  p.setColor(QPalette::Inactive, QPalette::Base, color);
   setPalette(p);
 }
 

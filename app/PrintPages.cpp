@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/RepeatMark.h"
 #include "base/Cp932.h"
 
 namespace moriva {
@@ -71,7 +72,8 @@ void PaintEntries(QPainter& painter, const TSheetDay& day, const QRect& area) {
                                                             : QColor(Qt::black));
     const QRect line(area.left(), area.top() + i * lineHeight, area.width(), lineHeight);
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     metrics.elidedText(FromCp932(e.Text), Qt::ElideRight, area.width()));
+                     metrics.elidedText(RepeatMarked(FromCp932(e.Text), e.Repeating),
+                                        Qt::ElideRight, area.width()));
   }
   if (shown < count && fitting > 0) {
     painter.setPen(Qt::black);
@@ -215,9 +217,9 @@ void PrintAgendaSheet(QPagedPaintDevice& printer, const std::vector<TAgendaSheet
                      FromCp932(line.Time));
     x += timeWidth + indent;
     const int subjectWidth = page.right() + 1 - x - placeWidth - alarmWidth;
-    painter.drawText(
-        QRect(x, y, subjectWidth, itemHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        itemMetrics.elidedText(FromCp932(line.Subject), Qt::ElideRight, subjectWidth - indent));
+    painter.drawText(QRect(x, y, subjectWidth, itemHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                     itemMetrics.elidedText(RepeatMarked(FromCp932(line.Subject), line.Repeating),
+                                            Qt::ElideRight, subjectWidth - indent));
     x += subjectWidth;
     painter.drawText(
         QRect(x, y, placeWidth, itemHeight), Qt::AlignLeft | Qt::AlignVCenter,

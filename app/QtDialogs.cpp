@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -119,33 +120,65 @@ bool TQtDialogs::AskYesNo(std::string_view text, std::string_view caption, TMsgI
 TMsgAnswer TQtDialogs::AskYesNoCancel(std::string_view text, std::string_view caption,
                                       TMsgIcon icon) {
   static constexpr std::string_view kButtons[3] = {"はい(&Y)", "いいえ(&N)", "キャンセル"};
-  return AskWithButtons(text, caption, icon, kButtons, 0);
+  return AskWithButtons(text, caption, icon, kButtons, TMsgAnswer::Yes, true)
+      .value_or(TMsgAnswer::Cancel);
 }
 
-TMsgAnswer TQtDialogs::AskThreeWay(std::string_view text, std::string_view caption, TMsgIcon icon,
-                                   const std::string_view (&buttons)[3]) {
-  return AskWithButtons(text, caption, icon, buttons, 2);
+std::optional<TMsgAnswer> TQtDialogs::AskThreeWay(std::string_view text, std::string_view caption,
+                                                  TMsgIcon icon,
+                                                  const std::string_view (&buttons)[3],
+                                                  TMsgAnswer defaultButton) {
+  return AskWithButtons(text, caption, icon, buttons, defaultButton, false);
 }
 
-TMsgAnswer TQtDialogs::AskWithButtons(std::string_view text, std::string_view caption,
-                                      TMsgIcon icon, const std::string_view (&buttons)[3],
-                                      int defaultButton) {
+namespace {
+
+// Escape, or the window's close button, closes a message box without pressing any of its
+// buttons: left to itself, a box whose buttons are all choices ignores both.
+class TCloseWithoutChoice : public QObject {
+ public:
+  explicit TCloseWithoutChoice(QDialog* box) : QObject(box), box_(box) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == box_ && event->type() == QEvent::Close) return true;  // hidden, no choice
+    if (event->type() != QEvent::KeyPress ||
+        !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel))
+      return false;
+    box_->reject();
+    return true;
+  }
+
+ private:
+  QDialog* box_;
+};
+
+}  // namespace
+
+std::optional<TMsgAnswer> TQtDialogs::AskWithButtons(std::string_view text,
+                                                     std::string_view caption, TMsgIcon icon,
+                                                     const std::string_view (&buttons)[3],
+                                                     TMsgAnswer defaultButton, bool escapeIsThird) {
   if (held_) ReleaseMessages();
   QMessageBox box(BoxIcon(icon), BoxCaption(caption), MessageText(text), QMessageBox::NoButton,
                   Owner());
   box.setTextFormat(Qt::PlainText);
-  static constexpr QMessageBox::ButtonRole kRoles[3] = {QMessageBox::YesRole, QMessageBox::NoRole,
-                                                        QMessageBox::RejectRole};
+  // Three choices alike keep their order, and Qt takes none of them for Escape on its own.
+  static constexpr QMessageBox::ButtonRole kYesNoCancel[3] = {
+      QMessageBox::YesRole, QMessageBox::NoRole, QMessageBox::RejectRole};
   QPushButton* shown[3];
   for (int i = 0; i < 3; ++i)
     shown[i] = box.addButton(QString::fromUtf8(buttons[i].data(), qsizetype(buttons[i].size())),
-                             kRoles[i]);
-  box.setDefaultButton(shown[defaultButton]);
-  box.setEscapeButton(shown[2]);
+                             escapeIsThird ? kYesNoCancel[i] : QMessageBox::ActionRole);
+  box.setDefaultButton(shown[static_cast<int>(defaultButton)]);
+  if (escapeIsThird)
+    box.setEscapeButton(shown[2]);
+  else
+    box.installEventFilter(new TCloseWithoutChoice(&box));
   box.exec();
-  if (box.clickedButton() == shown[0]) return TMsgAnswer::Yes;
-  if (box.clickedButton() == shown[1]) return TMsgAnswer::No;
-  return TMsgAnswer::Cancel;
+  for (const TMsgAnswer a : {TMsgAnswer::Yes, TMsgAnswer::No, TMsgAnswer::Cancel})
+    if (box.clickedButton() == shown[static_cast<int>(a)]) return a;
+  return std::nullopt;
 }
 
 void TQtDialogs::ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) {

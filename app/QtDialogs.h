@@ -35,8 +35,9 @@ class TQtDialogs : public TDialogs {
   void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override;
   TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
                             TMsgIcon icon) override;
-  TMsgAnswer AskThreeWay(std::string_view text, std::string_view caption, TMsgIcon icon,
-                         const std::string_view (&buttons)[3]) override;
+  std::optional<TMsgAnswer> AskThreeWay(std::string_view text, std::string_view caption,
+                                        TMsgIcon icon, const std::string_view (&buttons)[3],
+                                        TMsgAnswer defaultButton) override;
   std::optional<std::filesystem::path> ChooseOpenFile(
       std::string_view filter, const std::filesystem::path& proposedName = {}) override;
   std::optional<std::filesystem::path> ChooseSaveFile(
@@ -45,9 +46,11 @@ class TQtDialogs : public TDialogs {
   void EndBusy() override;
 
  private:
-  // A box with three buttons answered Yes, No and Cancel in order; Escape is the third.
-  TMsgAnswer AskWithButtons(std::string_view text, std::string_view caption, TMsgIcon icon,
-                            const std::string_view (&buttons)[3], int defaultButton);
+  // A box with three buttons answered Yes, No and Cancel in order. Escape and the window's
+  // close button press the third when `escapeIsThird`, else they answer nothing.
+  std::optional<TMsgAnswer> AskWithButtons(std::string_view text, std::string_view caption,
+                                           TMsgIcon icon, const std::string_view (&buttons)[3],
+                                           TMsgAnswer defaultButton, bool escapeIsThird);
   std::optional<std::filesystem::path> ChooseFile(bool save, std::string_view filter,
                                                   const std::filesystem::path& proposedName);
 

@@ -60,7 +60,7 @@ TRepeatSection::TRepeatSection(QWidget* panel, int top) : QObject(panel) {
   Count = new TEnterAdvanceEdit(panel);
   Count->setValidator(new QIntValidator(1, static_cast<int>(kMaxSeriesCount), Count));
   Count->setGeometry(154, top + 56, 50, 22);
-  label("回", 208, top + 56, 20);
+  countUnit_ = label("回", 208, top + 56, 20);
 
   SkipHolidays = new QCheckBox(Text("祝日を除く"), panel);
   SkipHolidays->setGeometry(88, top + 84, 120, 20);
@@ -80,7 +80,9 @@ void TRepeatSection::Arrange() {
   End->setEnabled(repeats);
   const auto end = static_cast<TRepeatEnd>(std::max(0, End->currentIndex()));
   Until->setVisible(repeats && end == TRepeatEnd::Date);
-  Count->setVisible(repeats && end == TRepeatEnd::Count);
+  const bool byCount = repeats && end == TRepeatEnd::Count;
+  Count->setVisible(byCount);
+  countUnit_->setVisible(byCount);
   SkipHolidays->setEnabled(repeats);
 }
 

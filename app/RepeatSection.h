@@ -50,7 +50,8 @@ class TRepeatSection : public QObject {
   void Arrange();
   std::vector<QWidget*> Controls() const;
 
-  QLabel* unit_ = nullptr;
+  QLabel* unit_ = nullptr;       // 日ごと, 週ごと, ...
+  QLabel* countUnit_ = nullptr;  // 回, beside the count only
   TRepeatFields shown_;
   JuliusDay day_ = 0;
   QWidget* exit_ = nullptr;

@@ -20,6 +20,7 @@
 
 #include "app/EnterAdvanceControls.h"
 #include "app/FormFont.h"
+#include "app/RepeatMark.h"
 #include "app/RepeatSection.h"
 #include "base/Cp932.h"
 #include "schedule/ScheduleModel.h"
@@ -180,10 +181,6 @@ TScheduleEditorWindow::TScheduleEditorWindow(TScheduleModel& model, int32_t year
                                              int day, TDialogs& dialogs, QWidget* parent)
     : TScheduleEditorWindow(model.Lines(), year, month, day, dialogs, parent) {
   editor_.UseModel(model);
-}
-
-QString TScheduleEditorWindow::RepeatMark() {
-  return QStringLiteral("↻ ");
 }
 
 void TScheduleEditorWindow::CreateActions() {
@@ -505,7 +502,7 @@ void TScheduleEditorWindow::PushFields() {
 
 void TScheduleEditorWindow::SetNode(QTreeWidgetItem* item, const TItemNode& node) {
   const TNodeImages images = NodeImages(node.Alarm);
-  item->setText(0, node.Repeating ? RepeatMark() + FromCp932(node.Text) : FromCp932(node.Text));
+  item->setText(0, RepeatMarked(FromCp932(node.Text), node.Repeating));
   item->setIcon(0, node.Alarm ? alarmIcon_ : itemIcon_);
   item->setData(0, kIndexRole, static_cast<qulonglong>(node.Index));
   item->setData(0, kImageRole, static_cast<int>(images.Normal));

@@ -91,9 +91,6 @@ class TScheduleEditorWindow : public QDialog {
   QAction* WidthUp = nullptr;
   QAction* WidthDown = nullptr;
 
-  // What a node of a series' occurrence shows before its text.
-  static QString RepeatMark();
-
   // The editor's image list: item, selected item, item with alarm (TItemImage order).
   static QPixmap NodeImage(TItemImage image);
 

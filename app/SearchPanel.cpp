@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/FormFont.h"
+#include "app/RepeatMark.h"
 #include "base/Cp932.h"
 #include "schedule/ScheduleSearch.h"
 
@@ -51,7 +52,7 @@ class TSearchHitModel : public QAbstractTableModel {
       case 1:
         return Text(AgendaTimeText(hit.Parts.Time));
       case 2:
-        return Text(hit.Parts.Subject);
+        return RepeatMarked(Text(hit.Parts.Subject), hit.Repeating);
       default:
         return Text(hit.Parts.Place);
     }

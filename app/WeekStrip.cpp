@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/CalendarFonts.h"
+#include "app/RepeatMark.h"
 #include "base/Cp932.h"
 
 namespace moriva {
@@ -111,9 +112,8 @@ TStripLayout LayOutStrip(const QRect& rect, QPaintDevice* device, const QString&
   for (int i = 0; i < n;) {
     const TDayEntry& e = entries[static_cast<size_t>(i)];
     const TCalendarFont& font = EntryFont(e, fonts);
-    // A series' occurrence is marked, as the editor's list marks it.
-    const QString text = e.Repeating ? QStringLiteral("↻") + FromCp932(e.Text) : FromCp932(e.Text);
-    TStripPiece piece{text, font.Font(), font.Color(), e.Alarm, {}};
+    TStripPiece piece{
+        RepeatMarked(FromCp932(e.Text), e.Repeating), font.Font(), font.Color(), e.Alarm, {}};
     const bool lastLine = line == flow.Lines - 1;
     // On the last line, room is kept for the sign that would follow this entry.
     const int reserve = lastLine && i + 1 < n ? flow.MoreWidth(n - i - 1) : 0;

@@ -46,12 +46,16 @@ class TDialogs {
   }
 
   // Asks with three buttons captioned `buttons` (UTF-8), answered as Yes, No and Cancel in
-  // that order; the third is the default, and closing the box counts as Cancel. Without such a
-  // box an implementation asks Yes/No/Cancel.
-  virtual TMsgAnswer AskThreeWay(std::string_view text, std::string_view caption, TMsgIcon icon,
-                                 const std::string_view (&buttons)[3]) {
+  // that order; Enter presses `defaultButton`. Escape, or closing the box, answers nothing, so
+  // that the third button can be a choice of its own. Without such a box an implementation
+  // asks Yes/No/Cancel, its Cancel answering nothing.
+  virtual std::optional<TMsgAnswer> AskThreeWay(std::string_view text, std::string_view caption,
+                                                TMsgIcon icon, const std::string_view (&buttons)[3],
+                                                TMsgAnswer defaultButton) {
     (void)buttons;
-    return AskYesNoCancel(text, caption, icon);
+    (void)defaultButton;
+    const TMsgAnswer a = AskYesNoCancel(text, caption, icon);
+    return a == TMsgAnswer::Cancel ? std::nullopt : std::optional<TMsgAnswer>(a);
   }
 
   // Shows a text with one OK button and returns when the user closes the box. An empty caption

@@ -116,7 +116,10 @@ bool TScheduleDocument::AllowedToOverwrite(const fs::path& path) {
   std::string question(kChangedOnDiskQuestion);
   question.replace(question.find("%s"), 2, path.filename().string());
   const std::string_view buttons[] = {kReloadButton, kOverwriteButton, "キャンセル"};
-  switch (dialogs_.AskThreeWay(question, kConfirmCaption, TMsgIcon::Warning, buttons)) {
+  switch (
+      dialogs_
+          .AskThreeWay(question, kConfirmCaption, TMsgIcon::Warning, buttons, TMsgAnswer::Cancel)
+          .value_or(TMsgAnswer::Cancel)) {
     case TMsgAnswer::Yes:
       LoadScheduleFrom(path);
       return false;

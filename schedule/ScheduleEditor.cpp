@@ -202,7 +202,11 @@ TWriteOutcome TScheduleEditor::Write() {
 }
 
 std::optional<TSeriesScope> TScheduleEditor::AskScope(std::string_view question) {
-  switch (dialogs_.AskThreeWay(question, {}, TMsgIcon::Question, kScopeButtons)) {
+  // Enter takes the choice that touches the least: the one day.
+  const std::optional<TMsgAnswer> answer =
+      dialogs_.AskThreeWay(question, {}, TMsgIcon::Question, kScopeButtons, TMsgAnswer::Yes);
+  if (!answer) return std::nullopt;
+  switch (*answer) {
     case TMsgAnswer::Yes:
       return TSeriesScope::ThisDay;
     case TMsgAnswer::No:
@@ -210,7 +214,7 @@ std::optional<TSeriesScope> TScheduleEditor::AskScope(std::string_view question)
     case TMsgAnswer::Cancel:
       break;
   }
-  return std::nullopt;
+  return TSeriesScope::All;
 }
 
 void TScheduleEditor::Refill() {

@@ -380,7 +380,7 @@ TEST_F(ScheduleDocumentTest, SaveOverAFileChangedOnDiskAsksFirst) {
     dialogs_.AnswerThreeWay(c.answer);
     EXPECT_EQ(doc_.SaveScheduleTo(file), c.saved);
     ASSERT_FALSE(dialogs_.Calls.empty());
-    EXPECT_EQ(dialogs_.Calls[0].What, Kind::AskYesNoCancel);
+    EXPECT_EQ(dialogs_.Calls[0].What, Kind::AskThreeWay);
     EXPECT_NE(dialogs_.Calls[0].Text.find("a.mrv"), std::string::npos);
     TLineList disk;
     LoadScheduleFile(file, disk);

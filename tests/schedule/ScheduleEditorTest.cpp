@@ -4,6 +4,7 @@
 
 #include "base/Cp932.h"
 #include "schedule/ScheduleLine.h"
+#include "schedule/ScheduleModel.h"
 #include "tests/support/FakeDialogs.h"
 
 using namespace moriva;
@@ -223,4 +224,39 @@ TEST_F(ScheduleEditorTest, StaleIndexesNeitherShowNorOverwrite) {
   EXPECT_EQ(ed.Write(), TWriteOutcome::Added);
   EXPECT_EQ(list.Count(), 4u);
   EXPECT_EQ(list[3], "2026,2026,3,4,,,\"kept- x- 0:5:0- FALSE\"");
+}
+
+TEST_F(ScheduleEditorTest, DeletingAnOccurrenceTakesWhatTheAnswerNames) {
+  const std::string item = ",\"meeting- - 10:0:0- FALSE\"";
+  const std::string weekly = "repeat;id=s1;start=20260225;every=1w;on=we";
+  struct Case {
+    std::optional<TMsgAnswer> answer;  // nothing: the box closed with Escape
+    TDeleteOutcome outcome;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {TMsgAnswer::Yes, TDeleteOutcome::Deleted, {weekly + ";except=20260304" + item}},
+      {TMsgAnswer::No, TDeleteOutcome::Deleted, {weekly + ";until=20260303" + item}},
+      {TMsgAnswer::Cancel, TDeleteOutcome::Deleted, {}},
+      {std::nullopt, TDeleteOutcome::Declined, {weekly + item}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.size());
+    dialogs.Reset();
+    TScheduleModel model;
+    model.Lines().Add(weekly + item);
+    TScheduleEditor ed(model.Lines(), 2026, 3, 4, dialogs);
+    ed.UseModel(model);
+    ed.Open();
+    ASSERT_EQ(ed.Nodes().size(), 1u);
+    ASSERT_TRUE(ed.Nodes()[0].Repeating);
+    dialogs.ThreeWayAnswers.push_back(c.answer);
+    EXPECT_EQ(ed.Delete(), c.outcome);
+    EXPECT_EQ(std::vector<std::string>(model.Lines().begin(), model.Lines().end()), c.lines);
+    // The least destructive choice first and under Enter.
+    const auto asked = dialogs.CallsOf(TFakeDialogs::Kind::AskThreeWay);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Buttons, (std::vector<std::string>{"この日だけ", "この日以降", "すべて"}));
+    EXPECT_EQ(asked[0].DefaultButton, TMsgAnswer::Yes);
+  }
 }

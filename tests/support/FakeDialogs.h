@@ -13,6 +13,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -25,7 +26,16 @@ namespace moriva {
 
 class TFakeDialogs : public TDialogs {
  public:
-  enum class Kind { AskYesNo, AskYesNoCancel, Message, OpenFile, SaveFile, BeginBusy, EndBusy };
+  enum class Kind {
+    AskYesNo,
+    AskYesNoCancel,
+    AskThreeWay,
+    Message,
+    OpenFile,
+    SaveFile,
+    BeginBusy,
+    EndBusy
+  };
 
   // One recorded call. Only the members that belong to its Kind are filled.
   struct Call {
@@ -34,10 +44,13 @@ class TFakeDialogs : public TDialogs {
     std::string Caption;
     TMsgIcon Icon = TMsgIcon::None;
     TMsgDefault Default = TMsgDefault::Yes;
+    TMsgAnswer DefaultButton = TMsgAnswer::Yes;  // of AskThreeWay, whose captions are Buttons
+    std::vector<std::string> Buttons;
     std::string Filter;
     std::filesystem::path ProposedName;
-    bool Answer = false;                          // the answer given to AskYesNo
-    TMsgAnswer ThreeWay = TMsgAnswer::Cancel;     // the answer given to AskYesNoCancel
+    bool Answer = false;  // the answer given to AskYesNo
+    // The answer given to AskYesNoCancel or AskThreeWay; nothing when the box was closed.
+    std::optional<TMsgAnswer> ThreeWay;
     std::optional<std::filesystem::path> Chosen;  // the answer given to a file dialog
   };
 
@@ -47,7 +60,7 @@ class TFakeDialogs : public TDialogs {
 
   std::vector<Call> Calls;
   std::deque<bool> YesNoAnswers;
-  std::deque<TMsgAnswer> ThreeWayAnswers;
+  std::deque<std::optional<TMsgAnswer>> ThreeWayAnswers;
   std::deque<std::optional<std::filesystem::path>> FileAnswers;
   // Used when YesNoAnswers is empty; without it an unprepared question throws NoAnswer.
   std::optional<bool> DefaultYesNo;
@@ -59,7 +72,10 @@ class TFakeDialogs : public TDialogs {
 
   void AnswerYes() { YesNoAnswers.push_back(true); }
   void AnswerNo() { YesNoAnswers.push_back(false); }
+  // Yes, No and Cancel are the three buttons in order; closing answers AskThreeWay nothing
+  // (AskYesNoCancel Cancel).
   void AnswerThreeWay(TMsgAnswer a) { ThreeWayAnswers.push_back(a); }
+  void CloseThreeWay() { ThreeWayAnswers.push_back(std::nullopt); }
   void AnswerFile(const std::filesystem::path& path) { FileAnswers.emplace_back(path); }
   void CancelFile() { FileAnswers.emplace_back(std::nullopt); }
 
@@ -74,7 +90,18 @@ class TFakeDialogs : public TDialogs {
   TMsgAnswer AskYesNoCancel(std::string_view text, std::string_view caption,
                             TMsgIcon icon) override {
     return Answer(Box(Kind::AskYesNoCancel, text, caption, icon), &Call::ThreeWay, ThreeWayAnswers,
-                  {}, "unexpected question: " + std::string(text));
+                  {}, "unexpected question: " + std::string(text))
+        .value_or(TMsgAnswer::Cancel);
+  }
+
+  std::optional<TMsgAnswer> AskThreeWay(std::string_view text, std::string_view caption,
+                                        TMsgIcon icon, const std::string_view (&buttons)[3],
+                                        TMsgAnswer defaultButton) override {
+    Call c = Box(Kind::AskThreeWay, text, caption, icon);
+    c.DefaultButton = defaultButton;
+    c.Buttons.assign(std::begin(buttons), std::end(buttons));
+    return Answer(std::move(c), &Call::ThreeWay, ThreeWayAnswers, {},
+                  "unexpected question: " + std::string(text));
   }
 
   void ShowMessage(std::string_view text, std::string_view caption, TMsgIcon icon) override {
@@ -120,7 +147,8 @@ class TFakeDialogs : public TDialogs {
   std::vector<std::string> QuestionTexts() const {
     std::vector<std::string> out;
     for (const Call& c : Calls)
-      if (c.What == Kind::AskYesNo || c.What == Kind::AskYesNoCancel) out.push_back(c.Text);
+      if (c.What == Kind::AskYesNo || c.What == Kind::AskYesNoCancel || c.What == Kind::AskThreeWay)
+        out.push_back(c.Text);
     return out;
   }
   void Reset() { *this = TFakeDialogs(); }

@@ -55,6 +55,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   // Entered out of order: the sheets list the whole day first, then by time.
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"朝礼- - 9:0:0- FALSE\""));
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"買い物- スーパー- ::0- FALSE\""));
+  form.Schedule.Lines().Add(
+      Utf8ToCp932("repeat;id=r1;start=20261225;every=1m;day=25,\"家賃- - 18:0:0- FALSE\""));
   auto inOrder = [](const QString& text, std::initializer_list<const char*> parts) {
     qsizetype at = 0;
     for (const char* part : parts) {
@@ -97,7 +99,7 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   for (const QString& word : month.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
     if (bool ok; word.toInt(&ok), ok) numbers.insert(word.toInt());
   for (int d = 1; d <= 31; ++d) EXPECT_TRUE(numbers.count(d)) << d;
-  for (const char* text : {"2027年1月", "元日", "09:30 会議 @本社", "小寒", "大寒"})
+  for (const char* text : {"2027年1月", "元日", "09:30 会議 @本社", "小寒", "大寒", "↻18:00 家賃"})
     EXPECT_TRUE(month.contains(QString::fromUtf8(text))) << text;
   inOrder(month, {"成人の日", "買い物 @スーパー", "09:00 朝礼", "10:00 歯医者 @駅前"});
   EXPECT_GE(WordHeight(pdf, QStringLiteral("朝礼")), 8.0);  // readable on A4
@@ -132,7 +134,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   const QString agenda = Poppler("pdftotext", {"-layout", agendaPdf, "-"});
   EXPECT_GE(WordHeight(agendaPdf, QStringLiteral("朝礼")), 8.0);
   inOrder(agenda, {"2027/01/11(月)", "成人の日", "買い物", "スーパー", "09:00", "朝礼", "10:00",
-                   "歯医者", "駅前", "アラーム", "2027/01/20(水)", "09:30", "会議", "本社"});
+                   "歯医者", "駅前", "アラーム", "2027/01/20(水)", "09:30", "会議", "本社",
+                   "2027/01/25(月)", "18:00", "↻家賃"});
   EXPECT_FALSE(agenda.contains(QStringLiteral("元日")));  // a day without items is left out
   EXPECT_TRUE(dialogs.MessageTexts().empty());
 }

@@ -95,6 +95,33 @@ TEST(QtDialogsTest, QuestionsHonourDefaultAndEscape) {
   }
 }
 
+TEST(QtDialogsTest, ThreeWayQuestionsTakeTheirDefaultAndEscapeChoosesNothing) {
+  TQtDialogs dialogs;
+  static constexpr std::string_view kButtons[3] = {"この日だけ", "この日以降", "すべて"};
+  struct Case {
+    TMsgAnswer def;
+    Qt::Key key;
+    std::optional<TMsgAnswer> expected;
+  };
+  const Case cases[] = {
+      {TMsgAnswer::Yes, Qt::Key_Return, TMsgAnswer::Yes},
+      {TMsgAnswer::Cancel, Qt::Key_Return, TMsgAnswer::Cancel},
+      {TMsgAnswer::Yes, Qt::Key_Escape, std::nullopt},  // not the third button: no choice
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.def) * 1000 + static_cast<int>(c.key));
+    SeenBox seen;
+    AnswerBoxWith(seen, c.key);
+    EXPECT_EQ(dialogs.AskThreeWay("どの日を？", "", TMsgIcon::Question, kButtons, c.def),
+              c.expected);
+    EXPECT_EQ(seen.buttons, 3);
+    EXPECT_EQ(seen.defaultButton, QString::fromUtf8(kButtons[static_cast<int>(c.def)].data()));
+  }
+  SeenBox seen;
+  AnswerBoxWith(seen, Qt::Key_Escape);  // a Yes/No/Cancel box: Escape is キャンセル
+  EXPECT_EQ(dialogs.AskYesNoCancel("保存しますか？", "", TMsgIcon::None), TMsgAnswer::Cancel);
+}
+
 TEST(QtDialogsTest, MessagesShowTheirIconAndOneButton) {
   TQtDialogs dialogs;
   SeenBox seen;

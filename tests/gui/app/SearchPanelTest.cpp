@@ -81,6 +81,17 @@ TEST(SearchPanelTest, KeysFindAndStepThroughHits) {
   form.Schedule.Lines().Add(Utf8ToCp932(R"(2028,2028,2,2,,,"ﾐｰﾃｨﾝｸﾞ2- - 9:0:0- FALSE")"));
   form.Document().ListEdited();
   EXPECT_EQ(panel.Hits().size(), 4u);
+
+  // A series is one hit, marked as the week list marks its days.
+  form.Schedule.Lines().Add(
+      Utf8ToCp932(R"(repeat;id=m1;start=20250101;every=1y,"ﾐｰﾃｨﾝｸﾞ3- - 9:0:0- FALSE")"));
+  form.Document().ListEdited();
+  QStringList marked;
+  for (int row = 0; row < panel.HitList->model()->rowCount(); ++row) {
+    const QString subject = panel.HitList->model()->index(row, 2).data().toString();
+    if (subject.startsWith(u'↻')) marked << subject;
+  }
+  EXPECT_EQ(marked, QStringList{QStringLiteral("↻ﾐｰﾃｨﾝｸﾞ3")});
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/EnterAdvanceControls.h"
+#include "app/RepeatSection.h"
 #include "app/ScheduleEditorWindow.h"
 #include "base/Cp932.h"
 #include "tests/gui/support/QtKeys.h"
@@ -408,6 +409,40 @@ TEST_F(ScheduleEditorWindowTest, WidthStepsGoToTheTree) {
   QApplication::processEvents();
   EXPECT_EQ(form->width(), 472);
   EXPECT_EQ(form->ItemTree->width(), tree - 40);
+}
+
+// Each control of 繰り返し as the kind and end use it: e enabled, d disabled (and grey), - hidden.
+TEST_F(ScheduleEditorWindowTest, TheRepeatSectionOffersWhatTheKindAndEndUse) {
+  Open();  // shown with しない first, as every plain item is
+  const TRepeatSection& r = *form->Repeat;
+  const auto state = [](const QWidget* w) {
+    if (!w->isVisible()) return '-';
+    const QPalette p = w->palette();
+    const bool grey = p.color(QPalette::Base) == p.color(QPalette::Disabled, QPalette::Base);
+    return w->isEnabled() ? (grey ? '?' : 'e') : 'd';
+  };
+  struct Case {
+    TRepeatKind kind;
+    TRepeatEnd end;
+    const char* expected;  // interval, 日, monthly by, end, until, count, 祝日を除く
+  };
+  const Case cases[] = {
+      {TRepeatKind::None, TRepeatEnd::None, "d--d--d"},
+      {TRepeatKind::Weekly, TRepeatEnd::Count, "ee-e-ee"},
+      {TRepeatKind::Monthly, TRepeatEnd::Date, "e-eee-e"},
+      {TRepeatKind::Daily, TRepeatEnd::None, "e--e--e"},
+      {TRepeatKind::Yearly, TRepeatEnd::Count, "e--e-ee"},
+      {TRepeatKind::None, TRepeatEnd::Count, "d--d--d"},
+  };
+  for (const Case& c : cases) {
+    r.Kind->setCurrentIndex(static_cast<int>(c.kind));
+    r.End->setCurrentIndex(static_cast<int>(c.end));
+    std::string got;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{
+             r.Interval, r.Weekdays[0], r.MonthlyBy, r.End, r.Until, r.Count, r.SkipHolidays})
+      got += state(w);
+    EXPECT_EQ(got, c.expected) << static_cast<int>(c.kind) << "/" << static_cast<int>(c.end);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/MonthlyCalendar.h"
 #include "app/RepeatSection.h"
 #include "app/ScheduleEditorWindow.h"
+#include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
@@ -124,6 +125,13 @@ TEST_F(RepeatScenarioTest, WeeklyMeetingMadeCutEndedAndUndone) {
   const Days tuesdays = {"12/8 会議↻", "12/15 会議↻", "12/22 会議↻", "12/29 会議↻", "1/5 会議↻",
                          "1/12 会議↻", "1/19 会議↻",  "1/26 会議↻",  "2/2 会議↻",   "2/9 会議↻"};
   EXPECT_EQ(Agenda(), tuesdays);
+  // The week list marks the occurrence on Tuesday, its third strip.
+  const auto tuesdayStrip = [&f] {
+    const std::vector<TStripPiece>& pieces = f.WeekCalendar->Strip(2).Pieces;
+    return pieces.size() < 2 ? QString() : pieces[1].Text;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tuesdayStrip() == QStringLiteral("↻10:00 会議"); }))
+      << tuesdayStrip().toStdString();
 
   // この日だけ, deleted.
   dialogs_.AnswerThreeWay(TMsgAnswer::Yes);
