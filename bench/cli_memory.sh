@@ -27,7 +27,9 @@ run() {
   name=$1
   shift
   cp "$mrv" "$dir/work.mrv"
-  /usr/bin/time -v -o "$dir/time.txt" "$@" >/dev/null
+  status=0
+  /usr/bin/time -v -o "$dir/time.txt" "$@" >"$dir/out.txt" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || { echo "$name failed ($status):"; cat "$dir/out.txt"; }
   rss=$(awk -F': ' '/Maximum resident/ {print int($2 / 1024)}' "$dir/time.txt")
   wall=$(awk -F': ' '/Elapsed/ {print $2}' "$dir/time.txt")
   cpu=$(awk -F': ' '/User time/ {u=$2} /System time/ {s=$2} END {printf "%.2f", u + s}' "$dir/time.txt")

@@ -682,6 +682,7 @@ size_t StreamICalendarLines(std::string_view text, const TICalZone& zone, const 
   std::vector<icalcomponent*> roots;
   for (const TICalComponent& r : shell.Roots) roots.push_back(r.get());
   static const TOverrides kNoOverrides;
+  releaser.next = 0;  // the second pass reads the text from its start again
   size_t next = 0;  // the first span not taken yet; spans come in root order
   for (icalcomponent* cal : Calendars(roots)) {
     const auto root = std::find(roots.begin(), roots.end(), cal);
