@@ -206,9 +206,8 @@ void ReadLines(const std::filesystem::path& path, std::vector<std::string>& line
       if (last == std::string::npos || (last == cr && cr + 1 >= buf.size())) continue;
       upTo = last + 1;
     }
-    ForEachLine(std::string_view(buf.data(), upTo), [&lines](const char* begin, size_t length) {
-      lines.emplace_back(begin, length);
-    });
+    ForEachLine(std::string_view(buf.data(), upTo),
+                [&lines](const char* begin, size_t length) { lines.emplace_back(begin, length); });
     buf.erase(0, upTo);
   }
   close(fd);
