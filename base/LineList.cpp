@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "base/AtomicFileWriter.h"
 #include "base/Cp932.h"
@@ -169,11 +170,10 @@ namespace {
 void ReadLines(const std::filesystem::path& path, std::vector<std::string>& lines) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw EFileError(CannotOpenMessage(path));
+  const std::unique_ptr<const int, void (*)(const int*)> closer(&fd,
+                                                                [](const int* f) { close(*f); });
   struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    throw EFileError(CannotOpenMessage(path));
-  }
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) throw EFileError(CannotOpenMessage(path));
   // A schedule line is some fifty bytes: room for most of them at once spares the regrowth.
   if (S_ISREG(st.st_mode)) lines.reserve(static_cast<size_t>(st.st_size) / 48 + 16);
   constexpr size_t kBlock = 1 << 20;
@@ -185,32 +185,29 @@ void ReadLines(const std::filesystem::path& path, std::vector<std::string>& line
     ssize_t n;
     do n = read(fd, buf.data() + kept, kBlock);
     while (n < 0 && errno == EINTR);
-    if (n < 0) {
-      close(fd);
-      throw EFileError(CannotOpenMessage(path));
-    }
+    if (n < 0) throw EFileError(CannotOpenMessage(path));
     buf.resize(kept + static_cast<size_t>(n));
     if (n == 0) ended = true;
     if (const void* nul = std::memchr(buf.data() + kept, '\0', static_cast<size_t>(n))) {
       buf.resize(static_cast<size_t>(static_cast<const char*>(nul) - buf.data()));
       ended = true;
     }
-    // Lines whose end is known: a CR last in the block may still be followed by an LF.
+    // Lines whose end is known: an LF, or a CR with a byte after it (a CR last in the block may
+    // still be followed by an LF).
     size_t upTo = buf.size();
     if (!ended) {
-      const size_t lf = buf.rfind('\n');
-      const size_t cr = buf.rfind('\r', buf.size() >= 2 ? buf.size() - 2 : 0);
-      const size_t last = lf == std::string::npos   ? cr
-                          : cr == std::string::npos ? lf
-                                                    : std::max(lf, cr);
-      if (last == std::string::npos || (last == cr && cr + 1 >= buf.size())) continue;
+      size_t last = buf.rfind('\n');
+      if (buf.size() >= 2) {
+        const size_t cr = buf.rfind('\r', buf.size() - 2);
+        if (cr != std::string::npos && (last == std::string::npos || cr > last)) last = cr;
+      }
+      if (last == std::string::npos) continue;
       upTo = last + 1;
     }
     ForEachLine(std::string_view(buf.data(), upTo),
                 [&lines](const char* begin, size_t length) { lines.emplace_back(begin, length); });
     buf.erase(0, upTo);
   }
-  close(fd);
 }
 
 }  // namespace
