@@ -9,43 +9,13 @@
 #include <climits>
 #include <system_error>
 
+#include "base/AtomicFileWriter.h"
 #include "base/Exception.h"
 
 namespace fs = std::filesystem;
 
 namespace moriva {
 namespace {
-
-// Closes a descriptor and removes the temporary file unless the write was committed.
-class TempFile {
- public:
-  explicit TempFile(std::string pattern) : name_(std::move(pattern)) {
-    fd_ = mkstemp(name_.data());
-    created_ = fd_ >= 0;
-  }
-  ~TempFile() {
-    if (fd_ >= 0) close(fd_);
-    if (created_ && !committed_) unlink(name_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  bool ok() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
-  const std::string& name() const { return name_; }
-  bool CloseNow() {
-    int r = close(fd_);
-    fd_ = -1;
-    return r == 0;
-  }
-  void Commit() { committed_ = true; }
-
- private:
-  std::string name_;
-  int fd_ = -1;
-  bool created_ = false;
-  bool committed_ = false;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -125,31 +95,59 @@ std::string ReadFileBytes(const fs::path& path) {
   return data;
 }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes, TFileAccess access) {
-  fs::path target = ResolveTarget(path);
+TAtomicFileWriter::TAtomicFileWriter(const fs::path& path, TFileAccess access)
+    : path_(path), target_(ResolveTarget(path)), access_(access) {
   std::error_code ec;
-  if (fs::is_directory(target, ec)) throw EFileError(CannotCreateMessage(path));
-  fs::path dir = target.parent_path();
+  if (fs::is_directory(target_, ec)) Fail();
+  fs::path dir = target_.parent_path();
   if (dir.empty()) dir = ".";
-  TempFile tmp((dir / TempName(target.filename().string())).string());
-  if (!tmp.ok()) throw EFileError(CannotCreateMessage(path));
+  temp_ = (dir / TempName(target_.filename().string())).string();
+  fd_ = mkstemp(temp_.data());
+  if (fd_ < 0) {
+    temp_.clear();  // nothing was made, so nothing is to be removed
+    Fail();
+  }
+}
 
+TAtomicFileWriter::~TAtomicFileWriter() {
+  if (fd_ >= 0) close(fd_);
+  if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
+}
+
+void TAtomicFileWriter::Fail() const {
+  throw EFileError(CannotCreateMessage(path_));
+}
+
+void TAtomicFileWriter::Write(std::string_view bytes) {
+  if (!WriteAll(fd_, bytes)) Fail();
+}
+
+void TAtomicFileWriter::Commit() {
   // mkstemp makes the file 0600; the final bits are set only once the bytes are in.
   struct stat st {};
-  mode_t mode = access == TFileAccess::FollowUmask ? 0666 & ~CurrentUmask() : 0600;
-  if (stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  if (access == TFileAccess::OwnerOnly) mode &= ~mode_t{077};
-  if (!WriteAll(tmp.fd(), bytes) || fchmod(tmp.fd(), mode) != 0 || fsync(tmp.fd()) != 0 ||
-      !tmp.CloseNow())
-    throw EFileError(CannotCreateMessage(path));
-  if (rename(tmp.name().c_str(), target.c_str()) != 0) throw EFileError(CannotCreateMessage(path));
-  tmp.Commit();
+  mode_t mode = access_ == TFileAccess::FollowUmask ? 0666 & ~CurrentUmask() : 0600;
+  if (stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (access_ == TFileAccess::OwnerOnly) mode &= ~mode_t{077};
+  if (fchmod(fd_, mode) != 0 || fsync(fd_) != 0) Fail();
+  const int fd = fd_;
+  fd_ = -1;
+  if (close(fd) != 0) Fail();
+  if (rename(temp_.c_str(), target_.c_str()) != 0) Fail();
+  committed_ = true;
   // Make the rename itself durable.
+  fs::path dir = target_.parent_path();
+  if (dir.empty()) dir = ".";
   int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     fsync(dfd);
     close(dfd);
   }
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes, TFileAccess access) {
+  TAtomicFileWriter file(path, access);
+  file.Write(bytes);
+  file.Commit();
 }
 
 }  // namespace moriva

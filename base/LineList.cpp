@@ -1,8 +1,16 @@
 #include "base/LineList.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
+#include <memory>
 
+#include "base/AtomicFileWriter.h"
 #include "base/Cp932.h"
 #include "base/Exception.h"
 #include "base/FileIO.h"
@@ -155,12 +163,86 @@ void TLineList::SetText(std::string_view text) {
   Changed();
 }
 
+namespace {
+
+// Reads the file's lines by SetText's rule a block at a time, so that a large file never sits
+// in memory beside its lines. EFileError as ReadFileBytes throws it.
+void ReadLines(const std::filesystem::path& path, std::vector<std::string>& lines) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EFileError(CannotOpenMessage(path));
+  const std::unique_ptr<const int, void (*)(const int*)> closer(&fd,
+                                                                [](const int* f) { close(*f); });
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) throw EFileError(CannotOpenMessage(path));
+  // A schedule line is some fifty bytes: room for most of them at once spares the regrowth.
+  if (S_ISREG(st.st_mode)) lines.reserve(static_cast<size_t>(st.st_size) / 48 + 16);
+  constexpr size_t kBlock = 1 << 20;
+  std::string buf;
+  bool ended = false;  // end of file, or a NUL
+  while (!ended) {
+    const size_t kept = buf.size();
+    buf.resize(kept + kBlock);
+    ssize_t n;
+    do n = read(fd, buf.data() + kept, kBlock);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) throw EFileError(CannotOpenMessage(path));
+    buf.resize(kept + static_cast<size_t>(n));
+    if (n == 0) ended = true;
+    if (const void* nul = std::memchr(buf.data() + kept, '\0', static_cast<size_t>(n))) {
+      buf.resize(static_cast<size_t>(static_cast<const char*>(nul) - buf.data()));
+      ended = true;
+    }
+    // Lines whose end is known: an LF, or a CR with a byte after it (a CR last in the block may
+    // still be followed by an LF).
+    size_t upTo = buf.size();
+    if (!ended) {
+      size_t last = buf.rfind('\n');
+      if (buf.size() >= 2) {
+        const size_t cr = buf.rfind('\r', buf.size() - 2);
+        if (cr != std::string::npos && (last == std::string::npos || cr > last)) last = cr;
+      }
+      if (last == std::string::npos) continue;
+      upTo = last + 1;
+    }
+    ForEachLine(std::string_view(buf.data(), upTo),
+                [&lines](const char* begin, size_t length) { lines.emplace_back(begin, length); });
+    buf.erase(0, upTo);
+  }
+}
+
+}  // namespace
+
 void TLineList::LoadFromFile(const std::filesystem::path& path) {
-  SetText(ReadFileBytes(path));
+  // A list that holds lines reads the whole file first, so that a failed read changes nothing
+  // and the lines' buffers are reused; an empty one reads block by block.
+  if (!lines_.empty()) {
+    SetText(ReadFileBytes(path));
+    return;
+  }
+  try {
+    ReadLines(path, lines_);
+  } catch (...) {
+    std::vector<std::string>().swap(lines_);
+    throw;
+  }
+  Changed();
 }
 
 void TLineList::SaveToFile(const std::filesystem::path& path, TFileAccess access) const {
-  WriteFileAtomically(path, Text(), access);
+  // Written in blocks, so that a large list never sits in memory twice.
+  TAtomicFileWriter file(path, access);
+  std::string block;
+  block.reserve((1 << 20) + 4096);
+  for (const auto& l : lines_) {
+    block += l;
+    block += "\r\n";
+    if (block.size() >= (1 << 20)) {
+      file.Write(block);
+      block.clear();
+    }
+  }
+  file.Write(block);
+  file.Commit();
 }
 
 void TLineList::EndUpdate() {

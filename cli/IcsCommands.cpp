@@ -30,10 +30,9 @@ int IcsExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  const TICalExport ics =
-      BuildICalendar(list, zone, std::time(nullptr),
-                     ExportHolidays(holidays, today ? ParseDateArg(*today) : TodayJulius()));
-  SaveICalendar(pos[1], ics.Text);
+  const TICalExportCounts ics =
+      ExportICalendar(pos[1], list, zone, std::time(nullptr),
+                      ExportHolidays(holidays, today ? ParseDateArg(*today) : TodayJulius()));
   out << "wrote " << ics.Events << (ics.Events == 1 ? " event" : " events") << " to " << pos[1];
   if (ics.LeftOut > 0)
     out << " (" << ics.LeftOut << (ics.LeftOut == 1 ? " line" : " lines")

@@ -12,14 +12,15 @@ int XmlExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   const std::vector<std::string> pos = args.Positional(2, 2);
   TLineList list;
   LoadScheduleFile(pos[0], list);
-  size_t leftOut = 0;
-  std::unique_ptr<TDomDocument> doc = BuildScheduleXml(list, &leftOut);
   // The path is taken as given: a script names the file it wants.
-  doc->SaveToFile(pos[1], 0);
-  const size_t items = doc->GetDocumentElement()->GetChildNodes()->Count();
-  out << "wrote " << items << (items == 1 ? " item" : " items") << " to " << pos[1];
-  if (leftOut > 0)
-    out << " (" << leftOut << (leftOut == 1 ? " line" : " lines")
+  const TScheduleXmlCounts counts = ExportScheduleXml(list, pos[1]);
+  out << "wrote " << counts.Items << (counts.Items == 1 ? " item" : " items");
+  if (counts.Series > 0)
+    out << " and " << counts.Series
+        << (counts.Series == 1 ? " repeating item" : " repeating items");
+  out << " to " << pos[1];
+  if (counts.LeftOut > 0)
+    out << " (" << counts.LeftOut << (counts.LeftOut == 1 ? " line" : " lines")
         << " without an item text left out)";
   out << '\n';
   return 0;

@@ -1,5 +1,7 @@
 #include "formats/CsvMerge.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/Charset.h"
@@ -61,33 +63,64 @@ TAddResult AddCsvRecord(std::string_view record, TLineList& schedule) {
   return TAddResult::Added;
 }
 
-TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule) {
-  TMergeResult result;
-  TScheduleMerger merger(schedule, csvLines.Count());
-  const std::vector<std::string>& lines = csvLines.Lines();
-  for (size_t i = 1; i < lines.size(); ++i) {
-    if (lines[i].empty()) {
-      ++result.EmptyLines;
-      continue;
+namespace {
+
+// The records of a CSV file's lines after the header, merged as they come: a record runs on
+// over the lines that do not start a new one (the first such line joined by "\",\"", as the
+// handset's line breaks inside a field cut it there).
+class TCsvMergeRun {
+ public:
+  TCsvMergeRun(TLineList& schedule, size_t expectedAdds) : merger_(schedule, expectedAdds) {}
+
+  void Line(std::string_view line) {
+    if (pending_ && !StartsNewRecord(line)) {
+      if (!joined_) record_ += "\",\"";
+      joined_ = true;
+      record_ += line;
+      return;
     }
-    // Most records are one line: they are read in place, and only continued ones are copied.
-    std::string_view record = lines[i];
-    std::string joined;
-    for (; i + 1 < lines.size() && !StartsNewRecord(lines[i + 1]); ++i) {
-      if (joined.empty()) joined.append(record).append("\",\"");
-      joined += lines[i + 1];
-      record = joined;
+    Flush();
+    if (line.empty()) {
+      ++result_.EmptyLines;
+      return;
     }
-    std::optional<std::string> line = CsvRecordToScheduleLine(record);
-    if (!line) {
-      ++result.Skipped;
-    } else if (merger.Add(std::move(*line))) {
-      ++result.Added;
-    } else {
-      ++result.Duplicates;
-    }
+    record_.assign(line);
+    pending_ = true;
+    joined_ = false;
   }
-  return result;
+
+  TMergeResult Finish() {
+    Flush();
+    return result_;
+  }
+
+ private:
+  void Flush() {
+    if (!pending_) return;
+    pending_ = false;
+    std::optional<std::string> line = CsvRecordToScheduleLine(record_);
+    if (!line)
+      ++result_.Skipped;
+    else if (merger_.Add(std::move(*line)))
+      ++result_.Added;
+    else
+      ++result_.Duplicates;
+  }
+
+  TScheduleMerger merger_;
+  TMergeResult result_;
+  std::string record_;
+  bool pending_ = false;
+  bool joined_ = false;
+};
+
+}  // namespace
+
+TMergeResult MergeCsvLines(const TLineList& csvLines, TLineList& schedule) {
+  TCsvMergeRun run(schedule, csvLines.Count());
+  const std::vector<std::string>& lines = csvLines.Lines();
+  for (size_t i = 1; i < lines.size(); ++i) run.Line(lines[i]);
+  return run.Finish();
 }
 
 TLineList ReadCsvFile(const std::filesystem::path& fileName) {
@@ -97,7 +130,14 @@ TLineList ReadCsvFile(const std::filesystem::path& fileName) {
 }
 
 TMergeResult MergeCsvFile(const std::filesystem::path& fileName, TLineList& schedule) {
-  return MergeCsvLines(ReadCsvFile(fileName), schedule);
+  // Merged from the text, without a list of its lines beside it.
+  const std::string text = ForeignTextToCp932(ReadFileBytes(fileName));
+  TCsvMergeRun run(schedule, static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
+  bool header = true;
+  VisitLines(text, [&](std::string_view line) {
+    if (!std::exchange(header, false)) run.Line(line);
+  });
+  return run.Finish();
 }
 
 std::string MergeCompletionMessage(const TMergeResult& result) {

@@ -6,7 +6,6 @@
 #include "formats/ICalendarImport.h"
 #include "formats/PhoneCsv.h"
 #include "schedule/ScheduleFile.h"
-#include "xml/DomDocument.h"
 #include "xml/XmlExport.h"
 
 namespace fs = std::filesystem;
@@ -66,15 +65,15 @@ bool MergeCsvFileInto(TScheduleDocument& doc, const fs::path& path) {
 void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp) {
   TDialogs& dialogs = doc.Dialogs();
   const JuliusDay today = DateToJulius(1970, 1, 1) + static_cast<JuliusDay>(stamp / 86400);
-  const TICalExport ics =
-      BuildICalendar(doc.List(), zone, stamp, ExportHolidays(doc.Model().Rules(), today));
   const fs::path stem =
       doc.ScheduleFileName().empty() ? fs::path("schedule") : doc.ScheduleFileName().stem();
   std::optional<fs::path> chosen =
       dialogs.ChooseSaveFile(kICalFileFilter, fs::path(stem) += kICalFileExtension);
   if (!chosen) return;
+  TICalExportCounts ics;
   try {
-    SaveICalendar(WithDefaultExtension(*chosen, kICalFileExtension), ics.Text);
+    ics = ExportICalendar(WithDefaultExtension(*chosen, kICalFileExtension), doc.List(), zone,
+                          stamp, ExportHolidays(doc.Model().Rules(), today));
   } catch (const Exception& e) {
     dialogs.ShowError(e.what());
     return;
@@ -101,14 +100,14 @@ void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today
 
 void XmlOutExecute(TScheduleDocument& doc) {
   TDialogs& dialogs = doc.Dialogs();
-  // The tree is built first, so a line it cannot take is reported before any dialog.
-  std::unique_ptr<TDomDocument> xml = BuildScheduleXml(doc.List());
   std::optional<fs::path> chosen = dialogs.ChooseSaveFile(kXmlFileFilter);
   if (!chosen) return;
   const std::optional<fs::path> name = ConfirmSaveName(dialogs, *chosen, kXmlFileExtension);
   if (!name) return;
+  // Written as the lines are walked: every line is accepted, so nothing can be refused before
+  // the dialog, and a schedule of any size needs no tree in memory.
   try {
-    xml->SaveToFile(*name, 0);
+    ExportScheduleXml(doc.List(), *name);
   } catch (const Exception& e) {
     dialogs.ShowError(e.what());
   }

@@ -48,8 +48,8 @@ void IcsOutExecute(TScheduleDocument& doc, const TICalZone& zone, time_t stamp);
 void IcsInExecute(TScheduleDocument& doc, const TICalZone& zone, JuliusDay today,
                   const std::optional<std::filesystem::path>& file = std::nullopt);
 
-// Builds the XML tree of every line, then lets the user choose the file (".xml" added to a
-// name without extension) and writes it. A cancelled dialog writes nothing.
+// Lets the user choose the file (".xml" added to a name without extension) and writes every
+// line to it as XML. A cancelled dialog writes nothing.
 void XmlOutExecute(TScheduleDocument& doc);
 
 }  // namespace moriva

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "Version.h"
+#include "base/AtomicFileWriter.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
 #include "calendar/DayListItem.h"
 #include "calendar/Julius.h"
 #include "calendar/SeriesLine.h"
+#include "formats/ICalendarText.h"
 #include "schedule/ScheduleLine.h"
 
 namespace moriva {
@@ -187,23 +189,125 @@ std::string ScheduleLineUid(std::string_view line, size_t occurrence) {
   return UidText(LineHash(line), occurrence);
 }
 
+namespace {
+
+// What a line is to the export.
+enum class TLineShape {
+  Series,  // a series line (read again by SeriesToVEvent)
+  Item,    // a plain item: `day` and `parts` are set
+  Rule,    // a rule line, or a single day without a readable item text: `day` is set
+  None,    // nothing iCalendar can say
+};
+
+TLineShape ShapeOf(std::string_view line, TDayListItem& day, std::optional<TItemParts>& parts) {
+  if (IsSeriesLine(line)) return TLineShape::Series;
+  if (ParseDayListLine(line, day) != TDayLineKind::Rule) return TLineShape::None;
+  if (day.IsSingleDay() && day.DayOfWeek == 0 && day.WeekNo == 0) {
+    if (!IsGregorianYear(day.FromYear) || !IsValidDate(day.FromYear, day.Month, day.Day))
+      return TLineShape::None;
+    parts = SplitItemText(GetItemText(line));
+    if (parts) return TLineShape::Item;
+  }
+  return TLineShape::Rule;
+}
+
+TICalComponent ShapedEvent(TLineShape shape, std::string_view line, std::string_view uid,
+                           const TDayListItem& day, const std::optional<TItemParts>& parts,
+                           const TICalZone& zone, time_t stamp, const TICalHolidays& holidays) {
+  switch (shape) {
+    case TLineShape::Series: {
+      TSeries series;
+      if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return nullptr;
+      return SeriesToVEvent(series, zone, stamp, holidays);
+    }
+    case TLineShape::Item:
+      return ItemEvent(line, uid, day, *parts, zone, stamp);
+    case TLineShape::Rule:
+      return RuleEvent(line, uid, day, stamp);
+    case TLineShape::None:
+      break;
+  }
+  return nullptr;
+}
+
+// One property as libical writes it, without its line end and unfolded.
+std::string PropertyText(icalproperty* p) {
+  char* s = icalproperty_as_ical_string_r(p);
+  std::string text = ICalText(s);
+  free(s);
+  icalproperty_free(p);
+  size_t fold;
+  while ((fold = text.find("\r\n ")) != std::string::npos) text.erase(fold, 3);
+  if (text.ends_with("\r\n")) text.resize(text.size() - 2);
+  return text;
+}
+
+// The parts of a plain item's event that are the same for every item of one export, taken
+// from libical once, so that the events written as text say exactly what its own would.
+struct TItemEventParts {
+  std::string stampLine;  // "DTSTAMP:...Z" CR LF
+  std::string timedHead;  // "DTSTART;TZID=zone" (or "DTSTART" for UTC)
+  std::string timedTail;  // after the local time: "" or "Z"
+  std::string dayHead;    // "DTSTART;VALUE=DATE"
+
+  TItemEventParts(const TICalZone& zone, time_t stamp) {
+    stampLine = PropertyText(icalproperty_new_dtstamp(
+                    icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone()))) +
+                "\r\n";
+    TICalComponent ev(icalcomponent_new_vevent());
+    icaltimetype t = DateValue(2000, 1, 1);
+    t.is_date = 0;
+    t.zone = zone.Zone();
+    icalcomponent_set_dtstart(ev.get(), t);
+    const std::string timed = PropertyText(
+        icalproperty_new_clone(icalcomponent_get_first_property(ev.get(), ICAL_DTSTART_PROPERTY)));
+    const size_t colon = timed.rfind(':');
+    timedHead = timed.substr(0, colon);
+    timedTail = timed.ends_with('Z') ? "Z" : "";
+    const std::string day = PropertyText(icalproperty_new_dtstart(DateValue(2000, 1, 1)));
+    dayHead = day.substr(0, day.rfind(':'));
+  }
+};
+
+// The text ItemEvent's component serialises to, written without making the component.
+void AppendItemEvent(std::string& out, std::string_view line, std::string_view uid,
+                     const TDayListItem& day, const TItemParts& parts,
+                     const TItemEventParts& fixed) {
+  const std::string subject = Cp932ToUtf8(parts.Subject);
+  out += "BEGIN:VEVENT\r\n";
+  AppendICalLine(out, "UID", uid, TICalValue::Text);
+  out += fixed.stampLine;
+  AppendICalLine(out, "SUMMARY", subject, TICalValue::Text);
+  AppendICalLine(out, kICalLineProperty, Cp932ToUtf8(line), TICalValue::Extension);
+  char value[24];
+  if (std::optional<std::pair<int, int>> hm = ParseItemTime(parts.Time)) {
+    std::snprintf(value, sizeof value, "%04d%02d%02dT%02d%02d00%s", static_cast<int>(day.FromYear),
+                  day.Month, day.Day, hm->first, hm->second, fixed.timedTail.c_str());
+    AppendICalLine(out, fixed.timedHead, value, TICalValue::Verbatim);
+  } else {
+    std::snprintf(value, sizeof value, "%04d%02d%02d", static_cast<int>(day.FromYear), day.Month,
+                  day.Day);
+    AppendICalLine(out, fixed.dayHead, value, TICalValue::Verbatim);
+  }
+  if (!parts.Place.empty())
+    AppendICalLine(out, "LOCATION", Cp932ToUtf8(parts.Place), TICalValue::Text);
+  if (parts.Alarm()) {
+    out += "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:PT0S\r\n";
+    AppendICalLine(out, "DESCRIPTION", subject, TICalValue::Text);
+    out += "END:VALARM\r\n";
+  }
+  out += "END:VEVENT\r\n";
+}
+
+}  // namespace
+
 TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
                                     const TICalZone& zone, time_t stamp,
                                     const TICalHolidays& holidays) {
-  if (IsSeriesLine(line)) {
-    TSeries series;
-    if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return nullptr;
-    return SeriesToVEvent(series, zone, stamp, holidays);
-  }
-  TDayListItem r;
-  if (ParseDayListLine(line, r) != TDayLineKind::Rule) return nullptr;
-  if (r.IsSingleDay() && r.DayOfWeek == 0 && r.WeekNo == 0) {
-    if (!IsGregorianYear(r.FromYear) || !IsValidDate(r.FromYear, r.Month, r.Day)) return nullptr;
-    const std::string text = GetItemText(line);
-    if (std::optional<TItemParts> parts = SplitItemText(text))
-      return ItemEvent(line, uid, r, *parts, zone, stamp);
-  }
-  return RuleEvent(line, uid, r, stamp);
+  TDayListItem day;
+  std::optional<TItemParts> parts;
+  const TLineShape shape = ShapeOf(line, day, parts);
+  return ShapedEvent(shape, line, uid, day, parts, zone, stamp, holidays);
 }
 
 std::string ICalendarHead(const TICalZone& zone) {
@@ -218,33 +322,66 @@ std::string ICalendarHead(const TICalZone& zone) {
   return text;
 }
 
-TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
-                           const TICalHolidays& holidays) {
-  TICalExport out;
-  out.Text = ICalendarHead(zone);
+TICalExportCounts WriteICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
+                                 const TICalHolidays& holidays,
+                                 const std::function<void(std::string_view)>& write) {
+  constexpr size_t kBlock = 1 << 20;
+  TICalExportCounts counts;
+  std::string block = ICalendarHead(zone);
+  block.reserve(kBlock + 4096);
+  const TItemEventParts fixed(zone, stamp);
 
   // Equal lines are told apart by how many came before them. The count goes by the line's
   // hash: two different lines of one hash (never seen in practice) still get different UIDs,
   // only numbered on from each other.
   TLineCounts seen(list.Count());
-  out.Text.reserve(out.Text.size() + list.Count() * 512);
+  TDayListItem day;
+  std::optional<TItemParts> parts;
   for (const std::string& line : list) {
     if (line.empty()) continue;
     const uint64_t hash = LineHash(line);
-    const size_t occurrence = seen.Next(hash);
-    TICalComponent ev =
-        ScheduleLineToVEvent(line, UidText(hash, occurrence), zone, stamp, holidays);
-    if (!ev) {
-      ++out.LeftOut;
+    const std::string uid = UidText(hash, seen.Next(hash));
+    const TLineShape shape = ShapeOf(line, day, parts);
+    if (shape == TLineShape::Item) {
+      AppendItemEvent(block, line, uid, day, *parts, fixed);
+    } else if (TICalComponent ev =
+                   ShapedEvent(shape, line, uid, day, parts, zone, stamp, holidays)) {
+      char* text = icalcomponent_as_ical_string_r(ev.get());
+      if (text) block += text;
+      free(text);
+    } else {
+      ++counts.LeftOut;
       continue;
     }
-    char* text = icalcomponent_as_ical_string_r(ev.get());
-    if (text) out.Text += text;
-    free(text);
-    ++out.Events;
+    ++counts.Events;
+    if (block.size() >= kBlock) {
+      write(block);
+      block.clear();
+    }
   }
-  out.Text += kICalendarTail;
+  block += kICalendarTail;
+  write(block);
+  return counts;
+}
+
+TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
+                           const TICalHolidays& holidays) {
+  TICalExport out;
+  const TICalExportCounts counts =
+      WriteICalendar(list, zone, stamp, holidays, [&](std::string_view text) { out.Text += text; });
+  out.Events = counts.Events;
+  out.LeftOut = counts.LeftOut;
   return out;
+}
+
+TICalExportCounts ExportICalendar(const std::filesystem::path& path, const TLineList& list,
+                                  const TICalZone& zone, time_t stamp,
+                                  const TICalHolidays& holidays) {
+  TAtomicFileWriter file(path);
+  const TICalExportCounts counts =
+      WriteICalendar(list, zone, stamp, holidays, [&](std::string_view text) { file.Write(text); });
+  file.Commit();
+  return counts;
 }
 
 void SaveICalendar(const std::filesystem::path& path, std::string_view text) {

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,16 +50,33 @@ TICalComponent ScheduleLineToVEvent(std::string_view line, std::string_view uid,
 std::string ICalendarHead(const TICalZone& zone);
 inline constexpr std::string_view kICalendarTail = "END:VCALENDAR\r\n";
 
+struct TICalExportCounts {
+  size_t Events = 0;   // VEVENTs written
+  size_t LeftOut = 0;  // non-empty lines that could not be expressed
+};
+
+// The document for every line of the list, in list order, handed to `write` in blocks of about
+// a megabyte as the events are made; `stamp` becomes every DTSTAMP. `holidays` are those series
+// that skip holidays name as EXDATEs.
+TICalExportCounts WriteICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
+                                 const TICalHolidays& holidays,
+                                 const std::function<void(std::string_view)>& write);
+
 struct TICalExport {
   std::string Text;    // the whole document
   size_t Events = 0;   // VEVENTs written
   size_t LeftOut = 0;  // non-empty lines that could not be expressed
 };
 
-// The document for every line of the list, in list order; `stamp` becomes every DTSTAMP.
-// `holidays` are those series that skip holidays name as EXDATEs.
+// The whole document in memory (WriteICalendar's blocks joined).
 TICalExport BuildICalendar(const TLineList& list, const TICalZone& zone, time_t stamp,
                            const TICalHolidays& holidays = {});
+
+// Writes the document to `path` atomically as it is made; EFileError
+// "ファイル %s を作成できません", the old file then left as it was.
+TICalExportCounts ExportICalendar(const std::filesystem::path& path, const TLineList& list,
+                                  const TICalZone& zone, time_t stamp,
+                                  const TICalHolidays& holidays = {});
 
 // Writes the document atomically; EFileError "ファイル %s を作成できません".
 void SaveICalendar(const std::filesystem::path& path, std::string_view text);

@@ -12,6 +12,7 @@
 
 #include "base/Cp932.h"
 #include "base/FileIO.h"
+#include "base/MappedFile.h"
 #include "formats/ICalendarExport.h"
 #include "formats/ICalendarSeries.h"
 #include "formats/LineMerge.h"
@@ -570,57 +571,169 @@ bool VEventToScheduleLines(icalcomponent* ev, icalcomponent* calendar,
                     budget ? *budget : own);
 }
 
-size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
-                             const std::function<void(TICalEventLines&)>& take,
-                             TICalBudget* budget) {
-  TICalBudget own;
-  TICalBudget& b = budget ? *budget : own;
-  std::vector<icalcomponent*> calendars;
-  if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root);
-  for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
-       c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
-    calendars.push_back(c);
+namespace {
 
-  size_t skipped = 0;
-  TICalEventLines lines;
-  for (icalcomponent* cal : calendars) {
+using TOverrides = std::unordered_map<std::string, std::vector<icalcomponent*>>;
+
+// What every event of one import goes through, in file order.
+struct TEventTaker {
+  const TICalZone& zone;
+  const TICalWindow& window;
+  const std::function<void(TICalEventLines&)>& take;
+  TICalBudget& budget;
+  size_t skipped = 0;  // broken events passed over
+  TICalEventLines lines{};
+
+  void Take(icalcomponent* ev, const TEventProps& props, icalcomponent* cal,
+            const TOverrides& overrides) {
+    CheckCancel(budget);
+    if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) return;
+    static const std::vector<icalcomponent*> kNone;
+    auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
+    if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window, lines,
+                    budget))
+      ++skipped;
+    else
+      take(lines);
+  }
+
+  // The events of a calendar held whole.
+  void TakeCalendar(icalcomponent* cal) {
     std::vector<std::pair<icalcomponent*, TEventProps>> events;
-    std::unordered_map<std::string, std::vector<icalcomponent*>> overrides;
+    TOverrides overrides;
     for (icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); ev;
          ev = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
       events.emplace_back(ev, ScanEvent(ev));
       if (events.back().second.recurrenceId) overrides[UidOf(events.back().second)].push_back(ev);
     }
-    static const std::vector<icalcomponent*> kNone;
-    for (const auto& [ev, props] : events) {
-      CheckCancel(b);
-      if (props.status && icalproperty_get_status(props.status) == ICAL_STATUS_CANCELLED) continue;
-      auto o = overrides.empty() ? overrides.end() : overrides.find(UidOf(props));
-      if (!EventLines(ev, props, cal, o == overrides.end() ? kNone : o->second, zone, window, lines,
-                      b))
-        ++skipped;
-      else
-        take(lines);
-    }
+    for (const auto& [ev, props] : events) Take(ev, props, cal, overrides);
   }
-  return skipped;
+};
+
+// The calendars whose events an import takes, in order: a root calendar and the calendars
+// inside it, or, when the document has several roots, the roots that are calendars.
+std::vector<icalcomponent*> Calendars(const std::vector<icalcomponent*>& roots) {
+  std::vector<icalcomponent*> calendars;
+  if (roots.size() != 1) {
+    for (icalcomponent* r : roots)
+      if (icalcomponent_isa(r) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(r);
+    return calendars;
+  }
+  icalcomponent* root = roots[0];
+  if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root);
+  for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
+       c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
+    calendars.push_back(c);
+  return calendars;
 }
 
-TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
-                                const TICalWindow& window, TICalBudget budget) {
-  TICalComponent root = ParseICalendar(text, budget.CancelRequested);
+// An event's place in the text, kept small: a million of them are kept between the passes.
+struct TSpan {
+  uint64_t begin;
+  uint32_t length;
+  uint32_t root;
+};
+
+// Gives back the pages of the text read so far every few tens of megabytes.
+struct TReleaser {
+  const std::function<void(size_t)>& release;
+  size_t next = 0;
+  void At(size_t offset) {
+    if (!release || offset < next) return;
+    release(offset);
+    next = offset + (32u << 20);
+  }
+};
+
+// CollectICalendarLines over the text, an event at a time: the document is read once for its
+// time zones, its overrides and where its events lie, then each event is parsed, taken and
+// freed in turn. A document that cannot be read this way is parsed whole.
+size_t StreamICalendarLines(std::string_view text, const TICalZone& zone, const TICalWindow& window,
+                            const std::function<void(TICalEventLines&)>& take, TICalBudget& b,
+                            const std::function<void(size_t)>& release) {
+  std::vector<TSpan> spans;
+  std::vector<TICalComponent> kept;  // the overrides, parsed on the first pass
+  std::unordered_map<size_t, TOverrides> overrides;
+  bool fits = true;
+  TReleaser releaser{release};
+  TICalShell shell = ReadICalendarShell(text, b.CancelRequested, [&](const TICalEventSpan& span) {
+    releaser.At(span.Begin);
+    const size_t length = span.End - span.Begin;
+    if (length > UINT32_MAX || span.Root > UINT32_MAX) fits = false;
+    spans.push_back(
+        TSpan{span.Begin, static_cast<uint32_t>(length), static_cast<uint32_t>(span.Root)});
+    if (!span.MayOverride) return;
+    TICalComponent ev = ParseICalendarEvent(text, span);
+    if (!ev) return;
+    const TEventProps props = ScanEvent(ev.get());
+    if (!props.recurrenceId) return;
+    overrides[span.Root][UidOf(props)].push_back(ev.get());
+    kept.push_back(std::move(ev));
+  });
+  TEventTaker taker{zone, window, take, b};
+  if (!shell.Streamable || !fits) {
+    shell = {};
+    kept.clear();
+    spans = {};
+    TICalComponent root = ParseICalendar(text, b.CancelRequested);
+    for (icalcomponent* cal : Calendars({root.get()})) taker.TakeCalendar(cal);
+    return taker.skipped;
+  }
+  std::vector<icalcomponent*> roots;
+  for (const TICalComponent& r : shell.Roots) roots.push_back(r.get());
+  static const TOverrides kNoOverrides;
+  releaser.next = 0;  // the second pass reads the text from its start again
+  size_t next = 0;  // the first span not taken yet; spans come in root order
+  for (icalcomponent* cal : Calendars(roots)) {
+    const auto root = std::find(roots.begin(), roots.end(), cal);
+    if (root == roots.end()) {  // a calendar inside a root: held whole in the shell
+      taker.TakeCalendar(cal);
+      continue;
+    }
+    const size_t index = static_cast<size_t>(root - roots.begin());
+    while (next < spans.size() && spans[next].root < index) ++next;
+    const auto o = overrides.find(index);
+    for (; next < spans.size() && spans[next].root == index; ++next) {
+      const TSpan& s = spans[next];
+      releaser.At(s.begin);
+      TICalComponent ev =
+          ParseICalendarEvent(text, TICalEventSpan{index, s.begin, s.begin + s.length, false});
+      if (!ev) continue;
+      taker.Take(ev.get(), ScanEvent(ev.get()), cal,
+                 o == overrides.end() ? kNoOverrides : o->second);
+    }
+  }
+  return taker.skipped;
+}
+
+}  // namespace
+
+size_t CollectICalendarLines(icalcomponent* root, const TICalZone& zone, const TICalWindow& window,
+                             const std::function<void(TICalEventLines&)>& take,
+                             TICalBudget* budget) {
+  TICalBudget own;
+  TEventTaker taker{zone, window, take, budget ? *budget : own};
+  for (icalcomponent* cal : Calendars({root})) taker.TakeCalendar(cal);
+  return taker.skipped;
+}
+
+namespace {
+
+TICalMergeResult MergeText(std::string_view text, TLineList& schedule, const TICalZone& zone,
+                           const TICalWindow& window, TICalBudget budget,
+                           const std::function<void(size_t)>& release) {
   TICalMergeResult result;
   // Merged only once every event has been read, so that a cancel leaves the schedule as it was.
   // A series line keeps its identity beside it (empty for other lines).
   std::vector<std::pair<std::string, std::string>> taken;
-  result.Skipped = CollectICalendarLines(
-      root.get(), zone, window,
+  result.Skipped = StreamICalendarLines(
+      text, zone, window,
       [&](TICalEventLines& lines) {
         if (lines.MadeSafe) ++result.MadeSafe;
         for (std::string& line : lines.Lines)
           taken.emplace_back(std::move(line), std::exchange(lines.SeriesId, {}));
       },
-      &budget);
+      budget, release);
   result.LeftOut = budget.LeftOut;
   result.RulesCut = budget.RulesCut;
   // A series is there already when a series of its identity is, whatever it says now: an
@@ -638,12 +751,20 @@ TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, cons
   return result;
 }
 
+}  // namespace
+
+TICalMergeResult MergeICalendar(std::string_view text, TLineList& schedule, const TICalZone& zone,
+                                const TICalWindow& window, TICalBudget budget) {
+  return MergeText(text, schedule, zone, window, std::move(budget), {});
+}
+
 TICalMergeResult MergeICalendarFile(const std::filesystem::path& path, TLineList& schedule,
                                     const TICalZone& zone, const TICalWindow& window,
                                     TICalBudget budget) {
-  const std::string text = ReadFileBytes(path);
+  TMappedFile file(path);
   try {
-    return MergeICalendar(text, schedule, zone, window, std::move(budget));
+    return MergeText(file.Text(), schedule, zone, window, std::move(budget),
+                     [&](size_t offset) { file.Release(offset); });
   } catch (const EICalendarError& e) {
     throw EICalendarError(
         "ファイル " + path.string() + " は iCalendar ファイルとして読めません (" + e.what() + ")",

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@ struct TLineFeed {
   size_t pos = 0;
   size_t lineEnd = 0;  // after the LF of the line being handed over, or at a NUL, or the end
   size_t begun = 0;
+  size_t chunkStart = 0;  // where the last piece handed over began
   bool atLineStart = true;
   bool ended = false;
 
@@ -44,6 +46,7 @@ struct TLineFeed {
       f->lineEnd = f->pos + left;
     }
     const size_t n = std::min(f->lineEnd - f->pos, size - 1);
+    f->chunkStart = f->pos;
     std::memcpy(buf, f->text.data() + f->pos, n);
     buf[n] = '\0';
     f->pos += n;
@@ -116,10 +119,14 @@ struct TParserFree {
   void operator()(icalparser* p) const { icalparser_free(p); }
 };
 
-}  // namespace
-
-TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>& cancelRequested) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
+// Reads the document line by line with every check, giving each line to libical. With
+// `events` set, each VEVENT directly inside a root is not given to libical but reported as a
+// span of the text (`bom` bytes before `text` in the caller's text); `streamable` is cleared
+// for a document whose components libical would count differently from the lines read here.
+std::vector<TICalComponent> ReadDocument(std::string_view text, size_t bom,
+                                         const std::function<bool()>& cancelRequested,
+                                         const std::function<void(const TICalEventSpan&)>* events,
+                                         bool& streamable) {
   std::unique_ptr<icalparser, TParserFree> parser(icalparser_new());
   TLineFeed feed{text};
   icalparser_set_gen_data(parser.get(), &feed);
@@ -131,11 +138,16 @@ TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>
   size_t lastEnd = 0;       // the last physical line of the previous logical line
   size_t zoneChanges = 0;   // what the time zones read so far make libical work out
   size_t logicalLines = 0;
+  size_t lineBegin = 0;                 // where the current logical line begins in `text`
+  std::optional<TICalEventSpan> event;  // the event being passed over, when `events` is set
   std::vector<TOpenComponent> open{TOpenComponent{}};  // the document, then what BEGIN opened
   for (;;) {
     char* line = icalparser_get_line(parser.get(), TLineFeed::Next);
     const size_t lineNo = lastEnd + 1;
     lastEnd = feed.ended ? feed.begun : feed.begun - 1;
+    // libical has read the next line's first piece already, unless the text has ended.
+    const size_t lineEnd = feed.ended ? text.size() : feed.chunkStart;
+    const size_t thisBegin = std::exchange(lineBegin, lineEnd);
     if (!line) break;
     std::unique_ptr<char, void (*)(void*)> owned(line, icalmemory_free_buffer);
     if (++logicalLines % 4096 == 0 && cancelRequested && cancelRequested())
@@ -152,6 +164,8 @@ TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>
       c.inEvent = parent.inEvent || StartsWithNoCase(l, "BEGIN:VEVENT");
       c.timeZone = StartsWithNoCase(l, "BEGIN:VTIMEZONE");
       c.observance = parent.timeZone;
+      if (events && open.size() == 2 && StartsWithNoCase(l, "BEGIN:VEVENT"))
+        event = TICalEventSpan{roots.size(), bom + thisBegin, 0, false};
       open.push_back(std::move(c));
     } else if (open.back().observance) {
       TOpenComponent& o = open.back();
@@ -166,14 +180,22 @@ TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>
           throw AtLine(lineNo, "タイムゾーンの規則が1日より細かい単位で繰り返しています");
         o.rules.emplace_back(std::move(value), lineNo);
       }
+    } else if (event && open.size() == 3 && StartsWithNoCase(l, "RECURRENCE-ID")) {
+      event->MayOverride = true;
     }
     const bool plain = !begin && !end && !l.empty();
     const bool hasColon = l.find(':') != std::string_view::npos;
-    icalcomponent* done = icalparser_add_line(parser.get(), line);
+    icalcomponent* done = event ? nullptr : icalparser_add_line(parser.get(), line);
     if (plain && !hasColon && !open.back().inEvent && !badLine) badLine = lineNo;
+    if (end && open.size() == 1) streamable = false;  // libical would step below the document
     if (end && open.size() > 1) {
       if (open.back().observance) CountZoneChanges(open.back(), zoneChanges);
       open.pop_back();
+      if (event && open.size() == 2) {
+        event->End = bom + lineEnd;
+        (*events)(*event);
+        event.reset();
+      }
     }
     if (done) {
       roots.emplace_back(done);
@@ -185,10 +207,45 @@ TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>
   if (badLine) throw AtLine(badLine, "iCalendar の行として読めません");
   if (open.size() > 1) throw AtLine(lastEnd, "END:VCALENDAR の前にファイルが終わっています");
   if (roots.empty()) throw AtLine(firstContent ? firstContent : 1, "BEGIN:VCALENDAR がありません");
+  return roots;
+}
+
+size_t ByteOrderMark(std::string_view text) {
+  return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+}  // namespace
+
+TICalComponent ParseICalendar(std::string_view text, const std::function<bool()>& cancelRequested) {
+  const size_t bom = ByteOrderMark(text);
+  bool streamable = true;
+  std::vector<TICalComponent> roots =
+      ReadDocument(text.substr(bom), bom, cancelRequested, nullptr, streamable);
   if (roots.size() == 1) return std::move(roots[0]);
   TICalComponent all(icalcomponent_new(ICAL_XROOT_COMPONENT));
   for (TICalComponent& r : roots) icalcomponent_add_component(all.get(), r.release());
   return all;
+}
+
+TICalShell ReadICalendarShell(std::string_view text, const std::function<bool()>& cancelRequested,
+                              const std::function<void(const TICalEventSpan&)>& event) {
+  const size_t bom = ByteOrderMark(text);
+  TICalShell shell;
+  shell.Roots = ReadDocument(text.substr(bom), bom, cancelRequested, &event, shell.Streamable);
+  return shell;
+}
+
+TICalComponent ParseICalendarEvent(std::string_view text, const TICalEventSpan& span) {
+  std::unique_ptr<icalparser, TParserFree> parser(icalparser_new());
+  TLineFeed feed{text.substr(span.Begin, span.End - span.Begin)};
+  icalparser_set_gen_data(parser.get(), &feed);
+  TICalComponent event;
+  while (char* line = icalparser_get_line(parser.get(), TLineFeed::Next)) {
+    std::unique_ptr<char, void (*)(void*)> owned(line, icalmemory_free_buffer);
+    if (icalcomponent* done = icalparser_add_line(parser.get(), line)) event.reset(done);
+  }
+  if (event && icalcomponent_isa(event.get()) != ICAL_VEVENT_COMPONENT) event.reset();
+  return event;
 }
 
 }  // namespace moriva

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Exception.h"
 #include "formats/ICalendar.h"
@@ -41,5 +42,32 @@ inline constexpr size_t kMaxICalZoneChanges = 100000;
 // every few thousand lines; true stops the reading with EICalendarCancelled.
 TICalComponent ParseICalendar(std::string_view text,
                               const std::function<bool()>& cancelRequested = {});
+
+// Where one event directly inside a root of the document lies in its text.
+struct TICalEventSpan {
+  size_t Root = 0;           // the root it belongs to: an index into TICalShell::Roots
+  size_t Begin = 0;          // the first byte of its BEGIN:VEVENT line
+  size_t End = 0;            // after the last byte of its END line
+  bool MayOverride = false;  // a line of the event itself begins with RECURRENCE-ID
+};
+
+// A document read once without the events directly inside its roots.
+struct TICalShell {
+  std::vector<TICalComponent> Roots;  // in file order: what ParseICalendar gives, less the events
+  // False for a document whose components libical would count otherwise than the lines do (an
+  // END outside every component): its events are then read whole, as ParseICalendar reads them.
+  bool Streamable = true;
+};
+
+// Reads the whole text with ParseICalendar's checks and refusals, but hands libical only what
+// lies outside the events directly inside the roots; those are reported to `event` in file
+// order instead, so that each can be parsed on its own (ParseICalendarEvent) and freed before
+// the next: the memory the document takes is that of its largest event, not of all of them.
+TICalShell ReadICalendarShell(std::string_view text, const std::function<bool()>& cancelRequested,
+                              const std::function<void(const TICalEventSpan&)>& event);
+
+// The event of a span of `text` (as ReadICalendarShell reported it), parsed on its own; null
+// when libical makes no event of it.
+TICalComponent ParseICalendarEvent(std::string_view text, const TICalEventSpan& span);
 
 }  // namespace moriva
