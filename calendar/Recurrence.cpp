@@ -21,6 +21,7 @@ uint8_t OnlyWeekday(uint8_t bits) {
 // The day of month `m` of year `y` the monthly rule names; 0 when the month has none.
 int MonthlyDay(const TRecurrence& r, int32_t y, uint8_t m) {
   const int days = DaysInMonth(y, m);
+  if (r.MonthDay == kLastMonthDay) return days;
   if (r.MonthDay != 0) return r.MonthDay <= days ? r.MonthDay : 0;
   const int first = JuliusDayOfWeek(DateToJulius(y, m, 1));
   const int firstMatch = 1 + (OnlyWeekday(r.Weekdays) - first + 7) % 7;
@@ -103,7 +104,8 @@ bool IsValidRecurrence(const TRecurrence& r) {
       break;
     case TRepeatUnit::Month:
       if (r.MonthDay != 0) {
-        if (r.MonthDay > 31 || r.Weekdays != 0 || r.WeekNo != 0) return false;
+        if ((r.MonthDay > 31 && r.MonthDay != kLastMonthDay) || r.Weekdays != 0 || r.WeekNo != 0)
+          return false;
       } else if (std::popcount(r.Weekdays) != 1 ||
                  !(r.WeekNo == kLastWeek || (r.WeekNo >= 1 && r.WeekNo <= 5))) {
         return false;

@@ -35,6 +35,8 @@ inline constexpr uint32_t kMaxSeriesCount = 9999;
 inline constexpr int kMaxHolidaysInARow = 64;
 // WeekNo for the last such weekday of the month.
 inline constexpr int8_t kLastWeek = -1;
+// MonthDay for the last day of the month, whatever its length (月末: rent, pay day, invoices).
+inline constexpr uint8_t kLastMonthDay = 32;
 
 // The weekday bit of weekday w (1 = Sunday ... 7 = Saturday).
 constexpr uint8_t WeekdayBit(uint8_t w) {
@@ -47,7 +49,7 @@ struct TRecurrence {
   uint16_t Interval = 1;  // 1..kMaxSeriesInterval
   // Week: the weekdays (WeekdayBit), at least one. Month by weekday: exactly one. Else 0.
   uint8_t Weekdays = 0;
-  uint8_t MonthDay = 0;               // Month by day: 1..31. Else 0.
+  uint8_t MonthDay = 0;               // Month by day: 1..31 or kLastMonthDay. Else 0.
   int8_t WeekNo = 0;                  // Month by weekday: 1..5 or kLastWeek. Else 0.
   std::optional<JuliusDay> Until;     // inclusive; not together with Count
   std::optional<uint32_t> Count;      // 1..kMaxSeriesCount

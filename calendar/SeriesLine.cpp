@@ -131,6 +131,10 @@ bool ReadPart(std::string_view key, std::string_view value, TSeries& s) {
     return n && *n >= 1 && *n <= 5;
   }
   if (key == "day") {
+    if (value == "last") {
+      r.MonthDay = kLastMonthDay;
+      return true;
+    }
     const std::optional<uint32_t> n = ReadNumber(value, 2);
     if (n) r.MonthDay = static_cast<uint8_t>(*n);
     return n && *n >= 1 && *n <= 31;
@@ -220,7 +224,8 @@ std::string WriteSeriesLine(const TSeries& series) {
   line += ";every=" + std::to_string(r.Interval) + "dwmy"[static_cast<int>(r.Unit)];
   if (r.Weekdays) line += ";on=" + WeekdaysText(r.Weekdays);
   if (r.WeekNo) line += ";week=" + (r.WeekNo == kLastWeek ? "last" : std::to_string(r.WeekNo));
-  if (r.MonthDay) line += ";day=" + std::to_string(r.MonthDay);
+  if (r.MonthDay)
+    line += ";day=" + (r.MonthDay == kLastMonthDay ? "last" : std::to_string(r.MonthDay));
   if (r.Until) line += ";until=" + DateText(*r.Until);
   if (r.Count) line += ";count=" + std::to_string(*r.Count);
   if (r.SkipHolidays) line += ";holidays=skip";

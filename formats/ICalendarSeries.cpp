@@ -48,7 +48,7 @@ std::string RRuleText(const TRecurrence& r, JuliusDay until, bool dated, const T
     text += ";BYDAY=" + days;
   } else if (r.Unit == TRepeatUnit::Month) {
     if (r.MonthDay != 0) {
-      text += ";BYMONTHDAY=" + std::to_string(r.MonthDay);
+      text += ";BYMONTHDAY=" + (r.MonthDay == kLastMonthDay ? "-1" : std::to_string(r.MonthDay));
     } else {
       uint8_t w = 1;
       while (!(r.Weekdays & WeekdayBit(w))) ++w;
@@ -198,8 +198,8 @@ std::optional<TRecurrence> RecurrenceFromRRule(const icalrecurrencetype& r, Juli
         rule.Weekdays = WeekdayBit(icalrecurrencetype_day_day_of_week(r.by_day[0]));
       } else {
         const int day = monthDays ? r.by_month_day[0] : d;
-        if (day < 1 || day > 31) return std::nullopt;
-        rule.MonthDay = static_cast<uint8_t>(day);
+        if ((day < 1 || day > 31) && day != -1) return std::nullopt;
+        rule.MonthDay = day == -1 ? kLastMonthDay : static_cast<uint8_t>(day);
       }
       break;
     case ICAL_YEARLY_RECURRENCE:

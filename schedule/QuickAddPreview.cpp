@@ -44,8 +44,8 @@ std::string RuleText(const TRecurrence& rule) {
       return every + days + "曜日";
     }
     case TRepeatUnit::Month: {
-      const std::array<std::string, 3> texts = MonthlyByTexts(rule.Start);
-      return every + texts[rule.MonthDay ? 0 : rule.WeekNo == kLastWeek ? 2 : 1];
+      const std::array<std::string, 4> texts = MonthlyByTexts(rule.Start);
+      return every + texts[static_cast<size_t>(FieldsOfRule(rule).MonthlyBy)];
     }
     case TRepeatUnit::Year:
       return every + std::to_string(m) + "月" + std::to_string(d) + "日";

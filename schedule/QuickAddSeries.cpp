@@ -85,12 +85,9 @@ TSeriesWords MatchSeriesWords(const TQuickText& text, size_t at) {
     const size_t i = text.SkipBlanks(end);
     size_t j;
     if (size_t e = text.Word(i, w.End); e != kNoMatch) {
-      s.End = e;
-      s.Refusal =
-          "毎月末の繰り返しは作れません。日付（毎月25日）か曜日（毎月最終金曜）で書いてください。";
-      return s;
-    }
-    if ((j = text.Word(i, w.Nth)) != kNoMatch) {
+      s.MonthlyBy = TMonthlyBy::LastDay;
+      end = e;
+    } else if ((j = text.Word(i, w.Nth)) != kNoMatch) {
       const std::optional<int> n = text.Number(j, j);
       const std::optional<uint8_t> weekday = n ? MatchWeekday(text, j, j, true) : std::nullopt;
       if (weekday && *n >= 1 && *n <= 5) {
@@ -150,6 +147,11 @@ std::optional<JuliusDay> FirstSeriesDay(const TSeriesWords& words, JuliusDay fro
           if (words.MonthDay > DaysInMonth(y, m)) return std::nullopt;
           return DateToJulius(y, m, static_cast<uint8_t>(words.MonthDay));
         });
+      } else if (words.MonthlyBy == TMonthlyBy::LastDay) {
+        int32_t y;
+        uint8_t m, d;
+        JuliusToDate(from, y, m, d);
+        z = DateToJulius(y, m, static_cast<uint8_t>(DaysInMonth(y, m)));
       } else {
         const int n = words.MonthlyBy == TMonthlyBy::LastWeekday ? kLastWeek : words.WeekNo;
         z = FirstInMonths(from,

@@ -12,13 +12,13 @@ int WeekOfMonth(JuliusDay z) {
 
 }  // namespace
 
-std::array<std::string, 3> MonthlyByTexts(JuliusDay start) {
+std::array<std::string, 4> MonthlyByTexts(JuliusDay start) {
   int32_t y;
   uint8_t m, d;
   JuliusToDate(start, y, m, d);
   const std::string weekday = std::string(kWeekdayTexts[JuliusDayOfWeek(start) - 1]) + "曜日";
   return {std::to_string(d) + "日", "第" + std::to_string(WeekOfMonth(start)) + weekday,
-          "最終" + weekday};
+          "最終" + weekday, "末日"};
 }
 
 std::optional<TRecurrence> RuleOfFields(const TRepeatFields& fields, JuliusDay start) {
@@ -43,6 +43,8 @@ std::optional<TRecurrence> RuleOfFields(const TRepeatFields& fields, JuliusDay s
       JuliusToDate(start, y, m, d);
       if (fields.MonthlyBy == TMonthlyBy::Day) {
         rule.MonthDay = d;
+      } else if (fields.MonthlyBy == TMonthlyBy::LastDay) {
+        rule.MonthDay = kLastMonthDay;
       } else {
         rule.Weekdays = startWeekday;
         rule.WeekNo = fields.MonthlyBy == TMonthlyBy::LastWeekday
@@ -84,9 +86,10 @@ TRepeatFields FieldsOfRule(const TRecurrence& rule) {
       break;
     case TRepeatUnit::Month:
       fields.Kind = TRepeatKind::Monthly;
-      fields.MonthlyBy = rule.MonthDay              ? TMonthlyBy::Day
-                         : rule.WeekNo == kLastWeek ? TMonthlyBy::LastWeekday
-                                                    : TMonthlyBy::Weekday;
+      fields.MonthlyBy = rule.MonthDay == kLastMonthDay ? TMonthlyBy::LastDay
+                         : rule.MonthDay                ? TMonthlyBy::Day
+                         : rule.WeekNo == kLastWeek     ? TMonthlyBy::LastWeekday
+                                                        : TMonthlyBy::Weekday;
       break;
     case TRepeatUnit::Year:
       fields.Kind = TRepeatKind::Yearly;

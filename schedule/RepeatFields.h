@@ -13,9 +13,9 @@
 namespace moriva {
 
 enum class TRepeatKind : uint8_t { None, Daily, Weekly, Monthly, Yearly };
-// A monthly series falls on the start's day of the month, on its nth weekday (第2火曜日), or on
-// its last such weekday.
-enum class TMonthlyBy : uint8_t { Day, Weekday, LastWeekday };
+// A monthly series falls on the start's day of the month, on its nth weekday (第2火曜日), on
+// its last such weekday, or on the last day of every month.
+enum class TMonthlyBy : uint8_t { Day, Weekday, LastWeekday, LastDay };
 enum class TRepeatEnd : uint8_t { None, Date, Count };
 
 struct TRepeatFields {
@@ -37,8 +37,8 @@ inline constexpr std::array<std::string_view, 3> kRepeatEndTexts = {"なし", "�
 // Sunday first, as WeekdayBit counts.
 inline constexpr std::array<std::string_view, 7> kWeekdayTexts = {"日", "月", "火", "水",
                                                                   "木", "金", "土"};
-// The monthly choices for a start day (UTF-8): "8日", "第2火曜日", "最終火曜日".
-std::array<std::string, 3> MonthlyByTexts(JuliusDay start);
+// The monthly choices for a start day (UTF-8): "8日", "第2火曜日", "最終火曜日", "末日".
+std::array<std::string, 4> MonthlyByTexts(JuliusDay start);
 
 // The rule the fields make for a series starting on `start`; nullopt for しない or fields that
 // make no valid rule (an end before the start, an interval or count out of range, a 5th weekday

@@ -56,6 +56,11 @@ TEST(Recurrence, OccurrencesOfEachKind) {
        20270101,
        20270430,
        {20270129, 20270226, 20270326, 20270430}},
+      // the last day, whatever the month's length
+      {"start=20271231;every=1m;day=last",
+       20271201,
+       20280430,
+       {20271231, 20280131, 20280229, 20280331, 20280430}},
       {"start=20270101;every=1m;on=mo;week=5",
        20270101,
        20271231,

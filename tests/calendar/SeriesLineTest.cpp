@@ -17,6 +17,7 @@ TEST(SeriesLine, WrittenLinesReadBackUnchanged) {
       "repeat;id=a;start=20270104;every=2w;on=mo+we+fr,\"朝会- - 9:0:0- FALSE\"",
       "repeat;id=a;start=20270125;every=1m;day=25;until=20271231,\"家賃- - 0:0:0- FALSE\"",
       "repeat;id=a;start=20270129;every=1m;on=fr;week=last,\"月末, 会- - 17:0:0- FALSE\"",
+      "repeat;id=a;start=20270131;every=1m;day=last;count=12,\"給料日- - 0:0:0- FALSE\"",
       "repeat;id=a;start=20280229;every=999y,\"\"",
       "repeat;id=a%25b%3Bc%2Cd%22e%20f@x.org;start=15830101;every=3d,\"say \"\"hi\"\"- - 8:0:0- "
       "FALSE\"",
@@ -31,7 +32,7 @@ TEST(SeriesLine, WrittenLinesReadBackUnchanged) {
     EXPECT_EQ(ParseDayListLine(line, item), TDayLineKind::NoRule);
   }
   TSeries s;
-  ASSERT_EQ(ParseSeriesLine(Utf8ToCp932(lines[5]), s), TSeriesLineKind::Series);
+  ASSERT_EQ(ParseSeriesLine(Utf8ToCp932(std::end(lines)[-1]), s), TSeriesLineKind::Series);
   EXPECT_EQ(s.Id, "a%b;c,d\"e f@x.org");
   EXPECT_EQ(s.Text, "say \"hi\"- - 8:0:0- FALSE");
 }

@@ -54,7 +54,6 @@ TEST_F(AddCommandTest, AddsItemsAndSeriesAndRefusesWhatItCannotRead) {
 
   const std::string before = ReadFileBytes(file());
   for (const auto& [text, why] : std::vector<std::pair<std::string, std::string>>{
-           {"毎月末 支払い", "毎月末の繰り返しは作れません。"},
            {"明日15時", "件名を書いてください。"},
            {"2月30日 予定", "「2月30日」という日はありません。"},
            {"会議- 延長 明日", "件名と場所には"}}) {

@@ -68,6 +68,9 @@ TEST(ICalendarSeriesTest, EveryRuleKindGoesOutAsOneEventAndComesBackTheSame) {
       {"repeat;id=a5;start=20270129;every=1m;on=fr;week=last,\"月末会- - 17:0:0- FALSE\"",
        "RRULE:FREQ=MONTHLY;BYDAY=-1FR",
        {}},
+      {"repeat;id=a7;start=20270228;every=1m;day=last,\"支払い- - 0:0:0- FALSE\"",
+       "RRULE:FREQ=MONTHLY;BYMONTHDAY=-1",
+       {}},
       {"repeat;id=a6;start=20280229;every=1y,\"誕生日- - 0:0:0- FALSE\"", "RRULE:FREQ=YEARLY", {}},
       // A start on no day of the rule goes out as the rule's first day.
       {"repeat;id=a9;start=20261201;every=1w;on=fr,\"金曜- - 9:0:0- FALSE\"",

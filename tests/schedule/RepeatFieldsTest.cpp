@@ -27,6 +27,7 @@ TEST(RepeatFieldsTest, FieldsMakeTheRuleTheLineSays) {
       {{K::Monthly, 1, 0, TMonthlyBy::Day}, tue, "every=1m;day=8"},
       {{K::Monthly, 1, 0, TMonthlyBy::Weekday}, tue, "every=1m;on=tu;week=2"},
       {{K::Monthly, 1, 0, TMonthlyBy::LastWeekday}, fri, "every=1m;on=fr;week=last"},
+      {{K::Monthly, 1, 0, TMonthlyBy::LastDay}, tue, "every=1m;day=last"},
       {{K::Yearly, 1, 0, {}, E::Date, DateToJulius(2030, 12, 31)}, tue, "every=1y;until=20301231"},
       // Refused: an end before the start, a count or interval out of range.
       {{K::Daily, 1, 0, {}, E::Date, tue - 1}, tue, ""},
@@ -42,7 +43,8 @@ TEST(RepeatFieldsTest, FieldsMakeTheRuleTheLineSays) {
     EXPECT_FALSE(RuleFieldsChanged(FieldsOfRule(*rule), *rule));
     EXPECT_EQ(RuleOfFields(FieldsOfRule(*rule), c.start), rule) << c.rule;
   }
-  EXPECT_EQ(MonthlyByTexts(fri), (std::array<std::string, 3>{"29日", "第5金曜日", "最終金曜日"}));
+  EXPECT_EQ(MonthlyByTexts(fri),
+            (std::array<std::string, 4>{"29日", "第5金曜日", "最終金曜日", "末日"}));
 }
 
 }  // namespace

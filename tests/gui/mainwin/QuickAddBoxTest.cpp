@@ -73,9 +73,9 @@ TEST_F(QuickAddBoxTest, TypedLineBecomesAnItemInBothCalendars) {
 
   // A line it cannot read says why, and Enter makes nothing; Esc clears it, and once more
   // gives the keyboard back to the calendar.
-  Commit(QStringLiteral("毎月末 支払い"));
+  Commit(QStringLiteral("2月30日 予定"));
   EXPECT_TRUE(
-      f.QuickAdd->Preview->text().startsWith(QStringLiteral("毎月末の繰り返しは作れません")));
+      f.QuickAdd->Preview->text().startsWith(QStringLiteral("「2月30日」という日はありません")));
   Press(Qt::Key_Return);
   EXPECT_EQ(Lines().size(), 1u);
   Press(Qt::Key_Escape);
