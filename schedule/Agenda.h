@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CommaText.h"
 #include "base/LineList.h"
+#include "calendar/DayRules.h"
 #include "calendar/HolidayLines.h"
 #include "calendar/Recurrence.h"
 #include "schedule/ScheduleLine.h"
@@ -26,6 +28,9 @@ struct TAgendaItem {
 
 // Line `index` of the list as an item, when it counts as one (see CollectAgenda).
 std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index);
+// The day of a line that counts as an item, read in place, and its item text's field (the
+// parts not yet split); nullopt for any other line.
+std::optional<int32_t> ReadAgendaDay(std::string_view line, TCommaField& itemText);
 
 // How far an open end reaches for series: the occurrences of this many days are listed.
 inline constexpr int32_t kSeriesHorizonDays = 365;
@@ -41,6 +46,10 @@ inline constexpr int32_t kSeriesHorizonDays = 365;
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
                                        std::optional<int32_t> to,
                                        const THolidayTest& holidays = CurrentLawHolidays());
+
+// The same for from..to, from the special-day list `rules` were built on (BuildOn), found by
+// date instead of reading every line; series are those of the rules, under their holidays.
+std::vector<TAgendaItem> CollectAgenda(const TDayRules& rules, JuliusDay from, JuliusDay to);
 
 // The items of one day as the editor lists them (ListDayItems) and the occurrences of series on
 // that day, in list order; an occurrence has Repeating set and the series line's Index.

@@ -1,0 +1,212 @@
+#include "calendar/DayIndex.h"
+
+#include <algorithm>
+
+#include "calendar/Julius.h"
+
+namespace moriva {
+namespace {
+
+// A stretch of line positions [From, To).
+struct TRange {
+  size_t From = 0;
+  size_t To = 0;
+};
+
+// Drops the entries of the lines [from, to) and moves those after by `delta` lines; whether
+// any was dropped.
+template <class T, class LineOf>
+bool DropAndMove(std::vector<T>& entries, size_t from, size_t to, int64_t delta, LineOf lineOf) {
+  const size_t before = entries.size();
+  auto keep = entries.begin();
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    uint32_t& line = lineOf(*it);
+    if (line >= from && line < to) continue;
+    if (line >= to) line = static_cast<uint32_t>(line + delta);
+    if (keep != it) *keep = std::move(*it);
+    ++keep;
+  }
+  entries.erase(keep, entries.end());
+  return entries.size() != before;
+}
+
+}  // namespace
+
+bool TDayIndex::Matches(const TDated& e, int32_t y, uint8_t m, uint8_t d) {
+  if (e.DayOfWeek == 0) return true;  // the key is the date
+  TDayListItem item;
+  item.FromYear = item.ToYear = y;
+  item.Month = m;
+  item.Day = d;
+  item.DayOfWeek = e.DayOfWeek;
+  item.WeekNo = e.WeekNo;
+  return item.Match(y, m, d);
+}
+
+std::pair<const TDayIndex::TDated*, const TDayIndex::TDated*> TDayIndex::DatedOn(int32_t y,
+                                                                                 uint8_t m,
+                                                                                 uint8_t d) const {
+  const uint64_t key = DateKey(y, m, d);
+  auto [lo, hi] = std::equal_range(dated_.begin(), dated_.end(), TDated{key, 0},
+                                   [](const TDated& a, const TDated& b) { return a.Key < b.Key; });
+  return {dated_.data() + (lo - dated_.begin()), dated_.data() + (hi - dated_.begin())};
+}
+
+bool TDayIndex::AnyMatch(int32_t y, uint8_t m, uint8_t d) const {
+  for (auto [lo, hi] = DatedOn(y, m, d); lo != hi; ++lo)
+    if (Matches(*lo, y, m, d)) return true;
+  for (uint32_t pos : by_month_[m <= 12 ? m : 0])
+    if (rules_[pos].Item.Match(y, m, d)) return true;
+  return false;
+}
+
+void TDayIndex::Assign(const TLineList& lines, bool sameHolidays) {
+  lines_ = &lines;
+  dated_.clear();
+  rules_.clear();
+  series_.clear();
+  series_lines_.clear();
+  faulty_.clear();
+  Read(0, lines.Count(), dated_);
+  std::sort(dated_.begin(), dated_.end());
+  IndexRules();
+  series_days_.Assign(series_, series_lines_, sameHolidays);
+}
+
+void TDayIndex::Update(const std::vector<TLineStretch>& changes, bool sameHolidays) {
+  bool rulesChanged = false, seriesChanged = false, seriesMoved = false;
+  std::vector<TRange> added;  // the lines still to be read, where they are now
+  for (const TLineStretch& c : changes) {
+    const size_t from = c.Pos, to = c.Pos + c.Removed;
+    const int64_t delta = static_cast<int64_t>(c.Added) - static_cast<int64_t>(c.Removed);
+    DropAndMove(dated_, from, to, delta, [](TDated& e) -> uint32_t& { return e.Line; });
+    rulesChanged |=
+        DropAndMove(rules_, from, to, delta, [](TRuleLine& r) -> uint32_t& { return r.Line; });
+    DropAndMove(faulty_, from, to, delta, [](uint32_t& line) -> uint32_t& { return line; });
+    // The series and their lines go together.
+    size_t kept = 0;
+    for (size_t i = 0; i < series_.size(); ++i) {
+      uint32_t line = series_lines_[i];
+      if (line >= from && line < to) continue;
+      if (line >= to && delta != 0) {
+        line = static_cast<uint32_t>(line + delta);
+        seriesMoved = true;
+      }
+      series_lines_[kept] = line;
+      if (kept != i) series_[kept] = std::move(series_[i]);
+      ++kept;
+    }
+    seriesChanged |= kept != series_.size();
+    series_.resize(kept);
+    series_lines_.resize(kept);
+    // Lines added by an earlier stretch move with this one, or go when it replaced them.
+    std::vector<TRange> next;
+    for (const TRange& r : added) {
+      if (r.From < from) next.push_back({r.From, std::min(r.To, from)});
+      if (r.To > to)
+        next.push_back({static_cast<size_t>(static_cast<int64_t>(std::max(r.From, to)) + delta),
+                        static_cast<size_t>(static_cast<int64_t>(r.To) + delta)});
+    }
+    next.push_back({c.Pos, c.Pos + c.Added});
+    added = std::move(next);
+  }
+  const size_t rules = rules_.size(), series = series_.size();
+  std::vector<TDated> dated;
+  for (const TRange& r : added) Read(r.From, r.To, dated);
+  if (!dated.empty()) {
+    std::sort(dated.begin(), dated.end());
+    const size_t old = dated_.size();
+    dated_.insert(dated_.end(), dated.begin(), dated.end());
+    std::inplace_merge(dated_.begin(), dated_.begin() + static_cast<std::ptrdiff_t>(old),
+                       dated_.end());
+  }
+  // The other parts are short: read in order of the ranges, they are put back in line order.
+  if (rules_.size() != rules) {
+    rulesChanged = true;
+    std::stable_sort(rules_.begin(), rules_.end(),
+                     [](const TRuleLine& a, const TRuleLine& b) { return a.Line < b.Line; });
+  }
+  std::sort(faulty_.begin(), faulty_.end());
+  if (series_.size() != series) {
+    seriesChanged = true;
+    std::vector<size_t> order(series_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return series_lines_[a] < series_lines_[b]; });
+    std::vector<TSeries> s;
+    std::vector<uint32_t> l;
+    for (size_t i : order) {
+      s.push_back(std::move(series_[i]));
+      l.push_back(series_lines_[i]);
+    }
+    series_ = std::move(s);
+    series_lines_ = std::move(l);
+  }
+  if (rulesChanged) IndexRules();
+  if (seriesChanged)
+    series_days_.Assign(series_, series_lines_, sameHolidays);
+  else if (seriesMoved)
+    series_days_.MoveLines(series_lines_);
+}
+
+void TDayIndex::Read(size_t from, size_t to, std::vector<TDated>& dated) {
+  TDayListItem item;
+  TCommaField name;
+  TSeries series;
+  for (size_t i = from; i < to; ++i) {
+    const std::string& line = lines_->Lines()[i];
+    const auto at = static_cast<uint32_t>(i);
+    switch (ParseDayListLine(line, item, &name)) {
+      case TDayLineKind::Rule:
+        if (item.IsSingleDay()) {
+          dated.push_back(
+              {DateKey(item.FromYear, item.Month, item.Day), at, item.DayOfWeek, item.WeekNo});
+        } else {
+          item.Name = name.ToString();
+          rules_.push_back({at, std::move(item)});
+        }
+        continue;
+      case TDayLineKind::Faulty:
+        faulty_.push_back(at);
+        continue;
+      case TDayLineKind::NoRule:
+        break;
+    }
+    switch (ParseSeriesLine(line, series)) {
+      case TSeriesLineKind::Series:
+        series_.push_back(std::move(series));
+        series_lines_.push_back(at);
+        break;
+      case TSeriesLineKind::Faulty:
+        faulty_.push_back(at);
+        break;
+      case TSeriesLineKind::NotSeries:
+        break;
+    }
+  }
+}
+
+void TDayIndex::IndexRules() {
+  for (std::vector<uint32_t>& g : by_month_) g.clear();
+  for (uint32_t i = 0; i < rules_.size(); ++i) {
+    by_month_[0].push_back(i);
+    for (uint8_t m = 1; m <= 12; ++m)
+      if (rules_[i].Item.Month == 0 || rules_[i].Item.Month == m) by_month_[m].push_back(i);
+  }
+}
+
+std::vector<TDayListItem> TDayIndex::Items() const {
+  std::vector<TDayListItem> items;
+  TDayListItem item;
+  for (size_t i = 0; lines_ && i < lines_->Count(); ++i)
+    if (ParseDayListLine((*lines_)[i], item) == TDayLineKind::Rule) items.push_back(item);
+  return items;
+}
+
+std::vector<std::string> TDayIndex::FaultyLines() const {
+  std::vector<std::string> lines;
+  for (uint32_t i : faulty_) lines.push_back((*lines_)[i]);
+  return lines;
+}
+
+}  // namespace moriva
