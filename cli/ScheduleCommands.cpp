@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "base/Cp932.h"
+#include "base/FileIO.h"
 #include "base/FileLock.h"
 #include "base/LineList.h"
 #include "calendar/HolidayLines.h"
@@ -39,10 +40,9 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (pos.size() > 2) to = ParseDateArg(pos[2]);
   if (to && from > *to) throw EUsageError("FROM lies after TO");
 
-  TLineList list;
-  LoadScheduleFile(pos[0], list);
+  // The file's lines are read in place: a list of them would cost more than the agenda.
   JuliusDay shown = from - 1;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to, holidays)) {
+  for (const TAgendaItem& item : CollectAgendaOfText(ReadFileBytes(pos[0]), from, to, holidays)) {
     if (item.Day != shown) {
       int32_t y;
       uint8_t m, d;

@@ -10,32 +10,18 @@
 
 namespace moriva {
 
-std::optional<int32_t> ReadAgendaDay(std::string_view line, TCommaField& itemText) {
-  // Eight fields are enough to tell a line of more than seven.
-  std::array<TCommaField, 8> f;
-  size_t count = 0;
-  TCommaFieldReader reader(line);
-  while (count < f.size() && reader.Next(f[count])) ++count;
-  if (count != 7 || !f[4].Raw.empty() || !f[5].Raw.empty()) return std::nullopt;
-  std::string year, year2, month, day;
-  const std::string_view y = f[0].Text(year);
-  if (y != f[1].Text(year2)) return std::nullopt;
-  std::optional<int32_t> z = StoredDateToJulius(y, f[2].Text(month), f[3].Text(day));
-  if (z) itemText = f[6];
-  return z;
-}
-
-std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index) {
-  TCommaField text;
-  const std::optional<int32_t> day = ReadAgendaDay(line, text);
-  if (!day) return std::nullopt;
-  std::string buffer;
-  std::optional<TItemParts> parts = SplitItemText(text.Text(buffer));
-  if (!parts) return std::nullopt;
-  return TAgendaItem{*day, index, std::move(*parts)};
-}
-
 namespace {
+
+// A number of one to `maxDigits` decimal digits, nothing else.
+std::optional<int32_t> StoredNumber(std::string_view s, size_t maxDigits) {
+  if (s.empty() || s.size() > maxDigits) return std::nullopt;
+  int32_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
 
 // By date, and within a day by line: a series' occurrences were added together.
 void SortAgenda(std::vector<TAgendaItem>& items) {
@@ -44,35 +30,97 @@ void SortAgenda(std::vector<TAgendaItem>& items) {
   });
 }
 
+// The items of one line, of either kind, added to `items`.
+class TAgendaCollector {
+ public:
+  TAgendaCollector(std::optional<int32_t> from, std::optional<int32_t> to,
+                   const THolidayTest& holidays)
+      : from_(from), to_(to), holidays_(holidays), reader_(from, to) {}
+
+  void Add(std::string_view line, size_t index) {
+    if (!IsSeriesLine(line)) {
+      if (std::optional<TAgendaItem> item = reader_.Read(line, index))
+        items.push_back(std::move(*item));
+      return;
+    }
+    if (ParseSeriesLine(line, series_) != TSeriesLineKind::Series) return;
+    std::optional<TItemParts> parts = SplitItemText(series_.Text);
+    if (!parts) return;
+    const JuliusDay first = from_ ? *from_ : series_.Rule.Start;
+    const JuliusDay last = to_ ? *to_ : first + kSeriesHorizonDays - 1;
+    TOccurrences(series_.Rule, holidays_).ForEach(first, last, [&](JuliusDay z) {
+      items.push_back({z, index, *parts, true});
+    });
+  }
+
+  std::vector<TAgendaItem> items;
+
+ private:
+  std::optional<int32_t> from_, to_;
+  const THolidayTest& holidays_;
+  TAgendaLineReader reader_;
+  TSeries series_;
+};
+
 }  // namespace
+
+TAgendaLineReader::TAgendaLineReader(std::optional<int32_t> from, std::optional<int32_t> to) {
+  uint8_t m, d;
+  if (from) {
+    JuliusToDate(*from, from_[0], m, d);
+    from_[1] = m;
+    from_[2] = d;
+  }
+  if (to) {
+    JuliusToDate(*to, to_[0], m, d);
+    to_[1] = m;
+    to_[2] = d;
+  }
+}
+
+std::optional<TAgendaItem> TAgendaLineReader::Read(std::string_view line, size_t index) {
+  std::array<TCommaField, 8>& f = fields_;
+  TCommaFieldReader reader(line);
+  size_t count = 0;
+  while (count < 6 && reader.Next(f[count])) ++count;
+  if (count != 6 || !f[4].Raw.empty() || !f[5].Raw.empty()) return std::nullopt;
+  // Numeric dates are quoted only by hand: the raw texts are the field texts then.
+  if (f[0].Doubled || f[2].Doubled || f[3].Doubled || f[0].Raw != f[1].Raw || f[1].Doubled)
+    return std::nullopt;
+  const std::optional<int32_t> y = StoredNumber(f[0].Raw, 4), m = StoredNumber(f[2].Raw, 2),
+                               d = StoredNumber(f[3].Raw, 2);
+  if (!y || !m || !d) return std::nullopt;
+  const TStoredDate date{*y, *m, *d};
+  if (date < from_ || date > to_) return std::nullopt;
+  // Exactly seven fields.
+  if (!reader.Next(f[6]) || reader.Next(f[7])) return std::nullopt;
+  const std::optional<int32_t> day = StoredDateToJulius(f[0].Raw, f[2].Raw, f[3].Raw);
+  if (!day) return std::nullopt;
+  std::optional<TItemParts> parts = SplitItemText(f[6].Text(buffer_));
+  if (!parts) return std::nullopt;
+  return TAgendaItem{*day, index, std::move(*parts)};
+}
+
+std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index) {
+  return TAgendaLineReader(std::nullopt, std::nullopt).Read(line, index);
+}
 
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
                                        std::optional<int32_t> to, const THolidayTest& holidays) {
-  std::vector<TAgendaItem> items;
-  TSeries series;
-  TCommaField text;
-  std::string buffer;
-  for (size_t i = 0; i < list.Count(); ++i) {
-    const std::string& line = list.Lines()[i];
-    if (IsSeriesLine(line)) {
-      if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) continue;
-      std::optional<TItemParts> parts = SplitItemText(series.Text);
-      if (!parts) continue;
-      const JuliusDay first = from ? *from : series.Rule.Start;
-      const JuliusDay last = to ? *to : first + kSeriesHorizonDays - 1;
-      TOccurrences(series.Rule, holidays).ForEach(first, last, [&](JuliusDay z) {
-        items.push_back({z, i, *parts, true});
-      });
-      continue;
-    }
-    // The date first: the item text of a line outside the range is never split.
-    const std::optional<int32_t> day = ReadAgendaDay(line, text);
-    if (!day || (from && *day < *from) || (to && *day > *to)) continue;
-    std::optional<TItemParts> parts = SplitItemText(text.Text(buffer));
-    if (parts) items.push_back({*day, i, std::move(*parts)});
-  }
-  SortAgenda(items);
-  return items;
+  TAgendaCollector collector(from, to, holidays);
+  for (size_t i = 0; i < list.Count(); ++i) collector.Add(list.Lines()[i], i);
+  SortAgenda(collector.items);
+  return std::move(collector.items);
+}
+
+std::vector<TAgendaItem> CollectAgendaOfText(std::string_view text, std::optional<int32_t> from,
+                                             std::optional<int32_t> to,
+                                             const THolidayTest& holidays) {
+  TAgendaCollector collector(from, to, holidays);
+  size_t index = 0;
+  VisitLines(text, [&](std::string_view line) { collector.Add(line, index++); });
+  SortAgenda(collector.items);
+  return std::move(collector.items);
 }
 
 std::vector<TAgendaItem> CollectAgenda(const TDayRules& rules, JuliusDay from, JuliusDay to) {

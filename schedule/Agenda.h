@@ -1,6 +1,8 @@
 #pragma once
 // The schedule as a person reads it: the items of a range of days, by date. Used by
 // moriva-cli and the search; the editor lists one day at a time through ListDayItems instead.
+#include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,9 +30,29 @@ struct TAgendaItem {
 
 // Line `index` of the list as an item, when it counts as one (see CollectAgenda).
 std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index);
-// The day of a line that counts as an item, read in place, and its item text's field (the
-// parts not yet split); nullopt for any other line.
-std::optional<int32_t> ReadAgendaDay(std::string_view line, TCommaField& itemText);
+
+// Reads the items of from..to (an absent bound is open) from lines, in place: a line dated
+// outside is passed over before its date is checked or its item text is read, which is most of
+// what a long schedule costs.
+class TAgendaLineReader {
+ public:
+  TAgendaLineReader(std::optional<int32_t> from, std::optional<int32_t> to);
+  std::optional<TAgendaItem> Read(std::string_view line, size_t index);
+
+ private:
+  // Dates as stored (year, month, day) compare as the days do.
+  using TStoredDate = std::array<int32_t, 3>;
+  TStoredDate from_{INT32_MIN, 0, 0};
+  TStoredDate to_{INT32_MAX, 0, 0};
+  std::array<TCommaField, 8> fields_;
+  std::string buffer_;
+};
+
+// The items of a schedule file's text (the line list's line rule), as CollectAgenda gives them
+// for the list of its lines, read in place without making that list.
+std::vector<TAgendaItem> CollectAgendaOfText(std::string_view text, std::optional<int32_t> from,
+                                             std::optional<int32_t> to,
+                                             const THolidayTest& holidays = CurrentLawHolidays());
 
 // How far an open end reaches for series: the occurrences of this many days are listed.
 inline constexpr int32_t kSeriesHorizonDays = 365;
