@@ -30,6 +30,36 @@ bool DropAndMove(std::vector<T>& entries, size_t from, size_t to, int64_t delta,
   return entries.size() != before;
 }
 
+// A line of the form the program writes for an item, "2026,2026,12,8,,," and a quoted text
+// with nothing after it, read without the general field reader: the single day it names.
+// False for any other line, which ParseDayListLine then reads.
+bool ReadWrittenItem(std::string_view line, TDayListItem& item) {
+  size_t p = 0;
+  const auto number = [&](size_t maxDigits, std::string_view& text) {
+    const size_t start = p;
+    int32_t value = 0;
+    while (p < line.size() && p - start < maxDigits && line[p] >= '0' && line[p] <= '9')
+      value = value * 10 + (line[p++] - '0');
+    text = line.substr(start, p - start);
+    if (p == start || p == line.size() || line[p++] != ',') return -1;
+    return value;
+  };
+  std::string_view year, year2, month, day;
+  const int32_t y = number(4, year);
+  if (y < 0 || number(4, year2) != y || year2 != year) return false;
+  const int32_t m = number(2, month), d = number(2, day);
+  if (m <= 0 || d <= 0 || line.substr(p, 3) != ",,\"") return false;
+  // Exactly one more field: the quoted text.
+  TCommaFieldReader rest(line.substr(p + 2));
+  TCommaField text;
+  if (!rest.Next(text) || rest.Next(text)) return false;
+  item = TDayListItem();
+  item.FromYear = item.ToYear = y;
+  item.Month = static_cast<uint8_t>(m);
+  item.Day = static_cast<uint8_t>(d);
+  return true;
+}
+
 // Sorts entries read in line order by their key, keeping that order within a key: a radix sort
 // of the 48 bits a key has, 16 at a time, which for a whole schedule costs a fraction of a
 // comparison sort.
@@ -180,6 +210,10 @@ void TDayIndex::Read(size_t from, size_t to, std::vector<TDated>& dated) {
   for (size_t i = from; i < to; ++i) {
     const std::string& line = lines_->Lines()[i];
     const auto at = static_cast<uint32_t>(i);
+    if (ReadWrittenItem(line, item)) {
+      dated.push_back({DateKey(item.FromYear, item.Month, item.Day), at, 0, 0});
+      continue;
+    }
     switch (ParseDayListLine(line, item, &name)) {
       case TDayLineKind::Rule:
         if (item.IsSingleDay()) {

@@ -23,6 +23,27 @@ std::optional<int32_t> StoredNumber(std::string_view s, size_t maxDigits) {
   return v;
 }
 
+// The date of a line in the form the program writes, "2026,2026,12,8,,," and the item text,
+// read without the general field reader; false for any other beginning (blanks, quotes,
+// another year in the second field), which the field reader then judges.
+bool WrittenDate(std::string_view line, std::array<int32_t, 3>& date) {
+  size_t p = 0;
+  const auto number = [&](size_t maxDigits, int32_t& value) {
+    const size_t start = p;
+    value = 0;
+    while (p < line.size() && p - start < maxDigits && line[p] >= '0' && line[p] <= '9')
+      value = value * 10 + (line[p++] - '0');
+    if (p == start || p == line.size() || line[p] != ',') return std::string_view();
+    return line.substr(start, p++ - start);
+  };
+  int32_t year2 = 0;
+  const std::string_view year = number(4, date[0]);
+  if (year.empty() || number(4, year2) != year || number(2, date[1]).empty() ||
+      number(2, date[2]).empty())
+    return false;
+  return line.substr(p, 2) == ",,";
+}
+
 // By date, and within a day by line: a series' occurrences were added together.
 void SortAgenda(std::vector<TAgendaItem>& items) {
   std::stable_sort(items.begin(), items.end(), [](const TAgendaItem& a, const TAgendaItem& b) {
@@ -79,6 +100,9 @@ TAgendaLineReader::TAgendaLineReader(std::optional<int32_t> from, std::optional<
 }
 
 std::optional<TAgendaItem> TAgendaLineReader::Read(std::string_view line, size_t index) {
+  // Most lines of a long schedule are items the program wrote, and most lie outside the range.
+  if (TStoredDate written; WrittenDate(line, written) && (written < from_ || written > to_))
+    return std::nullopt;
   std::array<TCommaField, 8>& f = fields_;
   TCommaFieldReader reader(line);
   size_t count = 0;
