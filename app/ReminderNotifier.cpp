@@ -43,10 +43,16 @@ QString TReminderNotifier::Title(const TReminder& reminder) {
 void TReminderNotifier::Check() {
   const auto moment = Clock();
   const TWallSeconds now = LocalWallSeconds(moment);
-  for (const TReminder& r : schedule_.TakeDue(model_.Committed(), now, model_.Rules())) Raise(r);
+  // The model's index holds the lines being edited; while an editor is open the lines as they
+  // were are read whole.
+  const bool editing = model_.Editing();
+  for (const TReminder& r : editing ? schedule_.TakeDue(model_.Committed(), now, model_.Rules())
+                                    : schedule_.TakeDue(model_.Rules(), now))
+    Raise(r);
   std::chrono::milliseconds wait = kLongestWait;
   if (const std::optional<TWallSeconds> next =
-          schedule_.NextDue(model_.Committed(), now, model_.Rules())) {
+          editing ? schedule_.NextDue(model_.Committed(), now, model_.Rules())
+                  : schedule_.NextDue(model_.Rules(), now)) {
     // Wake at the start of the item's second: the fraction of the current second is gone then.
     const auto sinceSecond = std::chrono::duration_cast<std::chrono::milliseconds>(
         moment.time_since_epoch() % std::chrono::seconds(1));

@@ -182,9 +182,8 @@ void TSearchPanel::RunSearch() {
   const TSearchOrder order =
       OrderBox->currentIndex() == 1 ? TSearchOrder::ByDate : TSearchOrder::Newest;
   const std::u16string query = SearchEdit->text().toStdU16String();
-  model_->Reset(SearchSchedule(schedule_.Lines(), Utf16ToCp932(query), order,
-                               std::numeric_limits<size_t>::max(), TodayJulius(),
-                               schedule_.Rules()));
+  model_->Reset(SearchSchedule(schedule_.Rules(), Utf16ToCp932(query), order,
+                               std::numeric_limits<size_t>::max(), TodayJulius()));
   if (SearchEdit->text().trimmed().isEmpty()) {
     CountLabel->clear();
   } else if (model_->Hits.empty()) {

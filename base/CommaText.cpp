@@ -1,5 +1,7 @@
 #include "base/CommaText.h"
 
+#include <cstring>
+
 #include "base/Cp932.h"
 
 namespace moriva {
@@ -9,54 +11,99 @@ bool IsBlank(unsigned char c) {
   return c >= 1 && c <= 32;
 }
 
-// Reads the quoted field that starts at text[pos] (a double quote) and moves pos past it.
-std::string ExtractQuoted(std::string_view text, size_t& pos) {
-  std::string out;
-  size_t i = pos + 1;
+// The quoted field that starts at text[pos] (a double quote); moves pos past it.
+TCommaField ReadQuoted(std::string_view text, size_t& pos) {
+  TCommaField field;
+  const size_t begin = pos + 1;
+  size_t i = begin;  // always at the start of a character
   while (i < text.size()) {
-    if (text[i] == '"') {
-      if (i + 1 < text.size() && text[i + 1] == '"') {
-        out += '"';
-        i += 2;
-        continue;
-      }
-      pos = i + 1;
-      return out;
+    // A quote byte is a quote when the byte before it cannot begin a double-byte character
+    // (a trail byte never is a quote): then it is found by memchr, not character by character,
+    // which is most of the time a long schedule takes to read.
+    const void* hit = std::memchr(text.data() + i, '"', text.size() - i);
+    size_t q = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    if (q > i && q < text.size() && IsLeadByte(static_cast<unsigned char>(text[q - 1]))) {
+      // Whether that byte is a lead byte depends on all before it: step through the characters.
+      q = i;
+      while (q < text.size() && text[q] != '"') q += CharLength(text, q);
     }
-    size_t n = CharLength(text, i);
-    out.append(text.substr(i, n));
-    i += n;
+    if (q >= text.size()) break;
+    if (q + 1 < text.size() && text[q + 1] == '"') {
+      field.Doubled = true;
+      i = q + 2;
+      continue;
+    }
+    field.Raw = text.substr(begin, q - begin);
+    pos = q + 1;
+    return field;
   }
-  pos = text.size();  // no closing quote: the field takes the rest of the text
-  return out;
+  // No closing quote: the field takes the rest of the text (a lead byte at the very end too).
+  field.Raw = text.substr(begin);
+  pos = text.size();
+  return field;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitCommaText(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> fields;
-  size_t p = 0;
-  auto skip_blanks = [&] {
-    while (p < text.size() && IsBlank(static_cast<unsigned char>(text[p]))) ++p;
-  };
-  skip_blanks();
-  while (p < text.size()) {
-    if (text[p] == '"') {
-      fields.push_back(ExtractQuoted(text, p));
-    } else {
-      size_t start = p;
-      while (p < text.size() && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',')
-        p += CharLength(text, p);
-      fields.emplace_back(text.substr(start, p - start));
+std::string_view TCommaField::Text(std::string& buffer) const {
+  if (!Doubled) return Raw;
+  buffer.clear();
+  for (size_t i = 0; i < Raw.size();) {
+    if (Raw[i] == '"') {
+      buffer += '"';
+      i += 2;  // a quote inside a quoted field is always doubled
+      continue;
     }
-    skip_blanks();
-    if (p < text.size() && text[p] == ',') {
-      if (p + 1 == text.size()) fields.emplace_back();
-      ++p;
-      skip_blanks();
-    }
+    const size_t n = CharLength(Raw, i);
+    buffer.append(Raw.substr(i, n));
+    i += n;
   }
+  return buffer;
+}
+
+std::string TCommaField::ToString() const {
+  std::string buffer;
+  const std::string_view text = Text(buffer);
+  return Doubled ? std::move(buffer) : std::string(text);
+}
+
+TCommaFieldReader::TCommaFieldReader(std::string_view text)
+    : text_(text.substr(0, text.find('\0'))) {
+  while (pos_ < text_.size() && IsBlank(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+}
+
+bool TCommaFieldReader::Next(TCommaField& field) {
+  if (final_empty_) {
+    final_empty_ = false;
+    field = TCommaField();
+    return true;
+  }
+  if (pos_ >= text_.size()) return false;
+  const auto skipBlanks = [this] {
+    while (pos_ < text_.size() && IsBlank(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+  };
+  if (text_[pos_] == '"') {
+    field = ReadQuoted(text_, pos_);
+  } else {
+    const size_t start = pos_;
+    while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) > ' ' &&
+           text_[pos_] != ',')
+      pos_ += CharLength(text_, pos_);
+    field = TCommaField{text_.substr(start, pos_ - start), false};
+  }
+  skipBlanks();
+  if (pos_ < text_.size() && text_[pos_] == ',') {
+    if (pos_ + 1 == text_.size()) final_empty_ = true;
+    ++pos_;
+    skipBlanks();
+  }
+  return true;
+}
+
+std::vector<std::string> SplitCommaText(std::string_view text) {
+  std::vector<std::string> fields;
+  TCommaFieldReader reader(text);
+  for (TCommaField f; reader.Next(f);) fields.push_back(f.ToString());
   return fields;
 }
 

@@ -60,6 +60,29 @@ void ForEachLine(std::string_view text, F&& line) {
   }
 }
 
+// The one stretch that covers `first` and then `second` (made on the list `first` left).
+TLineStretch Merged(const TLineStretch& first, const TLineStretch& second) {
+  const size_t pos = std::min(first.Pos, second.Pos);
+  // The end of both, in the positions between the two changes; past the end of either, a
+  // line moves by what that change added less what it removed.
+  const size_t between = std::max(first.Pos + first.Added, second.Pos + second.Removed);
+  return {pos, between - first.Added + first.Removed - pos,
+          between - second.Removed + second.Added - pos};
+}
+
+// The stretch between the common beginning and the common end of two versions.
+TLineStretch Difference(const std::vector<std::string>& before,
+                        const std::vector<std::string>& after) {
+  const size_t shorter = std::min(before.size(), after.size());
+  size_t head = 0;
+  while (head < shorter && before[head] == after[head]) ++head;
+  size_t tail = 0;
+  while (tail < shorter - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  return {head, before.size() - head - tail, after.size() - head - tail};
+}
+
 }  // namespace
 
 void VisitLines(std::string_view text, const std::function<void(std::string_view)>& line) {
@@ -81,45 +104,48 @@ const std::string& TLineList::operator[](size_t index) const {
 
 void TLineList::Add(std::string line) {
   lines_.push_back(std::move(line));
-  Changed();
+  Changed({lines_.size() - 1, 0, 1});
 }
 
 void TLineList::Insert(size_t index, std::string line) {
   if (index > lines_.size())
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
-  Changed();
+  Changed({index, 0, 1});
 }
 
 void TLineList::Put(size_t index, std::string line) {
   if (index >= lines_.size())
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   lines_[index] = std::move(line);
-  Changed();
+  Changed({index, 1, 1});
 }
 
 void TLineList::Delete(size_t index) {
   if (index >= lines_.size())
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
-  Changed();
+  Changed({index, 1, 0});
 }
 
 void TLineList::Clear() {
   if (lines_.empty()) return;
+  const size_t removed = lines_.size();
   lines_.clear();
-  Changed();
+  Changed({0, removed, 0});
 }
 
 void TLineList::Assign(const TLineList& other) {
   if (&other == this) return;
+  const TLineStretch stretch = Difference(lines_, other.lines_);
   lines_ = other.lines_;
-  Changed();
+  Changed(stretch);
 }
 
 void TLineList::Assign(std::vector<std::string> lines) {
+  const TLineStretch stretch = Difference(lines_, lines);
   lines_ = std::move(lines);
-  Changed();
+  Changed(stretch);
 }
 
 int TLineList::IndexOf(std::string_view s) const {
@@ -151,6 +177,7 @@ void TLineList::SetText(std::string_view text) {
   }
   // The lines are written into the strings already there, whose buffers are reused, so that
   // reading a file over a list of about its size allocates almost nothing.
+  const size_t count = lines_.size();
   size_t n = 0;
   ForEachLine(text, [this, &n](const char* begin, size_t length) {
     if (n < lines_.size())
@@ -160,7 +187,7 @@ void TLineList::SetText(std::string_view text) {
     ++n;
   });
   lines_.resize(n);
-  Changed();
+  Changed({0, count, n});
 }
 
 namespace {
@@ -225,7 +252,7 @@ void TLineList::LoadFromFile(const std::filesystem::path& path) {
     std::vector<std::string>().swap(lines_);
     throw;
   }
-  Changed();
+  Changed({0, 0, lines_.size()});
 }
 
 void TLineList::SaveToFile(const std::filesystem::path& path, TFileAccess access) const {
@@ -248,16 +275,28 @@ void TLineList::SaveToFile(const std::filesystem::path& path, TFileAccess access
 void TLineList::EndUpdate() {
   if (update_count_ > 0 && --update_count_ == 0 && pending_change_) {
     pending_change_ = false;
-    if (OnChange) OnChange();
+    Tell();
   }
 }
 
-void TLineList::Changed() {
+void TLineList::Changed(TLineStretch stretch) {
+  if (OnChange) {
+    if (changes_.size() == kMaxStretches) {
+      for (size_t i = 1; i < changes_.size(); ++i) changes_[0] = Merged(changes_[0], changes_[i]);
+      changes_.resize(1);
+    }
+    changes_.push_back(stretch);
+  }
   if (update_count_ > 0) {
     pending_change_ = true;
     return;
   }
+  Tell();
+}
+
+void TLineList::Tell() {
   if (OnChange) OnChange();
+  changes_.clear();
 }
 
 }  // namespace moriva

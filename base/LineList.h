@@ -12,6 +12,15 @@
 
 namespace moriva {
 
+// One stretch of a change: lines [Pos, Pos + Removed) of the list as it was were replaced by
+// the lines [Pos, Pos + Added) of the list as it became.
+struct TLineStretch {
+  size_t Pos = 0;
+  size_t Removed = 0;
+  size_t Added = 0;
+  bool operator==(const TLineStretch&) const = default;
+};
+
 class TLineList {
  public:
   TLineList() = default;
@@ -59,13 +68,21 @@ class TLineList {
   void BeginUpdate() { ++update_count_; }
   void EndUpdate();
   std::function<void()> OnChange;
+  // While OnChange runs: what changed, as stretches in the order they were made, each in the
+  // positions the one before it left (a whole new text is one stretch over everything). Kept
+  // only for a list with an OnChange, and merged into fewer, wider stretches past a handful, so
+  // that the owner of a long list can follow a small edit without looking at every line.
+  const std::vector<TLineStretch>& Changes() const { return changes_; }
 
   bool operator==(const TLineList& other) const { return lines_ == other.lines_; }
 
  private:
-  void Changed();
+  void Changed(TLineStretch stretch);
+  void Tell();
+  static constexpr size_t kMaxStretches = 8;
 
   std::vector<std::string> lines_;
+  std::vector<TLineStretch> changes_;
   int update_count_ = 0;
   bool pending_change_ = false;
 };

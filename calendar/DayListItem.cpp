@@ -1,6 +1,6 @@
 #include "calendar/DayListItem.h"
 
-#include <vector>
+#include <array>
 
 #include "base/CommaText.h"
 #include "base/IntText.h"
@@ -18,15 +18,15 @@ bool YearMatches(int32_t from, int32_t to, int32_t y) {
   return true;
 }
 
-// Reads the numeric fields of one line; the first field that is not a decimal integer marks
-// the whole line faulty.
+// Reads the numeric fields of one line in place; the first field that is not a decimal
+// integer marks the whole line faulty.
 class TFieldReader {
  public:
-  explicit TFieldReader(const std::vector<std::string>& fields) : fields_(fields) {}
+  TFieldReader(const TCommaField* fields) : fields_(fields) {}
 
   template <class T>
   void Read(size_t index, T& target) {
-    if (auto v = TryStrToInt(fields_[index]))
+    if (auto v = TryStrToInt(fields_[index].Text(buffer_)))
       target = static_cast<T>(*v);
     else
       faulty_ = true;
@@ -34,11 +34,11 @@ class TFieldReader {
   // Empty fields of 7-field lines set no condition.
   template <class T>
   void ReadOptional(size_t index, T& target) {
-    if (!fields_[index].empty()) Read(index, target);
+    if (!fields_[index].Raw.empty()) Read(index, target);
   }
   // The year of 5- and 6-field lines, applied as Mode says.
   void ReadYears(TDayListItem& item) {
-    const std::string& mode = fields_[1];
+    const std::string_view mode = fields_[1].Text(buffer_);
     if (mode == "0") {
       Read(0, item.FromYear);
       item.ToYear = item.FromYear;
@@ -51,7 +51,8 @@ class TFieldReader {
   bool Faulty() const { return faulty_; }
 
  private:
-  const std::vector<std::string>& fields_;
+  const TCommaField* fields_;
+  std::string buffer_;
   bool faulty_ = false;
 };
 
@@ -67,11 +68,22 @@ bool TDayListItem::Match(int32_t y, uint8_t m, uint8_t d) const {
 }
 
 TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item) {
+  TCommaField name;
+  const TDayLineKind kind = ParseDayListLine(line, item, &name);
+  if (kind == TDayLineKind::Rule) item.Name = name.ToString();
+  return kind;
+}
+
+TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item, TCommaField* name) {
   item = TDayListItem();
-  std::vector<std::string> f = SplitCommaText(line);
-  if (f.size() < 3 || f.size() > 7) return TDayLineKind::NoRule;
-  TFieldReader r(f);
-  switch (f.size()) {
+  // Eight fields are enough to know that a line has too many.
+  std::array<TCommaField, 8> f;
+  size_t count = 0;
+  TCommaFieldReader reader(line);
+  while (count < f.size() && reader.Next(f[count])) ++count;
+  if (count < 3 || count > 7) return TDayLineKind::NoRule;
+  TFieldReader r(f.data());
+  switch (count) {
     case 3:
       r.Read(0, item.Month);
       r.Read(1, item.Day);
@@ -102,7 +114,7 @@ TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item) {
       break;
   }
   if (r.Faulty()) return TDayLineKind::Faulty;
-  item.Name = std::move(f.back());
+  if (name) *name = f[count - 1];
   return TDayLineKind::Rule;
 }
 

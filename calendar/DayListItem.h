@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/CommaText.h"
+
 namespace moriva {
 
 // FromYear/ToYear value that sets no bound.
@@ -61,5 +63,8 @@ enum class TDayLineKind {
 
 // Parses one line into `item` (which is reset first). A faulty line leaves `item` undefined.
 TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item);
+// The same without copying the name: for a rule, `name` is set to the name's field as it
+// stands in the line (item.Name stays empty).
+TDayLineKind ParseDayListLine(std::string_view line, TDayListItem& item, TCommaField* name);
 
 }  // namespace moriva

@@ -3,52 +3,34 @@
 #include "base/CommaText.h"
 #include "base/Cp932.h"
 #include "calendar/Julius.h"
+#include "calendar/SeriesLine.h"
 
 #include <climits>
 
 namespace moriva {
 namespace {
 
-// The lines of one list read: rule items and series, each with the index of its line.
-struct TReadLines {
-  std::vector<TDayListItem> Items;
-  std::vector<uint32_t> ItemLines;
-  std::vector<TSeries> Series;
-  std::vector<uint32_t> SeriesLines;
-};
-
-TReadLines ParseLines(const TLineList& lines, std::vector<std::string>& faulty) {
-  TReadLines out;
-  out.Items.reserve(lines.Count());
-  out.ItemLines.reserve(lines.Count());
+// The rule items of the holiday list. Series have no meaning there: they are not read, but a
+// line that begins like one and cannot be read is reported as in the special-day list.
+std::vector<TDayListItem> ParseHolidayLines(const TLineList& lines,
+                                            std::vector<std::string>& faulty) {
+  std::vector<TDayListItem> items;
   TDayListItem item;
   TSeries series;
-  for (uint32_t i = 0; i < lines.Count(); ++i) {
-    const std::string& line = lines.Lines()[i];
+  for (const std::string& line : lines.Lines()) {
     switch (ParseDayListLine(line, item)) {
       case TDayLineKind::Rule:
-        out.Items.push_back(std::move(item));
-        out.ItemLines.push_back(i);
-        continue;
+        items.push_back(std::move(item));
+        break;
       case TDayLineKind::Faulty:
         faulty.push_back(line);
-        continue;
+        break;
       case TDayLineKind::NoRule:
-        break;
-    }
-    switch (ParseSeriesLine(line, series)) {
-      case TSeriesLineKind::Series:
-        out.Series.push_back(std::move(series));
-        out.SeriesLines.push_back(i);
-        break;
-      case TSeriesLineKind::Faulty:
-        faulty.push_back(line);
-        break;
-      case TSeriesLineKind::NotSeries:
+        if (ParseSeriesLine(line, series) == TSeriesLineKind::Faulty) faulty.push_back(line);
         break;
     }
   }
-  return out;
+  return items;
 }
 
 const std::string& VernalName() {
@@ -72,12 +54,17 @@ const std::string& BetweenName() {
 
 std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
                                           const TLineList& specialDayList) {
-  std::vector<std::string> faulty;
-  // Series in the holiday list have no meaning there: they are neither read nor reported.
-  holidays_.Assign(ParseLines(holidayList, faulty).Items);
-  TReadLines specials = ParseLines(specialDayList, faulty);
-  specials_.Assign(std::move(specials.Items));
-  special_lines_ = std::move(specials.ItemLines);
+  // A list of its own: the names of its items are read from it when asked for.
+  auto own = std::make_shared<const TLineList>(specialDayList);
+  std::vector<std::string> faulty = BuildOn(holidayList, *own);
+  own_specials_ = std::move(own);
+  return faulty;
+}
+
+std::vector<std::string> TDayRules::BuildOn(const TLineList& holidayList,
+                                            const TLineList& specialDayList) {
+  holiday_faulty_.clear();
+  holidays_.Assign(ParseHolidayLines(holidayList, holiday_faulty_));
   // What was worked out under the same holidays stays true.
   const THolidayKey key{AutoEquinox, AutoFurikae, Switches};
   const bool sameHolidays = key == holiday_key_ && holidayList == holiday_lines_;
@@ -86,7 +73,18 @@ std::vector<std::string> TDayRules::Build(const TLineList& holidayList,
     holiday_lines_ = holidayList;
     holiday_key_ = key;
   }
-  series_.Assign(std::move(specials.Series), std::move(specials.SeriesLines), sameHolidays);
+  specials_.Assign(specialDayList, sameHolidays);
+  if (&specialDayList != own_specials_.get()) own_specials_.reset();
+  std::vector<std::string> faulty = holiday_faulty_;
+  for (std::string& line : specials_.FaultyLines()) faulty.push_back(std::move(line));
+  return faulty;
+}
+
+std::vector<std::string> TDayRules::FollowSpecialDays(const TLineList& specialDayList) {
+  CheckHolidayKey();
+  specials_.Update(specialDayList.Changes(), true);
+  std::vector<std::string> faulty = holiday_faulty_;
+  for (std::string& line : specials_.FaultyLines()) faulty.push_back(std::move(line));
   return faulty;
 }
 
@@ -95,12 +93,12 @@ void TDayRules::CheckHolidayKey() const {
   if (now == holiday_key_) return;
   holiday_key_ = now;
   holiday_spans_.clear();
-  series_.Forget();
+  specials_.Series().Forget();
 }
 
 const TSeriesDays& TDayRules::Series() const {
   CheckHolidayKey();
-  return series_;
+  return specials_.Series();
 }
 
 bool TDayRules::IsHoliday(JuliusDay z) const {
@@ -125,9 +123,9 @@ bool TDayRules::IsHoliday(JuliusDay z) const {
 }
 
 std::span<const uint32_t> TDayRules::SeriesOn(JuliusDay z) const {
-  if (series_.Series().empty()) return {};
+  if (specials_.Series().Series().empty()) return {};
   CheckHolidayKey();
-  return series_.On(z, *this);
+  return specials_.Series().On(z, *this);
 }
 
 bool TDayRules::EquinoxHoliday(JuliusDay z, int32_t y, uint8_t m, uint8_t d, bool& vernal) const {
@@ -172,27 +170,28 @@ bool TDayRules::IsFurikae(const TDay& t) const {
   return false;
 }
 
-TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d,
-                              std::vector<std::string_view>* names) const {
+TDayState TDayRules::Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string_view>* names,
+                              std::deque<std::string>* store, size_t* specials) const {
   TDayState state;
   const JuliusDay z = DateToJulius(y, m, d);
   if (names) {
     // Items and series occurrences in the order of their lines.
+    const TSeriesDays& series = specials_.Series();
     const std::span<const uint32_t> on = SeriesOn(z);
     size_t next = 0;
     const auto seriesBefore = [&](uint32_t line) {
-      for (; next < on.size() && series_.Line(on[next]) < line; ++next) {
+      for (; next < on.size() && series.Line(on[next]) < line; ++next) {
         state.Add(dsSpecialDay);
-        names->push_back(series_.Series()[on[next]].Text);
+        names->push_back(series.Series()[on[next]].Text);
       }
     };
-    const TDayListItem* items = specials_.Items().data();
-    specials_.ForEachMatch(y, m, d, [&](const TDayListItem& it) {
-      seriesBefore(special_lines_[static_cast<size_t>(&it - items)]);
+    specials_.ForEachMatch(y, m, d, *store, [&](uint32_t line, std::string_view name) {
+      seriesBefore(line);
       state.Add(dsSpecialDay);
-      names->push_back(it.Name);
+      names->push_back(name);
     });
     seriesBefore(UINT32_MAX);
+    if (specials) *specials = names->size();
   } else if (specials_.AnyMatch(y, m, d) || !SeriesOn(z).empty()) {
     state.Add(dsSpecialDay);
   }
@@ -247,21 +246,23 @@ TDayState TDayRules::DayState(int32_t y, uint8_t m, uint8_t d) const {
 
 std::string TDayRules::DayText(int32_t y, uint8_t m, uint8_t d) const {
   std::vector<std::string_view> names;
-  Evaluate(y, m, d, &names);
+  std::deque<std::string> store;
+  Evaluate(y, m, d, &names, &store);
   return JoinCommaTextViews(names);
 }
 
 std::vector<TDayName> TDayRules::DayNames(int32_t y, uint8_t m, uint8_t d) const {
   std::vector<std::string_view> names;
-  Evaluate(y, m, d, &names);
+  std::deque<std::string> store;
   // The special-day names and series occurrences come first, the holidays' names after them.
+  size_t specials = 0;
+  Evaluate(y, m, d, &names, &store, &specials);
   const std::span<const uint32_t> on = SeriesOn(DateToJulius(y, m, d));
-  size_t specials = on.size();
-  specials_.ForEachMatch(y, m, d, [&](const TDayListItem&) { ++specials; });
+  const TSeriesDays& series = specials_.Series();
   // An occurrence's name is a view of its series' own text, so it is known by where it points.
   const auto repeating = [&](std::string_view name) {
     for (uint32_t k : on)
-      if (name.data() == series_.Series()[k].Text.data()) return true;
+      if (name.data() == series.Series()[k].Text.data()) return true;
     return false;
   };
   std::vector<TDayName> out;

@@ -5,12 +5,15 @@
 // (AutoFurikae) and the dates from which the holiday law applies them (THolidaySwitches).
 #include <climits>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/LineList.h"
+#include "calendar/DayIndex.h"
 #include "calendar/DayItemCollection.h"
 #include "calendar/DayListItem.h"
 #include "calendar/Julius.h"
@@ -76,8 +79,16 @@ class TDayRules : public THolidayTest {
   // calendar/SeriesLine.h) from the lists. Never throws: a line whose numeric field is not a
   // decimal integer, or a series line that cannot be read, gives no item, the other lines are
   // still read, and the faulty lines are returned (holiday lines first, each list in its
-  // order) for the caller to report.
+  // order) for the caller to report. The rules keep a copy of the special-day list.
   std::vector<std::string> Build(const TLineList& holidayList, const TLineList& specialDayList);
+  // The same over a special-day list the caller keeps alive as long as the rules (they read
+  // the names of its items from it when asked) and whose changes it passes to
+  // FollowSpecialDays: the owner of a long schedule, which must not be copied or read again
+  // for every edit.
+  std::vector<std::string> BuildOn(const TLineList& holidayList, const TLineList& specialDayList);
+  // Follows the change the special-day list given to BuildOn is telling (its Changes()): only
+  // the lines it added are read. The faulty lines of both lists, as Build returns them.
+  std::vector<std::string> FollowSpecialDays(const TLineList& specialDayList);
 
   // The vernal and autumnal equinox days are holidays ("春分の日", "秋分の日").
   bool AutoEquinox = true;
@@ -99,7 +110,10 @@ class TDayRules : public THolidayTest {
   std::vector<TDayName> DayNames(int32_t y, uint8_t m, uint8_t d) const;
 
   const std::vector<TDayListItem>& HolidayItems() const { return holidays_.Items(); }
-  const std::vector<TDayListItem>& SpecialDayItems() const { return specials_.Items(); }
+  // The rule items of the special-day list, read from its lines.
+  std::vector<TDayListItem> SpecialDayItems() const { return specials_.Items(); }
+  // The special-day list by day: its items found by date (the agenda and reminders use it).
+  const TDayIndex& SpecialDays() const { return specials_; }
   // The readable series of the special-day list, with their line indices.
   const TSeriesDays& Series() const;
 
@@ -108,8 +122,11 @@ class TDayRules : public THolidayTest {
   bool IsHoliday(JuliusDay z) const override;
 
  private:
-  // The day state, and when `names` is given the day's names in day-text order.
-  TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string_view>* names) const;
+  // The day state, and when `names` is given the day's names in day-text order (names that
+  // had to be unquoted kept in `store`) and, in `specials`, how many of them come from the
+  // special-day list.
+  TDayState Evaluate(int32_t y, uint8_t m, uint8_t d, std::vector<std::string_view>* names,
+                     std::deque<std::string>* store = nullptr, size_t* specials = nullptr) const;
   // Whether a holiday item or the equinox rule makes the day a holiday (the substitute and the
   // between-holidays rules look at these days only).
   struct TDay {
@@ -138,9 +155,10 @@ class TDayRules : public THolidayTest {
   void CheckHolidayKey() const;
 
   TDayItemCollection holidays_;
-  TDayItemCollection specials_;
-  std::vector<uint32_t> special_lines_;  // the line index of each special-day item
-  TSeriesDays series_;
+  std::vector<std::string> holiday_faulty_;  // the faulty holiday lines of the last build
+  TDayIndex specials_;
+  // The copy of the special-day list that Build keeps (shared by copies of the rules).
+  std::shared_ptr<const TLineList> own_specials_;
   mutable THolidayKey holiday_key_;
   TLineList holiday_lines_;  // the holiday lines of the last build
   // Holidays worked out 32 days at a time (days Key*32 .. Key*32+31, a bit each), in a table

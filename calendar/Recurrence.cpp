@@ -166,6 +166,23 @@ TOccurrences::TOccurrences(const TRecurrence& rule, const THolidayTest& holidays
   }
   JuliusDay last = rule.Start - 1;
   uint32_t n = 0;
+  if (rule.Unit == TRepeatUnit::Day) {
+    // The same walk as below without looking for each next day: a daily series with the
+    // largest count that skips holidays steps through 27 years of days, and a schedule may
+    // hold a thousand of them.
+    int holidaysInARow = 0;
+    for (int64_t z = rule.Start; z <= kLastSeriesDay && n < *rule.Count; z += rule.Interval) {
+      if (holidays.IsHoliday(static_cast<JuliusDay>(z))) {
+        if (++holidaysInARow == kMaxHolidaysInARow) break;
+        continue;
+      }
+      holidaysInARow = 0;
+      last = static_cast<JuliusDay>(z);
+      ++n;
+    }
+    end_ = last;
+    return;
+  }
   for (std::optional<JuliusDay> z = NextCandidate(rule.Start); z && n < *rule.Count;
        z = NextCandidate(*z + 1)) {
     last = *z;

@@ -24,6 +24,9 @@ class TSeriesDays {
   // a series that was there before with the same identity and rule is kept: an edit of one line
   // does not make every series with a count walk its days again.
   void Assign(std::vector<TSeries> series, std::vector<uint32_t> lines, bool sameHolidays = false);
+  // The same series on other lines (lines were added or removed before them): what was worked
+  // out stays.
+  void MoveLines(std::vector<uint32_t> lines) { lines_ = std::move(lines); }
   // Forgets what was worked out (the holidays changed).
   void Forget() const;
 

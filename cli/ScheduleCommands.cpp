@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "base/Cp932.h"
+#include "base/FileIO.h"
 #include "base/FileLock.h"
 #include "base/LineList.h"
 #include "calendar/HolidayLines.h"
@@ -64,9 +65,8 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (pos.size() > 2) to = ParseDateArg(pos[2]);
   if (to && from > *to) throw EUsageError("FROM lies after TO");
 
-  TLineList list;
-  LoadScheduleFile(pos[0], list);
-  PrintAgenda(CollectAgenda(list, from, to, holidays), from, out);
+  // The file's lines are read in place: a list of them would cost more than the agenda.
+  PrintAgenda(CollectAgendaOfText(ReadFileBytes(pos[0]), from, to, holidays), from, out);
   return 0;
 }
 

@@ -48,14 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> reported = rules.Build(holidays, specials);
   FUZZ_CHECK(reported.size() == faulty);
 
-  for (const TDayListItem& item : rules.SpecialDayItems()) {
+  const std::vector<TDayListItem> specialItems = rules.SpecialDayItems();
+  for (const TDayListItem& item : specialItems) {
     if (!item.IsSingleDay() || !InCalendarRange(item.FromYear)) continue;
     IgnoringGap([&] {
       if (!IsValidDate(item.FromYear, item.Month, item.Day)) return;
       // Another item (one without a date, say) may mark the same day, so the indexed look-up
       // is compared with every special item tried in turn.
       bool anyMatches = false;
-      for (const TDayListItem& other : rules.SpecialDayItems())
+      for (const TDayListItem& other : specialItems)
         anyMatches = anyMatches || other.Match(item.FromYear, item.Month, item.Day);
       TDayState state = rules.DayState(item.FromYear, item.Month, item.Day);
       FUZZ_CHECK(state.Has(dsSpecialDay) == anyMatches);
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
   }
   // A few days around every item's date, as the month view asks.
-  for (const auto* items : {&rules.HolidayItems(), &rules.SpecialDayItems()}) {
+  for (const auto* items : {&rules.HolidayItems(), &specialItems}) {
     size_t n = 0;
     for (const TDayListItem& item : *items) {
       if (++n > 16) break;

@@ -1,6 +1,8 @@
 #pragma once
 // The schedule as a person reads it: the items of a range of days, by date. Used by
 // moriva-cli and the search; the editor lists one day at a time through ListDayItems instead.
+#include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -8,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CommaText.h"
 #include "base/LineList.h"
+#include "calendar/DayRules.h"
 #include "calendar/HolidayLines.h"
 #include "calendar/Recurrence.h"
 #include "schedule/ScheduleLine.h"
@@ -27,6 +31,29 @@ struct TAgendaItem {
 // Line `index` of the list as an item, when it counts as one (see CollectAgenda).
 std::optional<TAgendaItem> ReadAgendaLine(std::string_view line, size_t index);
 
+// Reads the items of from..to (an absent bound is open) from lines, in place: a line dated
+// outside is passed over before its date is checked or its item text is read, which is most of
+// what a long schedule costs.
+class TAgendaLineReader {
+ public:
+  TAgendaLineReader(std::optional<int32_t> from, std::optional<int32_t> to);
+  std::optional<TAgendaItem> Read(std::string_view line, size_t index);
+
+ private:
+  // Dates as stored (year, month, day) compare as the days do.
+  using TStoredDate = std::array<int32_t, 3>;
+  TStoredDate from_{INT32_MIN, 0, 0};
+  TStoredDate to_{INT32_MAX, 0, 0};
+  std::array<TCommaField, 8> fields_;
+  std::string buffer_;
+};
+
+// The items of a schedule file's text (the line list's line rule), as CollectAgenda gives them
+// for the list of its lines, read in place without making that list.
+std::vector<TAgendaItem> CollectAgendaOfText(std::string_view text, std::optional<int32_t> from,
+                                             std::optional<int32_t> to,
+                                             const THolidayTest& holidays = CurrentLawHolidays());
+
 // How far an open end reaches for series: the occurrences of this many days are listed.
 inline constexpr int32_t kSeriesHorizonDays = 365;
 
@@ -41,6 +68,10 @@ inline constexpr int32_t kSeriesHorizonDays = 365;
 std::vector<TAgendaItem> CollectAgenda(const TLineList& list, std::optional<int32_t> from,
                                        std::optional<int32_t> to,
                                        const THolidayTest& holidays = CurrentLawHolidays());
+
+// The same for from..to, from the special-day list `rules` were built on (BuildOn), found by
+// date instead of reading every line; series are those of the rules, under their holidays.
+std::vector<TAgendaItem> CollectAgenda(const TDayRules& rules, JuliusDay from, JuliusDay to);
 
 // The items of one day as the editor lists them (ListDayItems) and the occurrences of series on
 // that day, in list order; an occurrence has Repeating set and the series line's Index.

@@ -59,7 +59,10 @@ std::vector<TAgendaSheetLine> BuildAgendaSheet(const TDayRules& rules, const TLi
     bool Repeating;
   };
   std::vector<TDated> items;
-  for (const TAgendaItem& item : CollectAgenda(list, from, to, rules))
+  // The window's rules index its own list: its items are found by date.
+  const bool indexed = rules.SpecialDays().Lines() == &list;
+  for (const TAgendaItem& item :
+       indexed ? CollectAgenda(rules, from, to) : CollectAgenda(list, from, to, rules))
     items.push_back({item.Day, SummarizeItem(item.Parts), item.Repeating});
   std::stable_sort(items.begin(), items.end(), [](const TDated& a, const TDated& b) {
     return std::pair(a.Day, ItemOrderKey(a.Item.Minute)) <

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "base/LineList.h"
+#include "calendar/DayRules.h"
 #include "calendar/HolidayLines.h"
+#include "schedule/Agenda.h"
 
 namespace moriva {
 
@@ -46,8 +48,14 @@ class TReminderSchedule {
   // The earliest time after `now` at which an item of `list` falls due; nullopt when none does.
   std::optional<TWallSeconds> NextDue(const TLineList& list, TWallSeconds now,
                                       const THolidayTest& holidays = CurrentLawHolidays()) const;
+  // The same for the special-day list `rules` were built on (TDayRules::BuildOn), found by
+  // date: the window asks after every edit and each minute, however long the schedule.
+  std::vector<TReminder> TakeDue(const TDayRules& rules, TWallSeconds now);
+  std::optional<TWallSeconds> NextDue(const TDayRules& rules, TWallSeconds now) const;
 
  private:
+  std::vector<TReminder> Take(std::vector<TAgendaItem> items, const TLineList& list,
+                              TWallSeconds now);
   std::set<std::pair<TWallSeconds, std::string>> raised_;  // due time and line
 };
 

@@ -38,9 +38,9 @@ void TScheduleWatch::Release() {
 }
 
 TScheduleModel::TScheduleModel() : watchers_(std::make_shared<TScheduleWatch::TList>()) {
-  lines_.OnChange = [this] { Rebuild(); };
-  holiday_lines_.OnChange = [this] { Rebuild(); };
-  Rebuild();
+  lines_.OnChange = [this] { Rebuild(false); };
+  holiday_lines_.OnChange = [this] { Rebuild(true); };
+  Rebuild(true);
 }
 
 TScheduleModel::~TScheduleModel() {
@@ -75,8 +75,11 @@ void TScheduleModel::SetHolidays(const TLineList& lines, const THolidaySwitches&
     holiday_lines_.Assign(lines);  // its change notice rebuilds and tells
 }
 
-void TScheduleModel::Rebuild() {
-  std::vector<std::string> faulty = rules_.Build(holiday_lines_, lines_);
+void TScheduleModel::Rebuild(bool holidays) {
+  // An edit of the schedule reads only the lines it added; the holidays change seldom and are
+  // read whole, with the schedule.
+  std::vector<std::string> faulty =
+      holidays ? rules_.BuildOn(holiday_lines_, lines_) : rules_.FollowSpecialDays(lines_);
   const bool report = !faulty.empty() && faulty != faulty_lines_;
   faulty_lines_ = std::move(faulty);
   if (report && OnDayListError) OnDayListError(faulty_lines_);

@@ -123,7 +123,7 @@ class TScheduleModel {
   const TLineList& Committed() const { return edit_start_ ? *edit_start_ : lines_; }
 
  private:
-  void Rebuild();
+  void Rebuild(bool holidays);
   TScheduleWatch Watch(bool commits, std::function<void()> call) const;
   void Tell(bool commits) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <tuple>
 
@@ -39,18 +40,21 @@ class TLineFilter {
 
 // A series that matches is one hit, on the occurrence a person looks for: the next one, or the
 // last one of a series that has ended.
-std::optional<TAgendaItem> SeriesHit(std::string_view line, size_t index, std::string_view key,
-                                     JuliusDay today, const THolidayTest& holidays,
-                                     TSeries& series) {
-  if (ParseSeriesLine(line, series) != TSeriesLineKind::Series) return std::nullopt;
+std::optional<TAgendaItem> SeriesHit(const TSeries& series, const TOccurrences& occurrences,
+                                     size_t index, std::string_view key, JuliusDay today) {
   std::optional<TItemParts> parts = SplitItemText(series.Text);
   if (!parts || !ItemMatches(*parts, key)) return std::nullopt;
-  const TOccurrences occurrences(series.Rule, holidays);
   std::optional<JuliusDay> day = occurrences.Next(today);
   if (!day) day = occurrences.Last();
   if (!day) return std::nullopt;
   return TAgendaItem{*day, index, std::move(*parts), true};
 }
+
+// Where the series of a list come from: read from each line, or kept by the rules.
+using TSeriesHitAt = std::function<std::optional<TAgendaItem>(size_t index, std::string_view key)>;
+
+std::vector<TAgendaItem> Search(const TLineList& list, std::string_view query, TSearchOrder order,
+                                size_t limit, const TSeriesHitAt& seriesHit);
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -75,17 +79,48 @@ bool ItemMatches(const TItemParts& parts, std::string_view key) {
 std::vector<TAgendaItem> SearchSchedule(const TLineList& list, std::string_view query,
                                         TSearchOrder order, size_t limit, JuliusDay today,
                                         const THolidayTest& holidays) {
+  TSeries series;
+  return Search(list, query, order, limit, [&](size_t i, std::string_view key) {
+    if (ParseSeriesLine(list.Lines()[i], series) != TSeriesLineKind::Series)
+      return std::optional<TAgendaItem>();
+    return SeriesHit(series, TOccurrences(series.Rule, holidays), i, key, today);
+  });
+}
+
+std::vector<TAgendaItem> SearchSchedule(const TDayRules& rules, std::string_view query,
+                                        TSearchOrder order, size_t limit, JuliusDay today) {
+  if (!rules.SpecialDays().Lines()) return {};
+  const TSeriesDays& series = rules.Series();
+  return Search(*rules.SpecialDays().Lines(), query, order, limit,
+                [&](size_t i, std::string_view key) -> std::optional<TAgendaItem> {
+                  // The series are kept in line order.
+                  size_t lo = 0, hi = series.Series().size();
+                  while (lo < hi) {
+                    const size_t mid = (lo + hi) / 2;
+                    if (series.Line(mid) < i)
+                      lo = mid + 1;
+                    else
+                      hi = mid;
+                  }
+                  if (lo == series.Series().size() || series.Line(lo) != i) return std::nullopt;
+                  return SeriesHit(series.Series()[lo], series.Occurrences(lo, rules), i, key,
+                                   today);
+                });
+}
+
+namespace {
+
+std::vector<TAgendaItem> Search(const TLineList& list, std::string_view query, TSearchOrder order,
+                                size_t limit, const TSeriesHitAt& seriesHit) {
   std::vector<TAgendaItem> hits;
   const std::string key = SearchKey(query);
   if (key.empty() || limit == 0) return hits;
   TLineFilter filter(key);
-  TSeries series;
   auto visit = [&](size_t i) {
     const std::string& line = list.Lines()[i];
     if (!filter.MayMatch(line)) return;
     if (IsSeriesLine(line)) {
-      if (std::optional<TAgendaItem> hit = SeriesHit(line, i, key, today, holidays, series))
-        hits.push_back(std::move(*hit));
+      if (std::optional<TAgendaItem> hit = seriesHit(i, key)) hits.push_back(std::move(*hit));
       return;
     }
     std::optional<TAgendaItem> item = ReadAgendaLine(line, i);
@@ -119,5 +154,7 @@ std::vector<TAgendaItem> SearchSchedule(const TLineList& list, std::string_view 
   for (size_t k = 0; k < count; ++k) sorted.push_back(std::move(hits[keys[k].Hit]));
   return sorted;
 }
+
+}  // namespace
 
 }  // namespace moriva

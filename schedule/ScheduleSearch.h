@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/LineList.h"
+#include "calendar/DayRules.h"
 #include "schedule/Agenda.h"
 
 namespace moriva {
@@ -33,5 +34,11 @@ std::vector<TAgendaItem> SearchSchedule(const TLineList& list, std::string_view 
                                         size_t limit = std::numeric_limits<size_t>::max(),
                                         JuliusDay today = TodayJulius(),
                                         const THolidayTest& holidays = CurrentLawHolidays());
+// The same in the special-day list `rules` were built on (TDayRules::BuildOn): its series are
+// not read again, and where a series with a count ends is worked out once for every search.
+std::vector<TAgendaItem> SearchSchedule(const TDayRules& rules, std::string_view query,
+                                        TSearchOrder order,
+                                        size_t limit = std::numeric_limits<size_t>::max(),
+                                        JuliusDay today = TodayJulius());
 
 }  // namespace moriva
