@@ -55,6 +55,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   // Entered out of order: the sheets list the whole day first, then by time.
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"朝礼- - 9:0:0- FALSE\""));
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"買い物- スーパー- ::0- FALSE\""));
+  // Characters Shift-JIS lacks print in whatever font has them, never as 〓.
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,22,,,\"🎂 Café- 𠮷野- 12:0:0- FALSE\""));
   auto inOrder = [](const QString& text, std::initializer_list<const char*> parts) {
     qsizetype at = 0;
     for (const char* part : parts) {
@@ -134,6 +136,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   inOrder(agenda, {"2027/01/11(月)", "成人の日", "買い物", "スーパー", "09:00", "朝礼", "10:00",
                    "歯医者", "駅前", "アラーム", "2027/01/20(水)", "09:30", "会議", "本社"});
   EXPECT_FALSE(agenda.contains(QStringLiteral("元日")));  // a day without items is left out
+  EXPECT_TRUE(agenda.contains(QStringLiteral("Café")));
+  for (const QString& text : {month, agenda}) EXPECT_FALSE(text.contains(QStringLiteral("〓")));
   EXPECT_TRUE(dialogs.MessageTexts().empty());
 }
 
