@@ -1,9 +1,13 @@
 #include "base/Cp932.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <stdexcept>
 
 #include "base/IconvConverter.h"
+
+static_assert(std::endian::native == std::endian::little, "UTF-16LE is copied as it stands");
 
 namespace moriva {
 namespace {
@@ -112,9 +116,40 @@ char32_t PairAt(std::string_view s, size_t i) {
   return WrittenAsPair(cp) ? cp : kNoChar;
 }
 
-bool MayHoldPair(std::string_view s) {
-  return std::any_of(s.begin(), s.end(),
-                     [](char c) { return IsHighRowLead(static_cast<unsigned char>(c)); });
+bool Has(std::string_view s, char c) {
+  return std::memchr(s.data(), c, s.size()) != nullptr;
+}
+
+// Whether CP932 text may hold a pair: iconv turns every high-row character into U+E3AC-U+E757,
+// so text whose conversion holds none of those holds no pair. Looking at the result (for the
+// lead byte 0xEE with memchr) costs less than stepping through the text beforehand.
+bool MayHoldPairUtf8(std::string_view utf8) {
+  for (const char* p = utf8.data();
+       (p = static_cast<const char*>(std::memchr(p, '\xEE', utf8.data() + utf8.size() - p))); ++p) {
+    if (utf8.data() + utf8.size() - p < 3) break;
+    const auto b1 = static_cast<unsigned char>(p[1]), b2 = static_cast<unsigned char>(p[2]);
+    const char32_t cp = 0xE000 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+    if (cp >= kHighFirst && cp <= kUserAreaLast) return true;
+  }
+  return false;
+}
+
+bool MayHoldPairUtf16(std::u16string_view utf16) {
+  return std::any_of(utf16.begin(), utf16.end(),
+                     [](char16_t u) { return u >= kHighFirst && u <= kUserAreaLast; });
+}
+
+// Whether Unicode text holds a character iconv converts although it must be a pair: its UTF-8
+// lead byte is 0xEE or 0xF3; in UTF-16, a unit of U+E3AC-U+E757 or the tag characters' high
+// surrogate.
+bool MayNeedCutUtf8(std::string_view s) {
+  return Has(s, '\xEE') || Has(s, '\xF3');
+}
+
+bool MayNeedCutUtf16(std::u16string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char16_t u) {
+    return (u >= kHighFirst && u <= kUserAreaLast) || u == 0xDB40;
+  });
 }
 
 void AppendUtf8(char32_t cp, std::string& out) {
@@ -214,23 +249,12 @@ class TPairOrFallback final : public TIconvConverter::TBadInput {
 // convert although it must be a pair (no lead byte of such a character in UTF-8, no such unit
 // in UTF-16), and goes to iconv whole; other text is cut at those characters.
 template <Direction D>
-std::string EncodeCp932(std::string_view s, std::string_view fallback, size_t* replaced) {
+std::string EncodeCp932(std::string_view s, std::string_view fallback, size_t* replaced,
+                        bool plain) {
   constexpr bool kUtf8 = D == Direction::kUtf8ToCp932;
   const auto decode = kUtf8 ? DecodeUtf8 : DecodeUtf16Le;
   TPairOrFallback bad(decode, fallback, replaced);
   TIconvConverter& conv = Conv<D>();
-  const bool plain = kUtf8 ? std::none_of(s.begin(), s.end(),
-                                          [](char c) {
-                                            const auto b = static_cast<unsigned char>(c);
-                                            return b == 0xEE || b == 0xF3;
-                                          })
-                           : [&s] {
-                               for (size_t i = 1; i < s.size(); i += 2) {
-                                 const auto hi = static_cast<unsigned char>(s[i]);
-                                 if ((hi >= 0xE3 && hi <= 0xE7) || hi == 0xDB) return false;
-                               }
-                               return true;
-                             }();
   if (plain) return conv.Run(s, bad);
   std::string out;
   size_t start = 0;
@@ -251,7 +275,6 @@ std::string EncodeCp932(std::string_view s, std::string_view fallback, size_t* r
 template <Direction D>
 std::string DecodeCp932(std::string_view s, std::string_view fallback) {
   TIconvConverter& conv = Conv<D>();
-  if (!MayHoldPair(s)) return conv.Run(s, OneByte, fallback);
   const auto append = D == Direction::kCp932ToUtf8 ? AppendUtf8 : AppendUtf16Le;
   std::string out;
   size_t start = 0;
@@ -287,39 +310,43 @@ size_t WholeCharLength(std::string_view s, size_t i) {
 
 std::string Cp932ToUtf8(std::string_view s) {
   if (IsAscii(s)) return std::string(s);
+  std::string utf8 = Conv<Direction::kCp932ToUtf8>().Run(s, OneByte, "?");
+  if (!MayHoldPairUtf8(utf8)) return utf8;
   return DecodeCp932<Direction::kCp932ToUtf8>(s, "?");
 }
 
 std::string Utf8ToCp932(std::string_view s) {
   if (IsAscii(s)) return std::string(s);
-  return EncodeCp932<Direction::kUtf8ToCp932>(s, "?", nullptr);
+  return EncodeCp932<Direction::kUtf8ToCp932>(s, "?", nullptr, !MayNeedCutUtf8(s));
 }
 
 std::string Utf8ToCp932(std::string_view s, std::string_view fallback, size_t& replaced) {
   if (IsAscii(s)) return std::string(s);
-  return EncodeCp932<Direction::kUtf8ToCp932>(s, fallback, &replaced);
+  return EncodeCp932<Direction::kUtf8ToCp932>(s, fallback, &replaced, !MayNeedCutUtf8(s));
 }
 
 std::u16string Cp932ToUtf16(std::string_view s) {
-  const std::string bytes = DecodeCp932<Direction::kCp932ToUtf16>(s, std::string("?\0", 2));
+  const std::string_view unknown("?\0", 2);
+  std::string bytes = Conv<Direction::kCp932ToUtf16>().Run(s, OneByte, unknown);
   std::u16string out(bytes.size() / 2, u'\0');
-  for (size_t i = 0; i < out.size(); ++i)
-    out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                   (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  std::memcpy(out.data(), bytes.data(), out.size() * 2);  // UTF-16LE: the machine's own order
+  if (!MayHoldPairUtf16(out)) return out;
+  bytes = DecodeCp932<Direction::kCp932ToUtf16>(s, unknown);
+  out.assign(bytes.size() / 2, u'\0');
+  std::memcpy(out.data(), bytes.data(), out.size() * 2);
   return out;
 }
 
 std::string Utf16ToCp932(std::u16string_view s) {
   std::string bytes(s.size() * 2, '\0');
-  for (size_t i = 0; i < s.size(); ++i) {
-    bytes[2 * i] = static_cast<char>(s[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(s[i] >> 8);
-  }
-  return EncodeCp932<Direction::kUtf16ToCp932>(bytes, "?", nullptr);
+  std::memcpy(bytes.data(), s.data(), bytes.size());  // UTF-16LE: the machine's own order
+  return EncodeCp932<Direction::kUtf16ToCp932>(bytes, "?", nullptr, !MayNeedCutUtf16(s));
 }
 
 std::string ToHandsetCp932(std::string_view s, size_t& replaced) {
-  if (!MayHoldPair(s)) return std::string(s);
+  if (std::none_of(s.begin(), s.end(),
+                   [](char c) { return IsHighRowLead(static_cast<unsigned char>(c)); }))
+    return std::string(s);
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size();) {
