@@ -47,4 +47,9 @@ std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_vie
 // are counted in *replaced when asked for.
 std::string ForeignTextToCp932(std::string bytes, size_t* replaced = nullptr);
 
+// CP932 text for another program, which knows code page 932 alone: each pair (Cp932.h) becomes
+// `fallback`, counted in `replaced`; a pair that stands for a user-defined character becomes
+// that character again. ToHandsetCp932 is this with 〓.
+std::string WithoutPairs(std::string_view cp932, std::string_view fallback, size_t& replaced);
+
 }  // namespace moriva

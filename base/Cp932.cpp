@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "base/Charset.h"
 #include "base/IconvConverter.h"
 
 static_assert(std::endian::native == std::endian::little, "UTF-16LE is copied as it stands");
@@ -58,7 +59,6 @@ constexpr char32_t kUserAreaFirst = 0xE000;
 constexpr char32_t kHighFirst = kUserAreaFirst + kUserChars - kHighChars;  // U+E3AC
 constexpr char32_t kUserAreaLast = kUserAreaFirst + kUserChars - 1;        // U+E757
 constexpr char32_t kNoChar = 0xFFFFFFFF;
-constexpr std::string_view kGeta = "\x81\xAC";  // 〓
 
 // The number of the user-defined character at s[i], or -1.
 int UserCharAt(std::string_view s, size_t i) {
@@ -303,6 +303,10 @@ bool Cp932Spells(char32_t cp) {
 
 }  // namespace
 
+std::string ToHandsetCp932(std::string_view s, size_t& replaced) {
+  return WithoutPairs(s, "\x81\xAC", replaced);  // 〓
+}
+
 size_t WholeCharLength(std::string_view s, size_t i) {
   if (IsHighRowLead(static_cast<unsigned char>(s[i])) && PairAt(s, i) != kNoChar) return 4;
   return CharLength(s, i);
@@ -343,7 +347,7 @@ std::string Utf16ToCp932(std::u16string_view s) {
   return EncodeCp932<Direction::kUtf16ToCp932>(bytes, "?", nullptr, !MayNeedCutUtf16(s));
 }
 
-std::string ToHandsetCp932(std::string_view s, size_t& replaced) {
+std::string WithoutPairs(std::string_view s, std::string_view fallback, size_t& replaced) {
   if (std::none_of(s.begin(), s.end(),
                    [](char c) { return IsHighRowLead(static_cast<unsigned char>(c)); }))
     return std::string(s);
@@ -360,7 +364,7 @@ std::string ToHandsetCp932(std::string_view s, size_t& replaced) {
     if (cp >= kUserAreaFirst && cp <= kUserAreaLast) {
       AppendUserChar(cp - kUserAreaFirst, out);
     } else {
-      out += kGeta;
+      out += fallback;
       ++replaced;
     }
     i += 4;

@@ -95,6 +95,7 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
   for (const std::filesystem::path& path : mail.Attachments) msg.AttachedFiles.Add(path.string());
   // The handset reads JIS only: what it cannot show goes as 〓 and is counted.
   size_t replaced = 0;
+  msg.UserName = ToHandsetCp932(msg.UserName, replaced);
   msg.Subject = ToHandsetCp932(mail.Subject, replaced);
   msg.Text.SetText(ToHandsetCp932(mail.Body, replaced));
 
