@@ -43,7 +43,13 @@ std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_vie
 // with a UTF-16 byte-order mark (either order) is read as UTF-16; any other is CP932 already
 // and comes back unchanged. Every CSV file the program writes is invalid UTF-8 (its header
 // begins with 件 after a quote), so it reads as it was written. The mark goes; a character
-// CP932 cannot spell becomes 〓 and is counted in *replaced when asked for.
+// CP932 cannot spell is kept (as a pair, see Cp932.h); bytes that are no UTF-8 become 〓 and
+// are counted in *replaced when asked for.
 std::string ForeignTextToCp932(std::string bytes, size_t* replaced = nullptr);
+
+// CP932 text for another program, which knows code page 932 alone: each pair (Cp932.h) becomes
+// `fallback`, counted in `replaced`; a pair that stands for a user-defined character becomes
+// that character again. ToHandsetCp932 is this with 〓.
+std::string WithoutPairs(std::string_view cp932, std::string_view fallback, size_t& replaced);
 
 }  // namespace moriva

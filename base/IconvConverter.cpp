@@ -1,5 +1,6 @@
 #include "base/IconvConverter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,14 +16,40 @@ TIconvConverter::~TIconvConverter() {
   iconv_close(cd_);
 }
 
+namespace {
+
+class TFallback final : public TIconvConverter::TBadInput {
+ public:
+  TFallback(TIconvConverter::UnitLength unit, std::string_view fallback, size_t* replaced)
+      : unit_(unit), fallback_(fallback), replaced_(replaced) {}
+  size_t Replace(std::string_view rest, std::string& out) override {
+    out += fallback_;
+    if (replaced_) ++*replaced_;
+    return unit_(rest.data(), rest.size());
+  }
+
+ private:
+  TIconvConverter::UnitLength unit_;
+  std::string_view fallback_;
+  size_t* replaced_;
+};
+
+}  // namespace
+
 std::string TIconvConverter::Run(std::string_view in, UnitLength unit, std::string_view fallback,
                                  size_t* replaced) {
+  TFallback bad(unit, fallback, replaced);
+  return Run(in, bad);
+}
+
+std::string TIconvConverter::Run(std::string_view in, TBadInput& bad) {
   iconv(cd_, nullptr, nullptr, nullptr, nullptr);
   std::string out;
   out.resize(in.size() * 2 + 16);
   char* src = const_cast<char*>(in.data());
   size_t src_left = in.size();
   size_t used = 0;
+  std::string piece;
   while (src_left > 0) {
     char* dst = out.data() + used;
     size_t dst_left = out.size() - used;
@@ -33,11 +60,11 @@ std::string TIconvConverter::Run(std::string_view in, UnitLength unit, std::stri
       out.resize(out.size() * 2);
     } else {
       // EILSEQ or EINVAL (truncated sequence at the end): replace one unit and go on.
-      if (out.size() - used < fallback.size()) out.resize(out.size() * 2 + fallback.size());
-      std::memcpy(out.data() + used, fallback.data(), fallback.size());
-      used += fallback.size();
-      if (replaced) ++*replaced;
-      size_t skip = unit(src, src_left);
+      piece.clear();
+      const size_t skip = std::clamp<size_t>(bad.Replace({src, src_left}, piece), 1, src_left);
+      if (out.size() - used < piece.size()) out.resize(out.size() * 2 + piece.size());
+      std::memcpy(out.data() + used, piece.data(), piece.size());
+      used += piece.size();
       src += skip;
       src_left -= skip;
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);

@@ -22,11 +22,24 @@ class TIconvConverter {
   TIconvConverter(const TIconvConverter&) = delete;
   TIconvConverter& operator=(const TIconvConverter&) = delete;
 
+  // What stands for input the set cannot convert.
+  class TBadInput {
+   public:
+    // Appends what stands for the unconvertible input at the start of `rest` to `out`, and
+    // returns how many bytes of `rest` that was (at least one, at most rest.size()).
+    virtual size_t Replace(std::string_view rest, std::string& out) = 0;
+
+   protected:
+    ~TBadInput() = default;
+  };
+
   // Converts `in`; an unconvertible input unit (whose length `unit` tells) becomes `fallback`,
   // and is counted in *replaced when asked for. The descriptor's state is reset first, so no
   // shift state carries over from an earlier text.
   std::string Run(std::string_view in, UnitLength unit, std::string_view fallback,
                   size_t* replaced = nullptr);
+  // The same with `bad` deciding what stands for each unconvertible piece.
+  std::string Run(std::string_view in, TBadInput& bad);
 
  private:
   explicit TIconvConverter(iconv_t cd) : cd_(cd) {}

@@ -98,7 +98,7 @@ size_t FindCp932(std::string_view text, std::string_view needle, size_t from) {
   size_t boundary = from;  // always the start of a character
   for (size_t hit = text.find(needle, from); hit != std::string_view::npos;
        hit = text.find(needle, boundary)) {
-    while (boundary < hit) boundary += CharLength(text, boundary);
+    while (boundary < hit) boundary += WholeCharLength(text, boundary);
     if (boundary == hit) return hit;
   }
   return std::string_view::npos;

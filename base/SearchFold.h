@@ -22,8 +22,9 @@ inline std::string FoldForSearch(std::string_view cp932) {
 }
 
 // The first position, at or after `from`, where `needle` occurs in `text` beginning on a
-// character boundary (a match that starts on the trail byte of a double-byte character is no
-// match: "@" is not found in "　", which is 81 40); npos when there is none. `from` must itself
+// character boundary (a match that starts on the trail byte of a double-byte character, or on
+// the second half of a pair, is no match: "@" is not found in "　", which is 81 40); npos when
+// there is none. `from` must itself
 // be a character boundary. An empty needle is found at `from`.
 size_t FindCp932(std::string_view text, std::string_view needle, size_t from = 0);
 

@@ -6,12 +6,13 @@
 namespace moriva {
 namespace {
 
-// At most kQuotedLineBytes of the line, ending on a character boundary.
+// At most kQuotedLineBytes of the line, ending on a character boundary (before a pair rather
+// than inside it).
 std::string Quoted(const std::string& line) {
   if (line.size() <= kQuotedLineBytes) return line;
   size_t end = 0;
-  while (end < line.size() && end + CharLength(line, end) <= kQuotedLineBytes)
-    end += CharLength(line, end);
+  while (end < line.size() && end + WholeCharLength(line, end) <= kQuotedLineBytes)
+    end += WholeCharLength(line, end);
   return line.substr(0, end) + "...";
 }
 

@@ -113,6 +113,8 @@ int CsvExportCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (counts.Series > 0)
     out << Plural(counts.SeriesRows, "row") << " from " << Plural(counts.Series, "repeating item")
         << " (the " << kPhoneSeriesDays << " days from today)\n";
+  if (counts.Replaced > 0)
+    out << Plural(counts.Replaced, "character") << " the handset cannot show written as 〓\n";
   return 0;
 }
 

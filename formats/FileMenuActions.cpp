@@ -37,8 +37,8 @@ void CsvOutExecute(TScheduleDocument& doc, JuliusDay today) {
     dialogs.ShowError(e.what());
     return;
   }
-  // The handset knows no repeating items: say what became of them.
-  if (const std::string note = PhoneSeriesNote(counts); !note.empty())
+  // The handset knows no repeating items and only its own characters: say what became of them.
+  if (const std::string note = PhoneCsvNote(counts); !note.empty())
     dialogs.ShowMessage(note, {}, TMsgIcon::None);
 }
 

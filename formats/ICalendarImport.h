@@ -20,8 +20,8 @@
 //   (the earliest of a repeating event are kept). A sync shares one budget between the
 //   resources it reads.
 // - Text a schedule line cannot hold is made safe: a double quote becomes ”, the separator
-//   "- " becomes "－ ", line breaks and other control characters become blanks, characters
-//   CP932 lacks become 〓. Such events are counted.
+//   "- " becomes "－ ", line breaks and other control characters become blanks, bytes that are
+//   no UTF-8 become 〓 (characters CP932 lacks are kept, see Cp932.h). Such events are counted.
 // - An event that still says what its X-MORIVA-LINE says gets that line back unchanged.
 // - A file libical cannot read as a calendar is refused (EICalendarError, naming the line)
 //   before anything is merged; a single event without a readable DTSTART or with a damaged

@@ -90,13 +90,15 @@ TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, TPhoneCsvCount
     if (IsSeriesLine(line)) {
       const size_t before = lines.size();
       if (!AppendSeriesRows(line, today, holidays, series, lines)) ++n.LeftOut;
+      for (size_t i = before; i < lines.size(); ++i)
+        lines[i] = ToHandsetCp932(lines[i], n.Replaced);
       n.Series += lines.size() > before;
       n.SeriesRows += lines.size() - before;
       continue;
     }
     TCsvRow row = ConvertScheduleLine(line, today);
     if (row.Status == TCsvRowStatus::Exported)
-      lines.push_back(std::move(row.Text));
+      lines.push_back(ToHandsetCp932(row.Text, n.Replaced));
     else if (row.Status != TCsvRowStatus::BeforeToday)
       ++n.LeftOut;
   }
@@ -109,6 +111,17 @@ std::string PhoneSeriesNote(const TPhoneCsvCounts& counts) {
   return "繰り返し予定 " + std::to_string(counts.Series) + " 件は今日から " +
          std::to_string(kPhoneSeriesDays) + " 日分、" + std::to_string(counts.SeriesRows) +
          " 件の予定にしました。";
+}
+
+std::string PhoneReplacedNote(size_t replaced) {
+  if (replaced == 0) return {};
+  return "H\"で表せない文字 " + std::to_string(replaced) + " 字を 〓 にしました。";
+}
+
+std::string PhoneCsvNote(const TPhoneCsvCounts& counts) {
+  const std::string series = PhoneSeriesNote(counts);
+  const std::string replaced = PhoneReplacedNote(counts.Replaced);
+  return series.empty() || replaced.empty() ? series + replaced : series + "\r\n" + replaced;
 }
 
 void SavePhoneCsv(const std::filesystem::path& path, const TLineList& csv, TFileAccess access) {

@@ -60,20 +60,27 @@ struct TPhoneCsvCounts {
   size_t LeftOut = 0;     // lines that are not schedule items
   size_t Series = 0;      // series with at least one row
   size_t SeriesRows = 0;  // rows that came from them
+  size_t Replaced = 0;    // characters the handset's code cannot spell, sent as 〓
 };
 
 // The header line and the row of every item of `schedule` dated today or later, in list
-// order; a series gives a row for each occurrence of the kPhoneSeriesDays days from today
-// (祝日を除く judged by `holidays`), by date, where its line stands. Lines that are not
-// schedule items (a yearly day, a hand-written rule line, a line without a readable date)
-// are left out rather than stopping the export, so that one such line never blocks sending
-// the rest; the numbers go to *counts when asked for.
+// order, in the handset's own code (ToHandsetCp932); a series gives a row for each occurrence of
+// the kPhoneSeriesDays days from today (祝日を除く judged by `holidays`), by date, where its line
+// stands. Lines that are not schedule items (a yearly day, a hand-written rule line, a line without
+// a readable date) are left out rather than stopping the export, so that one such line never blocks
+// sending the rest; the numbers go to *counts when asked for.
 TLineList BuildPhoneCsv(const TLineList& schedule, int32_t today, TPhoneCsvCounts* counts = nullptr,
                         const THolidayTest& holidays = CurrentLawHolidays());
 
 // The sentence the messages add about series ("" when none gave a row), UTF-8:
 // "繰り返し予定 2 件は今日から 365 日分、104 件の予定にしました。"
 std::string PhoneSeriesNote(const TPhoneCsvCounts& counts);
+// The sentence about characters sent as 〓 ("" when none was), UTF-8:
+// "H"で表せない文字 3 字を 〓 にしました。"
+std::string PhoneReplacedNote(size_t replaced);
+// What the messages after writing the handset's CSV add: both sentences above, each on a line
+// of its own ("" when neither has anything to say).
+std::string PhoneCsvNote(const TPhoneCsvCounts& counts);
 
 // Writes the file atomically with CR LF line ends; EFileError "ファイル %s を作成できません".
 // A file the user chose follows the umask; the one in "outgoing" is the owner's alone.

@@ -93,8 +93,11 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
   if (!mail.ExtraHeaders.empty()) msg.ExtraHeaders.SetText(mail.ExtraHeaders);
   msg.AttachedFiles.MimeTypesFile = context.MimeTypesFile;
   for (const std::filesystem::path& path : mail.Attachments) msg.AttachedFiles.Add(path.string());
-  msg.Subject = mail.Subject;
-  msg.Text.SetText(mail.Body);
+  // The handset reads JIS only: what it cannot show goes as 〓 and is counted.
+  size_t replaced = 0;
+  msg.UserName = ToHandsetCp932(msg.UserName, replaced);
+  msg.Subject = ToHandsetCp932(mail.Subject, replaced);
+  msg.Text.SetText(ToHandsetCp932(mail.Body, replaced));
 
   smtp.Connect();
   if (smtp.ErrorFlag()) {
@@ -115,10 +118,10 @@ TSendResult SendToPhone(TSmtpClient& smtp, const THandsetContext& context, const
     context.Dialogs.ShowError(kSendFailedText);
     return TSendResult::Failed;
   }
-  context.Dialogs.ShowMessage(mail.DoneNote.empty()
-                                  ? std::string(kSendDoneText)
-                                  : std::string(kSendDoneText) + "\r\n" + mail.DoneNote,
-                              {}, TMsgIcon::None);
+  std::string done(kSendDoneText);
+  for (const std::string& note : {mail.DoneNote, PhoneReplacedNote(replaced)})
+    if (!note.empty()) done += "\r\n" + note;
+  context.Dialogs.ShowMessage(done, {}, TMsgIcon::None);
   return TSendResult::Sent;
 }
 
@@ -135,7 +138,7 @@ std::optional<TSendResult> SendScheduleToPhone(TSmtpClient& smtp, const THandset
   mail.Subject = kPhoneSubject;
   mail.Body = PhoneMessageBody(context.Clock ? context.Clock() : std::chrono::system_clock::now());
   mail.Attachments.push_back(csv);
-  mail.DoneNote = PhoneSeriesNote(counts);
+  mail.DoneNote = PhoneCsvNote(counts);
   return SendToPhone(smtp, context, mail);
 }
 

@@ -33,7 +33,8 @@ std::string MailCharsetToUtf8(std::string_view bytes, std::string_view charset);
 // proportion to the text.
 std::string DecodeHeaderToUtf8(std::string_view text);
 
-// DecodeHeaderToUtf8 in CP932, the core's text; a character CP932 cannot spell becomes 〓.
+// DecodeHeaderToUtf8 in CP932, the core's text (a character CP932 cannot spell kept as a pair,
+// see Cp932.h; bytes that are no UTF-8 become 〓).
 std::string DecodeHeaderToCp932(std::string_view text);
 
 }  // namespace moriva

@@ -1,6 +1,8 @@
 #include "schedule/ScheduleFile.h"
 
+#include "base/Charset.h"
 #include "base/Cp932.h"
+#include "base/FileIO.h"
 #include "base/IniFile.h"
 
 namespace fs = std::filesystem;
@@ -10,7 +12,13 @@ namespace moriva {
 void LoadScheduleFile(const fs::path& path, TLineList& list) {
   // The whole file is read before the list is touched, so a failed read changes nothing and
   // the calendar re-reads the list once.
-  list.LoadFromFile(path);
+  std::string bytes = ReadFileBytes(path);
+  // Only a byte-order mark tells that someone converted the file: this program writes none,
+  // and the text of an unmarked file is never guessed at.
+  const std::string_view b = bytes;
+  if (b.starts_with("\xEF\xBB\xBF") || b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF"))
+    bytes = ForeignTextToCp932(std::move(bytes));
+  list.SetText(bytes);
 }
 
 void SaveScheduleFile(const fs::path& path, const TLineList& list) {

@@ -1,7 +1,10 @@
 #pragma once
-// Schedule files (.mrv): the schedule's lines as CP932 text, every line followed by CR LF.
-// Reading splits at CR, LF or CR LF, a NUL ends the content, and text after the last line end
-// is a last line. Lines that are not schedule items load and save unchanged.
+// Schedule files (.mrv): the schedule's lines as CP932 text, every line followed by CR LF;
+// characters CP932 cannot spell are written as pairs of user-defined characters
+// (docs/CHARACTERS.md). Reading splits at CR, LF or CR LF, a NUL ends the content, and text
+// after the last line end is a last line. A file that begins with a byte-order mark (someone
+// converted it) is read as UTF-8 or UTF-16 and saved back as CP932. Lines that are not schedule
+// items load and save unchanged.
 // Also here: what the main window shows and remembers about the current file.
 #include <chrono>
 #include <filesystem>

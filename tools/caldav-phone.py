@@ -16,6 +16,7 @@ calendar with Moriva.
                                      20261215, comma-separated and sorted
     show UID                         START|END|SUMMARY|DESCRIPTION|REMINDERS of one event, the
                                      reminders as minutes from the start (-15,-60)
+    place UID                        the LOCATION of one event (empty when it has none)
 """
 import sys
 
@@ -78,6 +79,9 @@ def main(argv):
         rule = v.rrule.value if hasattr(v, "rrule") else "-"
         days = sorted(text_of(d)[:8] for e in v.contents.get("exdate", []) for d in e.value)
         print("%s|%s" % (rule, ",".join(days)))
+    elif command == "place":
+        v = cal.event_by_uid(args[0]).vobject_instance.vevent
+        print(v.location.value if hasattr(v, "location") else "")
     elif command == "list":
         rows = []
         for event in cal.events():

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Charset.h"
 #include "base/Cp932.h"
 #include "xml/XMLChar.h"
 
@@ -200,7 +201,9 @@ std::string EncodeXmlText(std::u16string_view text, TXmlEncoding encoding) {
     case xeShiftJIS:
       break;
   }
-  return Utf16ToCp932(text);
+  // Other programs read the file: a character without a Shift_JIS form is no pair there.
+  size_t replaced = 0;
+  return WithoutPairs(Utf16ToCp932(text), "?", replaced);
 }
 
 }  // namespace moriva

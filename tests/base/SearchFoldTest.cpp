@@ -40,6 +40,8 @@ TEST(SearchFoldTest, FindsOnlyWholeCharacters) {
       {"ヂa", "a", 2},  // 83 61
       {"ヂ", "a", std::string::npos},
       {"xア", "ア", 1},
+      {"x🎂", "🎂", 1},                      // a pair, F5 85 F0 62
+      {"🎂", "\uE022", std::string::npos},  // F0 62: the pair's second half
       {"", "", 0},
   };
   for (const auto& c : cases) {

@@ -126,7 +126,7 @@ TEST(ICalendarImportTest, FilesAsOtherProgramsWriteThem) {
        {"2026,2026,12,31,,,\"All day- - 0:0:0- FALSE\""}},
       {Event("DTSTART:20261208T090000\r\nSUMMARY:A long summary folded by the other pro\r\n"
              " gram\r\nLOCATION:Caf\xC3\xA9 \xF0\x9F\x98\x80 \xE6\x9D\xB1\xE4\xBA\xAC\r\n"),
-       {"2026,2026,12,8,,,\"A long summary folded by the other program- Caf〓 〓 東京- 9:0:0- "
+       {"2026,2026,12,8,,,\"A long summary folded by the other program- Café 😀 東京- 9:0:0- "
         "FALSE\""}},
       {Event("DTSTART:20261208T090000\r\nSUMMARY:Say \"hi\" - now\\nplease\r\n"),
        {"2026,2026,12,8,,,\"Say ”hi” － now please- - 9:0:0- FALSE\""}},
@@ -222,6 +222,21 @@ TEST(ICalendarImportTest, ExportThenImportAddsNothingAndAnotherZoneConverts) {
   EXPECT_EQ(empty.Lines(), (Lines{"2026,2026,12,24,,,\"Party- Hall- 9:0:0- TRUE\"",
                                   "2003,2003,5,1,,,\"Dentist- - 1:0:0- FALSE\"", schedule[2],
                                   schedule[3], schedule[4]}));
+}
+
+// Characters code page 932 lacks come in, are held as pairs and go out again as they came.
+TEST(ICalendarImportTest, CharactersBeyondShiftJisGoOutAsTheyCameIn) {
+  const std::string summary = "🎂 誕生日 𠮷野 é ♡ \U000E0067\uE3AC\uE000";
+  TLineList list;
+  MergeICalendar("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" +
+                     Event("DTSTART:20261208T090000\r\nSUMMARY:" + summary + "\r\nLOCATION:🏠\r\n") +
+                     "END:VCALENDAR\r\n",
+                 list, TICalZone("Asia/Tokyo"), DefaultICalWindow(kToday));
+  ASSERT_EQ(list.Count(), 1u);
+  EXPECT_EQ(Cp932ToUtf8(list[0]), "2026,2026,12,8,,,\"" + summary + "- 🏠- 9:0:0- FALSE\"");
+  const std::string ics = BuildICalendar(list, TICalZone("Asia/Tokyo"), kStamp).Text;
+  EXPECT_EQ(Prop(ics, 0, "SUMMARY"), "SUMMARY:" + summary);
+  EXPECT_EQ(Prop(ics, 0, "LOCATION"), "LOCATION:🏠");
 }
 
 TEST(ICalendarImportTest, WindowBoundsBothEnds) {

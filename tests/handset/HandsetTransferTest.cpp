@@ -364,6 +364,31 @@ TEST(HandsetTransferTest, SendActionWritesTheFileBeforeTheQuestionAndSendsOnlyOn
   }
 }
 
+// The handset reads its own code only: a character beyond it goes as 〓 and the message says how
+// many did; a user-defined character stays one.
+TEST(HandsetTransferTest, CharactersTheHandsetLacksGoAsGetaAndAreCounted) {
+  TLineList list;
+  list.Add(Utf8ToCp932("2026,2026,12,6,,,\"🎂 誕生日- 🏠- 9:0:0- FALSE\""));
+  list.Add(Utf8ToCp932(
+      "repeat;id=w;start=20261201;every=1m;day=6;count=2,\"家賃\uE3AC- - 0:0:0- FALSE\""));
+  const int32_t today = DateToJulius(2026, 12, 6);
+  TScriptedServer server;
+  SendRun run;
+  run.Settings(server.Port());
+  AcceptingServer(server, 1);
+  run.f.dialogs.YesNoAnswers.push_back(true);
+  EXPECT_EQ(SendScheduleToPhone(run.smtp, run.f.context, list, today), TSendResult::Sent);
+  server.Join();
+  EXPECT_EQ(ReadFileBytes(run.f.dir.Path() / "outgoing" / "SCHEDULE.CSV"),
+            PhoneCsvHeader() + "\r\n" + Utf8ToCp932("\"〓 誕生日\",2026/12/6,9:0:0,FALSE,〓\r\n") +
+                "\x89\xC6\x92\xC0\xF5\x40" +
+                ",2026/12/6,0:0:0,FALSE,\r\n\x89\xC6\x92\xC0\xF5\x40,2027/1/6,0:0:0,FALSE,\r\n");
+  EXPECT_EQ(run.f.dialogs.MessageTexts(),
+            std::vector<std::string>{"送信完了しました。\r\n繰り返し予定 1 件は今日から 365 "
+                                     "日分、2 件の予定にしました。\r\nH\"で表せない文字 2 "
+                                     "字を 〓 にしました。"});
+}
+
 TEST(HandsetTransferTest, MarkNewMailsByListingPosition) {
   struct Case {
     const char* name;

@@ -57,6 +57,40 @@ TEST_F(ScheduleFileTest, LoadSplitsEveryLineEndAndSaveEndsEveryLineWithCrLf) {
   }
 }
 
+// Characters beyond Shift-JIS are saved as pairs; a file someone converted to Unicode (it then
+// starts with a byte-order mark) reads as the same lines and is saved back in CP932.
+TEST_F(ScheduleFileTest, CharactersBeyondShiftJisSurviveSaveAndLoad) {
+  const std::string line = Utf8ToCp932("2026,2026,12,8,,,\"🎂 誕生日- 🏠- 9:0:0- FALSE\"");
+  const std::string crlf = line + "\r\n";
+  const std::string utf8 = Cp932ToUtf8(crlf);
+  std::string utf16le = "\xFF\xFE";
+  for (char16_t c : Cp932ToUtf16(crlf))
+    utf16le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"as saved", crlf},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8},
+      {"UTF-16 with a mark", utf16le},
+  };
+  const fs::path file = dir_ / "b.mrv";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFileAtomically(file, c.bytes);
+    TLineList list;
+    LoadScheduleFile(file, list);
+    EXPECT_EQ(list.Lines(), Lines{line});
+    SaveScheduleFile(file, list);
+    EXPECT_EQ(ReadFileBytes(file), crlf);
+  }
+  // Without a mark nothing is guessed: UTF-8 text stays the bytes it is.
+  WriteFileAtomically(file, utf8);
+  TLineList list;
+  LoadScheduleFile(file, list);
+  EXPECT_EQ(list.Lines(), Lines{utf8.substr(0, utf8.size() - 2)});
+}
+
 TEST_F(ScheduleFileTest, FailedLoadChangesNothingAndFailedSaveKeepsTheOldFile) {
   TLineList list{"keep"};
   int changes = 0;
@@ -148,9 +182,9 @@ TEST_F(ScheduleFileTest, PathsAreRememberedSoThatTheyOpenAgain) {
     bool exactKey;  // whether the exact form is needed beside the CP932 one
   } cases[] = {
       {"/d/予定/a.mrv", false},  // CP932 holds it
-      {"/d/😀/a.mrv", true},      // CP932 cannot
-      {"/d/한국/a.mrv", true},
-      {"/d/plain.mrv", false},  // after a lossy one: the exact key is emptied again
+      {"/d/😀/a.mrv", false},     // as pairs (Cp932.h)
+      {"/d/\xFF/a.mrv", true},   // no UTF-8: CP932 cannot
+      {"/d/plain.mrv", false},   // after a lossy one: the exact key is emptied again
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -160,7 +194,7 @@ TEST_F(ScheduleFileTest, PathsAreRememberedSoThatTheyOpenAgain) {
     EXPECT_EQ(ReadProfileString("global", "mrvfileutf8", "", ini), c.exactKey ? c.path : "");
   }
   // A file remembered since by a program that writes only "mrvfile" wins over a stale exact key.
-  RememberScheduleFile(ini, "/d/😀/a.mrv");
+  RememberScheduleFile(ini, "/d/\xFF/a.mrv");
   WriteProfileString("global", "mrvfile", "/d/other.mrv", ini);
   EXPECT_EQ(ReadRememberedScheduleFile(ini), fs::path("/d/other.mrv"));
 }

@@ -57,6 +57,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
   form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,11,,,\"買い物- スーパー- ::0- FALSE\""));
   form.Schedule.Lines().Add(
       Utf8ToCp932("repeat;id=r1;start=20261225;every=1m;day=25,\"家賃- - 18:0:0- FALSE\""));
+  // Characters Shift-JIS lacks print in whatever font has them, never as 〓.
+  form.Schedule.Lines().Add(Utf8ToCp932("2027,2027,1,22,,,\"🎂 Café- 𠮷野- 12:0:0- FALSE\""));
   auto inOrder = [](const QString& text, std::initializer_list<const char*> parts) {
     qsizetype at = 0;
     for (const char* part : parts) {
@@ -137,6 +139,8 @@ TEST(PrintTest, MonthSheetAndAgendaAsPdfWithTheirDaysHolidaysAndItems) {
                    "歯医者", "駅前", "アラーム", "2027/01/20(水)", "09:30", "会議", "本社",
                    "2027/01/25(月)", "18:00", "↻家賃"});
   EXPECT_FALSE(agenda.contains(QStringLiteral("元日")));  // a day without items is left out
+  EXPECT_TRUE(agenda.contains(QStringLiteral("Café")));
+  for (const QString& text : {month, agenda}) EXPECT_FALSE(text.contains(QStringLiteral("〓")));
   EXPECT_TRUE(dialogs.MessageTexts().empty());
 }
 

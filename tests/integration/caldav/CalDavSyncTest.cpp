@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 #include "base/FileIO.h"
+#include "formats/ICalendarExport.h"
+#include "formats/ICalendarImport.h"
+#include "schedule/ScheduleFile.h"
 #include "schedule/ScheduleModel.h"
 
 #include "tests/integration/caldav/CalDavPeer.h"
@@ -141,6 +144,34 @@ TEST_F(CalDavTest, AnEventEditedHereKeepsWhatALineCannotSay) {
     SCOPED_TRACE(c.uid);
     EXPECT_EQ(Phone(std::string("show ") + c.uid), std::string(c.shown) + "\n");
   }
+}
+
+// A birthday from a phone's .ics file, through the schedule file, out to another .ics and to the
+// server: the phone reads back what it wrote, after an edit here too.
+TEST_F(CalDavTest, CharactersBeyondShiftJisReachThePhoneAsTheyCame) {
+  const std::string subject = "🎂 誕生日", place = "🏠";
+  TLineList imported;
+  MergeICalendar(
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:b1\r\n"
+      "DTSTART:20261210T100000\r\nSUMMARY:" +
+          subject + "\r\nLOCATION:" + place + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+      imported, TICalZone("Asia/Tokyo"), DefaultICalWindow(DateToJulius(2026, 12, 1)));
+  const std::filesystem::path file = dir_.Path() / "schedule.mrv";
+  SaveScheduleFile(file, imported);
+  TLineList list;
+  LoadScheduleFile(file, list);
+  ASSERT_EQ(list, imported);
+  const std::string ics = BuildICalendar(list, TICalZone("Asia/Tokyo"), 0).Text;
+  EXPECT_THAT(ics, HasSubstr("\r\nSUMMARY:" + subject + "\r\n"));
+  EXPECT_THAT(ics, HasSubstr("\r\nLOCATION:" + place + "\r\n"));
+
+  Sync(list);
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261210T100000|" + subject));
+  EXPECT_EQ(Phone("place " + PhoneUid(subject)), place + "\n");
+  list.Put(0, Utf8ToCp932("2026,2026,12,10,,,\"" + subject + "- " + place + "- 11:0:0- FALSE\""));
+  Sync(list);
+  EXPECT_THAT(PhoneEvents(), ElementsAre("20261210T110000|" + subject));
+  EXPECT_EQ(Phone("place " + PhoneUid(subject)), place + "\n");
 }
 
 TEST_F(CalDavTest, AnItemChangedOnBothSidesIsKeptTwice) {
