@@ -66,7 +66,7 @@ int AgendaCommand(TCliArgs& args, std::ostream& out, std::ostream&) {
   if (to && from > *to) throw EUsageError("FROM lies after TO");
 
   // The file's lines are read in place: a list of them would cost more than the agenda.
-  PrintAgenda(CollectAgendaOfText(ReadFileBytes(pos[0]), from, to, holidays), from, out);
+  PrintAgenda(CollectAgendaOfText(ReadScheduleText(pos[0]), from, to, holidays), from, out);
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "schedule/ScheduleFile.h"
 
+#include <fstream>
+
 #include "base/Charset.h"
 #include "base/Cp932.h"
 #include "base/FileIO.h"
@@ -9,16 +11,35 @@ namespace fs = std::filesystem;
 
 namespace moriva {
 
+namespace {
+
+// Only a byte-order mark tells that someone converted the file: this program writes none, and
+// the text of an unmarked file is never guessed at.
+bool HasByteOrderMark(std::string_view b) {
+  return b.starts_with("\xEF\xBB\xBF") || b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF");
+}
+
+bool FileHasByteOrderMark(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[3] = {};
+  in.read(head, sizeof head);
+  return HasByteOrderMark(std::string_view(head, static_cast<size_t>(in.gcount())));
+}
+
+}  // namespace
+
 void LoadScheduleFile(const fs::path& path, TLineList& list) {
-  // The whole file is read before the list is touched, so a failed read changes nothing and
-  // the calendar re-reads the list once.
+  // A failed read changes nothing and the calendar re-reads the list once (one notice). A
+  // file of the program's own is read by the list itself, block by block into an empty one.
+  if (FileHasByteOrderMark(path))
+    list.SetText(ForeignTextToCp932(ReadFileBytes(path)));
+  else
+    list.LoadFromFile(path);
+}
+
+std::string ReadScheduleText(const fs::path& path) {
   std::string bytes = ReadFileBytes(path);
-  // Only a byte-order mark tells that someone converted the file: this program writes none,
-  // and the text of an unmarked file is never guessed at.
-  const std::string_view b = bytes;
-  if (b.starts_with("\xEF\xBB\xBF") || b.starts_with("\xFF\xFE") || b.starts_with("\xFE\xFF"))
-    bytes = ForeignTextToCp932(std::move(bytes));
-  list.SetText(bytes);
+  return HasByteOrderMark(bytes) ? ForeignTextToCp932(std::move(bytes)) : bytes;
 }
 
 void SaveScheduleFile(const fs::path& path, const TLineList& list) {

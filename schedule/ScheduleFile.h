@@ -38,6 +38,10 @@ inline constexpr std::chrono::seconds kScheduleWriterWait{10};
 // throws EFileError "ファイル %s は開けません" and leaves the list untouched.
 void LoadScheduleFile(const std::filesystem::path& path, TLineList& list);
 
+// The file's text as the list would hold it, for readers that take the lines in place.
+// EFileError as LoadScheduleFile.
+std::string ReadScheduleText(const std::filesystem::path& path);
+
 // Writes the list atomically. EFileError "ファイル %s を作成できません" on failure, the old
 // file then being left as it was.
 void SaveScheduleFile(const std::filesystem::path& path, const TLineList& list);
