@@ -13,6 +13,7 @@
 #include "app/WeeklyCalendar.h"
 #include "base/Cp932.h"
 #include "schedule/ScheduleFile.h"
+#include "tests/gui/mainwin/EmptyScheduleWindowTest.h"
 #include "tests/gui/support/QtKeys.h"
 #include "tests/oracle/OracleTool.h"
 #include "tests/support/FakeDialogs.h"
@@ -20,16 +21,11 @@
 namespace moriva {
 namespace {
 
-class QuickAddBoxTest : public ::testing::Test {
+class QuickAddBoxTest : public EmptyScheduleWindowTest {
  protected:
   // The window on an empty schedule, on Monday 2026/12/7, which the box takes for today.
   TMainWindow& Start() {
-    const std::filesystem::path file = dir_.Path() / "s.mrv";
-    SaveScheduleFile(file, TLineList{});
-    form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), file.string());
-    form_->show();
-    form_->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    OpenEmptySchedule();
     form_->SyncDate(2026, 12, 7);
     form_->MonthCalendar->setFocus();
     form_->QuickAdd->Today = [] { return DateToJulius(2026, 12, 7); };
@@ -41,10 +37,6 @@ class QuickAddBoxTest : public ::testing::Test {
     for (const std::string& line : form_->Schedule.Lines()) lines.push_back(Cp932ToUtf8(line));
     return lines;
   }
-
-  oracle::TempDir dir_;
-  TFakeDialogs dialogs_;
-  std::unique_ptr<TMainWindow> form_;
 };
 
 TEST_F(QuickAddBoxTest, TypedLineBecomesAnItemInBothCalendars) {

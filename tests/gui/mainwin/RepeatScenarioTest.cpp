@@ -19,6 +19,7 @@
 #include "base/Cp932.h"
 #include "schedule/Agenda.h"
 #include "schedule/ScheduleFile.h"
+#include "tests/gui/mainwin/EmptyScheduleWindowTest.h"
 #include "tests/gui/support/QtKeys.h"
 #include "tests/gui/support/QtModal.h"
 #include "tests/oracle/OracleTool.h"
@@ -29,17 +30,9 @@ namespace {
 
 using Days = std::vector<std::string>;
 
-class RepeatScenarioTest : public ::testing::Test {
+class RepeatScenarioTest : public EmptyScheduleWindowTest {
  protected:
-  TMainWindow& Start() {
-    const std::filesystem::path file = dir_.Path() / "s.mrv";
-    SaveScheduleFile(file, TLineList{});
-    form_ = std::make_unique<TMainWindow>(dialogs_, dir_.Path(), file.string());
-    form_->show();
-    form_->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    return *form_;
-  }
+  TMainWindow& Start() { return OpenEmptySchedule(); }
 
   // Opens the editor on a day with Enter and drives it with `keys`, which must close it.
   void Edit(int32_t y, uint8_t m, uint8_t d, std::function<void(TScheduleEditorWindow&)> keys) {
@@ -83,10 +76,6 @@ class RepeatScenarioTest : public ::testing::Test {
     }
     return days;
   }
-
-  oracle::TempDir dir_;
-  TFakeDialogs dialogs_;
-  std::unique_ptr<TMainWindow> form_;
 };
 
 TEST_F(RepeatScenarioTest, WeeklyMeetingMadeCutEndedAndUndone) {
